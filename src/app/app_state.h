@@ -1,0 +1,37 @@
+// Application-wide state: one of each for the whole run, read and written by the handlers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace corvane {
+
+// The program's name as its message boxes show it.
+inline constexpr const char* kAppTitle = "Corvane";
+
+// Stands for "no picture chosen" wherever a path is held or stored; compared exactly.
+inline constexpr const char* NoPictureMarker = "No select any picture";
+
+struct SettingsRecordData {
+  std::int32_t WindowLeft = 0;  // twips
+  std::int32_t WindowTop = 0;   // twips
+  std::string PicturePath;      // a full path, or NoPictureMarker
+  friend bool operator==(const SettingsRecordData&, const SettingsRecordData&) = default;
+};
+
+inline SettingsRecordData DefaultSettings() { return {350, 100, NoPictureMarker}; }
+
+// The values read at start-up and written at exit.
+extern SettingsRecordData SettingsRecord;
+// The picture path in force, or NoPictureMarker.
+extern std::string CurrentPicturePath;
+// Where the right press that opens the menu happened, in screen pixels.
+extern CursorPoint MenuAnchor;
+
+// Unloads every window and puts the state back as it is before start-up (for tests that run
+// the program more than once in one process).
+void ResetProgramState();
+
+}  // namespace corvane

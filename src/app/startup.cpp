@@ -1,0 +1,87 @@
+#include "app/startup.h"
+
+#include "app/app_state.h"
+#include "app/numbers.h"
+#include "app/settings_file.h"
+#include "windows/about/corvane_about.h"
+#include "windows/menu/corvane_menu.h"
+#include "windows/picture/corvane_form1.h"
+#include "windows/picture/display_modes.h"
+
+namespace corvane {
+
+SettingsRecordData SettingsRecord;
+std::string CurrentPicturePath = NoPictureMarker;
+CursorPoint MenuAnchor;
+
+void ResetProgramState() {
+  ResetAboutWindow();
+  ResetMenuWindow();
+  ResetPictureWindow();
+  FreeRetiredForms();
+  SettingsRecord = {};
+  CurrentPicturePath = NoPictureMarker;
+  MenuAnchor = {};
+}
+
+void RunApplication() {
+  SetErrorTitle(kAppTitle);
+  RunHandler([] { PictureWindow().Show(); });
+  Sys().RunEventLoop([] { FreeRetiredForms(); });
+}
+
+void RunStartup(CorvaneForm1& form) {
+  try {
+    if (Sys().PrevInstance()) End();
+    Sys().SetWindowPos(form.hWnd(), kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+    EnsureSettingsFile();
+    SettingsRecord = ReadSettings();
+    form.SetLeft(static_cast<float>(SettingsRecord.WindowLeft));
+    form.SetTop(static_cast<float>(SettingsRecord.WindowTop));
+    CurrentPicturePath = SettingsRecord.PicturePath;
+    if (CurrentPicturePath != NoPictureMarker) {
+      ShowPictureMode();
+      ApplyPicture();
+    } else {
+      ShowHelpMode();
+    }
+  } catch (const std::exception&) {
+    // Whatever failed, the program starts on the help panel and forgets the saved picture.
+    CurrentPicturePath = NoPictureMarker;
+    ShowHelpMode();
+  }
+  // A window saved where no monitor shows any of it (a monitor since removed) would be out of
+  // reach: it starts at the default place instead.
+  if (!Sys().IsOnAnyMonitor(form.ScreenBounds())) {
+    const SettingsRecordData defaults = DefaultSettings();
+    form.SetLeft(static_cast<float>(defaults.WindowLeft));
+    form.SetTop(static_cast<float>(defaults.WindowTop));
+  }
+}
+
+void SaveAndExit(ExitFrom from) {
+  CorvaneForm1& form = PictureWindow();
+  SettingsRecord.WindowLeft = RoundHalfEven(form.Left());
+  SettingsRecord.WindowTop = RoundHalfEven(form.Top());
+  SettingsRecord.PicturePath = CurrentPicturePath;
+  try {
+    WriteSettings(SettingsRecord);
+  } catch (const Error& e) {
+    Sys().ShowMessage(form.hWnd(),
+                      "Corvane could not save its window position and picture in\n" + SettingsFilePath() +
+                          "\n\n" + e.what() + "\n\nThe settings saved before are kept.",
+                      kAppTitle);
+  }
+  form.Unload();
+  if (from == ExitFrom::Menu && MenuWindowLoaded()) MenuWindow().Unload();
+  End();
+}
+
+void EndWithoutSaving() {
+  if (MenuWindowLoaded()) MenuWindow().Unload();
+  if (AboutWindowLoaded()) AboutWindow().Unload();
+  if (PictureWindowLoaded()) PictureWindow().Unload();
+  End();
+}
+
+}  // namespace corvane

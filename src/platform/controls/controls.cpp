@@ -1,0 +1,202 @@
+#include "platform/controls/controls.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/controls/form.h"
+
+namespace corvane {
+
+Color ResolveColor(Color color) {
+  return IsSystemColor(color) ? Sys().SystemColor(static_cast<int>(color & 0xFF)) : color;
+}
+
+PixelRect Control::PixelBounds() const {
+  const int left = Form::ToPixelsX(rect_.left);
+  const int top = Form::ToPixelsY(rect_.top);
+  return {left, top, left + Form::ToPixelsX(rect_.width), top + Form::ToPixelsY(rect_.height)};
+}
+
+void Control::Invalidate() const {
+  if (form_) form_->InvalidatePixels(PixelBounds());
+}
+
+void Control::Move(const TwipsRect& rect) {
+  const PixelRect before = PixelBounds();
+  rect_ = rect;
+  if (form_) form_->ControlChanged(*this, before);
+}
+
+void Control::SetSize(float width, float height) {
+  Move({rect_.left, rect_.top, width, height});
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  if (form_) form_->ControlChanged(*this, PixelBounds());
+}
+
+// --- Label ---
+
+void Label::Define(const TwipsRect& rect, std::string caption, const LabelLook& look) {
+  caption_ = std::move(caption);
+  look_ = look;
+  Move(rect);
+}
+
+void Label::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  if (look_.autoSize && Owner() && Owner()->Loaded()) Fit();
+  Invalidate();
+}
+
+void Label::SetBackColor(Color color) {
+  if (look_.backColor == color) return;
+  look_.backColor = color;
+  Invalidate();
+}
+
+void Label::SetBackStyle(int style) {
+  if (look_.backStyle == style) return;
+  look_.backStyle = style;
+  Invalidate();
+}
+
+void Label::Fit() {
+  if (!look_.autoSize) return;
+  const std::string text = ParseCaption(caption_).text;
+  const float width = static_cast<float>(Sys().TextWidth(look_.font, text)) * Sys().TwipsPerPixelX();
+  const float height = static_cast<float>(Sys().MeasureFont(look_.font).height) * Sys().TwipsPerPixelY();
+  SetSize(width, height);
+}
+
+std::vector<std::string> Label::Lines() const {
+  const ParsedCaption parsed = ParseCaption(caption_);
+  std::vector<std::string> out;
+  if (look_.autoSize) {
+    out.push_back(parsed.text);
+    return out;
+  }
+  const auto measure = [this](std::string_view s) { return Sys().TextWidth(look_.font, s); };
+  for (const TextLine& line : WrapText(parsed.text, PixelBounds().Width(), measure))
+    out.push_back(parsed.text.substr(line.begin, line.end - line.begin));
+  return out;
+}
+
+void Label::Paint(Canvas& canvas, const PixelRect& box) const {
+  if (look_.backStyle == 1) canvas.FillRect(box, ResolveColor(look_.backColor));
+  const ParsedCaption parsed = ParseCaption(caption_);
+  const Color fore = ResolveColor(look_.foreColor);
+  const int lineHeight = Sys().MeasureFont(look_.font).height;
+  const auto measure = [this](std::string_view s) { return Sys().TextWidth(look_.font, s); };
+  std::vector<TextLine> lines;
+  if (look_.autoSize) {
+    lines.push_back({0, parsed.text.size()});
+  } else {
+    lines = WrapText(parsed.text, box.Width(), measure);
+  }
+  FontSpec underlined = look_.font;
+  underlined.underline = true;
+  int y = box.top;
+  for (const TextLine& line : lines) {
+    if (y >= box.bottom) break;
+    const std::string_view text = std::string_view(parsed.text).substr(line.begin, line.end - line.begin);
+    int x = box.left;
+    if (look_.alignment == Alignment::Centre) x += (box.Width() - measure(text)) / 2;
+    const auto access = static_cast<std::size_t>(parsed.accessIndex);
+    if (parsed.accessIndex >= 0 && access >= line.begin && access < line.end) {
+      // Three runs, the access key's character underlined.
+      const std::size_t k = access - line.begin;
+      canvas.DrawString(x, y, text.substr(0, k), look_.font, fore, box);
+      const int keyX = x + measure(text.substr(0, k));
+      canvas.DrawString(keyX, y, text.substr(k, 1), underlined, fore, box);
+      canvas.DrawString(keyX + measure(text.substr(k, 1)), y, text.substr(k + 1), look_.font, fore, box);
+    } else {
+      canvas.DrawString(x, y, text, look_.font, fore, box);
+    }
+    y += lineHeight;
+  }
+}
+
+// --- Image ---
+
+void Image::Define(const TwipsRect& rect, std::string toolTip) {
+  ToolTipText = std::move(toolTip);
+  Move(rect);
+}
+
+void Image::SetPicture(std::shared_ptr<Picture> picture) {
+  Invalidate();
+  picture_ = std::move(picture);
+  if (picture_) {
+    const PixelSize size = picture_->Size();
+    SetSize(static_cast<float>(size.width) * Sys().TwipsPerPixelX(),
+            static_cast<float>(size.height) * Sys().TwipsPerPixelY());
+  }
+  Invalidate();
+}
+
+void Image::Paint(Canvas& canvas, const PixelRect& box) const {
+  if (picture_) canvas.DrawPicture(*picture_, box.left, box.top, box);
+}
+
+// --- Line ---
+
+void Line::Define(float x1, float y1, float x2, float y2, int borderWidth, Color color) {
+  x1_ = x1;
+  y1_ = y1;
+  x2_ = x2;
+  y2_ = y2;
+  borderWidth_ = borderWidth;
+  color_ = color;
+  const float half = static_cast<float>(borderWidth) * Sys().TwipsPerPixelX();
+  Move({std::min(x1, x2) - half, std::min(y1, y2) - half, std::abs(x2 - x1) + 2 * half, std::abs(y2 - y1) + 2 * half});
+}
+
+void Line::Paint(Canvas& canvas, const PixelRect& box) const {
+  const PixelPoint from{Form::ToPixelsX(x1_), Form::ToPixelsY(y1_)};
+  const PixelPoint to{Form::ToPixelsX(x2_), Form::ToPixelsY(y2_)};
+  canvas.DrawLine(from, to, borderWidth_, ResolveColor(color_), box);
+}
+
+// --- TextBox ---
+
+void TextBox::Define(const TwipsRect& rect, std::string text, Color backColor) {
+  text_ = std::move(text);
+  backColor_ = backColor;
+  Move(rect);
+}
+
+void TextBox::SetText(std::string_view text) {
+  text_ = std::string(text.substr(0, text.find('\0')));
+  Invalidate();
+}
+
+void TextBox::Paint(Canvas& canvas, const PixelRect& box) const {
+  canvas.FillRect(box, ResolveColor(backColor_));
+  canvas.DrawString(box.left + 2, box.top + 2, text_, FontSpec{}, ResolveColor(kButtonTextColor), box);
+}
+
+// --- CommandButton ---
+
+void CommandButton::Define(const TwipsRect& rect, std::string caption, const FontSpec& font) {
+  caption_ = std::move(caption);
+  font_ = font;
+  Move(rect);
+}
+
+void CommandButton::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  Invalidate();
+}
+
+void CommandButton::Paint(Canvas& canvas, const PixelRect& box) const {
+  canvas.FillRect(box, ResolveColor(kButtonFaceColor));
+  const std::string text = ParseCaption(caption_).text;
+  const int x = box.left + (box.Width() - Sys().TextWidth(font_, text)) / 2;
+  const int y = box.top + (box.Height() - Sys().MeasureFont(font_).height) / 2;
+  canvas.DrawString(x, y, text, font_, ResolveColor(kButtonTextColor), box);
+}
+
+}  // namespace corvane

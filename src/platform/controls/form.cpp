@@ -1,0 +1,358 @@
+#include "platform/controls/form.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace corvane {
+
+namespace {
+
+int g_handlerDepth = 0;
+std::vector<std::unique_ptr<Form>>& Retired() {
+  static std::vector<std::unique_ptr<Form>> retired;
+  return retired;
+}
+std::vector<Form*>& LiveForms() {
+  static std::vector<Form*> forms;
+  return forms;
+}
+std::string& ErrorTitle() {
+  static std::string title;
+  return title;
+}
+
+struct HandlerScope {
+  HandlerScope() { ++g_handlerDepth; }
+  ~HandlerScope() { --g_handlerDepth; }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+};
+
+int ToPixels(float twips, float twipsPerPixel) {
+  return static_cast<int>(std::nearbyint(twips / twipsPerPixel));
+}
+
+}  // namespace
+
+PixelRect PixelRect::Intersect(const PixelRect& o) const {
+  return {std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
+}
+
+void SetErrorTitle(std::string title) { ErrorTitle() = std::move(title); }
+
+void RunHandler(const std::function<void()>& handler) {
+  HandlerScope scope;
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    // Nothing caught it on the way: the program cannot go on safely.
+    Sys().ShowMessage(0, std::string("Corvane has to close: ") + e.what(), ErrorTitle());
+    End();
+  }
+}
+
+bool HandlerRunning() { return g_handlerDepth > 0; }
+
+void RetireForm(std::unique_ptr<Form> form) { Retired().push_back(std::move(form)); }
+
+void FreeRetiredForms() {
+  if (!HandlerRunning()) Retired().clear();
+}
+
+// --- Form ---
+
+Form::Form(FormSpec spec) : spec_(std::move(spec)) { LiveForms().push_back(this); }
+
+Form::~Form() {
+  std::erase(LiveForms(), this);
+}
+
+int Form::ToPixelsX(float twips) { return ToPixels(twips, Sys().TwipsPerPixelX()); }
+int Form::ToPixelsY(float twips) { return ToPixels(twips, Sys().TwipsPerPixelY()); }
+
+void Form::Add(std::initializer_list<Control*> controls) {
+  for (Control* c : controls) {
+    c->form_ = this;
+    controls_.push_back(c);
+  }
+}
+
+NativeWindow& Form::Window() const {
+  if (!window_ || unloaded_) throw Error("the window '" + spec_.caption + "' is not loaded");
+  return *window_;
+}
+
+void Form::Load() {
+  if (window_ || unloaded_) return;
+  WindowSpec ws;
+  ws.kind = spec_.kind;
+  ws.title = spec_.caption;
+  ws.clientSize = {ToPixelsX(spec_.width), ToPixelsY(spec_.height)};
+  window_ = Sys().CreateNativeWindow(ws, *this);
+  for (Control* c : controls_) c->Fit();
+  Form_Load();
+}
+
+void Form::Unload() {
+  if (!Loaded()) return;
+  unloaded_ = true;
+  focus_ = pressed_ = hovered_ = nullptr;
+  // The native object lives on until the form is freed: its window procedure may be the caller.
+  window_->Destroy();
+}
+
+void Form::Show() {
+  if (!Loaded()) Load();
+  if (!Loaded()) return;
+  Window().Show();
+  FocusFirst();
+}
+
+void Form::ShowModal() {
+  Show();
+  if (!Loaded()) return;
+  std::vector<Form*> blocked;
+  for (Form* f : LiveForms()) {
+    if (f != this && f->Loaded()) {
+      if (f->modalBlocks_++ == 0) f->window_->SetEnabled(false);
+      blocked.push_back(f);
+    }
+  }
+  {
+    HandlerScope scope;
+    Sys().RunModalLoop([this] { return !Visible(); });
+  }
+  for (Form* f : blocked) {
+    if (std::find(LiveForms().begin(), LiveForms().end(), f) == LiveForms().end()) continue;
+    if (--f->modalBlocks_ == 0 && f->Loaded()) f->window_->SetEnabled(true);
+  }
+}
+
+void Form::Hide() {
+  if (Loaded()) window_->Hide();
+}
+
+bool Form::Visible() const { return Loaded() && window_->IsVisible(); }
+
+std::uintptr_t Form::hWnd() const { return Window().Handle(); }
+
+float Form::Left() const { return static_cast<float>(Window().Frame().left) * Sys().TwipsPerPixelX(); }
+float Form::Top() const { return static_cast<float>(Window().Frame().top) * Sys().TwipsPerPixelY(); }
+float Form::Width() const { return static_cast<float>(Window().Frame().Width()) * Sys().TwipsPerPixelX(); }
+float Form::Height() const { return static_cast<float>(Window().Frame().Height()) * Sys().TwipsPerPixelY(); }
+
+PixelRect Form::ScreenBounds() const { return Window().Frame(); }
+
+void Form::SetLeft(float twips) { Window().MoveTo({ToPixelsX(twips), Window().Frame().top}); }
+void Form::SetTop(float twips) { Window().MoveTo({Window().Frame().left, ToPixelsY(twips)}); }
+
+void Form::SetWidth(float twips) {
+  NativeWindow& w = Window();
+  const int border = w.Frame().Width() - w.ClientSize().width;
+  w.SetClientSize({std::max(0, ToPixelsX(twips) - border), w.ClientSize().height});
+}
+
+void Form::SetHeight(float twips) {
+  NativeWindow& w = Window();
+  const int border = w.Frame().Height() - w.ClientSize().height;
+  w.SetClientSize({w.ClientSize().width, std::max(0, ToPixelsY(twips) - border)});
+}
+
+void Form::InvalidatePixels(const PixelRect& r) {
+  if (Loaded()) window_->Invalidate(r);
+}
+
+void Form::ControlChanged(const Control& control, const PixelRect& before) {
+  if (!Loaded()) return;
+  window_->Invalidate(before);
+  window_->Invalidate(control.PixelBounds());
+  if (&control == hovered_ || !control.Visible()) window_->RefreshTooltip();
+}
+
+Control* Form::ControlAt(PixelPoint client) const {
+  for (Control* c : controls_) {
+    if (c->Visible() && c->TakesMouse() && c->PixelBounds().Contains(client)) return c;
+  }
+  return nullptr;
+}
+
+std::vector<Control*> Form::TabOrder() const {
+  std::vector<Control*> order;
+  for (Control* c : controls_) {
+    if (c->TakesMouse()) order.push_back(c);  // lines have no place in the tab order
+  }
+  std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) { return a->TabIndex < b->TabIndex; });
+  return order;
+}
+
+void Form::SetFocus(Control& control) {
+  if (focus_ == &control) return;
+  focus_ = &control;
+  if (control.GotFocus) control.GotFocus();
+}
+
+void Form::FocusFirst() {
+  for (Control* c : TabOrder()) {
+    if (c->CanTakeFocus()) {
+      SetFocus(*c);
+      return;
+    }
+  }
+}
+
+void Form::MoveFocus(int step) {
+  const std::vector<Control*> order = TabOrder();
+  const auto n = static_cast<int>(order.size());
+  const auto at = std::find(order.begin(), order.end(), focus_);
+  int i = at == order.end() ? (step > 0 ? -1 : 0) : static_cast<int>(at - order.begin());
+  for (int k = 0; k < n; ++k) {
+    i = (i + step + n) % n;
+    if (order[static_cast<std::size_t>(i)]->CanTakeFocus()) {
+      SetFocus(*order[static_cast<std::size_t>(i)]);
+      return;
+    }
+  }
+}
+
+bool Form::HandleAccessKey(char key) {
+  const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+  if (wanted == 0) return false;
+  const std::vector<Control*> order = TabOrder();
+  const auto n = static_cast<int>(order.size());
+  const auto at = std::find(order.begin(), order.end(), focus_);
+  const int start = at == order.end() ? -1 : static_cast<int>(at - order.begin());
+  // The search starts after the focused control, so controls sharing a key take turns.
+  for (int k = 1; k <= n; ++k) {
+    const int i = (start + k + n) % n;
+    Control* c = order[static_cast<std::size_t>(i)];
+    if (!c->Visible() || c->AccessKey() != wanted) continue;
+    if (c->CanTakeFocus()) {
+      SetFocus(*c);
+      return true;
+    }
+    // A label hands the focus to the next control in the tab order that can take it.
+    for (int j = 1; j < n; ++j) {
+      Control* next = order[static_cast<std::size_t>((i + j) % n)];
+      if (next->CanTakeFocus()) {
+        SetFocus(*next);
+        return true;
+      }
+    }
+    return true;
+  }
+  return false;
+}
+
+MouseArgs Form::ArgsFor(const Control* control, const MouseEvent& e) const {
+  const PixelPoint origin = control ? PixelPoint{control->PixelBounds().left, control->PixelBounds().top} : PixelPoint{};
+  return {e.button, e.shift, static_cast<float>(e.pos.x - origin.x) * Sys().TwipsPerPixelX(),
+          static_cast<float>(e.pos.y - origin.y) * Sys().TwipsPerPixelY()};
+}
+
+void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {
+  canvas.FillRect(dirty, ResolveColor(spec_.backColor));
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    const Control& c = **it;
+    if (!c.Visible()) continue;
+    const PixelRect box = c.PixelBounds();
+    if (!box.Intersect(dirty).Empty()) c.Paint(canvas, box);
+  }
+}
+
+void Form::OnMouseDown(const MouseEvent& e) {
+  RunHandler([&] {
+    Control* c = ControlAt(e.pos);
+    if (e.button == static_cast<int>(MouseButton::Left)) {
+      leftDown_ = true;
+      pressed_ = c;
+    }
+    const MouseArgs args = ArgsFor(c, e);
+    if (c) {
+      if (c->MouseDown) c->MouseDown(args);
+    } else if (MouseDown) {
+      MouseDown(args);
+    }
+  });
+}
+
+void Form::OnMouseUp(const MouseEvent& e) {
+  RunHandler([&] {
+    if (e.button != static_cast<int>(MouseButton::Left) || !leftDown_) return;
+    leftDown_ = false;
+    Control* c = ControlAt(e.pos);
+    if (c && c == pressed_ && c->Click) c->Click();
+  });
+}
+
+void Form::OnMouseMove(const MouseEvent& e) {
+  RunHandler([&] {
+    if ((e.button & static_cast<int>(MouseButton::Left)) == 0) leftDown_ = false;
+    Control* under = ControlAt(e.pos);
+    if (under != hovered_) {
+      hovered_ = under;
+      if (Loaded()) window_->RefreshTooltip();
+    }
+    // While the left button is held, the control it pressed keeps the mouse.
+    Control* target = leftDown_ ? pressed_ : under;
+    const MouseArgs args = ArgsFor(target, e);
+    if (target) {
+      if (target->MouseMove) target->MouseMove(args);
+    } else if (MouseMove) {
+      MouseMove(args);
+    }
+  });
+}
+
+void Form::OnDoubleClick(const MouseEvent& e) {
+  if (e.button != static_cast<int>(MouseButton::Left)) {
+    OnMouseDown(e);  // only the left button double-clicks; another button just presses again
+    return;
+  }
+  RunHandler([&] {
+    leftDown_ = false;
+    pressed_ = nullptr;
+    Control* c = ControlAt(e.pos);
+    if (c) {
+      if (c->DblClick) c->DblClick();
+    } else if (DblClick) {
+      DblClick();
+    }
+  });
+}
+
+bool Form::OnKey(const KeyEvent& e) {
+  bool handled = false;
+  RunHandler([&] {
+    switch (e.key) {
+      case Key::Tab: {
+        const Control* before = focus_;
+        MoveFocus((e.shift & kShift) ? -1 : 1);
+        handled = focus_ != nullptr || before != nullptr;
+        break;
+      }
+      case Key::AccessKey:
+        handled = HandleAccessKey(e.character);
+        break;
+      case Key::Character:
+        // A focused button takes no typing, so a plain letter works as its access key.
+        if (dynamic_cast<CommandButton*>(focus_)) handled = HandleAccessKey(e.character);
+        break;
+    }
+  });
+  return handled;
+}
+
+void Form::OnCloseRequest() {
+  RunHandler([&] {
+    Unload();
+    OnClosedByUser();
+  });
+}
+
+std::string Form::TooltipAt(PixelPoint client) {
+  const Control* c = ControlAt(client);
+  return c ? c->ToolTipText : std::string();
+}
+
+}  // namespace corvane

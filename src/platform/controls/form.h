@@ -1,0 +1,162 @@
+// A top-level window holding lightweight controls in drawing order. The form owns the native
+// window, paints its controls back to front, hit-tests and dispatches the mouse, keeps the
+// keyboard focus with tab order and access keys, answers tooltips, and handles load, show,
+// modal show, hide and unload.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/controls/controls.h"
+#include "platform/platform.h"
+
+namespace corvane {
+
+struct FormSpec {
+  WindowKind kind = WindowKind::Popup;
+  std::string caption;
+  float width = 0;   // twips: the outer width of a borderless window, the client width of a framed one
+  float height = 0;
+  Color backColor = kButtonFaceColor;
+};
+
+class Form : private WindowEvents {
+ public:
+  explicit Form(FormSpec spec);
+  ~Form() override;
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  // Creates the native window (hidden), sizes the controls that fit their content and runs
+  // Form_Load. Loading a loaded form does nothing.
+  void Load();
+  bool Loaded() const { return window_ != nullptr && !unloaded_; }
+  // Destroys the native window; the object lives on until no handler can still be running.
+  void Unload();
+  bool Unloaded() const { return unloaded_; }
+
+  void Show();
+  // Shows the form and returns once it is hidden or unloaded; meanwhile the other forms take
+  // no input.
+  void ShowModal();
+  void Hide();
+  bool Visible() const;
+
+  std::uintptr_t hWnd() const;
+  const std::string& Caption() const { return spec_.caption; }
+
+  // Window geometry in twips: what the native window has, pixels times twips per pixel.
+  // Setting converts to the nearest pixel.
+  float Left() const;
+  float Top() const;
+  float Width() const;
+  float Height() const;
+  void SetLeft(float twips);
+  void SetTop(float twips);
+  void SetWidth(float twips);
+  void SetHeight(float twips);
+  // The outer rectangle on the screen, in pixels.
+  PixelRect ScreenBounds() const;
+
+  MouseHandler MouseDown;
+  MouseHandler MouseMove;
+  EventHandler DblClick;
+
+  // Model queries, also used by tests.
+  const std::vector<Control*>& Controls() const { return controls_; }
+  Control* ControlAt(PixelPoint client) const;
+  Control* FocusedControl() const { return focus_; }
+  // Gives `control` the focus; its GotFocus runs when the focus really moves.
+  void SetFocus(Control& control);
+  std::vector<Control*> TabOrder() const;
+  Color BackColor() const { return spec_.backColor; }
+
+  // Deliveries from the window system (public so the headless backend and tests can drive a
+  // form exactly as the native window does).
+  WindowEvents& Events() { return *this; }
+
+  // Pixel conversions with the screen's twips per pixel.
+  static int ToPixelsX(float twips);
+  static int ToPixelsY(float twips);
+
+  void InvalidatePixels(const PixelRect& r);
+  void ControlChanged(const Control& control, const PixelRect& before);
+
+ protected:
+  // Adds controls from the top of the drawing order down.
+  void Add(std::initializer_list<Control*> controls);
+  virtual void Form_Load() {}
+  // Runs after the window is unloaded by its close box or Alt+F4.
+  virtual void OnClosedByUser() {}
+
+ private:
+  void OnPaint(Canvas& canvas, const PixelRect& dirty) override;
+  void OnMouseDown(const MouseEvent& e) override;
+  void OnMouseUp(const MouseEvent& e) override;
+  void OnMouseMove(const MouseEvent& e) override;
+  void OnDoubleClick(const MouseEvent& e) override;
+  bool OnKey(const KeyEvent& e) override;
+  void OnCloseRequest() override;
+  std::string TooltipAt(PixelPoint client) override;
+
+  NativeWindow& Window() const;
+  void FocusFirst();
+  void MoveFocus(int step);
+  bool HandleAccessKey(char key);
+  MouseArgs ArgsFor(const Control* control, const MouseEvent& e) const;
+
+  FormSpec spec_;
+  std::vector<Control*> controls_;
+  std::unique_ptr<NativeWindow> window_;
+  bool unloaded_ = false;
+  int modalBlocks_ = 0;  // modal windows shown over this one
+  Control* focus_ = nullptr;
+  Control* pressed_ = nullptr;  // the control (or nullptr: the form) under the left press
+  bool leftDown_ = false;
+  Control* hovered_ = nullptr;
+};
+
+// Runs a handler the way the window system does: an error that escapes it shows the error
+// and ends the program. Forms unloaded meanwhile are freed once no handler runs any more.
+void RunHandler(const std::function<void()>& handler);
+// The title of the message that reports an error no handler caught.
+void SetErrorTitle(std::string title);
+// True while any handler or modal loop is running.
+bool HandlerRunning();
+
+// A window that is created and loaded on first reference and can be unloaded; a reference
+// after an unload makes a fresh one.
+template <class F>
+class FormSlot {
+ public:
+  F& operator()() {
+    if (!form_ || form_->Unloaded()) {
+      Retire();
+      form_ = std::make_unique<F>();
+      form_->Load();
+    }
+    return *form_;
+  }
+  bool Loaded() const { return form_ && !form_->Unloaded(); }
+  // Forgets the form, unloading it first (used when the program starts over in tests).
+  void Reset() {
+    if (Loaded()) form_->Unload();
+    Retire();
+  }
+
+ private:
+  void Retire();
+  std::unique_ptr<F> form_;
+};
+
+// Keeps an unloaded form alive until no handler can still be running inside it.
+void RetireForm(std::unique_ptr<Form> form);
+void FreeRetiredForms();
+
+template <class F>
+void FormSlot<F>::Retire() {
+  if (form_) RetireForm(std::unique_ptr<Form>(form_.release()));
+}
+
+}  // namespace corvane

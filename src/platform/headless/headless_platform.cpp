@@ -1,0 +1,322 @@
+#include "platform/headless/headless_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace corvane {
+
+namespace {
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string Hex(std::uintptr_t v) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  do {
+    out.insert(out.begin(), digits[v & 0xF]);
+    v >>= 4;
+  } while (v);
+  return "0x" + out;
+}
+
+class HeadlessPicture : public Picture {
+ public:
+  explicit HeadlessPicture(PixelSize size) : size_(size) {}
+  PixelSize Size() const override { return size_; }
+
+ private:
+  PixelSize size_;
+};
+
+class HeadlessFile : public BinaryFile {
+ public:
+  HeadlessFile(HeadlessPlatform& platform, HeadlessPlatform::File& file, std::string path)
+      : platform_(platform), file_(file), path_(std::move(path)) {}
+  ~HeadlessFile() override { platform_.calls.push_back({"CloseFile", {path_}}); }
+
+  void Write(std::uint64_t offset, const std::string& bytes) override {
+    const auto at = static_cast<std::size_t>(offset);
+    if (file_.bytes.size() < at + bytes.size()) file_.bytes.resize(at + bytes.size(), '\0');
+    std::copy(bytes.begin(), bytes.end(), file_.bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  }
+
+  std::string Read(std::uint64_t offset, std::size_t count) override {
+    const auto at = static_cast<std::size_t>(offset);
+    if (file_.bytes.size() < at + count) throw Error("Input past end of file");
+    return file_.bytes.substr(at, count);
+  }
+
+ private:
+  HeadlessPlatform& platform_;
+  HeadlessPlatform::File& file_;
+  std::string path_;
+};
+
+// A canvas that keeps what was drawn.
+class RecordingCanvas : public Canvas {
+ public:
+  std::vector<DrawOp> ops;
+  void FillRect(const PixelRect& r, Color rgb) override { ops.push_back({DrawOp::Fill, r, {}, {}, rgb, {}, 0}); }
+  void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override {
+    ops.push_back({DrawOp::Text, clip, std::string(text), font, rgb, {x, y}, 0});
+  }
+  void DrawPicture(const Picture&, int x, int y, const PixelRect& clip) override {
+    ops.push_back({DrawOp::Picture, clip, {}, {}, 0, {x, y}, 0});
+  }
+  void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect&) override {
+    ops.push_back({DrawOp::LineOp, {from.x, from.y, to.x, to.y}, {}, {}, rgb, {}, width});
+  }
+};
+
+}  // namespace
+
+HeadlessPlatform::HeadlessPlatform() {
+  textWidth = [](const FontSpec& font, std::string_view text) {
+    const int charWidth = static_cast<int>(std::lround(font.points * 5 / 6)) + (font.bold ? 1 : 0);
+    return charWidth * static_cast<int>(text.size());
+  };
+}
+
+HeadlessPlatform::~HeadlessPlatform() = default;
+
+void HeadlessPlatform::Record(std::string name, std::vector<std::string> args) {
+  calls.push_back({std::move(name), std::move(args)});
+}
+
+std::vector<std::string> HeadlessPlatform::CallNames() const {
+  std::vector<std::string> names;
+  for (const RecordedCall& c : calls) names.push_back(c.name);
+  return names;
+}
+
+const RecordedCall* HeadlessPlatform::LastCall(const std::string& name) const {
+  for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
+    if (it->name == name) return &*it;
+  }
+  return nullptr;
+}
+
+int HeadlessPlatform::CountCalls(const std::string& name) const {
+  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const RecordedCall& c) { return c.name == name; }));
+}
+
+HeadlessWindow* HeadlessPlatform::WindowOf(std::uintptr_t handle) const {
+  for (HeadlessWindow* w : windows) {
+    if (w->Handle() == handle) return w;
+  }
+  return nullptr;
+}
+
+std::intptr_t HeadlessPlatform::SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx,
+                                             int cy, unsigned flags) {
+  Record("SetWindowPos", {Hex(hwnd), std::to_string(insertAfter), std::to_string(x), std::to_string(y),
+                          std::to_string(cx), std::to_string(cy), std::to_string(flags)});
+  HeadlessWindow* w = WindowOf(hwnd);
+  if (!w || w->Destroyed()) return 0;
+  if (insertAfter == kHwndTopmost) w->topMost = true;
+  if ((flags & kSwpNoMove) == 0) w->MoveTo({x, y});
+  return 1;
+}
+
+std::intptr_t HeadlessPlatform::ReleaseCapture() {
+  Record("ReleaseCapture");
+  return 1;
+}
+
+std::intptr_t HeadlessPlatform::SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam,
+                                             std::intptr_t lparam) {
+  Record("SendMessageA", {Hex(hwnd), Hex(msg), std::to_string(wparam), std::to_string(lparam)});
+  HeadlessWindow* w = WindowOf(hwnd);
+  if (w && msg == kWmNcLButtonDown && wparam == kHtCaption) {
+    const PixelRect frame = w->Frame();
+    w->MoveTo({frame.left + dragOffset.x, frame.top + dragOffset.y});
+  }
+  return 0;
+}
+
+std::intptr_t HeadlessPlatform::GetCursorPos(CursorPoint& point) {
+  Record("GetCursorPos");
+  point = cursor;
+  return 1;
+}
+
+OpenFileResult HeadlessPlatform::ShowOpenFileDialog(OpenFileRequest& request) {
+  Record("ShowOpenFileDialog", {request.title});
+  if (!dialog) return {};
+  return dialog(request);
+}
+
+std::intptr_t HeadlessPlatform::ShellExecuteA(std::uintptr_t hwnd, const std::string& operation,
+                                              const std::string& file, const std::string& parameters,
+                                              const std::string& directory, int showCommand) {
+  if (shellThrows) throw Error("the request could not be converted");
+  Record("ShellExecuteA", {Hex(hwnd), operation, file, parameters, directory, std::to_string(showCommand)});
+  return shellResult;
+}
+
+Color HeadlessPlatform::SystemColor(int index) const {
+  // Distinct stand-ins for the system colours, so that tests can tell them apart.
+  return 0x010101u * static_cast<Color>(index + 1);
+}
+
+FontMetrics HeadlessPlatform::MeasureFont(const FontSpec& font) {
+  const int height = static_cast<int>(std::lround(font.points * 5 / 3));
+  return {height, height * 4 / 5};
+}
+
+int HeadlessPlatform::TextWidth(const FontSpec& font, std::string_view text) { return textWidth(font, text); }
+
+bool HeadlessPlatform::IsOnAnyMonitor(const PixelRect& screen) const {
+  return std::any_of(monitors.begin(), monitors.end(), [&](const PixelRect& m) { return !m.Intersect(screen).Empty(); });
+}
+
+std::unique_ptr<NativeWindow> HeadlessPlatform::CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) {
+  Record("CreateWindow", {spec.title});
+  auto window = std::make_unique<HeadlessWindow>(*this, spec, events, nextHandle_);
+  nextHandle_ += 0x10;
+  return window;
+}
+
+void HeadlessPlatform::RunEventLoop(const std::function<void()>& idle) {
+  while (!modalActions.empty()) {
+    auto action = std::move(modalActions.front());
+    modalActions.pop_front();
+    action();
+    idle();
+  }
+}
+
+void HeadlessPlatform::RunModalLoop(const std::function<bool()>& done) {
+  while (!done() && !modalActions.empty()) {
+    auto action = std::move(modalActions.front());
+    modalActions.pop_front();
+    action();
+  }
+}
+
+void HeadlessPlatform::EndProgram() {
+  Record("EndProgram");
+  ended = true;
+  throw ProgramEnded{};
+}
+
+void HeadlessPlatform::ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) {
+  Record("MessageBox", {Hex(owner), text, title});
+}
+
+std::shared_ptr<Picture> HeadlessPlatform::LoadPicture(const std::string& path) {
+  Record("LoadPicture", {path});
+  const auto it = pictureFiles.find(path);
+  if (it == pictureFiles.end()) throw Error("File not found: " + path);
+  return std::make_shared<HeadlessPicture>(it->second);
+}
+
+HeadlessPlatform::File* HeadlessPlatform::FindFile(const std::string& path) {
+  const auto it = files.find(Lower(path));
+  return it == files.end() ? nullptr : &it->second;
+}
+
+void HeadlessPlatform::PutFile(const std::string& path, const std::string& bytes) {
+  File& f = files[Lower(path)];
+  f.storedName = path.substr(path.find_last_of('\\') + 1);
+  f.bytes = bytes;
+}
+
+std::string HeadlessPlatform::FindFileName(const std::string& path) {
+  Record("FindFileName", {path});
+  const File* f = FindFile(path);
+  return f && !f->directory ? f->storedName : std::string();
+}
+
+std::unique_ptr<BinaryFile> HeadlessPlatform::OpenReadWrite(const std::string& path) {
+  File* f = FindFile(path);
+  if (f && (f->readOnly || f->directory)) throw Error("Access is denied.");
+  if (!f) {
+    if (folderReadOnly) throw Error("Access is denied.");
+    PutFile(path, "");
+    f = FindFile(path);
+  }
+  Record("OpenFile", {path});
+  return std::make_unique<HeadlessFile>(*this, *f, path);
+}
+
+std::optional<std::string> HeadlessPlatform::ToAnsi(std::string_view text) const {
+  // The stand-in code page is Latin-1: code points up to U+00FF, one byte each.
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size()) {
+      out += static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(text[++i]) & 0x3F));
+    } else {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+std::string HeadlessPlatform::FromAnsi(std::string_view bytes) const {
+  std::string out;
+  for (char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string HeadlessPlatform::ShortPathName(const std::string& path) const {
+  const auto it = shortPaths.find(path);
+  return it == shortPaths.end() ? std::string() : it->second;
+}
+
+// --- HeadlessWindow ---
+
+HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const WindowSpec& spec, WindowEvents& events,
+                               std::uintptr_t handle)
+    : platform_(platform), spec_(spec), events_(events), handle_(handle), client_(spec.clientSize) {
+  platform_.windows.push_back(this);
+}
+
+HeadlessWindow::~HeadlessWindow() { std::erase(platform_.windows, this); }
+
+void HeadlessWindow::Destroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  visible_ = false;
+  platform_.Record("DestroyWindow", {Hex(handle_), spec_.title});
+}
+
+PixelRect HeadlessWindow::Frame() const {
+  if (spec_.kind != WindowKind::Framed) return {origin_.x, origin_.y, origin_.x + client_.width, origin_.y + client_.height};
+  return {origin_.x, origin_.y, origin_.x + client_.width + 2 * kBorder, origin_.y + client_.height + kTitleBar + kBorder};
+}
+
+void HeadlessWindow::MoveTo(PixelPoint outerTopLeft) { origin_ = outerTopLeft; }
+
+void HeadlessWindow::SetClientSize(PixelSize size) { client_ = size; }
+
+void HeadlessWindow::Show() {
+  if (destroyed_) return;
+  visible_ = true;
+}
+
+void HeadlessWindow::Hide() { visible_ = false; }
+
+std::vector<DrawOp> HeadlessWindow::Render() {
+  RecordingCanvas canvas;
+  events_.OnPaint(canvas, {0, 0, client_.width, client_.height});
+  return canvas.ops;
+}
+
+}  // namespace corvane

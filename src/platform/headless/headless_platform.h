@@ -1,0 +1,174 @@
+// The headless backend: the whole platform in memory, for unit tests.
+//
+// Implements: windows (geometry, visibility, enabled state, top-most), a recording canvas,
+// a fixed font metric, pictures by path, the message box, the open-file dialog, shell
+// requests, the cursor, the system drag, an in-memory file system with attributes, a
+// Latin-1 "ANSI" code page, monitors, and modal loops fed from a queue of test actions.
+//
+// It records every request the program makes in `calls`, in order, and answers from the
+// script fields a test sets.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace corvane {
+
+// Thrown by EndProgram: the program has ended. Not an std::exception, so that no handler's
+// error trap can catch it.
+struct ProgramEnded {};
+
+class HeadlessWindow;
+
+struct RecordedCall {
+  std::string name;
+  std::vector<std::string> args;
+};
+
+struct DrawOp {
+  enum Kind { Fill, Text, Picture, LineOp } kind = Fill;
+  PixelRect rect;  // fill: the rectangle; text and picture: the clip; line: from/to in left/top, right/bottom
+  std::string text;
+  FontSpec font;
+  Color color = 0;
+  PixelPoint at;
+  int width = 0;
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  HeadlessPlatform();
+  ~HeadlessPlatform() override;
+
+  // --- Script ---
+  float twipsPerPixel = 15.0f;
+  CursorPoint cursor;
+  // Where the system drag takes the window: its top-left corner moves by this many pixels.
+  PixelPoint dragOffset;
+  std::map<std::string, PixelSize> pictureFiles;  // path → natural size; other paths fail to load
+  std::function<OpenFileResult(OpenFileRequest&)> dialog;  // default: cancelled
+  std::intptr_t shellResult = 42;
+  bool shellThrows = false;  // the shell request cannot even be made
+  bool prevInstance = false;
+  std::string appPath = "C:\\Corvane";
+  char decimalSeparator = '.';
+  std::vector<PixelRect> monitors{{0, 0, 1280, 1024}};
+  std::map<std::string, std::string> shortPaths;  // long path → short path
+  // Font metric: a line is `points * 5 / 3` pixels high, a character half that wide (one more
+  // when bold); a test may replace the width rule.
+  std::function<int(const FontSpec&, std::string_view)> textWidth;
+  // Actions run, in order, by modal loops (a modal loop returns when its window closes or the
+  // queue runs dry).
+  std::deque<std::function<void()>> modalActions;
+
+  // --- Record ---
+  std::vector<RecordedCall> calls;
+  bool ended = false;
+  std::vector<std::string> CallNames() const;
+  const RecordedCall* LastCall(const std::string& name) const;
+  int CountCalls(const std::string& name) const;
+
+  // --- Files ---
+  struct File {
+    std::string storedName;  // the name as the file system keeps it (letter case)
+    std::string bytes;
+    bool readOnly = false;
+    bool hidden = false;
+    bool system = false;
+    bool directory = false;
+  };
+  // Keyed by the full path in lower case, as a case-insensitive file system finds it.
+  std::map<std::string, File> files;
+  bool folderReadOnly = false;
+  File* FindFile(const std::string& path);
+  void PutFile(const std::string& path, const std::string& bytes);
+
+  // --- Windows ---
+  HeadlessWindow* WindowOf(std::uintptr_t handle) const;
+  std::vector<HeadlessWindow*> windows;  // live native windows, in creation order
+
+  // --- Platform ---
+  std::intptr_t SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                             unsigned flags) override;
+  std::intptr_t ReleaseCapture() override;
+  std::intptr_t SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
+  std::intptr_t GetCursorPos(CursorPoint& point) override;
+  OpenFileResult ShowOpenFileDialog(OpenFileRequest& request) override;
+  std::intptr_t ShellExecuteA(std::uintptr_t hwnd, const std::string& operation, const std::string& file,
+                              const std::string& parameters, const std::string& directory, int showCommand) override;
+  float TwipsPerPixelX() const override { return twipsPerPixel; }
+  float TwipsPerPixelY() const override { return twipsPerPixel; }
+  Color SystemColor(int index) const override;
+  FontMetrics MeasureFont(const FontSpec& font) override;
+  int TextWidth(const FontSpec& font, std::string_view text) override;
+  bool IsOnAnyMonitor(const PixelRect& screen) const override;
+  char DecimalSeparator() const override { return decimalSeparator; }
+  std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) override;
+  void RunEventLoop(const std::function<void()>& idle) override;
+  void QuitEventLoop() override {}
+  void RunModalLoop(const std::function<bool()>& done) override;
+  [[noreturn]] void EndProgram() override;
+  void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
+  std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
+  std::string AppPath() const override { return appPath; }
+  bool PrevInstance() const override { return prevInstance; }
+  std::uintptr_t InstanceHandle() const override { return 0x400000; }
+  std::string FindFileName(const std::string& path) override;
+  std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
+  std::optional<std::string> ToAnsi(std::string_view text) const override;
+  std::string FromAnsi(std::string_view bytes) const override;
+  std::string ShortPathName(const std::string& path) const override;
+
+ private:
+  friend class HeadlessWindow;
+  void Record(std::string name, std::vector<std::string> args = {});
+  std::uintptr_t nextHandle_ = 0x10010;
+};
+
+class HeadlessWindow : public NativeWindow {
+ public:
+  HeadlessWindow(HeadlessPlatform& platform, const WindowSpec& spec, WindowEvents& events, std::uintptr_t handle);
+  ~HeadlessWindow() override;
+
+  void Destroy() override;
+  std::uintptr_t Handle() const override { return handle_; }
+  PixelRect Frame() const override;
+  PixelSize ClientSize() const override { return client_; }
+  void MoveTo(PixelPoint outerTopLeft) override;
+  void SetClientSize(PixelSize size) override;
+  void Show() override;
+  void Hide() override;
+  bool IsVisible() const override { return visible_ && !destroyed_; }
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  void Invalidate(const PixelRect&) override {}
+  void RefreshTooltip() override {}
+
+  const WindowSpec& Spec() const { return spec_; }
+  bool Enabled() const { return enabled_ && !destroyed_; }
+  bool Destroyed() const { return destroyed_; }
+  bool topMost = false;
+  WindowEvents& Events() { return events_; }
+  // Paints the whole client area and returns what was drawn.
+  std::vector<DrawOp> Render();
+
+  // Frame thickness of a framed window: sides and bottom, and the title bar on top.
+  static constexpr int kBorder = 4;
+  static constexpr int kTitleBar = 22;
+
+ private:
+  HeadlessPlatform& platform_;
+  WindowSpec spec_;
+  WindowEvents& events_;
+  std::uintptr_t handle_;
+  PixelPoint origin_{100, 80};  // where a new window appears
+  PixelSize client_;
+  bool visible_ = false;
+  bool enabled_ = true;
+  bool destroyed_ = false;
+};
+
+}  // namespace corvane

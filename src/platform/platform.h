@@ -1,0 +1,276 @@
+// The one interface between Corvane's windows and the operating system.
+//
+// Everything above this header (the control model, the three windows, the application core)
+// is portable C++ and names no OS API. Two backends implement it side by side:
+//   win32/     the real Windows program (the only code that includes <windows.h>)
+//   headless/  an in-memory system for unit tests: records requests, answers from a script
+//
+// Text is UTF-8 throughout; a backend converts at its edge. Geometry here is in pixels; the
+// control model converts to and from twips.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// A failure the platform raises; its text names what failed and why.
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// 0x00BBGGRR, or 0x800000nn for the system colour with index nn.
+using Color = std::uint32_t;
+constexpr Color kSystemColorFlag = 0x80000000u;
+constexpr bool IsSystemColor(Color c) { return (c & kSystemColorFlag) != 0; }
+
+struct PixelPoint {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool Empty() const { return right <= left || bottom <= top; }
+  bool Contains(PixelPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+  PixelRect Intersect(const PixelRect& o) const;
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// Every text in the program uses one face in the Western character set; only size, weight and
+// underline vary.
+inline constexpr const char* kFontFace = "MS Sans Serif";
+
+struct FontSpec {
+  float points = 8.25f;
+  bool bold = false;
+  bool underline = false;
+  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+struct FontMetrics {
+  int height = 0;  // one line, internal leading included
+  int ascent = 0;
+};
+
+// A decoded picture file. It keeps its natural size and draws itself at 1:1.
+class Picture {
+ public:
+  virtual ~Picture() = default;
+  virtual PixelSize Size() const = 0;
+};
+
+// Drawing surface for one paint pass, in client pixels. Every operation is clipped to `clip`.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual void FillRect(const PixelRect& r, Color rgb) = 0;
+  // Draws one line of text with its top-left corner at (x, y) on a transparent background.
+  virtual void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
+                        const PixelRect& clip) = 0;
+  virtual void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) = 0;
+  // A solid line `width` pixels thick, centred on the segment from `from` to `to`.
+  virtual void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) = 0;
+};
+
+enum class MouseButton : int { Left = 1, Right = 2, Middle = 4 };
+
+enum ShiftMask : int { kShift = 1, kCtrl = 2, kAlt = 4 };
+
+struct MouseEvent {
+  int button = 0;  // one MouseButton value; 0 for a move without a button
+  int shift = 0;   // ShiftMask bits
+  PixelPoint pos;  // client pixels
+};
+
+enum class Key { Tab, Character, AccessKey };
+
+struct KeyEvent {
+  Key key = Key::Tab;
+  int shift = 0;
+  char character = 0;  // for Character and AccessKey (Alt held)
+};
+
+// What a native window reports to the control model that owns it.
+class WindowEvents {
+ public:
+  virtual ~WindowEvents() = default;
+  virtual void OnPaint(Canvas& canvas, const PixelRect& dirty) = 0;
+  virtual void OnMouseDown(const MouseEvent& e) = 0;
+  virtual void OnMouseUp(const MouseEvent& e) = 0;
+  virtual void OnMouseMove(const MouseEvent& e) = 0;
+  virtual void OnDoubleClick(const MouseEvent& e) = 0;
+  // Returns false when the key means nothing to the window, so the system's default applies.
+  virtual bool OnKey(const KeyEvent& e) = 0;
+  // The user or the system asked the window to close (close box, Alt+F4).
+  virtual void OnCloseRequest() = 0;
+  virtual std::string TooltipAt(PixelPoint client) = 0;
+};
+
+enum class WindowKind {
+  Popup,      // borderless, taskbar button, application icon
+  ToolPopup,  // borderless, no taskbar button, no icon
+  Framed,     // title bar with icon and close box, sizable frame
+};
+
+struct WindowSpec {
+  WindowKind kind = WindowKind::Popup;
+  std::string title;
+  PixelSize clientSize;
+};
+
+class NativeWindow {
+ public:
+  virtual ~NativeWindow() = default;
+  // Destroys the system's window; the object stays valid, inert, until it is deleted.
+  virtual void Destroy() = 0;
+  virtual std::uintptr_t Handle() const = 0;
+  virtual PixelRect Frame() const = 0;  // outer rectangle on the screen
+  virtual PixelSize ClientSize() const = 0;
+  virtual void MoveTo(PixelPoint outerTopLeft) = 0;
+  virtual void SetClientSize(PixelSize size) = 0;
+  virtual void Show() = 0;  // shows and activates
+  virtual void Hide() = 0;
+  virtual bool IsVisible() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual void Invalidate(const PixelRect& client) = 0;
+  // The control under the pointer changed: the tooltip must ask TooltipAt again.
+  virtual void RefreshTooltip() = 0;
+};
+
+// A file opened for binary, byte-addressed reading and writing; closed when destroyed.
+class BinaryFile {
+ public:
+  virtual ~BinaryFile() = default;
+  virtual void Write(std::uint64_t offset, const std::string& bytes) = 0;
+  // Throws Error when fewer than `count` bytes lie at `offset`.
+  virtual std::string Read(std::uint64_t offset, std::size_t count) = 0;
+};
+
+struct CursorPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+// The open-file dialog request, field for field as the system's ANSI dialog takes it. Text
+// fields are held here as UTF-8 and converted to the ANSI code page at the call.
+struct OpenFileRequest {
+  // The record's first published size; the backend gives the system that size for its own
+  // pointer width.
+  static constexpr std::uint32_t kFirstPublishedSize = 76;
+
+  std::uint32_t structSize = 0;
+  std::uintptr_t owner = 0;
+  std::uintptr_t instance = 0;
+  std::string filter;  // description, NUL, patterns (the backend adds the closing NULs)
+  std::uint32_t maxCustomFilter = 0;
+  std::uint32_t filterIndex = 0;
+  std::string file;  // the file buffer; its size is the buffer's length
+  std::uint32_t maxFile = 0;
+  std::string fileTitle;
+  std::uint32_t maxFileTitle = 0;
+  std::string initialDir;
+  std::string title;
+  std::uint32_t flags = 0;
+};
+
+struct OpenFileResult {
+  int result = 0;             // non-zero: a file was chosen, `request.file` holds its path
+  std::uint32_t failure = 0;  // with result 0: 0 for a cancel, else the dialog's error code
+};
+
+constexpr std::intptr_t kHwndTopmost = -1;
+constexpr unsigned kSwpNoSize = 0x0001;
+constexpr unsigned kSwpNoMove = 0x0002;
+constexpr unsigned kWmNcLButtonDown = 0x00A1;
+constexpr std::uintptr_t kHtCaption = 2;
+constexpr int kSwShowNormal = 1;
+constexpr int kSwShowMinimized = 2;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The system calls, made exactly as the window logic asks.
+  virtual std::intptr_t SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y,
+                                     int cx, int cy, unsigned flags) = 0;
+  virtual std::intptr_t ReleaseCapture() = 0;
+  virtual std::intptr_t SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam,
+                                     std::intptr_t lparam) = 0;
+  virtual std::intptr_t GetCursorPos(CursorPoint& point) = 0;
+  // The open-file dialog. The request mirrors the ANSI record; the chosen path comes back in
+  // full (UTF-8), so that a name the ANSI code page cannot hold is seen for what it is.
+  virtual OpenFileResult ShowOpenFileDialog(OpenFileRequest& request) = 0;
+  virtual std::intptr_t ShellExecuteA(std::uintptr_t hwnd, const std::string& operation,
+                                      const std::string& file, const std::string& parameters,
+                                      const std::string& directory, int showCommand) = 0;
+
+  // Screen and drawing.
+  virtual float TwipsPerPixelX() const = 0;
+  virtual float TwipsPerPixelY() const = 0;
+  virtual Color SystemColor(int index) const = 0;
+  virtual FontMetrics MeasureFont(const FontSpec& font) = 0;
+  virtual int TextWidth(const FontSpec& font, std::string_view text) = 0;
+  // True when some part of the rectangle (screen pixels) lies on a monitor.
+  virtual bool IsOnAnyMonitor(const PixelRect& screen) const = 0;
+  virtual char DecimalSeparator() const = 0;
+
+  // Windows and the event loop.
+  virtual std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) = 0;
+  // Runs until QuitEventLoop; `idle` runs after each event.
+  virtual void RunEventLoop(const std::function<void()>& idle) = 0;
+  virtual void QuitEventLoop() = 0;
+  // Runs events until `done` holds.
+  virtual void RunModalLoop(const std::function<bool()>& done) = 0;
+  [[noreturn]] virtual void EndProgram() = 0;
+
+  // Dialogs and pictures.
+  virtual void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) = 0;
+  virtual std::shared_ptr<Picture> LoadPicture(const std::string& path) = 0;  // throws Error
+
+  // Application facts.
+  virtual std::string AppPath() const = 0;  // trailing separator only at a drive root
+  virtual bool PrevInstance() const = 0;
+  virtual std::uintptr_t InstanceHandle() const = 0;
+
+  // Files.
+  // The stored name of the file that `path` names (letter case as stored, any attributes), or
+  // the empty text when there is none or it is a folder.
+  virtual std::string FindFileName(const std::string& path) = 0;
+  // Opens for reading and writing, creating a missing file; never truncates. Throws Error.
+  virtual std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) = 0;
+  // Text in the system's ANSI code page; nullopt when the code page cannot hold it.
+  virtual std::optional<std::string> ToAnsi(std::string_view text) const = 0;
+  virtual std::string FromAnsi(std::string_view bytes) const = 0;
+  // The file's short (8.3) path, or the empty text when it has none.
+  virtual std::string ShortPathName(const std::string& path) const = 0;
+};
+
+// The platform in use; set once at start-up (or by each unit test).
+Platform& Sys();
+void SetPlatform(Platform* platform);
+
+// Ends the program at once through the platform.
+[[noreturn]] void End();
+
+}  // namespace corvane

@@ -1,0 +1,58 @@
+// GDI drawing for the paint pass.
+#include <algorithm>
+
+#include "platform/win32/win32_internal.h"
+
+namespace corvane::win32 {
+
+namespace {
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+}  // namespace
+
+void GdiCanvas::FillRect(const PixelRect& r, Color rgb) {
+  const RECT rect = ToRect(r);
+  SetDCBrushColor(dc_, rgb);
+  ::FillRect(dc_, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void GdiCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) {
+  if (text.empty()) return;
+  const std::wstring wide = Widen(text);
+  const RECT rect = ToRect(clip);
+  const HGDIOBJ old = SelectObject(dc_, fonts_.Get(font));
+  SetTextColor(dc_, rgb);
+  SetBkMode(dc_, TRANSPARENT);
+  SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  ExtTextOutW(dc_, x, y, ETO_CLIPPED, &rect, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
+  SelectObject(dc_, old);
+}
+
+void GdiCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) {
+  static_cast<const OlePicture&>(picture).Render(dc_, x, y, ToRect(clip));
+}
+
+void GdiCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) {
+  const int before = width / 2;  // a wide line is centred on its segment
+  if (from.x == to.x || from.y == to.y) {
+    PixelRect band;
+    if (from.y == to.y) {
+      band = {std::min(from.x, to.x), from.y - before, std::max(from.x, to.x) + 1, from.y - before + width};
+    } else {
+      band = {from.x - before, std::min(from.y, to.y), from.x - before + width, std::max(from.y, to.y) + 1};
+    }
+    const PixelRect visible = band.Intersect(clip);
+    if (!visible.Empty()) FillRect(visible, rgb);
+    return;
+  }
+  const int saved = SaveDC(dc_);
+  IntersectClipRect(dc_, clip.left, clip.top, clip.right, clip.bottom);
+  HPEN pen = CreatePen(PS_SOLID, width, rgb);
+  const HGDIOBJ old = SelectObject(dc_, pen);
+  MoveToEx(dc_, from.x, from.y, nullptr);
+  LineTo(dc_, to.x, to.y);
+  SelectObject(dc_, old);
+  DeleteObject(pen);
+  RestoreDC(dc_, saved);
+}
+
+}  // namespace corvane::win32

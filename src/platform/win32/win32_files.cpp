@@ -1,0 +1,60 @@
+// The settings file's operations: directory search, and binary read-write access that never
+// truncates.
+#include "platform/win32/win32_internal.h"
+
+namespace corvane::win32 {
+
+namespace {
+
+class Win32File : public BinaryFile {
+ public:
+  explicit Win32File(HANDLE handle) : handle_(handle) {}
+  ~Win32File() override { CloseHandle(handle_); }
+  Win32File(const Win32File&) = delete;
+  Win32File& operator=(const Win32File&) = delete;
+
+  void Write(std::uint64_t offset, const std::string& bytes) override {
+    Seek(offset);
+    DWORD written = 0;
+    if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) throw CallFailed("WriteFile");
+    if (written != bytes.size()) throw Error("Win32: WriteFile wrote only part of the record");
+  }
+
+  std::string Read(std::uint64_t offset, std::size_t count) override {
+    Seek(offset);
+    std::string bytes(count, '\0');
+    DWORD read = 0;
+    if (count && !ReadFile(handle_, bytes.data(), static_cast<DWORD>(count), &read, nullptr)) throw CallFailed("ReadFile");
+    if (read != count) throw Error("The settings file ends before the record it holds.");
+    return bytes;
+  }
+
+ private:
+  void Seek(std::uint64_t offset) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) throw CallFailed("SetFilePointerEx");
+  }
+
+  HANDLE handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path) {
+  HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) throw Error(ErrorText(GetLastError()));
+  return std::make_unique<Win32File>(handle);
+}
+
+std::string StoredFileName(const std::string& path) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(Widen(path).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  FindClose(search);
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
+  return Narrow(found.cFileName);
+}
+
+}  // namespace corvane::win32

@@ -1,0 +1,65 @@
+// Shared pieces of the Win32 backend. Only files in this folder include it.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace corvane::win32 {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view wide);
+// The system's text for an error code, without the trailing line break.
+std::string ErrorText(DWORD code);
+// "Win32: <call> failed: <reason>" for the calling thread's last error.
+Error CallFailed(const char* call);
+
+// Fonts of the one face, made once per size, weight and underline.
+class FontCache {
+ public:
+  explicit FontCache(int dpi) : dpi_(dpi) {}
+  ~FontCache();
+  FontCache(const FontCache&) = delete;
+  FontCache& operator=(const FontCache&) = delete;
+  HFONT Get(const FontSpec& font);
+
+ private:
+  int dpi_;
+  std::map<std::tuple<float, bool, bool>, HFONT> fonts_;
+};
+
+// A picture decoded by the system's OLE picture loader.
+class OlePicture : public Picture {
+ public:
+  virtual void Render(HDC dc, int x, int y, const RECT& clip) const = 0;
+};
+std::shared_ptr<Picture> LoadOlePicture(const std::string& path, int dpi);
+
+// Paints into a device context; the paint pass sets the clip region to the dirty area.
+class GdiCanvas : public Canvas {
+ public:
+  GdiCanvas(HDC dc, FontCache& fonts) : dc_(dc), fonts_(fonts) {}
+  void FillRect(const PixelRect& r, Color rgb) override;
+  void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override;
+  void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) override;
+  void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) override;
+
+ private:
+  HDC dc_;
+  FontCache& fonts_;
+};
+
+// Registers the window classes; `icon` is the application icon of the framed and picture
+// windows.
+void RegisterWindowClasses(HINSTANCE instance, HICON icon);
+std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events,
+                                                FontCache& fonts);
+
+std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path);
+std::string StoredFileName(const std::string& path);
+
+}  // namespace corvane::win32

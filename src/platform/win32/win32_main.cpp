@@ -1,0 +1,38 @@
+// The Windows entry point.
+#include "platform/win32/win32_platform.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "app/startup.h"
+
+namespace {
+
+// The name of the kernel object that marks a running Corvane in the user's session.
+constexpr wchar_t kInstanceMutex[] = L"Local\\Corvane.SingleInstance.8F1C2A4E";
+
+// Asked first of all: is another Corvane already running in this session? The object lives
+// as long as this process.
+bool AnotherInstanceRuns() {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+  const DWORD error = GetLastError();
+  return mutex == nullptr ? error == ERROR_ACCESS_DENIED : error == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const bool prevInstance = AnotherInstanceRuns();
+  if (FAILED(OleInitialize(nullptr))) return 1;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    corvane::win32::Win32Platform platform(instance, prevInstance);
+    corvane::SetPlatform(&platform);
+    corvane::RunApplication();
+  } catch (const std::exception& e) {
+    MessageBoxW(nullptr, corvane::win32::Widen(e.what()).c_str(), L"Corvane", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,69 @@
+// The Win32 backend of the platform.
+//
+// Implements: the system calls (SetWindowPos, ReleaseCapture, SendMessageA, GetCursorPos,
+// the open-file dialog, ShellExecuteA), screen DPI and system colours, "MS Sans Serif" fonts
+// and text measurement, top-level windows (win32_window.cpp), GDI painting
+// (win32_canvas.cpp), OLE pictures (win32_picture.cpp), the message box, the event loop and
+// modal loops, the program directory and previous instance, the settings file operations
+// (win32_files.cpp) and the ANSI code page.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_internal.h"
+
+namespace corvane::win32 {
+
+class Win32Platform : public Platform {
+ public:
+  Win32Platform(HINSTANCE instance, bool prevInstance);
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  std::intptr_t SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                             unsigned flags) override;
+  std::intptr_t ReleaseCapture() override;
+  std::intptr_t SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
+  std::intptr_t GetCursorPos(CursorPoint& point) override;
+  OpenFileResult ShowOpenFileDialog(OpenFileRequest& request) override;
+  std::intptr_t ShellExecuteA(std::uintptr_t hwnd, const std::string& operation, const std::string& file,
+                              const std::string& parameters, const std::string& directory, int showCommand) override;
+
+  float TwipsPerPixelX() const override;
+  float TwipsPerPixelY() const override;
+  Color SystemColor(int index) const override;
+  FontMetrics MeasureFont(const FontSpec& font) override;
+  int TextWidth(const FontSpec& font, std::string_view text) override;
+  bool IsOnAnyMonitor(const PixelRect& screen) const override;
+  char DecimalSeparator() const override;
+
+  std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) override;
+  void RunEventLoop(const std::function<void()>& idle) override;
+  void QuitEventLoop() override;
+  void RunModalLoop(const std::function<bool()>& done) override;
+  [[noreturn]] void EndProgram() override;
+
+  void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
+  std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
+
+  std::string AppPath() const override;
+  bool PrevInstance() const override { return prevInstance_; }
+  std::uintptr_t InstanceHandle() const override { return reinterpret_cast<std::uintptr_t>(instance_); }
+
+  std::string FindFileName(const std::string& path) override;
+  std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
+  std::optional<std::string> ToAnsi(std::string_view text) const override;
+  std::string FromAnsi(std::string_view bytes) const override;
+  std::string ShortPathName(const std::string& path) const override;
+
+ private:
+  HINSTANCE instance_;
+  bool prevInstance_;
+  int dpi_;
+  FontCache fonts_;
+  HDC screen_ = nullptr;  // for measuring text
+};
+
+}  // namespace corvane::win32

@@ -1,0 +1,57 @@
+// Text conversions, error texts and the font cache of the Win32 backend.
+#include <cmath>
+#include <tuple>
+
+#include "platform/win32/win32_internal.h"
+
+namespace corvane::win32 {
+
+std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+
+std::string ErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = n ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  return Narrow(text);
+}
+
+Error CallFailed(const char* call) {
+  const DWORD code = GetLastError();
+  return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code));
+}
+
+FontCache::~FontCache() {
+  for (auto& entry : fonts_) DeleteObject(entry.second);
+}
+
+HFONT FontCache::Get(const FontSpec& font) {
+  const auto key = std::make_tuple(font.points, font.bold, font.underline);
+  const auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  const int height = -static_cast<int>(std::lround(static_cast<double>(font.points) * dpi_ / 72.0));
+  HFONT handle = CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline ? TRUE : FALSE,
+                             FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, Widen(kFontFace).c_str());
+  if (!handle) throw CallFailed("CreateFont");
+  fonts_.emplace(key, handle);
+  return handle;
+}
+
+}  // namespace corvane::win32

@@ -1,0 +1,291 @@
+// Top-level windows: one window procedure for every form, double-buffered painting of the
+// invalid area, mouse and keys routed to the form, and a tooltip that asks the form for the
+// text of the control under the pointer.
+#include "platform/win32/win32_internal.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace corvane::win32 {
+
+namespace {
+
+constexpr wchar_t kClassWithIcon[] = L"CorvaneWindow";
+constexpr wchar_t kClassWithoutIcon[] = L"CorvaneMenuWindow";
+
+int ShiftState() {
+  int shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= kShift;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= kCtrl;
+  if (GetKeyState(VK_MENU) < 0) shift |= kAlt;
+  return shift;
+}
+
+int HeldButtons(WPARAM wparam) {
+  int buttons = 0;
+  if (wparam & MK_LBUTTON) buttons |= static_cast<int>(MouseButton::Left);
+  if (wparam & MK_RBUTTON) buttons |= static_cast<int>(MouseButton::Right);
+  if (wparam & MK_MBUTTON) buttons |= static_cast<int>(MouseButton::Middle);
+  return buttons;
+}
+
+MouseEvent MakeMouseEvent(int button, LPARAM lparam) {
+  return {button, ShiftState(), {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}};
+}
+
+class Win32Window : public NativeWindow {
+ public:
+  Win32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events, FontCache& fonts)
+      : events_(events), fonts_(fonts) {
+    DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+    DWORD exStyle = 0;
+    const wchar_t* windowClass = kClassWithIcon;
+    int x = 0;
+    int y = 0;
+    if (spec.kind == WindowKind::ToolPopup) {
+      exStyle = WS_EX_TOOLWINDOW;
+      windowClass = kClassWithoutIcon;
+    } else if (spec.kind == WindowKind::Framed) {
+      style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+      x = y = CW_USEDEFAULT;
+    }
+    RECT outer{0, 0, spec.clientSize.width, spec.clientSize.height};
+    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(spec.title).c_str(), style, x, y, outer.right - outer.left,
+                            outer.bottom - outer.top, nullptr, nullptr, instance, this);
+    if (!hwnd_) throw CallFailed("CreateWindowEx");
+    CreateTooltip(instance);
+  }
+
+  ~Win32Window() override { Destroy(); }
+
+  void Destroy() override {
+    if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
+  }
+
+  std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+
+  PixelRect Frame() const override {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return {r.left, r.top, r.right, r.bottom};
+  }
+
+  PixelSize ClientSize() const override {
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    return {r.right, r.bottom};
+  }
+
+  void MoveTo(PixelPoint p) override {
+    SetWindowPos(hwnd_, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void SetClientSize(PixelSize size) override {
+    RECT outer{0, 0, size.width, size.height};
+    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void Show() override {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  }
+
+  void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
+
+  bool IsVisible() const override { return hwnd_ && IsWindowVisible(hwnd_); }
+
+  void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+
+  void Invalidate(const PixelRect& r) override {
+    const RECT rect{r.left, r.top, r.right, r.bottom};
+    InvalidateRect(hwnd_, &rect, FALSE);
+  }
+
+  void RefreshTooltip() override {
+    if (!tooltip_) return;
+    // Deactivating and reactivating resets the tooltip, so the control now under the pointer
+    // gets its own tip after the usual delay.
+    SendMessageW(tooltip_, TTM_POP, 0, 0);
+    SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+  }
+
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_NCCREATE) {
+      auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+      self->hwnd_ = hwnd;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
+    if (msg == WM_NCDESTROY) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      self->hwnd_ = nullptr;
+      self->tooltip_ = nullptr;
+      return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
+    // The form's handlers contain their own failures; nothing may unwind through the system.
+    try {
+      return self->Handle(msg, wparam, lparam);
+    } catch (...) {
+      return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
+  }
+
+ private:
+  void CreateTooltip(HINSTANCE instance) {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
+                               nullptr);
+    if (!tooltip_) return;  // the window works without tips
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = 1;
+    tool.rect = {0, 0, 32767, 32767};
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 1024);
+  }
+
+  LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+      case WM_PAINT:
+        Paint();
+        return 0;
+      case WM_ERASEBKGND:
+        return 1;  // the paint pass covers every pixel
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        SetCapture(hwnd_);
+        events_.OnMouseDown(MakeMouseEvent(ButtonOf(msg), lparam));
+        return 0;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONUP:
+        if (GetCapture() == hwnd_ && (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
+        events_.OnMouseUp(MakeMouseEvent(ButtonOf(msg), lparam));
+        return 0;
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDBLCLK:
+        SetCapture(hwnd_);
+        events_.OnDoubleClick(MakeMouseEvent(ButtonOf(msg), lparam));
+        return 0;
+      case WM_MOUSEMOVE:
+        events_.OnMouseMove(MakeMouseEvent(HeldButtons(wparam), lparam));
+        return 0;
+      case WM_KEYDOWN:
+        if (wparam == VK_TAB) {
+          events_.OnKey({Key::Tab, ShiftState(), 0});
+          return 0;
+        }
+        break;
+      case WM_CHAR:
+        if (IsKeyCharacter(wparam)) events_.OnKey({Key::Character, ShiftState(), static_cast<char>(wparam)});
+        return 0;
+      case WM_SYSCHAR:
+        if (IsKeyCharacter(wparam) && events_.OnKey({Key::AccessKey, ShiftState(), static_cast<char>(wparam)})) return 0;
+        break;
+      case WM_CLOSE:
+        events_.OnCloseRequest();
+        return 0;
+      case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lparam);
+        if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOW) {
+          POINT p{};
+          GetCursorPos(&p);
+          ScreenToClient(hwnd_, &p);
+          tipText_ = Widen(events_.TooltipAt({p.x, p.y}));
+          reinterpret_cast<NMTTDISPINFOW*>(lparam)->lpszText = tipText_.data();
+          return 0;
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wparam, lparam);
+  }
+
+  static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+  static int ButtonOf(UINT msg) {
+    switch (msg) {
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONUP:
+      case WM_RBUTTONDBLCLK:
+        return static_cast<int>(MouseButton::Right);
+      case WM_MBUTTONDOWN:
+      case WM_MBUTTONUP:
+      case WM_MBUTTONDBLCLK:
+        return static_cast<int>(MouseButton::Middle);
+      default:
+        return static_cast<int>(MouseButton::Left);
+    }
+  }
+
+  // Draws the invalid area off-screen and copies it in one go, so nothing flickers and a
+  // window larger than the screen costs only what is shown.
+  void Paint() {
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(hwnd_, &ps);
+    const RECT& r = ps.rcPaint;
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    if (width > 0 && height > 0) {
+      HDC memory = CreateCompatibleDC(dc);
+      HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+      if (memory && bitmap) {
+        const HGDIOBJ old = SelectObject(memory, bitmap);
+        SetViewportOrgEx(memory, -r.left, -r.top, nullptr);
+        GdiCanvas canvas(memory, fonts_);
+        events_.OnPaint(canvas, {r.left, r.top, r.right, r.bottom});
+        SetViewportOrgEx(memory, 0, 0, nullptr);
+        BitBlt(dc, r.left, r.top, width, height, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+      }
+      if (bitmap) DeleteObject(bitmap);
+      if (memory) DeleteDC(memory);
+    }
+    EndPaint(hwnd_, &ps);
+  }
+
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  std::wstring tipText_;
+  WindowEvents& events_;
+  FontCache& fonts_;
+};
+
+}  // namespace
+
+void RegisterWindowClasses(HINSTANCE instance, HICON icon) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = Win32Window::Procedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = icon;
+  wc.hIconSm = icon;
+  wc.lpszClassName = kClassWithIcon;
+  if (!RegisterClassExW(&wc)) throw CallFailed("RegisterClassEx");
+  wc.hIcon = nullptr;
+  wc.hIconSm = nullptr;
+  wc.lpszClassName = kClassWithoutIcon;
+  if (!RegisterClassExW(&wc)) throw CallFailed("RegisterClassEx");
+}
+
+std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events,
+                                                FontCache& fonts) {
+  return std::make_unique<Win32Window>(instance, spec, events, fonts);
+}
+
+}  // namespace corvane::win32
