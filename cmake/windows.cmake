@@ -1,7 +1,9 @@
 # The Windows program: Corvane.exe, statically linked so that it runs with nothing beside it.
 
-add_executable(Corvane WIN32
-  src/platform/win32/win32_main.cpp
+target_compile_definitions(corvane_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+# The Win32 backend, shared by the program and the Windows-only tests.
+add_library(corvane_win32 STATIC
   src/platform/win32/win32_platform.cpp
   src/platform/win32/win32_window.cpp
   src/platform/win32/win32_canvas.cpp
@@ -9,9 +11,16 @@ add_executable(Corvane WIN32
   src/platform/win32/win32_files.cpp
   src/platform/win32/win32_text.cpp
 )
-target_link_libraries(Corvane PRIVATE corvane_core ole32 oleaut32 uuid comdlg32 comctl32 shell32 gdi32 user32)
-target_compile_definitions(corvane_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(corvane_win32 PUBLIC corvane_core ole32 oleaut32 uuid comdlg32 comctl32 shell32 gdi32 user32)
+
+add_executable(Corvane WIN32 src/platform/win32/win32_main.cpp)
+target_link_libraries(Corvane PRIVATE corvane_win32)
 set_target_properties(Corvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 if(MINGW)
-  target_link_options(Corvane PRIVATE -static -static-libgcc -static-libstdc++ -municode)
+  # Everything static: the program runs from a bare folder on any Windows.
+  set(CORVANE_STATIC_LINK -static -static-libgcc -static-libstdc++)
+  target_link_options(Corvane PRIVATE ${CORVANE_STATIC_LINK} -municode -s -Wl,--gc-sections)
+  target_compile_options(corvane_core PRIVATE -ffunction-sections -fdata-sections)
+  target_compile_options(corvane_win32 PRIVATE -ffunction-sections -fdata-sections)
 endif()
