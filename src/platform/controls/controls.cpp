@@ -39,6 +39,13 @@ void Control::SetVisible(bool visible) {
 
 // --- Label ---
 
+namespace {
+int Luminance(Color rgb) {
+  const int r = static_cast<int>(rgb & 0xFF), g = static_cast<int>((rgb >> 8) & 0xFF), b = static_cast<int>((rgb >> 16) & 0xFF);
+  return (299 * r + 587 * g + 114 * b) / 1000;
+}
+}  // namespace
+
 void Label::Define(const TwipsRect& rect, std::string caption, const LabelLook& look) {
   caption_ = std::move(caption);
   look_ = look;
@@ -85,9 +92,15 @@ std::vector<std::string> Label::Lines() const {
 }
 
 void Label::Paint(Canvas& canvas, const PixelRect& box) const {
-  if (look_.backStyle == 1) canvas.FillRect(box, ResolveColor(look_.backColor));
   const ParsedCaption parsed = ParseCaption(caption_);
-  const Color fore = ResolveColor(look_.foreColor);
+  Color fore = ResolveColor(look_.foreColor);
+  if (look_.backStyle == 1) {
+    const Color back = ResolveColor(look_.backColor);
+    canvas.FillRect(box, back);
+    // System colours can resolve to the text's own ground (black on black under some colour
+    // schemes): the text then takes the contrasting colour so that it stays readable.
+    if (fore == back) fore = Luminance(back) < 128 ? 0xFFFFFF : 0x000000;
+  }
   const int lineHeight = Sys().MeasureFont(look_.font).height;
   const auto measure = [this](std::string_view s) { return Sys().TextWidth(look_.font, s); };
   std::vector<TextLine> lines;
@@ -108,10 +121,10 @@ void Label::Paint(Canvas& canvas, const PixelRect& box) const {
     if (parsed.accessIndex >= 0 && access >= line.begin && access < line.end) {
       // Three runs, the access key's character underlined.
       const std::size_t k = access - line.begin;
-      canvas.DrawString(x, y, text.substr(0, k), look_.font, fore, box);
+      if (k > 0) canvas.DrawString(x, y, text.substr(0, k), look_.font, fore, box);
       const int keyX = x + measure(text.substr(0, k));
       canvas.DrawString(keyX, y, text.substr(k, 1), underlined, fore, box);
-      canvas.DrawString(keyX + measure(text.substr(k, 1)), y, text.substr(k + 1), look_.font, fore, box);
+      if (k + 1 < text.size()) canvas.DrawString(keyX + measure(text.substr(k, 1)), y, text.substr(k + 1), look_.font, fore, box);
     } else {
       canvas.DrawString(x, y, text, look_.font, fore, box);
     }

@@ -1,0 +1,126 @@
+// The settings record file: its bytes, the existence test, and reading and writing in place.
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "program_fixture.h"
+
+namespace corvane::testing {
+namespace {
+
+const std::string kDefaultRecord = Bytes("5E 01 00 00 64 00 00 00 15 00") + "No select any picture";
+
+TEST(SettingsRecord, EncodesLittleEndianTwosComplementWithALengthPrefix) {
+  struct Case {
+    std::int32_t left, top;
+    std::string path;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {350, 100, "No select any picture", kDefaultRecord},
+      {-1, -15, "", Bytes("FF FF FF FF F1 FF FF FF 00 00")},
+      {INT32_MIN, INT32_MAX, "a", Bytes("00 00 00 80 FF FF FF 7F 01 00 61")},
+      {0, 0, std::string(300, 'x'), Bytes("00 00 00 00 00 00 00 00 2C 01") + std::string(300, 'x')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.left);
+    EXPECT_EQ(EncodeSettingsRecord(c.left, c.top, c.path), c.bytes);
+    const SettingsHeader header = DecodeSettingsHeader(c.bytes);
+    EXPECT_EQ(header.left, c.left);
+    EXPECT_EQ(header.top, c.top);
+    EXPECT_EQ(header.pathLength, c.path.size());
+  }
+}
+
+class SettingsFileTest : public ProgramTest {
+ protected:
+  const std::string path = "C:\\Corvane\\corvane.ini";
+};
+
+TEST_F(SettingsFileTest, AMissingFileIsCreatedWithTheDefaultRecordAndReadsBack) {
+  EnsureSettingsFile();
+  EXPECT_EQ(SettingsBytes(), kDefaultRecord);
+  EXPECT_EQ(SettingsBytes().size(), 31u);
+  EXPECT_EQ(ReadSettings(), DefaultSettings());
+}
+
+TEST_F(SettingsFileTest, EachOperationOpensAndClosesTheFileItself) {
+  EnsureSettingsFile();
+  ReadSettings();
+  WriteSettings({1, 2, "C:\\a.bmp"});
+  EXPECT_EQ(sys.CountCalls("OpenFile"), 3);
+  EXPECT_EQ(sys.CountCalls("CloseFile"), 3);
+  EXPECT_EQ(sys.calls.back().name, "CloseFile");
+}
+
+TEST_F(SettingsFileTest, AnExistingFileIsLeftAloneWhateverItsLetterCaseOrAttributes) {
+  struct Case {
+    const char* storedAs;
+    bool hidden;
+    bool system;
+  };
+  const Case cases[] = {{"corvane.ini", false, false}, {"CORVANE.INI", false, false}, {"Corvane.Ini", false, false},
+                        {"corvane.ini", true, false}, {"corvane.ini", false, true}, {"corvane.ini", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.storedAs);
+    sys.files.clear();
+    sys.PutFile(std::string("C:\\Corvane\\") + c.storedAs, EncodeSettingsRecord(-450, 2250, "C:\\sea.jpg"));
+    sys.FindFile(path)->hidden = c.hidden;
+    sys.FindFile(path)->system = c.system;
+    EnsureSettingsFile();
+    EXPECT_EQ(ReadSettings(), (SettingsRecordData{-450, 2250, "C:\\sea.jpg"}));
+  }
+}
+
+TEST_F(SettingsFileTest, AFolderOfThatNameDoesNotCountAsTheFile) {
+  sys.PutFile(path, "");
+  sys.FindFile(path)->directory = true;
+  EXPECT_THROW(EnsureSettingsFile(), Error);
+}
+
+TEST_F(SettingsFileTest, AShorterPathOverALongerOneKeepsTheFileLengthAndReadsOnlyTheNewPath) {
+  WriteSettings({100, 200, "C:\\a very long folder name\\picture.jpg"});
+  const std::size_t longLength = SettingsBytes().size();
+  WriteSettings({-30, 45, "C:\\b.gif"});
+  EXPECT_EQ(SettingsBytes().size(), longLength);
+  EXPECT_EQ(SettingsBytes().substr(0, 18), EncodeSettingsRecord(-30, 45, "C:\\b.gif"));
+  EXPECT_EQ(ReadSettings(), (SettingsRecordData{-30, 45, "C:\\b.gif"}));
+}
+
+TEST_F(SettingsFileTest, AFileShorterThanTheRecordItAnnouncesFailsTheRead) {
+  for (const std::string& bytes : {kDefaultRecord.substr(0, 30), kDefaultRecord.substr(0, 9), std::string()}) {
+    sys.PutFile(path, bytes);
+    EXPECT_THROW(ReadSettings(), Error) << bytes.size() << " bytes";
+  }
+}
+
+TEST_F(SettingsFileTest, PathsTravelInTheAnsiCodePage) {
+  const std::string accented = "C:\\Bilder\\\xC3\xA9t\xC3\xA9.jpg";  // "été" in UTF-8
+  WriteSettings({0, 0, accented});
+  EXPECT_EQ(SettingsBytes().substr(10), "C:\\Bilder\\\xE9t\xE9.jpg");  // one byte each in the code page
+  EXPECT_EQ(ReadSettings().PicturePath, accented);
+  EXPECT_THROW(WriteSettings({0, 0, "C:\\\xE4\xB8\xAD.jpg"}), Error) << "a path the code page cannot hold is not mangled";
+}
+
+TEST_F(SettingsFileTest, AReadOnlyFileOrFolderFailsTheOpenAndKeepsItsBytes) {
+  sys.PutFile(path, kDefaultRecord);
+  sys.FindFile(path)->readOnly = true;
+  EnsureSettingsFile();  // found: nothing to write
+  EXPECT_THROW(ReadSettings(), Error);
+  EXPECT_THROW(WriteSettings({1, 1, "x"}), Error);
+  EXPECT_EQ(SettingsBytes(), kDefaultRecord);
+
+  sys.files.clear();
+  sys.folderReadOnly = true;
+  EXPECT_THROW(EnsureSettingsFile(), Error);
+  EXPECT_EQ(sys.FindFile(path), nullptr);
+}
+
+TEST_F(SettingsFileTest, TheFileSitsInTheProgramsFolderAlsoAtADriveRoot) {
+  EXPECT_EQ(SettingsFilePath(), "C:\\Corvane\\corvane.ini");
+  sys.appPath = "D:\\";
+  EXPECT_EQ(SettingsFilePath(), "D:\\\\corvane.ini");  // the system reads the doubled separator as one
+}
+
+}  // namespace
+}  // namespace corvane::testing

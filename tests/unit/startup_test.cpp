@@ -1,0 +1,219 @@
+// Start-up with its single-instance rule and its one recovery; save-and-exit; the plain end.
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "program_fixture.h"
+#include "windows/menu/corvane_menu.h"
+#include "windows/picture/corvane_form1.h"
+
+namespace corvane::testing {
+namespace {
+
+const std::string kSettings = "C:\\Corvane\\corvane.ini";
+const PixelPoint kCreationPlace{100, 80};  // where the headless system puts a new window
+
+class StartupTest : public ProgramTest {
+ protected:
+  PixelRect Frame() { return WindowOf(PictureWindow()).Frame(); }
+  bool HelpPanel() {
+    CorvaneForm1& f = PictureWindow();
+    return !f.Image1.Visible() && f.Label1.Visible() && f.Width() == 6960 && f.Height() == 5145;
+  }
+};
+
+TEST_F(StartupTest, TheFirstRunCreatesTheDefaultsAndShowsTheHelpPanelThere) {
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(SettingsBytes().size(), 31u);
+  EXPECT_EQ(SettingsRecord, DefaultSettings());
+  EXPECT_EQ(CurrentPicturePath, NoPictureMarker);
+  EXPECT_EQ(Frame().left, 23);  // 350 twips
+  EXPECT_EQ(Frame().top, 7);    // 100 twips
+  EXPECT_TRUE(HelpPanel());
+  EXPECT_TRUE(WindowOf(PictureWindow()).IsVisible());
+  EXPECT_TRUE(WindowOf(PictureWindow()).topMost);
+}
+
+TEST_F(StartupTest, TheStepsRunInOrderTopMostFirstThenTheFile) {
+  ASSERT_TRUE(Start());
+  std::vector<std::string> order;
+  for (const RecordedCall& c : sys.calls) {
+    if (c.name == "SetWindowPos" || c.name == "FindFileName" || c.name == "OpenFile") order.push_back(c.name);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"SetWindowPos", "FindFileName", "OpenFile", "OpenFile"}));
+  const RecordedCall* topMost = sys.LastCall("SetWindowPos");
+  EXPECT_EQ(topMost->args, (std::vector<std::string>{topMost->args[0], "-1", "0", "0", "0", "0", "3"}));
+}
+
+TEST_F(StartupTest, ASecondInstanceEndsAtOnceShowingNothingAndTouchingNoFile) {
+  sys.prevInstance = true;
+  PutSettings(1500, 1500, NoPictureMarker);
+  const std::string before = SettingsBytes();
+  EXPECT_FALSE(Start());
+  EXPECT_TRUE(sys.ended);
+  EXPECT_EQ(sys.CountCalls("SetWindowPos"), 0);
+  EXPECT_EQ(sys.CountCalls("FindFileName"), 0);
+  EXPECT_EQ(sys.CountCalls("OpenFile"), 0);
+  EXPECT_EQ(SettingsBytes(), before);
+  for (HeadlessWindow* w : sys.windows) EXPECT_FALSE(w->IsVisible());
+}
+
+TEST_F(StartupTest, ASavedPictureOpensAtTheSavedPlaceAtItsOwnSize) {
+  sys.pictureFiles["C:\\pics\\cat.jpg"] = {640, 480};
+  PutSettings(-450, 1500, "C:\\pics\\cat.jpg");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Frame(), (PixelRect{-30, 100, -30 + 640, 100 + 480}));
+  EXPECT_TRUE(PictureWindow().Image1.Visible());
+  EXPECT_EQ(CurrentPicturePath, "C:\\pics\\cat.jpg");
+}
+
+struct RecoveryCase {
+  const char* name;
+  std::function<void(StartupTest&)> arrange;
+  bool atSavedPlace;
+};
+
+std::string RecoveryName(const ::testing::TestParamInfo<RecoveryCase>& param) { return param.param.name; }
+
+class StartupRecoveryTest : public StartupTest, public ::testing::WithParamInterface<RecoveryCase> {};
+
+TEST_P(StartupRecoveryTest, FallsBackToTheHelpPanelAndForgetsThePicture) {
+  GetParam().arrange(*this);
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(HelpPanel());
+  EXPECT_EQ(CurrentPicturePath, NoPictureMarker);
+  const PixelPoint place = GetParam().atSavedPlace ? PixelPoint{60, 40} : kCreationPlace;
+  EXPECT_EQ(Frame().left, place.x);
+  EXPECT_EQ(Frame().top, place.y);
+  EXPECT_EQ(sys.CountCalls("MessageBox"), 0) << "the recovery is silent";
+  EXPECT_TRUE(WindowOf(PictureWindow()).IsVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, StartupRecoveryTest,
+    ::testing::Values(
+        RecoveryCase{"PictureGone", [](StartupTest& fixture) { fixture.PutSettings(900, 600, "C:\\gone.jpg"); }, true},
+        RecoveryCase{"NotAPicture",
+                     [](StartupTest& fixture) {
+                       fixture.PutSettings(900, 600, "C:\\notes.txt");
+                       fixture.sys.PutFile("C:\\notes.txt", "hello");
+                     },
+                     true},
+        RecoveryCase{"ReadOnlySettings",
+                     [](StartupTest& fixture) {
+                       fixture.PutSettings(900, 600, NoPictureMarker);
+                       fixture.sys.FindFile(kSettings)->readOnly = true;
+                     },
+                     false},
+        RecoveryCase{"ReadOnlyFolder", [](StartupTest& fixture) { fixture.sys.folderReadOnly = true; }, false},
+        RecoveryCase{"TruncatedSettings",
+                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 12)); },
+                     false},
+        RecoveryCase{"EmptyPath", [](StartupTest& fixture) { fixture.PutSettings(900, 600, ""); }, true}),
+    RecoveryName);
+
+TEST_F(StartupTest, AMissingPictureIsForgottenAtTheNextSave) {
+  PutSettings(900, 600, "C:\\gone.jpg");
+  ASSERT_TRUE(Start());
+  DoubleClickOn(PictureWindow(), nullptr);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(SettingsBytes().substr(0, 31), EncodeSettingsRecord(900, 600, NoPictureMarker));
+}
+
+TEST_F(StartupTest, NegativeAndPartlyOffScreenPositionsComeBackExactly) {
+  PutSettings(-3000, -150, NoPictureMarker);  // 200 pixels off the left, 10 above the top
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Frame().left, -200);
+  EXPECT_EQ(Frame().top, -10);
+  DoubleClickOn(PictureWindow(), nullptr);
+  EXPECT_EQ(SettingsBytes().substr(0, 10), Bytes("48 F4 FF FF 6A FF FF FF 15 00"));
+}
+
+TEST_F(StartupTest, AWindowNoMonitorShowsStartsAtTheDefaultPlace) {
+  sys.monitors = {{0, 0, 1280, 1024}, {1280, 0, 2560, 1024}};
+  struct Case {
+    std::int32_t left, top;
+    PixelPoint expected;
+  };
+  const Case cases[] = {
+      {30000, 1500, {2000, 100}},     // on the second monitor: kept
+      {45000, 1500, {23, 7}},         // beyond every monitor
+      {-7000, 1500, {23, 7}},         // wholly left of the first (464 pixels wide)
+      {-6945, -5130, {-463, -342}},   // one pixel still on screen: kept
+      {1500, 16000, {23, 7}},         // below the monitors
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.left);
+    ResetProgramState();
+    PutSettings(c.left, c.top, NoPictureMarker);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().left, c.expected.x);
+    EXPECT_EQ(Frame().top, c.expected.y);
+  }
+}
+
+TEST_F(StartupTest, SaveAndExitStoresThePositionAndPathThenUnloadsAndEnds) {
+  sys.pictureFiles["C:\\pics\\cat.jpg"] = {64, 48};
+  PutSettings(0, 0, "C:\\pics\\cat.jpg");
+  ASSERT_TRUE(Start());
+  WindowOf(PictureWindow()).MoveTo({-17, 250});
+  DoubleClickOn(PictureWindow(), &PictureWindow().Image1);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(-255, 3750, "C:\\pics\\cat.jpg"));
+  const std::vector<std::string> names = sys.CallNames();
+  const auto write = std::find(names.begin(), names.end(), "OpenFile");
+  const auto unload = std::find(names.begin(), names.end(), "DestroyWindow");
+  EXPECT_LT(std::find(write + 1, names.end(), "OpenFile"), unload) << "written before the window goes";
+  EXPECT_EQ(names.back(), "EndProgram");
+  EXPECT_EQ(sys.CountCalls("MessageBox"), 0);
+}
+
+TEST_F(StartupTest, SaveAndExitRoundsNonWholeTwipsHalvesToEven) {
+  sys.twipsPerPixel = 1440.0f / 192;  // 7.5 twips per pixel
+  struct Case {
+    int pixel;
+    std::int32_t twips;
+  };
+  const Case cases[] = {{3, 22}, {5, 38}, {-3, -22}, {1, 8}};  // 22.5, 37.5, -22.5, 7.5
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pixel);
+    ResetProgramState();
+    sys.files.clear();
+    ASSERT_TRUE(Start());
+    WindowOf(PictureWindow()).MoveTo({c.pixel, c.pixel});
+    DoubleClickOn(PictureWindow(), nullptr);
+    const SettingsHeader saved = DecodeSettingsHeader(SettingsBytes());
+    EXPECT_EQ(saved.left, c.twips);
+    EXPECT_EQ(saved.top, c.twips);
+  }
+}
+
+TEST_F(StartupTest, ASaveThatCannotWriteSaysWhyAndKeepsTheFormerFile) {
+  PutSettings(1500, 1500, NoPictureMarker);
+  ASSERT_TRUE(Start());
+  const std::string before = SettingsBytes();
+  sys.FindFile(kSettings)->readOnly = true;
+  WindowOf(PictureWindow()).MoveTo({300, 300});
+  DoubleClickOn(PictureWindow(), nullptr);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(SettingsBytes(), before);
+  const RecordedCall* message = sys.LastCall("MessageBox");
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(message->args[1].find(kSettings), std::string::npos) << message->args[1];
+  EXPECT_NE(message->args[1].find("Access is denied."), std::string::npos) << message->args[1];
+  EXPECT_EQ(message->args[2], kAppTitle);
+}
+
+TEST_F(StartupTest, ClosingThePictureWindowOtherwiseEndsWithoutSaving) {
+  PutSettings(1500, 1500, NoPictureMarker);
+  ASSERT_TRUE(Start());
+  const std::string before = SettingsBytes();
+  WindowOf(PictureWindow()).MoveTo({300, 300});
+  HeadlessWindow& w = WindowOf(PictureWindow());
+  Deliver([&] { w.Events().OnCloseRequest(); });
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(SettingsBytes(), before);
+}
+
+}  // namespace
+}  // namespace corvane::testing
