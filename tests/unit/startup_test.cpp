@@ -41,8 +41,8 @@ TEST_F(StartupTest, TheStepsRunInOrderTopMostFirstThenTheFile) {
     if (c.name == "SetWindowPos" || c.name == "FindFileName" || c.name == "OpenFile") order.push_back(c.name);
   }
   EXPECT_EQ(order, (std::vector<std::string>{"SetWindowPos", "FindFileName", "OpenFile", "OpenFile"}));
-  const RecordedCall* topMost = sys.LastCall("SetWindowPos");
-  EXPECT_EQ(topMost->args, (std::vector<std::string>{topMost->args[0], "-1", "0", "0", "0", "0", "3"}));
+  EXPECT_EQ(sys.LastCall("SetWindowPos")->args,
+            (std::vector<std::string>{HeadlessPlatform::HandleText(PictureWindow().hWnd()), "-1", "0", "0", "0", "0", "3"}));
 }
 
 TEST_F(StartupTest, ASecondInstanceEndsAtOnceShowingNothingAndTouchingNoFile) {

@@ -14,7 +14,7 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-std::string Hex(std::uintptr_t v) {
+std::string HexText(std::uintptr_t v) {
   static const char* digits = "0123456789ABCDEF";
   std::string out;
   do {
@@ -88,6 +88,8 @@ void HeadlessPlatform::Record(std::string name, std::vector<std::string> args) {
   calls.push_back({std::move(name), std::move(args)});
 }
 
+std::string HeadlessPlatform::HandleText(std::uintptr_t value) { return HexText(value); }
+
 std::vector<std::string> HeadlessPlatform::CallNames() const {
   std::vector<std::string> names;
   for (const RecordedCall& c : calls) names.push_back(c.name);
@@ -114,7 +116,7 @@ HeadlessWindow* HeadlessPlatform::WindowOf(std::uintptr_t handle) const {
 
 std::intptr_t HeadlessPlatform::SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx,
                                              int cy, unsigned flags) {
-  Record("SetWindowPos", {Hex(hwnd), std::to_string(insertAfter), std::to_string(x), std::to_string(y),
+  Record("SetWindowPos", {HexText(hwnd), std::to_string(insertAfter), std::to_string(x), std::to_string(y),
                           std::to_string(cx), std::to_string(cy), std::to_string(flags)});
   HeadlessWindow* w = WindowOf(hwnd);
   if (!w || w->Destroyed()) return 0;
@@ -130,7 +132,7 @@ std::intptr_t HeadlessPlatform::ReleaseCapture() {
 
 std::intptr_t HeadlessPlatform::SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam,
                                              std::intptr_t lparam) {
-  Record("SendMessageA", {Hex(hwnd), Hex(msg), std::to_string(wparam), std::to_string(lparam)});
+  Record("SendMessageA", {HexText(hwnd), HexText(msg), std::to_string(wparam), std::to_string(lparam)});
   HeadlessWindow* w = WindowOf(hwnd);
   if (w && msg == kWmNcLButtonDown && wparam == kHtCaption) {
     const PixelRect frame = w->Frame();
@@ -155,7 +157,7 @@ std::intptr_t HeadlessPlatform::ShellExecuteA(std::uintptr_t hwnd, const std::st
                                               const std::string& file, const std::string& parameters,
                                               const std::string& directory, int showCommand) {
   if (shellThrows) throw Error("the request could not be converted");
-  Record("ShellExecuteA", {Hex(hwnd), operation, file, parameters, directory, std::to_string(showCommand)});
+  Record("ShellExecuteA", {HexText(hwnd), operation, file, parameters, directory, std::to_string(showCommand)});
   return shellResult;
 }
 
@@ -206,7 +208,7 @@ void HeadlessPlatform::EndProgram() {
 }
 
 void HeadlessPlatform::ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) {
-  Record("MessageBox", {Hex(owner), text, title});
+  Record("MessageBox", {HexText(owner), text, title});
 }
 
 std::shared_ptr<Picture> HeadlessPlatform::LoadPicture(const std::string& path) {
@@ -294,7 +296,7 @@ void HeadlessWindow::Destroy() {
   if (destroyed_) return;
   destroyed_ = true;
   visible_ = false;
-  platform_.Record("DestroyWindow", {Hex(handle_), spec_.title});
+  platform_.Record("DestroyWindow", {HexText(handle_), spec_.title});
 }
 
 PixelRect HeadlessWindow::Frame() const {

@@ -69,6 +69,8 @@ class HeadlessPlatform : public Platform {
   std::vector<RecordedCall> calls;
   bool ended = false;
   std::vector<std::string> CallNames() const;
+  // How a window handle or other number appears in `calls`.
+  static std::string HandleText(std::uintptr_t value);
   const RecordedCall* LastCall(const std::string& name) const;
   int CountCalls(const std::string& name) const;
 

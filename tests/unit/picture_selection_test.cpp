@@ -1,0 +1,169 @@
+// Choosing a picture through the open-file dialog.
+#include "windows/menu/picture_selection.h"
+
+#include <gtest/gtest.h>
+
+#include "program_fixture.h"
+#include "windows/menu/corvane_menu.h"
+#include "windows/picture/corvane_form1.h"
+#include "windows/picture/display_modes.h"
+
+namespace corvane::testing {
+namespace {
+
+class PictureSelectionTest : public ProgramTest {
+ protected:
+  PictureSelectionTest() { EXPECT_TRUE(Start()); }
+
+  CorvaneMenu& OpenMenu(int x = 600, int y = 400) {
+    sys.cursor = {x, y};
+    CorvaneForm1& form = PictureWindow();
+    Press(form, form.Image1.Visible() ? &form.Image1 : nullptr, MouseButton::Right);
+    return MenuWindow();
+  }
+
+  // The dialog answers with `path` as the user's choice.
+  void Choose(const std::string& path) {
+    sys.dialog = [this, path](OpenFileRequest& r) {
+      lastRequest = r;
+      std::copy(path.begin(), path.end(), r.file.begin());
+      return OpenFileResult{1, 0};
+    };
+  }
+
+  void Select() {
+    CorvaneMenu& menu = OpenMenu();
+    ClickOn(menu, menu.Label7);
+  }
+
+  struct Snapshot {
+    bool picture;
+    float width, height;
+    std::string tip, path, text;
+    bool operator==(const Snapshot&) const = default;
+  };
+  Snapshot Now() {
+    CorvaneForm1& f = PictureWindow();
+    return {f.Image1.Visible(), f.Width(), f.Height(), f.Image1.ToolTipText, CurrentPicturePath, f.Text100.Text()};
+  }
+
+  OpenFileRequest lastRequest;
+};
+
+TEST_F(PictureSelectionTest, TheDialogIsAskedForPicturesInTheProgramsFolder) {
+  Choose("C:\\x.bmp");
+  sys.pictureFiles["C:\\x.bmp"] = {10, 10};
+  Select();
+  const OpenFileRequest& r = lastRequest;
+  EXPECT_EQ(r.structSize, 76u);
+  EXPECT_EQ(r.owner, PictureWindow().hWnd());
+  EXPECT_EQ(r.instance, sys.InstanceHandle());
+  EXPECT_EQ(r.filter,
+            std::string("Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)") + '\0' + "*.bmp;*.gif;*.jpg;*.dib;*.wmf;*.emf;*.ico;*.cur");
+  EXPECT_EQ(r.filterIndex, 1u);
+  EXPECT_EQ(r.maxCustomFilter, 0u);
+  EXPECT_GE(r.file.size(), 32768u) << "room for any path the system can return";
+  EXPECT_EQ(r.maxFile, r.file.size() - 1);
+  EXPECT_EQ(r.maxFileTitle, r.fileTitle.size() - 1);
+  EXPECT_EQ(r.initialDir, "C:\\Corvane");
+  EXPECT_EQ(r.title, "Select a picture file please");
+  EXPECT_EQ(r.flags, 0u);
+}
+
+TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
+  sys.pictureFiles["C:\\pics\\cat.jpg"] = {640, 480};
+  Choose("  C:\\pics\\cat.jpg ");  // blanks around the path are dropped
+  bool menuHiddenDuringDialog = false;
+  const auto answer = sys.dialog;
+  sys.dialog = [&](OpenFileRequest& r) {
+    menuHiddenDuringDialog = MenuWindowLoaded() && !MenuWindow().Visible();
+    return answer(r);
+  };
+  Select();
+  EXPECT_TRUE(menuHiddenDuringDialog);
+  EXPECT_FALSE(MenuWindowLoaded());
+  EXPECT_EQ(Now(), (Snapshot{true, 9600, 7200, "640X480,C:\\pics\\cat.jpg,Right-click to open menu, Double-click to exit",
+                             "C:\\pics\\cat.jpg", "C:\\pics\\cat.jpg"}));
+  EXPECT_TRUE(SettingsBytes().find("cat.jpg") == std::string::npos) << "nothing is saved until exit";
+  EXPECT_EQ(OpenMenu().Label4.Caption(), kShowHelpCaption);
+}
+
+TEST_F(PictureSelectionTest, ACancelChangesNothingAndTheMenuReappearsWhereItWasWithoutRunningAnItem) {
+  const Snapshot before = Now();
+  CorvaneMenu& menu = OpenMenu(600, 400);
+  Type(menu, Key::AccessKey, 's', kAlt);  // the focus is now on the Select item's button
+  EXPECT_EQ(Now(), before);
+  EXPECT_TRUE(MenuWindowLoaded());
+  EXPECT_FALSE(menu.Visible());
+  const PixelRect place = WindowOf(menu).Frame();
+
+  sys.calls.clear();
+  CorvaneMenu& again = OpenMenu(100, 100);
+  EXPECT_EQ(&again, &menu) << "the same window, not a fresh one";
+  EXPECT_EQ(WindowOf(again).Frame(), place);
+  EXPECT_TRUE(again.Visible());
+  EXPECT_EQ(again.FocusedControl(), &again.Command1000);
+  EXPECT_EQ(sys.CountCalls("ShowOpenFileDialog"), 0);
+}
+
+TEST_F(PictureSelectionTest, ADialogFailureIsReportedNotTakenForACancel) {
+  sys.dialog = [](OpenFileRequest&) { return OpenFileResult{0, 0x3003}; };
+  const Snapshot before = Now();
+  Select();
+  const RecordedCall* message = sys.LastCall("MessageBox");
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(message->args[1].find("12291"), std::string::npos) << message->args[1];
+  EXPECT_EQ(Now(), before);
+  EXPECT_FALSE(ended);
+}
+
+TEST_F(PictureSelectionTest, AFileThatCannotBeShownIsReportedAndEverythingStaysAsItWas) {
+  sys.pictureFiles["C:\\first.bmp"] = {50, 40};
+  CurrentPicturePath = "C:\\first.bmp";
+  ShowPictureMode();
+  ApplyPicture();
+  PictureWindow().Text100.SetText("C:\\first.bmp");
+  for (const bool helpMode : {false, true}) {
+    SCOPED_TRACE(helpMode ? "help mode" : "picture mode");
+    if (helpMode) ShowHelpMode();
+    const Snapshot before = Now();
+    const std::string settings = SettingsBytes();
+    Choose("C:\\notes.txt");
+    Select();
+    EXPECT_EQ(Now(), before);
+    EXPECT_EQ(PictureWindow().Image1.GetPicture()->Size(), (PixelSize{50, 40}));
+    EXPECT_EQ(PictureWindow().Label1.Visible(), helpMode);
+    EXPECT_EQ(SettingsBytes(), settings);
+    EXPECT_FALSE(ended);
+    const RecordedCall* message = sys.LastCall("MessageBox");
+    ASSERT_NE(message, nullptr);
+    EXPECT_NE(message->args[1].find("C:\\notes.txt"), std::string::npos);
+    EXPECT_NE(message->args[1].find("File not found"), std::string::npos);
+    EXPECT_EQ(message->args[2], kAppTitle);
+  }
+}
+
+TEST_F(PictureSelectionTest, ANameTheCodePageCannotHoldIsStoredByItsShortPathOrRefused) {
+  const std::string longName = "C:\\pics\\\xE4\xB8\xAD\xE6\x96\x87.jpg";  // two Chinese characters
+  sys.shortPaths[longName] = "C:\\pics\\3E7A~1.JPG";
+  sys.pictureFiles["C:\\pics\\3E7A~1.JPG"] = {20, 20};
+  Choose(longName);
+  Select();
+  EXPECT_EQ(CurrentPicturePath, "C:\\pics\\3E7A~1.JPG");
+  EXPECT_EQ(PictureWindow().Text100.Text(), "C:\\pics\\3E7A~1.JPG");
+  DoubleClickOn(PictureWindow(), &PictureWindow().Image1);
+  EXPECT_NE(SettingsBytes().find("3E7A~1.JPG"), std::string::npos);
+
+  ResetProgramState();
+  ASSERT_TRUE(Start());
+  const Snapshot before = Now();
+  Choose("C:\\pics\\\xE6\x97\xA5.jpg");  // no short name to fall back on
+  Select();
+  EXPECT_EQ(Now(), before);
+  const RecordedCall* message = sys.LastCall("MessageBox");
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(message->args[1].find("cannot remember"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::testing
