@@ -42,7 +42,12 @@ class Win32File : public BinaryFile {
 }  // namespace
 
 std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path) {
-  HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+  const std::wstring wide = Widen(path);
+  // A read-only file is never written, even by a process whose privileges would let it.
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    throw Error(ErrorText(ERROR_ACCESS_DENIED));
+  HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) throw Error(ErrorText(GetLastError()));
   return std::make_unique<Win32File>(handle);

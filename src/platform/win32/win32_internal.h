@@ -62,4 +62,23 @@ std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const Window
 std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path);
 std::string StoredFileName(const std::string& path);
 
+// UTF-8 to and from the system's ANSI code page; nullopt when the code page cannot hold it.
+std::optional<std::string> ToAnsiCodePage(std::string_view utf8);
+std::string FromAnsiCodePage(std::string_view bytes);
+
+// A named kernel object in the user's session that marks a running program. The first holder
+// of the name is alone; later ones learn that another instance runs.
+class InstanceMarker {
+ public:
+  explicit InstanceMarker(const wchar_t* name);
+  ~InstanceMarker();
+  InstanceMarker(const InstanceMarker&) = delete;
+  InstanceMarker& operator=(const InstanceMarker&) = delete;
+  bool AnotherInstanceRuns() const { return another_; }
+
+ private:
+  HANDLE handle_ = nullptr;
+  bool another_ = false;
+};
+
 }  // namespace corvane::win32

@@ -9,20 +9,14 @@
 namespace {
 
 // The name of the kernel object that marks a running Corvane in the user's session.
-constexpr wchar_t kInstanceMutex[] = L"Local\\Corvane.SingleInstance.8F1C2A4E";
-
-// Asked first of all: is another Corvane already running in this session? The object lives
-// as long as this process.
-bool AnotherInstanceRuns() {
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
-  const DWORD error = GetLastError();
-  return mutex == nullptr ? error == ERROR_ACCESS_DENIED : error == ERROR_ALREADY_EXISTS;
-}
+constexpr wchar_t kInstanceMarker[] = L"Local\\Corvane.SingleInstance.8F1C2A4E";
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  const bool prevInstance = AnotherInstanceRuns();
+  // Asked first of all; the marker lives as long as the process.
+  const corvane::win32::InstanceMarker marker(kInstanceMarker);
+  const bool prevInstance = marker.AnotherInstanceRuns();
   if (FAILED(OleInitialize(nullptr))) return 1;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);

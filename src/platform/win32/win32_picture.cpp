@@ -10,6 +10,18 @@ namespace {
 
 constexpr long kHimetricPerInch = 2540;
 
+PixelSize IconSize(HICON icon, PixelSize fallback) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return fallback;
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  // Without a colour bitmap the mask holds the AND and XOR halves one above the other.
+  const PixelSize size{mask.bmWidth, info.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return size;
+}
+
 class Win32Picture : public OlePicture {
  public:
   Win32Picture(IPicture* picture, int dpi) : picture_(picture) {
@@ -19,10 +31,20 @@ class Win32Picture : public OlePicture {
     DWORD attributes = 0;
     picture_->get_Attributes(&attributes);
     transparent_ = (attributes & PICTURE_TRANSPARENT) != 0;
+    // Bitmaps and icons keep their own pixels at any screen scale; metafiles are measured in
+    // hundredths of a millimetre and take the screen's pixels.
     size_ = {MulDiv(himetricWidth_, dpi, kHimetricPerInch), MulDiv(himetricHeight_, dpi, kHimetricPerInch)};
     OLE_HANDLE handle = 0;
-    if (type_ == PICTYPE_BITMAP && !transparent_ && SUCCEEDED(picture_->get_Handle(&handle)))
-      bitmap_ = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+    if (SUCCEEDED(picture_->get_Handle(&handle)) && handle != 0) {
+      const auto raw = static_cast<UINT_PTR>(handle);
+      if (type_ == PICTYPE_BITMAP) {
+        BITMAP info{};
+        if (GetObjectW(reinterpret_cast<HBITMAP>(raw), sizeof info, &info)) size_ = {info.bmWidth, info.bmHeight};
+        if (!transparent_) bitmap_ = reinterpret_cast<HBITMAP>(raw);
+      } else if (type_ == PICTYPE_ICON) {
+        size_ = IconSize(reinterpret_cast<HICON>(raw), size_);
+      }
+    }
   }
   ~Win32Picture() override { picture_->Release(); }
   Win32Picture(const Win32Picture&) = delete;

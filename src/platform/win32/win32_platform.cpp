@@ -195,27 +195,9 @@ std::string Win32Platform::FindFileName(const std::string& path) { return Stored
 
 std::unique_ptr<BinaryFile> Win32Platform::OpenReadWrite(const std::string& path) { return OpenBinaryFile(path); }
 
-std::optional<std::string> Win32Platform::ToAnsi(std::string_view text) const {
-  const std::wstring wide = Widen(text);
-  if (wide.empty()) return std::string();
-  BOOL usedDefault = FALSE;
-  const bool utf8CodePage = GetACP() == CP_UTF8;  // that code page takes no default character
-  const DWORD flags = utf8CodePage ? 0 : WC_NO_BEST_FIT_CHARS;
-  BOOL* defaultFlag = utf8CodePage ? nullptr : &usedDefault;
-  const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, defaultFlag);
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, defaultFlag);
-  if (n == 0 || usedDefault) return std::nullopt;
-  return bytes;
-}
+std::optional<std::string> Win32Platform::ToAnsi(std::string_view text) const { return ToAnsiCodePage(text); }
 
-std::string Win32Platform::FromAnsi(std::string_view bytes) const {
-  if (bytes.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-  return Narrow(wide);
-}
+std::string Win32Platform::FromAnsi(std::string_view bytes) const { return FromAnsiCodePage(bytes); }
 
 std::string Win32Platform::ShortPathName(const std::string& path) const {
   const std::wstring wide = Widen(path);

@@ -37,6 +37,39 @@ Error CallFailed(const char* call) {
   return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code));
 }
 
+std::optional<std::string> ToAnsiCodePage(std::string_view utf8) {
+  const std::wstring wide = Widen(utf8);
+  if (wide.empty()) return std::string();
+  BOOL usedDefault = FALSE;
+  const bool utf8CodePage = GetACP() == CP_UTF8;  // that code page takes no default character
+  const DWORD flags = utf8CodePage ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL* defaultFlag = utf8CodePage ? nullptr : &usedDefault;
+  const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, defaultFlag);
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, defaultFlag);
+  if (n == 0 || usedDefault) return std::nullopt;
+  return bytes;
+}
+
+std::string FromAnsiCodePage(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  return Narrow(wide);
+}
+
+InstanceMarker::InstanceMarker(const wchar_t* name) {
+  handle_ = CreateMutexW(nullptr, FALSE, name);
+  const DWORD error = GetLastError();
+  // A name held by another user's process in this session cannot even be opened.
+  another_ = handle_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+}
+
+InstanceMarker::~InstanceMarker() {
+  if (handle_) CloseHandle(handle_);
+}
+
 FontCache::~FontCache() {
   for (auto& entry : fonts_) DeleteObject(entry.second);
 }

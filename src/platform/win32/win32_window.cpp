@@ -276,11 +276,11 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon) {
   wc.hIcon = icon;
   wc.hIconSm = icon;
   wc.lpszClassName = kClassWithIcon;
-  if (!RegisterClassExW(&wc)) throw CallFailed("RegisterClassEx");
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throw CallFailed("RegisterClassEx");
   wc.hIcon = nullptr;
   wc.hIconSm = nullptr;
   wc.lpszClassName = kClassWithoutIcon;
-  if (!RegisterClassExW(&wc)) throw CallFailed("RegisterClassEx");
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throw CallFailed("RegisterClassEx");
 }
 
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events,
