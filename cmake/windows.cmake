@@ -13,8 +13,19 @@ add_library(corvane_win32 STATIC
 )
 target_link_libraries(corvane_win32 PUBLIC corvane_core ole32 oleaut32 uuid comdlg32 comctl32 shell32 gdi32 user32)
 
-add_executable(Corvane WIN32 src/platform/win32/win32_main.cpp)
+add_executable(Corvane WIN32 src/platform/win32/win32_main.cpp res/corvane.rc)
 target_link_libraries(Corvane PRIVATE corvane_win32)
+# res/ holds version.h, read by the resource script and by code alike, and the icon and
+# manifest the script names (windres finds them through this path, rc beside the script).
+target_include_directories(Corvane PRIVATE ${PROJECT_SOURCE_DIR}/res)
+# The preprocessor sees version.h; the files the script embeds are named here so that a new
+# icon or manifest rebuilds the resources.
+set_source_files_properties(res/corvane.rc PROPERTIES
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/corvane.ico;${PROJECT_SOURCE_DIR}/res/corvane.manifest")
+if(MSVC)
+  # The manifest is embedded by corvane.rc; the linker must not add one of its own.
+  target_link_options(Corvane PRIVATE /MANIFEST:NO)
+endif()
 set_target_properties(Corvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 if(MINGW)

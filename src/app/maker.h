@@ -1,6 +1,8 @@
 // The maker's addresses and notices, kept in one place.
 #pragma once
 
+#include "version.h"
+
 namespace corvane::maker {
 
 // The web site as a host name alone (the picture window's link label opens it as it stands).
@@ -10,7 +12,7 @@ inline constexpr const char* kProfessionalPage = "http://www.corvane.com/Corvane
 // The About window's home-page link, a full web address.
 inline constexpr const char* kHomeAddress = "http://www.corvane.com";
 inline constexpr const char* kEmail = "support@corvane.com";
-inline constexpr const char* kOwnershipNotice = "Copyright (C) Corvane Software";
-inline constexpr const char* kAuthorCredit = "Made by Corvane Software";
+inline constexpr const char* kOwnershipNotice = CORVANE_COPYRIGHT;
+inline constexpr const char* kAuthorCredit = "Made by " CORVANE_COMPANY_NAME;
 
 }  // namespace corvane::maker

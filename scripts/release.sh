@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Makes the release package: builds Corvane.exe (the windows preset) and packs it with the
+# user's read-me into Corvane-<version>.zip.
+#
+#   scripts/release.sh [--no-build] [output-folder]
+#
+#   output-folder  where the zip is written; default $CORVANE_DIST_DIR, else dist/ in the
+#                  repository
+#   --no-build     pack the Corvane.exe already built, without running the build
+#
+# The Windows build folder is build/windows unless CORVANE_WINDOWS_BUILD_DIR names another.
+# The script installs nothing: CMake, Ninja and MinGW-w64 must be there (scripts/setup.sh
+# puts them in place).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="${CORVANE_WINDOWS_BUILD_DIR:-$root/build/windows}"
+out_dir="${CORVANE_DIST_DIR:-$root/dist}"
+build=1
+
+die() {
+  printf 'release: %s\n' "$*" >&2
+  exit 1
+}
+
+for arg in "$@"; do
+  case $arg in
+    --no-build) build= ;;
+    -h | --help)
+      sed -n '2,13s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+      exit 0
+      ;;
+    -*) die "unknown option $arg" ;;
+    *) out_dir=$arg ;;
+  esac
+done
+
+# The version as the program shows it, from the one header that holds it.
+version=$(sed -n 's/^#define CORVANE_VERSION_TEXT "\(.*\)"$/\1/p' "$root/res/version.h")
+[[ -n $version ]] || die "no CORVANE_VERSION_TEXT in res/version.h"
+
+if [[ -n $build ]]; then
+  command -v cmake >/dev/null || die "cmake is missing (scripts/setup.sh installs the tools)"
+  # The build's progress goes to stderr: stdout carries only the package's path.
+  if [[ $build_dir == "$root/build/windows" ]]; then
+    (cd "$root" && cmake --preset windows >&2) || die "configuring the windows preset failed"
+  fi
+  cmake --build "$build_dir" --target Corvane >&2 || die "building Corvane.exe failed"
+fi
+
+exe="$build_dir/Corvane.exe"
+readme="$root/res/ReadMe.txt"
+[[ -f $exe ]] || die "$exe is missing: build the windows preset first"
+[[ -f $readme ]] || die "$readme is missing"
+
+mkdir -p "$out_dir"
+out_dir="$(cd "$out_dir" && pwd)"
+zip="$out_dir/Corvane-$version.zip"
+
+# Packed from a staging folder so that the zip holds the two files at its top level, and
+# written under a temporary name so that a failure never leaves half a package behind.
+stage=$(mktemp -d "$out_dir/.release.XXXXXX")
+trap 'rm -rf "$stage"' EXIT
+cp -p "$exe" "$stage/Corvane.exe"
+cp -p "$readme" "$stage/ReadMe.txt"
+(cd "$stage" && cmake -E tar cf package.zip --format=zip Corvane.exe ReadMe.txt) || die "packing $zip failed"
+mv -f "$stage/package.zip" "$zip"
+printf '%s\n' "$zip"

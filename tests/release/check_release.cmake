@@ -1,0 +1,88 @@
+# Runs scripts/release.sh into a fresh folder and checks the zip it makes: exactly Corvane.exe
+# and ReadMe.txt, the program byte for byte the one built, the read-me the one in res/ with
+# Windows line endings. Then a release without a built program must fail and leave no zip.
+#
+#   cmake -D SCRIPT=... -D WINDOWS_BUILD_DIR=... -D README=... -D VERSION_HEADER=...
+#         -D WORK_DIR=... -P check_release.cmake
+
+# check(<message> <condition>...): fails the test with the message unless the condition holds.
+function(check message)
+  if(NOT (${ARGN}))
+    message(FATAL_ERROR "${message}")
+  endif()
+endfunction()
+
+set(dist ${WORK_DIR}/dist)
+set(unpacked ${WORK_DIR}/unpacked)
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${unpacked})
+
+file(STRINGS ${VERSION_HEADER} version_line REGEX "^#define CORVANE_VERSION_TEXT \"")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" version "${version_line}")
+check("no CORVANE_VERSION_TEXT in ${VERSION_HEADER}" version)
+
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env CORVANE_WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR}
+          bash ${SCRIPT} --no-build ${dist}
+  RESULT_VARIABLE result
+  OUTPUT_VARIABLE output
+  ERROR_VARIABLE errors)
+check("release.sh failed (${result}):\n${output}${errors}" result EQUAL 0)
+
+# The folder holds the one package, named after the version.
+file(GLOB made RELATIVE ${dist} ${dist}/* ${dist}/.*)
+check("expected only Corvane-${version}.zip in ${dist}, found: ${made}" made STREQUAL "Corvane-${version}.zip")
+set(zip ${dist}/Corvane-${version}.zip)
+
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip}
+  RESULT_VARIABLE result OUTPUT_VARIABLE listing ERROR_VARIABLE errors)
+check("cannot list ${zip}: ${errors}" result EQUAL 0)
+string(STRIP "${listing}" listing)
+string(REPLACE "\n" ";" entries "${listing}")
+list(SORT entries)
+list(JOIN entries ", " entries)
+check("the zip holds [${entries}], not exactly Corvane.exe and ReadMe.txt" entries STREQUAL "Corvane.exe, ReadMe.txt")
+
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zip}
+  WORKING_DIRECTORY ${unpacked} RESULT_VARIABLE result ERROR_VARIABLE errors)
+check("cannot unpack ${zip}: ${errors}" result EQUAL 0)
+
+foreach(pair "Corvane.exe|${WINDOWS_BUILD_DIR}/Corvane.exe" "ReadMe.txt|${README}")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 name)
+  list(GET pair 1 original)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${unpacked}/${name} ${original} RESULT_VARIABLE differs)
+  check("${name} in the zip differs from ${original}" differs EQUAL 0)
+endforeach()
+
+file(READ ${unpacked}/ReadMe.txt readme)
+string(FIND "${readme}" "corvane.ini" at)
+check("ReadMe.txt does not mention corvane.ini" NOT at EQUAL -1)
+# Line ends, counted on the bytes (file(READ) as text drops carriage returns): every line feed
+# follows a carriage return, and no carriage return stands alone.
+file(READ ${unpacked}/ReadMe.txt hex HEX)
+string(REGEX MATCHALL ".." bytes "${hex}")
+list(JOIN bytes " " spaced)
+string(REGEX MATCHALL "0d 0a" crlf "${spaced}")
+set(lf ${bytes})
+list(FILTER lf INCLUDE REGEX "^0a$")
+set(cr ${bytes})
+list(FILTER cr INCLUDE REGEX "^0d$")
+list(LENGTH crlf crlf_count)
+list(LENGTH lf lf_count)
+list(LENGTH cr cr_count)
+check("ReadMe.txt has no CRLF line ends" crlf_count GREATER 0)
+check("ReadMe.txt has ${lf_count} line feeds but ${crlf_count} CRLF pairs" lf_count EQUAL crlf_count)
+check("ReadMe.txt has ${cr_count} carriage returns but ${crlf_count} CRLF pairs" cr_count EQUAL crlf_count)
+
+# Without a program to pack, the release fails and writes nothing.
+set(empty_build ${WORK_DIR}/no-build)
+set(failed_dist ${WORK_DIR}/failed-dist)
+file(MAKE_DIRECTORY ${empty_build} ${failed_dist})
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env CORVANE_WINDOWS_BUILD_DIR=${empty_build}
+          bash ${SCRIPT} --no-build ${failed_dist}
+  RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
+check("release.sh succeeded without a built Corvane.exe" NOT result EQUAL 0)
+file(GLOB left RELATIVE ${failed_dist} ${failed_dist}/* ${failed_dist}/.*)
+check("a failed release left [${left}] in ${failed_dist}" NOT left)
