@@ -150,6 +150,7 @@ class NativeWindow {
   virtual void MoveTo(PixelPoint outerTopLeft) = 0;
   virtual void SetClientSize(PixelSize size) = 0;
   virtual void Show() = 0;  // shows and activates
+  virtual void Activate() = 0;
   virtual void Hide() = 0;
   virtual bool IsVisible() const = 0;
   virtual void SetEnabled(bool enabled) = 0;

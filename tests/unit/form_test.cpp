@@ -247,10 +247,13 @@ TEST_F(FormTest, ModalShowReturnsOnHideOrUnloadAndTheOtherWindowsTakeNoInputMean
     sys.modalActions = {[&] { othersBlocked = !WindowOf(form).Enabled(); },
                         [&] { unload ? dialog.Unload() : dialog.Hide(); },
                         [&] { ADD_FAILURE() << "the modal loop ran on after its window closed"; }};
+    sys.calls.clear();
     dialog.ShowModal();
     EXPECT_TRUE(othersBlocked);
     EXPECT_TRUE(WindowOf(form).Enabled());
     EXPECT_EQ(sys.modalActions.size(), 1u);
+    ASSERT_NE(sys.LastCall("Activate"), nullptr) << "the keyboard goes back to the window beneath";
+    EXPECT_EQ(sys.LastCall("Activate")->args[0], "Test");
   }
 }
 

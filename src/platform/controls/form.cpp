@@ -123,10 +123,16 @@ void Form::ShowModal() {
     HandlerScope scope;
     Sys().RunModalLoop([this] { return !Visible(); });
   }
+  Form* next = nullptr;
   for (Form* f : blocked) {
     if (std::find(LiveForms().begin(), LiveForms().end(), f) == LiveForms().end()) continue;
-    if (--f->modalBlocks_ == 0 && f->Loaded()) f->window_->SetEnabled(true);
+    if (--f->modalBlocks_ == 0 && f->Loaded()) {
+      f->window_->SetEnabled(true);
+      if (!next && f->Visible()) next = f;
+    }
   }
+  // The keyboard goes back to the window the modal one came over, as it would to an owner.
+  if (next && !Visible()) next->window_->Activate();
 }
 
 void Form::Hide() {

@@ -144,6 +144,7 @@ class HeadlessWindow : public NativeWindow {
   void SetClientSize(PixelSize size) override;
   void Show() override;
   void Hide() override;
+  void Activate() override { platform_.Record("Activate", {spec_.title}); }
   bool IsVisible() const override { return visible_ && !destroyed_; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   void Invalidate(const PixelRect&) override {}

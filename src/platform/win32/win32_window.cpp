@@ -96,6 +96,8 @@ class Win32Window : public NativeWindow {
 
   void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
 
+  void Activate() override { SetForegroundWindow(hwnd_); }
+
   bool IsVisible() const override { return hwnd_ && IsWindowVisible(hwnd_); }
 
   void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
