@@ -1,5 +1,7 @@
 // Text conversions, error texts and the font cache of the Win32 backend.
 #include <cmath>
+#include <cstdlib>
+#include <initializer_list>
 #include <tuple>
 
 #include "platform/win32/win32_internal.h"
@@ -74,15 +76,55 @@ FontCache::~FontCache() {
   for (auto& entry : fonts_) DeleteObject(entry.second);
 }
 
+namespace {
+
+HFONT MakeFont(const wchar_t* face, int emHeight, const FontSpec& font, BYTE precision) {
+  return CreateFontW(-emHeight, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline ? TRUE : FALSE, FALSE,
+                     ANSI_CHARSET, precision, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+struct Selected {
+  std::wstring face;
+  int emHeight = 0;  // the line height without the internal leading
+};
+
+Selected Inspect(HFONT handle) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, handle);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return {face, tm.tmHeight - tm.tmInternalLeading};
+}
+
+}  // namespace
+
 HFONT FontCache::Get(const FontSpec& font) {
   const auto key = std::make_tuple(font.points, font.bold, font.underline);
   const auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
-  const int height = -static_cast<int>(std::lround(static_cast<double>(font.points) * dpi_ / 72.0));
-  HFONT handle = CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline ? TRUE : FALSE,
-                             FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_SWISS, Widen(kFontFace).c_str());
+  const int em = static_cast<int>(std::lround(static_cast<double>(font.points) * dpi_ / 72.0));
+  HFONT handle = MakeFont(Widen(kFontFace).c_str(), em, font, OUT_DEFAULT_PRECIS);
   if (!handle) throw CallFailed("CreateFont");
+  // "MS Sans Serif" is a bitmap face with a few sizes. Where none comes near the size asked
+  // for (large text, a scaled screen), a scalable face of the same kind takes its place, so
+  // the text grows with the screen and stays sharp.
+  if (std::abs(Inspect(handle).emHeight - em) > 1) {
+    for (const wchar_t* face : {L"Microsoft Sans Serif", L"Tahoma"}) {
+      HFONT scalable = MakeFont(face, em, font, OUT_TT_ONLY_PRECIS);
+      if (!scalable) continue;
+      const Selected got = Inspect(scalable);
+      if (got.face == face && std::abs(got.emHeight - em) <= 1) {
+        DeleteObject(handle);
+        handle = scalable;
+        break;
+      }
+      DeleteObject(scalable);
+    }
+  }
   fonts_.emplace(key, handle);
   return handle;
 }
