@@ -36,7 +36,7 @@ MouseEvent MakeMouseEvent(int button, LPARAM lparam) {
 class Win32Window : public NativeWindow {
  public:
   Win32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events, FontCache& fonts)
-      : events_(events), fonts_(fonts) {
+      : instance_(instance), events_(events), fonts_(fonts) {
     DWORD style = WS_POPUP | WS_CLIPCHILDREN;
     DWORD exStyle = 0;
     const wchar_t* windowClass = kClassWithIcon;
@@ -54,7 +54,6 @@ class Win32Window : public NativeWindow {
     hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(spec.title).c_str(), style, x, y, outer.right - outer.left,
                             outer.bottom - outer.top, nullptr, nullptr, instance, this);
     if (!hwnd_) throw CallFailed("CreateWindowEx");
-    CreateTooltip(instance);
   }
 
   ~Win32Window() override { Destroy(); }
@@ -90,6 +89,9 @@ class Win32Window : public NativeWindow {
   }
 
   void Show() override {
+    // The tooltip comes with the first showing, after the window's load has made it top-most:
+    // Wine ignores HWND_TOPMOST for a window that already owns a top-most popup.
+    if (!tooltip_) CreateTooltip();
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
   }
@@ -139,9 +141,9 @@ class Win32Window : public NativeWindow {
   }
 
  private:
-  void CreateTooltip(HINSTANCE instance) {
+  void CreateTooltip() {
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
                                nullptr);
     if (!tooltip_) return;  // the window works without tips
     TTTOOLINFOW tool{};
@@ -259,6 +261,7 @@ class Win32Window : public NativeWindow {
     EndPaint(hwnd_, &ps);
   }
 
+  HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   std::wstring tipText_;
