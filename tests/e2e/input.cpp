@@ -1,0 +1,130 @@
+#include "input.h"
+
+#include <stdexcept>
+
+#include "x11.h"
+
+// After every header that includes GoogleTest: Xlib's macros clash with it.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace corvane::e2e {
+
+namespace {
+
+Display* InputDisplay() {
+  Display* display = XDisplay();
+  static const bool hasXTest = [display] {
+    int event = 0;
+    int error = 0;
+    int major = 0;
+    int minor = 0;
+    return XTestQueryExtension(display, &event, &error, &major, &minor) == True;
+  }();
+  if (!hasXTest) throw std::runtime_error("the X server has no XTEST extension");
+  return display;
+}
+
+// Hands the events to the server and waits until it has handled them.
+void Sync() { XSync(InputDisplay(), False); }
+
+void FakeButton(Button button, bool down) {
+  XTestFakeButtonEvent(InputDisplay(), static_cast<unsigned>(button), down ? True : False, CurrentTime);
+  Sync();
+}
+
+KeyCode CodeFor(KeySym sym, const std::string& name) {
+  const KeyCode code = XKeysymToKeycode(InputDisplay(), sym);
+  if (sym == NoSymbol || code == 0) throw std::invalid_argument("the keyboard has no key \"" + name + "\"");
+  return code;
+}
+
+void FakeKey(KeyCode code, bool down) {
+  XTestFakeKeyEvent(InputDisplay(), code, down ? True : False, CurrentTime);
+  Sync();
+}
+
+KeySym ModifierSym(const std::string& name) {
+  if (name == "Shift") return XK_Shift_L;
+  if (name == "Ctrl" || name == "Control") return XK_Control_L;
+  if (name == "Alt") return XK_Alt_L;
+  return NoSymbol;
+}
+
+void PressWithModifiers(const std::vector<KeyCode>& modifiers, KeyCode key) {
+  for (KeyCode m : modifiers) FakeKey(m, true);
+  FakeKey(key, true);
+  FakeKey(key, false);
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) FakeKey(*m, false);
+}
+
+}  // namespace
+
+void MoveTo(Point p) {
+  Display* display = InputDisplay();
+  XTestFakeMotionEvent(display, DefaultScreen(display), p.x, p.y, CurrentTime);
+  Sync();
+}
+
+void Press(Button button) { FakeButton(button, true); }
+
+void Release(Button button) { FakeButton(button, false); }
+
+void Click(Point p, Button button) {
+  MoveTo(p);
+  Press(button);
+  Release(button);
+}
+
+void DoubleClick(Point p, Button button) {
+  Click(p, button);
+  Click(p, button);
+}
+
+void DragPath(const std::vector<Point>& path, Button button) {
+  if (path.empty()) throw std::invalid_argument("a drag needs at least one point");
+  MoveTo(path.front());
+  Press(button);
+  for (size_t i = 1; i < path.size(); ++i) MoveTo(path[i]);
+  Release(button);
+}
+
+void Drag(Point from, Point to, int steps, Button button) {
+  if (steps < 1) throw std::invalid_argument("a drag needs at least one step");
+  std::vector<Point> path{from};
+  for (int i = 1; i <= steps; ++i) {
+    path.push_back({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+  }
+  DragPath(path, button);
+}
+
+void PressKey(const std::string& chord) {
+  std::vector<KeyCode> modifiers;
+  std::string rest = chord;
+  for (size_t plus = rest.find('+'); plus != std::string::npos && plus + 1 < rest.size(); plus = rest.find('+')) {
+    const std::string name = rest.substr(0, plus);
+    const KeySym sym = ModifierSym(name);
+    if (sym == NoSymbol) throw std::invalid_argument("unknown modifier \"" + name + "\" in \"" + chord + "\"");
+    modifiers.push_back(CodeFor(sym, name));
+    rest = rest.substr(plus + 1);
+  }
+  PressWithModifiers(modifiers, CodeFor(XStringToKeysym(rest.c_str()), rest));
+}
+
+void TypeText(const std::string& text) {
+  Display* display = InputDisplay();
+  const KeyCode shift = CodeFor(XK_Shift_L, "Shift");
+  for (unsigned char c : text) {
+    const std::string name(1, static_cast<char>(c));
+    // Latin-1 characters are their own keysyms; line ends and tabs have keys of their own.
+    const KeySym sym = c == '\n' ? XK_Return : c == '\t' ? XK_Tab : static_cast<KeySym>(c);
+    if (c >= 0x80) throw std::invalid_argument("TypeText handles ASCII only");
+    const KeyCode code = CodeFor(sym, name);
+    const bool shifted = XkbKeycodeToKeysym(display, code, 0, 0) != sym && XkbKeycodeToKeysym(display, code, 0, 1) == sym;
+    PressWithModifiers(shifted ? std::vector<KeyCode>{shift} : std::vector<KeyCode>{}, code);
+  }
+}
+
+}  // namespace corvane::e2e

@@ -1,0 +1,75 @@
+// Child processes for the end-to-end tests: start with posix_spawn (the environment is
+// inherited), ask whether they still run, wait for their end with a deadline, kill them.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::e2e {
+
+// How a process ended: its exit code, or the signal that ended it.
+struct ExitStatus {
+  int code = 0;
+  int signal = 0;
+
+  bool Exited() const { return signal == 0; }
+  std::string Describe() const;
+};
+
+// The wine launcher: the one found when the tests were configured, else "wine" on PATH.
+std::string WineProgram();
+
+// The outcome of a command run to its end with its output captured.
+struct CommandResult {
+  std::optional<ExitStatus> status;  // nothing when it was killed at the deadline
+  std::string out;
+  std::string err;
+
+  bool Succeeded() const { return status && status->Exited() && status->code == 0; }
+};
+
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ~ChildProcess();  // kills a child that still runs
+
+  // Starts argv[0] (looked up on PATH) in workdir, or in this process's folder when workdir is
+  // empty. Standard output and error go to the given files, or are inherited when empty.
+  // Throws std::runtime_error when the process cannot be started.
+  static ChildProcess Start(const std::vector<std::string>& argv, const std::filesystem::path& workdir = {},
+                            const std::filesystem::path& outputFile = {});
+
+  pid_t Pid() const { return pid_; }
+  bool Started() const { return pid_ > 0; }
+
+  // True while the process has not ended. Collects its exit status once it has.
+  bool Running();
+  // The exit status once the process has ended (after Running() or Wait() saw it end).
+  const std::optional<ExitStatus>& Status() const { return status_; }
+  // Waits up to timeout for the end; the exit status, or nothing if it still runs.
+  std::optional<ExitStatus> Wait(std::chrono::milliseconds timeout);
+  // SIGKILL, then waits for the end. Does nothing for a process that has already ended.
+  void Kill();
+
+ private:
+  friend CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout);
+  explicit ChildProcess(pid_t pid) : pid_(pid) {}
+
+  pid_t pid_ = -1;
+  std::optional<ExitStatus> status_;
+};
+
+// Runs argv (looked up on PATH) with stdin from /dev/null, collecting standard output and error.
+// A command still running at the deadline is killed.
+CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout);
+
+}  // namespace corvane::e2e

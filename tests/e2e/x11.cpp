@@ -1,0 +1,224 @@
+#include "x11.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+
+// After x11.h, which includes GoogleTest: Xlib's macros clash with it.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace corvane::e2e {
+
+namespace {
+
+// Windows may vanish between listing and asking about them; X errors are remembered, not fatal.
+int lastXError = 0;
+
+int RememberError(Display*, XErrorEvent* event) {
+  lastXError = event->error_code;
+  return 0;
+}
+
+template <class T>
+struct XFreeDeleter {
+  void operator()(T* p) const {
+    if (p) XFree(p);
+  }
+};
+
+std::optional<std::string> TextProperty(Window window, Atom property, Atom type) {
+  Display* display = XDisplay();
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType, &format, &count, &remaining,
+                         &data) != Success) {
+    return std::nullopt;
+  }
+  std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>> owned(data);
+  if (actualType != type || format != 8 || !data) return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(data), count);
+}
+
+std::string WindowName(Window window) {
+  Display* display = XDisplay();
+  if (auto name = TextProperty(window, XInternAtom(display, "_NET_WM_NAME", False),
+                               XInternAtom(display, "UTF8_STRING", False))) {
+    return *name;
+  }
+  return TextProperty(window, XA_WM_NAME, XA_STRING).value_or("");
+}
+
+pid_t WindowPid(Window window) {
+  Display* display = XDisplay();
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                         &actualType, &format, &count, &remaining, &data) != Success) {
+    return 0;
+  }
+  std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>> owned(data);
+  if (actualType != XA_CARDINAL || format != 32 || count != 1) return 0;
+  return static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
+}
+
+int MaskShift(unsigned long mask) {
+  int shift = 0;
+  while (mask && !(mask & 1)) {
+    mask >>= 1;
+    ++shift;
+  }
+  return shift;
+}
+
+}  // namespace
+
+Display* XDisplay() {
+  static Display* display = [] {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) {
+      throw std::runtime_error("DISPLAY is not set: run the end-to-end tests through scripts/test.sh");
+    }
+    // A busy server may turn a connection away for a moment: try again until a deadline.
+    Display* opened = nullptr;
+    const testing::AssertionResult connected =
+        Eventually(std::string("a connection to the X display ") + name, [&] { return (opened = XOpenDisplay(name)); });
+    if (!connected) throw std::runtime_error(connected.message());
+    XSetErrorHandler(RememberError);
+    return opened;
+  }();
+  return display;
+}
+
+std::vector<XTopLevel> TopLevelWindows() {
+  Display* display = XDisplay();
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  std::vector<XTopLevel> windows;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return windows;
+  std::unique_ptr<Window, XFreeDeleter<Window>> owned(children);
+  for (unsigned int i = 0; i < count; ++i) {
+    lastXError = 0;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, children[i], &attributes)) continue;
+    XTopLevel window;
+    window.id = children[i];
+    window.name = WindowName(children[i]);
+    window.rect = {attributes.x + attributes.border_width, attributes.y + attributes.border_width, attributes.width,
+                   attributes.height};
+    window.mapped = attributes.map_state == IsViewable;
+    window.pid = WindowPid(children[i]);
+    window.stackIndex = static_cast<int>(i);
+    XSync(display, False);
+    if (lastXError == 0) windows.push_back(window);
+  }
+  return windows;
+}
+
+std::optional<XTopLevel> FindShownWindow(const std::string& name) {
+  std::optional<XTopLevel> found;
+  for (const XTopLevel& window : TopLevelWindows()) {
+    if (window.mapped && window.name == name) found = window;
+  }
+  return found;
+}
+
+testing::AssertionResult WaitForShownWindow(const std::string& name, XTopLevel* found, Millis timeout) {
+  return Eventually(
+      "a shown X window named \"" + name + "\"",
+      [&] {
+        const auto window = FindShownWindow(name);
+        if (window && found) *found = *window;
+        return window.has_value();
+      },
+      timeout);
+}
+
+testing::AssertionResult WaitForNoShownWindow(const std::string& name, Millis timeout) {
+  return Eventually("no shown X window named \"" + name + "\"", [&] { return !FindShownWindow(name); }, timeout);
+}
+
+std::vector<XIcon> WindowIcons(XWindowId window) {
+  Display* display = XDisplay();
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  std::vector<XIcon> icons;
+  lastXError = 0;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 22, False,
+                         XA_CARDINAL, &actualType, &format, &count, &remaining, &data) != Success) {
+    return icons;
+  }
+  std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>> owned(data);
+  if (actualType != XA_CARDINAL || format != 32 || !data) return icons;
+  // Xlib hands 32-bit items over as longs. Each image: width, height, then its pixels.
+  const unsigned long* items = reinterpret_cast<const unsigned long*>(data);
+  for (unsigned long at = 0; at + 2 <= count;) {
+    XIcon icon;
+    icon.width = static_cast<int>(items[at]);
+    icon.height = static_cast<int>(items[at + 1]);
+    const unsigned long pixels = static_cast<unsigned long>(icon.width) * static_cast<unsigned long>(icon.height);
+    at += 2;
+    if (icon.width <= 0 || icon.height <= 0 || at + pixels > count) break;
+    for (unsigned long i = 0; i < pixels; ++i) icon.argb.push_back(static_cast<std::uint32_t>(items[at + i]));
+    at += pixels;
+    icons.push_back(std::move(icon));
+  }
+  return icons;
+}
+
+Rect ScreenRect() {
+  Display* display = XDisplay();
+  const int screen = DefaultScreen(display);
+  return {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+}
+
+Image Capture(const Rect& wanted) {
+  Display* display = XDisplay();
+  const Rect screen = ScreenRect();
+  Rect area;
+  area.x = std::max(wanted.x, 0);
+  area.y = std::max(wanted.y, 0);
+  area.width = std::min(wanted.Right(), screen.Right()) - area.x;
+  area.height = std::min(wanted.Bottom(), screen.Bottom()) - area.y;
+  if (area.width <= 0 || area.height <= 0) {
+    std::ostringstream message;
+    message << "nothing of " << wanted << " is on the screen";
+    throw std::runtime_error(message.str());
+  }
+  XImage* image = XGetImage(display, DefaultRootWindow(display), area.x, area.y, static_cast<unsigned>(area.width),
+                            static_cast<unsigned>(area.height), AllPlanes, ZPixmap);
+  if (!image) throw std::runtime_error("XGetImage failed");
+  const int redShift = MaskShift(image->red_mask);
+  const int greenShift = MaskShift(image->green_mask);
+  const int blueShift = MaskShift(image->blue_mask);
+  std::vector<Rgb> pixels;
+  pixels.reserve(static_cast<size_t>(area.width) * static_cast<size_t>(area.height));
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const unsigned long pixel = XGetPixel(image, x, y);
+      pixels.push_back({static_cast<std::uint8_t>((pixel & image->red_mask) >> redShift),
+                        static_cast<std::uint8_t>((pixel & image->green_mask) >> greenShift),
+                        static_cast<std::uint8_t>((pixel & image->blue_mask) >> blueShift)});
+    }
+  }
+  XDestroyImage(image);
+  return Image(area, std::move(pixels));
+}
+
+Image CaptureScreen() { return Capture(ScreenRect()); }
+
+}  // namespace corvane::e2e

@@ -1,0 +1,65 @@
+// The X side of the end-to-end tests: one connection to $DISPLAY, the top-level windows Wine
+// makes (without a window manager they are direct children of the root window, placed exactly
+// where Windows places them, named by their Windows title), and screenshots.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image.h"
+#include "wait.h"
+
+// Xlib's own headers stay in the .cpp files: their macros (None, Bool, Status) break GoogleTest.
+typedef struct _XDisplay Display;
+
+namespace corvane::e2e {
+
+using XWindowId = unsigned long;
+
+// The connection, opened from $DISPLAY on first use. Throws std::runtime_error if it cannot be.
+Display* XDisplay();
+
+struct XTopLevel {
+  XWindowId id = 0;
+  std::string name;    // _NET_WM_NAME, else WM_NAME
+  Rect rect;           // on the screen; X's size, without any border
+  bool mapped = false; // shown
+  pid_t pid = 0;       // _NET_WM_PID, the Unix process; 0 when not set
+  int stackIndex = 0;  // 0 is the bottom of the stacking order
+};
+
+// The root's children, bottom to top, as they are now.
+std::vector<XTopLevel> TopLevelWindows();
+
+// The topmost shown window named exactly `name`.
+std::optional<XTopLevel> FindShownWindow(const std::string& name);
+
+// Waits for a shown window named `name`; on success *found describes it.
+testing::AssertionResult WaitForShownWindow(const std::string& name, XTopLevel* found,
+                                            Millis timeout = kDefaultTimeout);
+// Waits until no shown window is named `name`.
+testing::AssertionResult WaitForNoShownWindow(const std::string& name, Millis timeout = kDefaultTimeout);
+
+// One image of _NET_WM_ICON: pixels row by row, 0xAARRGGBB.
+struct XIcon {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> argb;
+};
+
+// The icons Wine hands the X window (_NET_WM_ICON). Wine makes them inside the program from the
+// window's big icon (WM_GETICON), else its class icon (GCLP_HICON), else Wine's own default
+// logo, followed by the small icon if the window or class has one. Empty if there is none.
+std::vector<XIcon> WindowIcons(XWindowId window);
+
+Rect ScreenRect();
+
+// Screenshots of the root window: a rectangle (clipped to the screen) or all of it.
+Image Capture(const Rect& area);
+Image CaptureScreen();
+
+}  // namespace corvane::e2e
