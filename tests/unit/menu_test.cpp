@@ -16,20 +16,7 @@ class MenuTest : public ProgramTest {
  protected:
   MenuTest() { EXPECT_TRUE(Start()); }
 
-  CorvaneMenu& OpenMenu(int x = 600, int y = 400) {
-    sys.cursor = {x, y};
-    CorvaneForm1& form = PictureWindow();
-    Press(form, form.Image1.Visible() ? &form.Image1 : nullptr, MouseButton::Right);
-    sys.calls.clear();
-    return MenuWindow();
-  }
-
-  void ShowPicture() {
-    sys.pictureFiles["C:\\p.bmp"] = {300, 200};
-    CurrentPicturePath = "C:\\p.bmp";
-    ShowPictureMode();
-    ApplyPicture();
-  }
+  void ShowPicture() { ProgramTest::ShowPicture("C:\\p.bmp", {300, 200}); }
 
   // What the program asked of the system, in order, in a few words each.
   std::vector<std::string> Story() {

@@ -12,12 +12,6 @@ const std::string kUsage = "Right-click to open menu, Double-click to exit";
 
 class PictureApplicationTest : public ProgramTest {
  protected:
-  void Show(const std::string& path, PixelSize size) {
-    sys.pictureFiles[path] = size;
-    CurrentPicturePath = path;
-    ShowPictureMode();
-    ApplyPicture();
-  }
   CorvaneForm1& Form() { return PictureWindow(); }
 };
 
@@ -34,7 +28,7 @@ TEST_F(PictureApplicationTest, TheWindowTakesThePicturesSizeAndTheTooltipSaysSoW
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    Show(c.path, c.size);
+    ShowPicture(c.path, c.size);
     EXPECT_EQ(Form().Width(), static_cast<float>(c.size.width * 15));
     EXPECT_EQ(Form().Height(), static_cast<float>(c.size.height * 15));
     EXPECT_EQ(Form().Image1.ToolTipText,
@@ -46,7 +40,7 @@ TEST_F(PictureApplicationTest, TheWindowTakesThePicturesSizeAndTheTooltipSaysSoW
 TEST_F(PictureApplicationTest, TheTooltipShowsWholePixelsAtOddScreenScales) {
   sys.twipsPerPixel = 1440.0f / 168;  // 8.571428 twips per pixel: 31 pixels read back as 30.99999...
   ASSERT_TRUE(Start());
-  Show("C:\\odd.bmp", {31, 63});
+  ShowPicture("C:\\odd.bmp", {31, 63});
   EXPECT_EQ(Form().Image1.ToolTipText, "31X63,C:\\odd.bmp," + kUsage);
 }
 
@@ -60,14 +54,14 @@ TEST_F(PictureApplicationTest, TheLinkLabelGoesOnlyWhenTheWindowIsExactlyTwiceIt
   const Case cases[] = {{32, false}, {31, true}, {33, true}, {10, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.height);
-    Show("C:\\h" + std::to_string(c.height) + ".bmp", {100, c.height});
+    ShowPicture("C:\\h" + std::to_string(c.height) + ".bmp", {100, c.height});
     EXPECT_EQ(Form().Labelmy2.Visible(), c.linkVisible);
   }
 }
 
 TEST_F(PictureApplicationTest, AFailedLoadStopsBeforeTheWindowChanges) {
   ASSERT_TRUE(Start());
-  Show("C:\\first.bmp", {50, 40});
+  ShowPicture("C:\\first.bmp", {50, 40});
   const std::string tip = Form().Image1.ToolTipText;
   CurrentPicturePath = "C:\\missing.bmp";
   EXPECT_THROW(ApplyPicture(), Error);

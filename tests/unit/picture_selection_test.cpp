@@ -15,13 +15,6 @@ class PictureSelectionTest : public ProgramTest {
  protected:
   PictureSelectionTest() { EXPECT_TRUE(Start()); }
 
-  CorvaneMenu& OpenMenu(int x = 600, int y = 400) {
-    sys.cursor = {x, y};
-    CorvaneForm1& form = PictureWindow();
-    Press(form, form.Image1.Visible() ? &form.Image1 : nullptr, MouseButton::Right);
-    return MenuWindow();
-  }
-
   // The dialog answers with `path` as the user's choice.
   void Choose(const std::string& path) {
     sys.dialog = [this, path](OpenFileRequest& r) {
@@ -118,10 +111,7 @@ TEST_F(PictureSelectionTest, ADialogFailureIsReportedNotTakenForACancel) {
 }
 
 TEST_F(PictureSelectionTest, AFileThatCannotBeShownIsReportedAndEverythingStaysAsItWas) {
-  sys.pictureFiles["C:\\first.bmp"] = {50, 40};
-  CurrentPicturePath = "C:\\first.bmp";
-  ShowPictureMode();
-  ApplyPicture();
+  ShowPicture("C:\\first.bmp", {50, 40});
   PictureWindow().Text100.SetText("C:\\first.bmp");
   for (const bool helpMode : {false, true}) {
     SCOPED_TRACE(helpMode ? "help mode" : "picture mode");

@@ -13,12 +13,7 @@ class PictureWindowMouseTest : public ProgramTest {
  protected:
   PictureWindowMouseTest() { EXPECT_TRUE(Start()); }
   CorvaneForm1& Form() { return PictureWindow(); }
-  void ShowPicture(PixelSize size) {
-    sys.pictureFiles["C:\\p.bmp"] = size;
-    CurrentPicturePath = "C:\\p.bmp";
-    ShowPictureMode();
-    ApplyPicture();
-  }
+  void ShowPicture(PixelSize size) { ProgramTest::ShowPicture("C:\\p.bmp", size); }
   std::vector<std::string> Requests() {
     std::vector<std::string> names;
     for (const RecordedCall& c : sys.calls) {

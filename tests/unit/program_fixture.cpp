@@ -2,7 +2,9 @@
 
 #include <sstream>
 
+#include "windows/menu/corvane_menu.h"
 #include "windows/picture/corvane_form1.h"
+#include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
 
@@ -91,6 +93,21 @@ void ProgramTest::Type(Form& form, Key key, char character, int shift) {
   HeadlessWindow& w = WindowOf(form);
   ASSERT_TRUE(w.Enabled()) << "the window takes no input";
   Deliver([&] { w.Events().OnKey({key, shift, character}); });
+}
+
+CorvaneMenu& ProgramTest::OpenMenu(int x, int y) {
+  sys.cursor = {x, y};
+  CorvaneForm1& form = PictureWindow();
+  Press(form, form.Image1.Visible() ? &form.Image1 : nullptr, MouseButton::Right);
+  sys.calls.clear();
+  return MenuWindow();
+}
+
+void ProgramTest::ShowPicture(const std::string& path, PixelSize size) {
+  sys.pictureFiles[path] = size;
+  CurrentPicturePath = path;
+  ShowPictureMode();
+  ApplyPicture();
 }
 
 std::string ProgramTest::SettingsBytes() {

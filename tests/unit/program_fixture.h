@@ -11,6 +11,10 @@
 #include "platform/controls/form.h"
 #include "platform/headless/headless_platform.h"
 
+namespace corvane {
+class CorvaneMenu;
+}
+
 namespace corvane::testing {
 
 class ProgramTest : public ::testing::Test {
@@ -46,6 +50,12 @@ class ProgramTest : public ::testing::Test {
   void DoubleClickOn(Form& form, const Control* control);
   void MoveOver(Form& form, const Control* control);
   void Type(Form& form, Key key, char character = 0, int shift = 0);
+
+  // Right-clicks the picture window with the cursor at (x, y) and returns the menu that opens
+  // (its modal loop finds nothing queued, so it returns at once); the record starts afresh.
+  CorvaneMenu& OpenMenu(int x = 600, int y = 400);
+  // Shows the picture at `path`, of `size` pixels, as a chosen picture is shown.
+  void ShowPicture(const std::string& path, PixelSize size);
 
   // The settings file's bytes, and a settings file holding `record`.
   std::string SettingsBytes();

@@ -7,23 +7,6 @@
 namespace corvane::win32::testing {
 namespace {
 
-struct Measured {
-  std::wstring face;
-  int emHeight;
-};
-
-Measured Measure(HFONT font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  wchar_t face[LF_FACESIZE] = {};
-  GetTextFaceW(dc, LF_FACESIZE, face);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return {face, tm.tmHeight - tm.tmInternalLeading};
-}
-
 TEST(Fonts, EveryLayoutSizeGetsCharactersOfItsHeightAtEveryScale) {
   struct Case {
     int dpi;
@@ -38,14 +21,14 @@ TEST(Fonts, EveryLayoutSizeGetsCharactersOfItsHeightAtEveryScale) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.dpi) + " dpi, " + std::to_string(c.font.points) + " points");
     FontCache fonts(c.dpi);
-    EXPECT_NEAR(Measure(fonts.Get(c.font)).emHeight, c.emHeight, 1);
+    EXPECT_NEAR(InspectFont(fonts.Get(c.font)).emHeight, c.emHeight, 1);
   }
 }
 
 TEST(Fonts, TheBitmapFaceIsKeptWhereItHasTheSize) {
   FontCache fonts(96);
-  EXPECT_EQ(Measure(fonts.Get({12, false, false})).face, L"MS Sans Serif");
-  EXPECT_EQ(Measure(fonts.Get({9.75f, true, true})).face, L"MS Sans Serif");
+  EXPECT_EQ(InspectFont(fonts.Get({12, false, false})).face, L"MS Sans Serif");
+  EXPECT_EQ(InspectFont(fonts.Get({9.75f, true, true})).face, L"MS Sans Serif");
 }
 
 }  // namespace

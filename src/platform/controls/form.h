@@ -150,6 +150,13 @@ class FormSlot {
   std::unique_ptr<F> form_;
 };
 
+// The one slot of window type F for the whole program.
+template <class F>
+FormSlot<F>& SlotOf() {
+  static FormSlot<F> slot;
+  return slot;
+}
+
 // Keeps an unloaded form alive until no handler can still be running inside it.
 void RetireForm(std::unique_ptr<Form> form);
 void FreeRetiredForms();

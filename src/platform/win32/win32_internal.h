@@ -18,6 +18,14 @@ std::string ErrorText(DWORD code);
 // "Win32: <call> failed: <reason>" for the calling thread's last error.
 Error CallFailed(const char* call);
 
+// The face a font really got and the height of its characters (its line height without the
+// internal leading).
+struct FontFacts {
+  std::wstring face;
+  int emHeight = 0;
+};
+FontFacts InspectFont(HFONT font);
+
 // Fonts of the one face, made once per size, weight and underline.
 class FontCache {
  public:

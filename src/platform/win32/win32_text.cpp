@@ -83,14 +83,11 @@ HFONT MakeFont(const wchar_t* face, int emHeight, const FontSpec& font, BYTE pre
                      ANSI_CHARSET, precision, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
 }
 
-struct Selected {
-  std::wstring face;
-  int emHeight = 0;  // the line height without the internal leading
-};
+}  // namespace
 
-Selected Inspect(HFONT handle) {
+FontFacts InspectFont(HFONT font) {
   HDC dc = CreateCompatibleDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, handle);
+  const HGDIOBJ old = SelectObject(dc, font);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   wchar_t face[LF_FACESIZE] = {};
@@ -99,8 +96,6 @@ Selected Inspect(HFONT handle) {
   DeleteDC(dc);
   return {face, tm.tmHeight - tm.tmInternalLeading};
 }
-
-}  // namespace
 
 HFONT FontCache::Get(const FontSpec& font) {
   const auto key = std::make_tuple(font.points, font.bold, font.underline);
@@ -112,11 +107,11 @@ HFONT FontCache::Get(const FontSpec& font) {
   // "MS Sans Serif" is a bitmap face with a few sizes. Where none comes near the size asked
   // for (large text, a scaled screen), a scalable face of the same kind takes its place, so
   // the text grows with the screen and stays sharp.
-  if (std::abs(Inspect(handle).emHeight - em) > 1) {
+  if (std::abs(InspectFont(handle).emHeight - em) > 1) {
     for (const wchar_t* face : {L"Microsoft Sans Serif", L"Tahoma"}) {
       HFONT scalable = MakeFont(face, em, font, OUT_TT_ONLY_PRECIS);
       if (!scalable) continue;
-      const Selected got = Inspect(scalable);
+      const FontFacts got = InspectFont(scalable);
       if (got.face == face && std::abs(got.emHeight - em) <= 1) {
         DeleteObject(handle);
         handle = scalable;

@@ -6,11 +6,6 @@ namespace corvane {
 
 namespace {
 
-FormSlot<CorvaneAbout>& Slot() {
-  static FormSlot<CorvaneAbout> slot;
-  return slot;
-}
-
 constexpr Color kGrey = 0xE0E0E0;
 constexpr Color kBlue = 0xFF0000;
 
@@ -34,9 +29,9 @@ LabelLook Link() {
 
 }  // namespace
 
-CorvaneAbout& AboutWindow() { return Slot()(); }
-bool AboutWindowLoaded() { return Slot().Loaded(); }
-void ResetAboutWindow() { Slot().Reset(); }
+CorvaneAbout& AboutWindow() { return SlotOf<CorvaneAbout>()(); }
+bool AboutWindowLoaded() { return SlotOf<CorvaneAbout>().Loaded(); }
+void ResetAboutWindow() { SlotOf<CorvaneAbout>().Reset(); }
 
 CorvaneAbout::CorvaneAbout() : Form({WindowKind::Framed, "About Corvane", 4890, 2520, kGrey}) {
   Add({&Label8, &Label7, &Label3, &Label2, &Label4, &Label6, &Label5, &Label1});

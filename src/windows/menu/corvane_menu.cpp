@@ -13,11 +13,6 @@ namespace corvane {
 
 namespace {
 
-FormSlot<CorvaneMenu>& Slot() {
-  static FormSlot<CorvaneMenu> slot;
-  return slot;
-}
-
 constexpr Color kWhite = 0xFFFFFF;
 constexpr FontSpec kMenuFont{12, false, false};
 
@@ -42,9 +37,9 @@ constexpr Item kItems[7] = {
 
 }  // namespace
 
-CorvaneMenu& MenuWindow() { return Slot()(); }
-bool MenuWindowLoaded() { return Slot().Loaded(); }
-void ResetMenuWindow() { Slot().Reset(); }
+CorvaneMenu& MenuWindow() { return SlotOf<CorvaneMenu>()(); }
+bool MenuWindowLoaded() { return SlotOf<CorvaneMenu>().Loaded(); }
+void ResetMenuWindow() { SlotOf<CorvaneMenu>().Reset(); }
 
 CorvaneMenu::CorvaneMenu() : Form({WindowKind::ToolPopup, "", 2070, 2550, kWhite}) {
   Add({&Command1, &Command7, &Command6, &Command5, &Command4, &Command3, &Command2, &Command1000, &Line4, &Line3,

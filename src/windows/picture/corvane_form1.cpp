@@ -11,11 +11,6 @@ namespace corvane {
 
 namespace {
 
-FormSlot<CorvaneForm1>& Slot() {
-  static FormSlot<CorvaneForm1> slot;
-  return slot;
-}
-
 constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kBlue = 0xFF0000;
 constexpr Color kDarkBlue = 0xC00000;
@@ -34,9 +29,9 @@ LabelLook Look(float points, bool bold, Color fore, Color back, bool fits, Align
 
 }  // namespace
 
-CorvaneForm1& PictureWindow() { return Slot()(); }
-bool PictureWindowLoaded() { return Slot().Loaded(); }
-void ResetPictureWindow() { Slot().Reset(); }
+CorvaneForm1& PictureWindow() { return SlotOf<CorvaneForm1>()(); }
+bool PictureWindowLoaded() { return SlotOf<CorvaneForm1>().Loaded(); }
+void ResetPictureWindow() { SlotOf<CorvaneForm1>().Reset(); }
 
 CorvaneForm1::CorvaneForm1()
     : Form({WindowKind::Popup, "Corvane Standard  v0.02", 6960, 5145, kGreen}) {
