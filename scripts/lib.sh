@@ -102,8 +102,13 @@ corvane_prepare_prefix() {
 # prefix's system processes once, so the first test does not pay for them.
 corvane_start_wineserver() {
   corvane_wine_env
-  wineserver -p || corvane_die "could not start wineserver for $WINEPREFIX"
-  CORVANE_WINESERVER_STARTED=1
+  # A server may already run for this prefix (Corvane started by run.sh, say): then it is used
+  # as it is and left running at the end.
+  if wineserver -p >/dev/null 2>&1; then
+    CORVANE_WINESERVER_STARTED=1
+  else
+    corvane_log "using the wineserver already running for $WINEPREFIX"
+  fi
   wineboot >/dev/null 2>&1 || corvane_die "wineboot failed in $WINEPREFIX"
 }
 
