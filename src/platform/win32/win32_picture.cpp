@@ -40,17 +40,29 @@ class Win32Picture : public OlePicture {
       if (type_ == PICTYPE_BITMAP) {
         BITMAP info{};
         if (GetObjectW(reinterpret_cast<HBITMAP>(raw), sizeof info, &info)) size_ = {info.bmWidth, info.bmHeight};
-        if (!transparent_) bitmap_ = reinterpret_cast<HBITMAP>(raw);
+        if (!transparent_) KeepBitmapOnly(reinterpret_cast<HBITMAP>(raw));
       } else if (type_ == PICTYPE_ICON) {
         size_ = IconSize(reinterpret_cast<HICON>(raw), size_);
       }
     }
   }
-  ~Win32Picture() override { picture_->Release(); }
+  ~Win32Picture() override {
+    if (picture_) picture_->Release();
+    if (bitmap_) DeleteObject(bitmap_);
+  }
   Win32Picture(const Win32Picture&) = delete;
   Win32Picture& operator=(const Win32Picture&) = delete;
 
   PixelSize Size() const override { return size_; }
+
+  // An opaque bitmap needs nothing but its pixels: the loader's object, which also keeps a copy
+  // of the whole file, goes.
+  void KeepBitmapOnly(HBITMAP loaded) {
+    bitmap_ = static_cast<HBITMAP>(CopyImage(loaded, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap_) return;  // then the loader's object draws it
+    picture_->Release();
+    picture_ = nullptr;
+  }
 
   void Render(HDC dc, int x, int y, const RECT& clip) const override {
     RECT part{};
