@@ -1,0 +1,281 @@
+// The settings file and start-up: the saved place and picture come back and are stored again
+// at the double click, a place no monitor shows is given up, a picture that cannot be shown and
+// a settings file that cannot be written fall back to the help panel, and a settings file of
+// another letter case or with hidden and system attributes is the program's own.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "e2e.h"
+#include "saved_state.h"
+
+namespace corvane::e2e {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;     // at 96 DPI
+constexpr Point kDefaultPlace{23, 7};  // 350, 100 twips to the nearest pixel
+constexpr int kHelpWidth = 464;
+constexpr int kHelpHeight = 343;
+
+// Bytes after the record that the program neither reads nor removes.
+const std::vector<std::uint8_t> kLeftovers{'l', 'e', 'f', 't', 'o', 'v', 'e', 'r', 0x00, 0xFF};
+
+std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The help panel's bare green ground beside Label8 (300, 2250 twips): a double click there saves
+// and exits.
+Point HelpGround(Point window) { return {window.x + 20, window.y + 150}; }
+
+testing::AssertionResult DoubleClickAndWaitForTheEnd(App& app, Point at) {
+  DoubleClick(at);
+  const testing::AssertionResult ended = app.WaitForExit(10s);
+  if (!ended) return ended;
+  if (!app.Exit()->Exited() || app.Exit()->code != 0) {
+    return testing::AssertionFailure() << "Corvane ended with " << app.Exit()->Describe();
+  }
+  return testing::AssertionSuccess();
+}
+
+// --- the saved place ------------------------------------------------------------------------
+
+struct PlaceCase {
+  const char* name;
+  std::int32_t left;  // twips, as saved
+  std::int32_t top;
+  const char* picture;  // its name beside the program
+  Point shown;          // pixels
+  std::int32_t storedLeft;
+  std::int32_t storedTop;
+};
+
+void PrintTo(const PlaceCase& c, std::ostream* out) { *out << c.name; }
+
+const PlaceCase kPlaces[] = {
+    {"OnScreenWithAnAnsiPath", 1500, 3000, "Été 40x30.bmp", {100, 200}, 1500, 3000},
+    // 100.47 and 199.53 pixels: the nearest pixels, stored back as whole pixels.
+    {"BetweenPixels", 1507, 2993, "bmp40x30.bmp", {100, 200}, 1500, 3000},
+    {"PartlyOffTheTopLeft", -300, -150, "bmp40x30.bmp", {-20, -10}, -300, -150},
+    {"PartlyOffTheBottomRight", 18750, 15000, "bmp40x30.bmp", {1250, 1000}, 18750, 15000},
+    // No monitor shows any of it: the default place, stored as its pixels.
+    {"WhollyOffScreen", 30000, 30000, "bmp40x30.bmp", kDefaultPlace, 23 * 15, 7 * 15},
+};
+
+class SavedPlace : public testing::TestWithParam<PlaceCase> {};
+
+TEST_P(SavedPlace, ComesBackAndIsStoredAgainAtTheDoubleClick) {
+  const PlaceCase& c = GetParam();
+  App app;
+  const std::string path = Cp1252(AddFixture(app, "bmp40x30.bmp", c.picture));
+  app.WriteSettings(SettingsRecord(c.left, c.top, path) + kLeftovers);
+  ParkPointer();
+  app.Start();
+  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+  ASSERT_TRUE(WaitForWindowRect(app, {c.shown.x, c.shown.y, 40, 30}));
+
+  // On the picture, below the link label, inside the screen.
+  ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, {c.shown.x + 25, c.shown.y + 20}));
+  EXPECT_EQ(app.ReadSettings(), SettingsRecord(c.storedLeft, c.storedTop, path) + kLeftovers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, SavedPlace, testing::ValuesIn(kPlaces),
+                         [](const testing::TestParamInfo<PlaceCase>& test) { return std::string(test.param.name); });
+
+// Where the window starts when its saved place is at or just past a screen edge: one pixel on
+// the screen is enough to stay, none gives the default place. The window's own size counts: a
+// small picture can be off the screen where the help panel would not be.
+struct EdgeCase {
+  const char* name;
+  int left;  // pixels
+  int top;
+  bool withPicture;  // bmp40x30.bmp, else the help panel
+  bool stays;
+};
+
+void PrintTo(const EdgeCase& c, std::ostream* out) { *out << c.name; }
+
+const EdgeCase kEdges[] = {
+    {"OnePixelInFromTheRight", 1279, 100, false, true},
+    {"JustOffTheRight", 1280, 100, false, false},
+    {"OnePixelInFromTheLeft", -(kHelpWidth - 1), 100, false, true},
+    {"JustOffTheLeft", -kHelpWidth, 100, false, false},
+    {"OnePixelInFromTheTop", 100, -(kHelpHeight - 1), false, true},
+    {"JustOffTheTop", 100, -kHelpHeight, false, false},
+    {"JustOffTheBottom", 100, 1024, false, false},
+    {"PictureJustOffTheLeft", -40, 100, true, false},
+};
+
+class StartPlace : public testing::TestWithParam<EdgeCase> {};
+
+TEST_P(StartPlace, IsTheSavedPlaceWhileAnyOfTheWindowIsOnTheScreen) {
+  const EdgeCase& c = GetParam();
+  App app;
+  const std::string picture = c.withPicture ? Cp1252(AddFixture(app, "bmp40x30.bmp")) : kNoPicture;
+  app.WriteSettings(SettingsRecord(c.left * kTwipsPerPixel, c.top * kTwipsPerPixel, picture));
+  ParkPointer();
+  app.Start();
+  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+  const Point place = c.stays ? Point{c.left, c.top} : kDefaultPlace;
+  const Rect expected =
+      c.withPicture ? Rect{place.x, place.y, 40, 30} : Rect{place.x, place.y, kHelpWidth, kHelpHeight};
+  EXPECT_TRUE(WaitForWindowRect(app, expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, StartPlace, testing::ValuesIn(kEdges),
+                         [](const testing::TestParamInfo<EdgeCase>& test) { return std::string(test.param.name); });
+
+// --- pictures that cannot be shown ----------------------------------------------------------
+
+struct BadPictureCase {
+  const char* name;
+  const char* fixture;  // copied beside the program as bad-picture.jpg; none for a missing file
+};
+
+void PrintTo(const BadPictureCase& c, std::ostream* out) { *out << c.name; }
+
+class BadPicture : public testing::TestWithParam<BadPictureCase> {};
+
+TEST_P(BadPicture, GivesTheHelpPanelAtTheSavedPlaceAndIsForgottenAtTheDoubleClick) {
+  const BadPictureCase& c = GetParam();
+  App app;
+  const std::string path =
+      c.fixture ? AddFixture(app, c.fixture, "bad-picture.jpg") : WindowsPathOf(app, "bad-picture.jpg");
+  const std::vector<std::uint8_t> saved = SettingsRecord(3000, 1500, Cp1252(path));
+  ASSERT_GT(saved.size(), SettingsRecord(0, 0, kNoPicture).size()) << "the test needs a longer path than the marker";
+  app.WriteSettings(saved);
+  ParkPointer();
+  app.Start();
+  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+  const Point place{200, 100};
+  ASSERT_TRUE(WaitForWindowRect(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
+  EXPECT_TRUE(ProbeDialogs().empty()) << "the picture is given up without a word";
+
+  ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(place)));
+  // The marker's record over the start of the old one; the old one's tail stays.
+  const std::vector<std::uint8_t> marker = SettingsRecord(3000, 1500, kNoPicture);
+  const std::vector<std::uint8_t> tail(saved.begin() + static_cast<long>(marker.size()), saved.end());
+  EXPECT_EQ(app.ReadSettings(), marker + tail);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, BadPicture,
+                         testing::Values(BadPictureCase{"Missing", nullptr}, BadPictureCase{"NotAPicture", "text.jpg"},
+                                         BadPictureCase{"Empty", "empty.bmp"}),
+                         [](const testing::TestParamInfo<BadPictureCase>& test) {
+                           return std::string(test.param.name);
+                         });
+
+// --- a settings file that cannot be written -------------------------------------------------
+
+TEST(Settings, AReadOnlyFileGivesTheHelpPanelAndAtTheDoubleClickAMessageNamingIt) {
+  App app;
+  const std::vector<std::uint8_t> saved = SettingsRecord(3000, 1500, Cp1252(AddFixture(app, "bmp40x30.bmp")));
+  app.WriteSettings(saved);
+  // Wine reports a file nobody may write as FILE_ATTRIBUTE_READONLY.
+  ASSERT_EQ(chmod(app.SettingsFile().c_str(), 0444), 0) << std::strerror(errno);
+  ParkPointer();
+  app.Start();
+  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+  // The file cannot be opened to read either: the window stays where it was made.
+  const Point place{0, 0};
+  ASSERT_TRUE(WaitForWindowRect(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
+  EXPECT_TRUE(ProbeDialogs().empty()) << "the start says nothing about the file";
+
+  DoubleClick(HelpGround(place));
+  DialogFacts message;
+  ASSERT_TRUE(Eventually("a message box titled Corvane", [&] {
+    for (const DialogFacts& d : ProbeDialogs()) {
+      if (d.title == "Corvane") {
+        message = d;
+        return true;
+      }
+    }
+    return false;
+  }));
+  SaveScreenshot(Capture(message.rect), "message");
+  std::string text;
+  for (const ControlFacts& control : message.controls) {
+    if (control.className == "Static") text += control.text + "\n";
+  }
+  EXPECT_NE(text.find(WindowsPathOf(app, kSettingsFileName)), std::string::npos) << text;
+  EXPECT_NE(text.find("Access denied."), std::string::npos) << text;
+  EXPECT_TRUE(app.Running()) << "the program waits for the message to be read";
+
+  ProbeClickButton(message, "OK");
+  ASSERT_TRUE(app.WaitForExit(10s));
+  EXPECT_TRUE(app.Exit()->Exited()) << app.Exit()->Describe();
+  EXPECT_EQ(app.ReadSettings(), saved);
+}
+
+// --- the settings file under another name ---------------------------------------------------
+
+struct NameCase {
+  const char* name;
+  const char* fileName;
+  const char* dosAttributes;  // as Wine keeps them (user.DOSATTRIB), or none
+};
+
+void PrintTo(const NameCase& c, std::ostream* out) { *out << c.name; }
+
+std::set<std::string> FilesIn(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+std::string DosAttributes(const std::filesystem::path& file) {
+  char value[64] = {};
+  const ssize_t size = getxattr(file.c_str(), "user.DOSATTRIB", value, sizeof value - 1);
+  return size < 0 ? std::string() : std::string(value, static_cast<size_t>(size));
+}
+
+class SettingsFileName : public testing::TestWithParam<NameCase> {};
+
+TEST_P(SettingsFileName, OfAnotherCaseOrHiddenIsReadAndWrittenInPlace) {
+  const NameCase& c = GetParam();
+  App app;
+  const std::string path = Cp1252(AddFixture(app, "bmp40x30.bmp"));
+  const std::filesystem::path file = app.Folder() / c.fileName;
+  // 3001 twips: 200.07 pixels, stored back as 200 pixels (3000 twips) at the double click.
+  const std::vector<std::uint8_t> saved = SettingsRecord(3001, 1500, path);
+  AddFile(app, c.fileName, std::string(saved.begin(), saved.end()));
+  if (c.dosAttributes) {
+    ASSERT_EQ(setxattr(file.c_str(), "user.DOSATTRIB", c.dosAttributes, std::strlen(c.dosAttributes), 0), 0)
+        << std::strerror(errno);
+  }
+  const std::set<std::string> before = FilesIn(app.Folder());
+  ParkPointer();
+  app.Start();
+  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+  ASSERT_TRUE(WaitForWindowRect(app, {200, 100, 40, 30})) << "the saved place and picture";
+  EXPECT_EQ(FilesIn(app.Folder()), before) << "no second settings file";
+
+  ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, {225, 120}));
+  EXPECT_EQ(FilesIn(app.Folder()), before) << "no second settings file";
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(now, SettingsRecord(3000, 1500, path)) << "written in place";
+  if (c.dosAttributes) {
+    EXPECT_EQ(DosAttributes(file), c.dosAttributes) << "the attributes stay";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, SettingsFileName,
+                         testing::Values(NameCase{"UpperCase", "CORVANE.INI", nullptr},
+                                         NameCase{"Hidden", "corvane.ini", "0x2"},
+                                         NameCase{"HiddenSystemMixedCase", "Corvane.Ini", "0x6"}),
+                         [](const testing::TestParamInfo<NameCase>& test) { return std::string(test.param.name); });
+
+}  // namespace
+}  // namespace corvane::e2e
