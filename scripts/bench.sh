@@ -27,13 +27,9 @@ corvane_start_wineserver
 cp "$CORVANE_ROOT/build/windows/Corvane.exe" "$work/"
 convert -size 4000x3000 gradient:navy-gold "bmp3:$work/large.bmp"
 
-# A settings record: left and top in twips, then the path in the ANSI code page.
+# A settings record: left and top in twips, the path's length, then the path (plain ASCII here).
 write_settings() {
-  python3 - "$work/corvane.ini" "$1" <<'EOF'
-import struct, sys
-path = sys.argv[2].encode('cp1252')
-open(sys.argv[1], 'wb').write(struct.pack('<iiH', 1500, 1500, len(path)) + path)
-EOF
+  perl -e 'print pack("l< l< S<", 1500, 1500, length $ARGV[0]), $ARGV[0]' "$1" >"$work/corvane.ini"
 }
 
 median() {
