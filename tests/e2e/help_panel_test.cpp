@@ -1,25 +1,16 @@
 // The help panel: what a first start of Corvane shows and writes, seen from outside.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
-#include "e2e.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
 
-// At 96 DPI: 15 twips to the pixel, to the nearest pixel.
-int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
-
-constexpr Rgb kGreen = Rgb::FromHex(0x00C000);
-constexpr Rgb kBlue = Rgb::FromHex(0x0000FF);
-constexpr Rgb kWhite = Rgb::FromHex(0xFFFFFF);
-constexpr int kTolerance = 4;
-
 const std::vector<std::uint8_t> kDefaultSettings = [] {
   std::vector<std::uint8_t> bytes{0x5E, 0x01, 0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x15, 0x00};
-  for (char c : std::string("No select any picture")) bytes.push_back(static_cast<std::uint8_t>(c));
+  for (char c : std::string(kNoPictureMarker)) bytes.push_back(static_cast<std::uint8_t>(c));
   return bytes;
 }();
 
@@ -100,7 +91,7 @@ TEST_F(HelpPanel, ShowsTheGreenGroundAndEachLabelsBackground) {
   const std::vector<Rgb> system = ProbeSysColors({win::kColorBtnFace, win::kColorCaptionText});
   const auto expectedColour = [&](Spot::Colour c) {
     switch (c) {
-      case Spot::Green: return kGreen;
+      case Spot::Green: return kGroundGreen;
       case Spot::Blue: return kBlue;
       case Spot::White: return kWhite;
       case Spot::ButtonFace: return system[0];
@@ -109,26 +100,12 @@ TEST_F(HelpPanel, ShowsTheGreenGroundAndEachLabelsBackground) {
     return Rgb{};
   };
 
-  Image shot;
-  const auto allSpotsRight = [&]() -> testing::AssertionResult {
-    shot = Capture(window_.rect);
-    testing::AssertionResult result = testing::AssertionSuccess();
-    bool ok = true;
-    for (const Spot& spot : kSpots) {
-      const Point p = At(spot.xTwips, spot.yTwips);
-      const Rgb seen = shot.At(p);
-      if (!Near(seen, expectedColour(spot.colour), kTolerance)) {
-        if (ok) result = testing::AssertionFailure();
-        ok = false;
-        result << "\n  " << spot.what << " at " << p << ": " << seen << ", expected " << expectedColour(spot.colour);
-      }
-    }
-    return result;
-  };
-  // Wine paints after the window appears; wait until the picture is complete.
-  const testing::AssertionResult painted = Eventually("the help panel's colours", allSpotsRight, 10s);
-  const auto file = SaveScreenshot(shot);
-  EXPECT_TRUE(painted) << "screenshot: " << file;
+  std::vector<PixelSpot> spots;
+  for (const Spot& spot : kSpots) {
+    spots.push_back({spot.what, At(spot.xTwips, spot.yTwips), expectedColour(spot.colour)});
+  }
+  EXPECT_TRUE(WaitForScreen(window_.rect, "the help panel's colours",
+                            [&](const Image& shot) { return SpotsHold(shot, spots); }));
 }
 
 TEST_F(HelpPanel, AltF4EndsTheProgram) {

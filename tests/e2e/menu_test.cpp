@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "corvane_windows.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
@@ -14,9 +14,6 @@ constexpr int kActiveCaption = 2;
 constexpr int kInactiveCaption = 3;
 constexpr int kMenu = 4;
 }  // namespace syscolor
-
-constexpr Rgb kWhite = Rgb::FromHex(0xFFFFFF);
-constexpr int kTolerance = 4;
 
 // The ground on the help panel beside Label8, in twips from the window's corner.
 constexpr Point kGroundTwips{300, 2250};
@@ -31,7 +28,7 @@ class Menu : public testing::Test {
     // Until the start-up has placed it, the window may still be at the default place.
     if (settings) {
       ASSERT_TRUE(Eventually("the window at its saved place", [&] {
-        const auto shown = FindShownWindow(kHelpTitle);
+        const auto shown = ShownPictureWindow(app_);
         if (shown) window_ = *shown;
         return shown && window_.rect.x == Px(settings->left) && window_.rect.y == Px(settings->top);
       }));
@@ -46,8 +43,6 @@ class Menu : public testing::Test {
     ASSERT_TRUE(OpenMenu(Ground(), &shown));
     if (menu) *menu = shown;
   }
-
-  std::optional<WindowFacts> PictureWindowFacts() const { return ProbeWindow(kHelpTitle); }
 
   App app_;
   XTopLevel window_;
@@ -146,9 +141,7 @@ TEST_F(Menu, IsABorderlessTopmostToolWindowDrawnAsAMenu) {
       {"left edge", {r.x, r.y, 1, r.height - 2}, system[2]},
       {"ground left of the items", {r.x + 1, r.y + 1, 1, r.height - 3}, kWhite},
   };
-  Image shot;
-  const auto drawn = Eventually("the menu drawn", [&]() -> testing::AssertionResult {
-    shot = Capture(r);
+  const auto drawn = [&](const Image& shot) -> testing::AssertionResult {
     for (const auto& part : frame) {
       if (!shot.AllNear(part.area, part.colour, kTolerance)) {
         return testing::AssertionFailure() << part.what << " at " << part.area << " is not all " << part.colour;
@@ -158,15 +151,14 @@ TEST_F(Menu, IsABorderlessTopmostToolWindowDrawnAsAMenu) {
       if (!HasDarkPixels(shot, ItemBand(r, item))) return testing::AssertionFailure() << "item " << item + 1 << " has no text";
     }
     return testing::AssertionSuccess();
-  }, 5s);
-  const auto file = SaveScreenshot(shot);
-  EXPECT_TRUE(drawn) << "screenshot: " << file;
+  };
+  EXPECT_TRUE(WaitForScreen(r, "the menu drawn", drawn, {}, 5s));
 }
 
 TEST_F(Menu, HoldsThePictureWindowOffWhileItShows) {
   ASSERT_NO_FATAL_FAILURE(Start());
   OpenOnGround();
-  const auto held = PictureWindowFacts();
+  const auto held = ProbeWindow(kHelpTitle);
   ASSERT_TRUE(held.has_value());
   EXPECT_FALSE(held->enabled);
 
@@ -176,17 +168,14 @@ TEST_F(Menu, HoldsThePictureWindowOffWhileItShows) {
   Click(free, Button::Right);
   PressKey("Alt+c");
   ASSERT_TRUE(WaitForNoMenu());
-  ASSERT_TRUE(Eventually("the picture window enabled", [&] {
-    const auto facts = PictureWindowFacts();
-    return facts && facts->enabled;
-  }));
-  EXPECT_EQ(FindShownWindow(kHelpTitle)->rect, window_.rect);
+  ASSERT_TRUE(WaitForPictureWindowEnabled());
+  EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
 
   // Now the window takes the mouse again (so the lost right press opened no menu later on). The
   // press lands away from the lost one, which Wine would pair with it as a double click.
   const Point grab{free.x - 60, free.y - 40};
   Drag(grab, {grab.x + 100, grab.y + 60});
-  EXPECT_TRUE(WaitForPictureWindowAt({window_.rect.x + 100, window_.rect.y + 60, kHelpWidth, kHelpHeight}));
+  EXPECT_TRUE(WaitForPictureWindowAt(app_, {window_.rect.x + 100, window_.rect.y + 60, kHelpWidth, kHelpHeight}));
   EXPECT_FALSE(ShownWindowOfClass(kMenuClass).has_value());
 }
 
@@ -252,7 +241,8 @@ TEST_P(MenuKey, RunsTheItemWithThatKey) {
       ASSERT_TRUE(app_.WaitForExit());
       EXPECT_EQ(app_.Exit()->code, 0) << app_.Exit()->Describe();
       // The first start stored 350, 100 twips; the exit stores the window's pixels.
-      EXPECT_EQ(ReadSettingsRecord(app_), (SettingsRecord{23 * kTwipsPerPixel, 7 * kTwipsPerPixel, kNoPictureMarker}));
+      EXPECT_EQ(ReadSettingsRecord(app_),
+                (SettingsRecord{kDefaultPlace.x * kTwipsPerPixel, kDefaultPlace.y * kTwipsPerPixel, kNoPictureMarker}));
       break;
     case Outcome::NoPictureMessage:
       EXPECT_TRUE(WaitForDialog(kMessageTitle));
@@ -322,9 +312,7 @@ TEST_F(Menu, LightsTheItemUnderThePointer) {
   const int lit = static_cast<int>(MenuItem::Close);
   const Point pointer{menu.rect.x + 110, MenuItemPoint(menu.rect, MenuItem::Close).y};
   MoveTo(pointer);
-  Image shot;
-  const auto painted = Eventually("only the Close item lit", [&]() -> testing::AssertionResult {
-    shot = Capture(menu.rect);
+  const auto onlyCloseLit = [&](const Image& shot) -> testing::AssertionResult {
     for (int item = 0; item < 7; ++item) {
       const Rgb expected = item == lit ? kWhite : menuColour;
       Rect band = ItemBand(menu.rect, item);
@@ -335,9 +323,8 @@ TEST_F(Menu, LightsTheItemUnderThePointer) {
       }
     }
     return testing::AssertionSuccess();
-  }, 5s);
-  const auto file = SaveScreenshot(shot);
-  EXPECT_TRUE(painted) << "screenshot: " << file;
+  };
+  EXPECT_TRUE(WaitForScreen(menu.rect, "only the Close item lit", onlyCloseLit, {}, 5s));
 }
 
 // --- Exit ----------------------------------------------------------------------------------------
@@ -353,13 +340,7 @@ class MenuExit : public Menu, public testing::WithParamInterface<ExitCase> {};
 
 // Saved at 1507, 908 twips, the window starts at pixel (100, 61); the exit stores those pixels.
 TEST_P(MenuExit, StoresTheWindowsPixelsAndPictureAndEnds) {
-  const Rgb quadrants[4] = {Rgb::FromHex(0xC02020), Rgb::FromHex(0x2040C0), Rgb::FromHex(0xE0C020),
-                            Rgb::FromHex(0x208040)};
-  std::string path = kNoPictureMarker;
-  if (GetParam().withPicture) {
-    path = WindowsPath(app_, "pic.bmp");
-    WriteQuadrantBmp(app_.Folder() / "pic.bmp", 200, 150, quadrants);
-  }
+  const std::string path = GetParam().withPicture ? AddQuadrantPicture(app_) : kNoPictureMarker;
   ASSERT_NO_FATAL_FAILURE(Start(SettingsRecord{1507, 908, path}));
   WindowFacts menu;
   ASSERT_TRUE(OpenMenu({window_.rect.x + 150, window_.rect.y + 100}, &menu));

@@ -6,15 +6,11 @@
 
 #include <vector>
 
-#include "corvane_windows.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
 
-constexpr Rgb kPictureQuadrants[4] = {Rgb::FromHex(0xC02020), Rgb::FromHex(0x2040C0), Rgb::FromHex(0xE0C020),
-                                      Rgb::FromHex(0x208040)};
-constexpr int kPictureWidth = 200;
-constexpr int kPictureHeight = 150;
 constexpr Point kPictureWindowPlace{200, 100};
 
 enum class Face { HelpPanel, Picture };
@@ -41,16 +37,17 @@ class PictureWindowMouse : public testing::Test {
   // kPictureWindowPlace; remembers the settings file as the start left it.
   void StartOn(Face face) {
     if (face == Face::Picture) {
-      WriteQuadrantBmp(app_.Folder() / "pic.bmp", kPictureWidth, kPictureHeight, kPictureQuadrants);
-      app_.WriteSettings(EncodeSettings({kPictureWindowPlace.x * kTwipsPerPixel, kPictureWindowPlace.y * kTwipsPerPixel,
-                                         WindowsPath(app_, "pic.bmp")}));
+      const std::string picture = AddQuadrantPicture(app_);
+      app_.WriteSettings(
+          EncodeSettings({kPictureWindowPlace.x * kTwipsPerPixel, kPictureWindowPlace.y * kTwipsPerPixel, picture}));
     }
     app_.Start();
     ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
-    const Rect expected = face == Face::Picture
-                              ? Rect{kPictureWindowPlace.x, kPictureWindowPlace.y, kPictureWidth, kPictureHeight}
-                              : Rect{Px(350), Px(100), kHelpWidth, kHelpHeight};
-    ASSERT_TRUE(WaitForPictureWindowAt(expected, &window_));
+    const Rect expected =
+        face == Face::Picture
+            ? Rect{kPictureWindowPlace.x, kPictureWindowPlace.y, kQuadrantPictureWidth, kQuadrantPictureHeight}
+            : Rect{kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight};
+    ASSERT_TRUE(WaitForPictureWindowAt(app_, expected, &window_));
     ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
     settingsAtStart_ = *app_.ReadSettings();
   }
@@ -63,7 +60,7 @@ class PictureWindowMouse : public testing::Test {
   // The program runs, its window is where it was and the settings file is as the start left it.
   void ExpectNothingChanged() {
     EXPECT_TRUE(app_.Running());
-    EXPECT_EQ(FindShownWindow(kHelpTitle)->rect, window_.rect);
+    EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
     EXPECT_EQ(app_.ReadSettings(), settingsAtStart_);
   }
 
@@ -87,7 +84,8 @@ TEST_P(LeftDrag, MovesTheWindowWithTheMouseUntilTheRelease) {
   // The window follows each step of the path (right, then back left and down) at once.
   for (const Point offset : {Point{60, 40}, Point{210, 50}, Point{150, 170}}) {
     MoveTo({from.x + offset.x, from.y + offset.y});
-    EXPECT_TRUE(WaitForPictureWindowAt({start.x + offset.x, start.y + offset.y, start.width, start.height}, nullptr, 5s))
+    const Rect expected{start.x + offset.x, start.y + offset.y, start.width, start.height};
+    EXPECT_TRUE(WaitForPictureWindowAt(app_, expected, nullptr, 5s))
         << "pressed on " << grab.what << ", the mouse moved by " << offset;
   }
   Release(Button::Left);
@@ -96,7 +94,7 @@ TEST_P(LeftDrag, MovesTheWindowWithTheMouseUntilTheRelease) {
   // After the release the window stays when the mouse moves on (here clear of the link label).
   const Point elsewhere{moved.x + 60, moved.y + 60};
   ASSERT_TRUE(InputHandled(elsewhere));
-  EXPECT_EQ(FindShownWindow(kHelpTitle)->rect, moved);
+  EXPECT_EQ(ShownPictureWindow(app_)->rect, moved);
   const auto facts = ProbeWindow(kHelpTitle);
   ASSERT_TRUE(facts.has_value());
   EXPECT_EQ(facts->rect, moved) << "where Windows has the window";
@@ -169,7 +167,7 @@ TEST_P(DragThenDoubleClick, SavesTheNewPlaceAndEnds) {
   const Point to{from.x + 137, from.y + 91};
   Drag(from, to);
   const Rect moved{window_.rect.x + 137, window_.rect.y + 91, window_.rect.width, window_.rect.height};
-  ASSERT_TRUE(WaitForPictureWindowAt(moved));
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, moved));
 
   DoubleClick(to);
   ASSERT_TRUE(app_.WaitForExit());

@@ -9,30 +9,24 @@
 #include <string>
 #include <vector>
 
-#include "e2e.h"
-#include "saved_state.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;  // at 96 DPI
-
 // Starts Corvane with a settings file that puts the window at `place` (pixels) showing `path`.
 testing::AssertionResult StartShowing(App& app, Point place, const std::string& path) {
-  app.WriteSettings(SettingsRecord(place.x * kTwipsPerPixel, place.y * kTwipsPerPixel, Cp1252(path)));
-  ParkPointer();
-  app.Start();
-  return app.WaitForWindow(kHelpTitle, nullptr);
+  return StartWithSettings(app, EncodeSettings({place.x * kTwipsPerPixel, place.y * kTwipsPerPixel, Cp1252(path)}));
 }
 
-bool IsLinkColour(Rgb c) { return Near(c, kLinkWhite, 8) || Near(c, kLinkBlue, 40); }
+bool IsLinkColour(Rgb c) { return Near(c, kWhite, 8) || Near(c, kLinkLabelBlue, 40); }
 
 // The link label's box, relative to the window at `origin`: white from the corner to the right
 // along its second row, and white or its blue text down its second column.
 Rect LinkLabelBox(const Image& shot, Point origin) {
   const Rect area = shot.Area();
   int width = 0;
-  while (origin.x + width < area.Right() && Near(shot.At({origin.x + width, origin.y + 1}), kLinkWhite, 8)) ++width;
+  while (origin.x + width < area.Right() && Near(shot.At({origin.x + width, origin.y + 1}), kWhite, 8)) ++width;
   int height = 0;
   while (origin.y + height < area.Bottom() && IsLinkColour(shot.At({origin.x + 1, origin.y + height}))) ++height;
   return {0, 0, width, height};
@@ -51,7 +45,7 @@ testing::AssertionResult LinkLabelShown(const Image& shot, Point origin) {
   for (int y = 0; y < box.height; ++y) {
     int run = 0;
     for (int x = 0; x < box.width; ++x) {
-      const bool blue = Near(shot.At({origin.x + x, origin.y + y}), kLinkBlue, 40);
+      const bool blue = Near(shot.At({origin.x + x, origin.y + y}), kLinkLabelBlue, 40);
       if (blue) textLeft = std::min(textLeft, x), textRight = std::max(textRight, x);
       run = blue ? run + 1 : 0;
       longestRun = std::max(longestRun, run);
@@ -80,7 +74,7 @@ TEST(Pictures, ASavedPictureOpensAtTheSavedPlaceAtItsOwnSizeUnderTheLinkLabel) {
   const Point place{100, 200};
   ASSERT_TRUE(StartShowing(app, place, photo));
   const Rect window{place.x, place.y, 640, 480};
-  ASSERT_TRUE(WaitForWindowRect(app, window));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
 
   const auto facts = ProbeWindow(kHelpTitle);
   ASSERT_TRUE(facts.has_value());
@@ -114,13 +108,11 @@ struct FormatCase {
   Point drawn;
   Rgb colour;
   std::optional<Point> clear;
-  Rgb corner = kLinkWhite;
+  Rgb corner = kWhite;
 };
 
 void PrintTo(const FormatCase& c, std::ostream* out) { *out << c.file; }
 
-constexpr Rgb kRed = Rgb::FromHex(0xFF0000);
-constexpr Rgb kOrange = Rgb::FromHex(0xFF8000);
 constexpr Rgb kBlack = Rgb::FromHex(0x000000);
 
 std::string Wmf() { return MakePlaceableWmf(1000, 1000, 500); }  // 1 by 0.5 inch: 96 by 48 pixels
@@ -145,7 +137,7 @@ TEST_P(PictureFormats, ShowAtTheirNaturalSizeOnTheGreenGround) {
   const Point place{300, 300};
   ASSERT_TRUE(StartShowing(app, place, c.make ? AddFile(app, c.file, c.make()) : AddFixture(app, c.file)));
   const Rect window{place.x, place.y, c.width, c.height};
-  ASSERT_TRUE(WaitForWindowRect(app, window));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
 
   std::vector<PixelSpot> spots{
       {"the top-left corner", {place.x + 1, place.y + 1}, c.corner},
@@ -179,7 +171,7 @@ TEST_P(LinkLabelRule, GoesOnlyWhenTheWindowIsTwiceItsHeight) {
   const Point place{200, 150};
   ASSERT_TRUE(StartShowing(app, place, AddFixture(app, "strip120x" + std::to_string(c.height) + ".bmp")));
   const Rect window{place.x, place.y, 120, c.height};
-  ASSERT_TRUE(WaitForWindowRect(app, window));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
 
   const Rgb grey = Rgb::FromHex(0xC0C0C0);
   EXPECT_TRUE(WaitForScreen(window, c.labelShown ? "the link label" : "the bare grey strip", [&](const Image& shot) {
@@ -206,18 +198,12 @@ TEST(Pictures, TheTooltipGivesTheSizeThePathAndTheMouseUsage) {
   const std::string photo = AddFixture(app, "photo640x480.jpg", "Café photo.jpg");
   const Point place{100, 100};
   ASSERT_TRUE(StartShowing(app, place, photo));
-  ASSERT_TRUE(WaitForWindowRect(app, {place.x, place.y, 640, 480}));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x, place.y, 640, 480}));
 
   MoveTo({place.x + 300, place.y + 200});
   MoveTo({place.x + 320, place.y + 240});
   std::string seen;
-  const bool shown = Eventually("the picture's tooltip", [&] {
-    const auto tips = ProbeTooltips();
-    if (tips.empty()) return false;
-    seen = tips.front().text;
-    return true;
-  });
-  ASSERT_TRUE(shown);
+  ASSERT_TRUE(WaitForTooltip(&seen));
   EXPECT_EQ(seen, "640X480," + photo + ",Right-click to open menu, Double-click to exit");
 }
 
@@ -231,7 +217,7 @@ TEST(Pictures, APictureLargerThanTheScreenMakesAWindowLargerThanTheScreen) {
   ASSERT_TRUE(StartShowing(app, {0, 0}, big));
   MoveTo({0, 600});
   const Rect window{0, 0, 1600, 1200};
-  ASSERT_TRUE(WaitForWindowRect(app, window));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
   const auto facts = ProbeWindow(kHelpTitle);
   ASSERT_TRUE(facts.has_value());
   EXPECT_EQ(facts->rect, window) << "as Windows sees it";

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e.h"
-#include "saved_state.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
@@ -67,7 +66,7 @@ TEST(Scaling, At144DpiTheHelpPanelAndItsTextAreOneAndAHalfTimesAsLarge) {
   // 6960 by 5145 twips at 350, 100: 696 by 514.5 pixels at 35, 10. The one rounding rule of the
   // program, to the nearest pixel with halves to the even one, makes 514.5 into 514.
   const Rect window{35, 10, 696, 514};
-  ASSERT_TRUE(WaitForWindowRect(app, window));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
 
   // Label4 is a fixed box of 5175 by 615 twips at 840, 960: 517.5 by 61.5 pixels at 84, 96;
   // its edges at 601.5 and 157.5 pixels round to 602 and 158.
@@ -108,12 +107,9 @@ TEST_P(ScaledPictures, ShowAtTheirSizeInScreenPixels) {
   ScopedLogPixels dpi(144);
   App app;
   const std::string path = c.add(app);
-  app.WriteSettings(SettingsRecord(1005, 1015, Cp1252(path)));
-  ParkPointer();
-  app.Start();
-  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+  ASSERT_TRUE(StartWithSettings(app, EncodeSettings({1005, 1015, Cp1252(path)})));
   const Rect window{100, 102, c.width, c.height};
-  ASSERT_TRUE(WaitForWindowRect(app, window));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
   std::vector<PixelSpot> spots = c.spots;
   for (PixelSpot& spot : spots) spot.at = {window.x + spot.at.x, window.y + spot.at.y};
   EXPECT_TRUE(WaitForScreen(window, "the picture drawn at its size",
@@ -122,23 +118,17 @@ TEST_P(ScaledPictures, ShowAtTheirSizeInScreenPixels) {
   MoveTo({window.x + c.width - 12, window.y + c.height - 20});
   MoveTo({window.x + c.width - 10, window.y + c.height - 20});
   std::string tip;
-  ASSERT_TRUE(Eventually("the picture's tooltip", [&] {
-    const auto tips = ProbeTooltips();
-    if (!tips.empty()) tip = tips.front().text;
-    return !tips.empty();
-  }));
+  ASSERT_TRUE(WaitForTooltip(&tip));
   EXPECT_EQ(tip, std::to_string(c.width) + "X" + std::to_string(c.height) + "," + path +
                      ",Right-click to open menu, Double-click to exit");
 
   // Left of the pointer, away from the tooltip, below the link label (24 pixels high here).
   DoubleClick({window.x + 10, window.y + c.height - 6});
   ASSERT_TRUE(app.WaitForExit(10s));
-  EXPECT_EQ(app.ReadSettings(), SettingsRecord(1000, 1020, Cp1252(path)));
+  EXPECT_EQ(app.ReadSettings(), EncodeSettings({1000, 1020, Cp1252(path)}));
 }
 
-constexpr Rgb kBlue = Rgb::FromHex(0x3060A0);
-constexpr Rgb kRed = Rgb::FromHex(0xFF0000);
-constexpr Rgb kOrange = Rgb::FromHex(0xFF8000);
+constexpr Rgb kPictureBlue = Rgb::FromHex(0x3060A0);
 
 INSTANTIATE_TEST_SUITE_P(
     Scaling, ScaledPictures,
@@ -153,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       100,
                       50,
-                      {{"the red corner", {95, 45}, kRed}, {"beside the red corner", {85, 45}, kBlue}}},
+                      {{"the red corner", {95, 45}, kRed}, {"beside the red corner", {85, 45}, kPictureBlue}}},
         // The orange rectangle over the middle half each way: 36..108 by 18..54 pixels here.
         ScaledPicture{"Metafile",
                       [](const App& a) { return AddFile(a, "frame.wmf", MakePlaceableWmf(1000, 1000, 500)); },

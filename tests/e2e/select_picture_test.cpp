@@ -5,18 +5,10 @@
 
 #include <string>
 
-#include "corvane_windows.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
-
-constexpr Rgb kQuadrants[4] = {Rgb::FromHex(0xC02020), Rgb::FromHex(0x2040C0), Rgb::FromHex(0xE0C020),
-                               Rgb::FromHex(0x208040)};
-constexpr int kPictureWidth = 200;
-constexpr int kPictureHeight = 150;
-constexpr Rgb kGreen = Rgb::FromHex(0x00C000);
-constexpr Rgb kBlue = Rgb::FromHex(0x0000FF);
-constexpr int kTolerance = 4;
 
 constexpr int kLookInId = 1137;     // the folder combo box
 constexpr int kFileTypeId = 1136;   // the filter combo box
@@ -31,46 +23,39 @@ const ControlFacts* ControlWithId(const DialogFacts& dialog, const std::string& 
 
 // The picture's four quadrants, seen at their centres, on the window at `window`.
 testing::AssertionResult ShowsThePicture(const Rect& window, const std::string& label) {
-  Image shot;
-  const auto seen = Eventually("the picture's quadrants", [&]() -> testing::AssertionResult {
-    shot = Capture(window);
-    const Point centres[4] = {{window.x + kPictureWidth / 4, window.y + kPictureHeight / 4},
-                              {window.x + kPictureWidth * 3 / 4, window.y + kPictureHeight / 4},
-                              {window.x + kPictureWidth / 4, window.y + kPictureHeight * 3 / 4},
-                              {window.x + kPictureWidth * 3 / 4, window.y + kPictureHeight * 3 / 4}};
+  const int width = kQuadrantPictureWidth;
+  const int height = kQuadrantPictureHeight;
+  return WaitForScreen(window, "the picture's quadrants", [&](const Image& shot) -> testing::AssertionResult {
+    const Point centres[4] = {{window.x + width / 4, window.y + height / 4},
+                              {window.x + width * 3 / 4, window.y + height / 4},
+                              {window.x + width / 4, window.y + height * 3 / 4},
+                              {window.x + width * 3 / 4, window.y + height * 3 / 4}};
     for (int q = 0; q < 4; ++q) {
-      if (!Near(shot.At(centres[q]), kQuadrants[q], kTolerance)) {
+      if (!Near(shot.At(centres[q]), kQuadrantColours[q], kTolerance)) {
         return testing::AssertionFailure() << "quadrant " << q << " at " << centres[q] << " is " << shot.At(centres[q]);
       }
     }
     return testing::AssertionSuccess();
-  }, 10s);
-  const auto file = SaveScreenshot(shot, label);
-  if (!seen) return testing::AssertionFailure() << seen.message() << " (screenshot " << file.string() << ")";
-  return seen;
+  }, label);
 }
 
 // The help panel's green ground and blue Label4 on the window at `window`.
 testing::AssertionResult ShowsTheHelpPanel(const Rect& window, const std::string& label) {
-  Image shot;
   const Point ground{window.x + Px(300), window.y + Px(2250)};
   const Point label4{window.x + Px(840 + 30), window.y + Px(960 + 30)};
-  const auto seen = Eventually("the help panel's colours", [&]() -> testing::AssertionResult {
-    shot = Capture(window);
-    if (!Near(shot.At(ground), kGreen, kTolerance)) return testing::AssertionFailure() << "the ground is " << shot.At(ground);
+  return WaitForScreen(window, "the help panel's colours", [&](const Image& shot) -> testing::AssertionResult {
+    if (!Near(shot.At(ground), kGroundGreen, kTolerance)) {
+      return testing::AssertionFailure() << "the ground is " << shot.At(ground);
+    }
     if (!Near(shot.At(label4), kBlue, kTolerance)) return testing::AssertionFailure() << "Label4 is " << shot.At(label4);
     return testing::AssertionSuccess();
-  }, 10s);
-  const auto file = SaveScreenshot(shot, label);
-  if (!seen) return testing::AssertionFailure() << seen.message() << " (screenshot " << file.string() << ")";
-  return seen;
+  }, label);
 }
 
 class SelectPicture : public testing::Test {
  protected:
   void SetUp() override {
-    WriteQuadrantBmp(app_.Folder() / "pic.bmp", kPictureWidth, kPictureHeight, kQuadrants);
-    picturePath_ = WindowsPath(app_, "pic.bmp");
+    picturePath_ = AddQuadrantPicture(app_);
     app_.Start();
     ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
     ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
@@ -78,7 +63,9 @@ class SelectPicture : public testing::Test {
   }
 
   Rect HelpPanel() const { return {window_.rect.x, window_.rect.y, kHelpWidth, kHelpHeight}; }
-  Rect PictureAtSameCorner() const { return {window_.rect.x, window_.rect.y, kPictureWidth, kPictureHeight}; }
+  Rect PictureAtSameCorner() const {
+    return {window_.rect.x, window_.rect.y, kQuadrantPictureWidth, kQuadrantPictureHeight};
+  }
   // A point on the window's ground in help mode, and on the picture in picture mode.
   Point OnWindow() const { return {window_.rect.x + 20, window_.rect.y + 100}; }
 
@@ -111,12 +98,7 @@ class SelectPicture : public testing::Test {
   void ChoosePicture() {
     OpenFileDialog();
     TypeFileName(picturePath_);
-    ASSERT_TRUE(WaitForPictureWindowAt(PictureAtSameCorner()));
-  }
-
-  bool PictureWindowEnabled() const {
-    const auto facts = ProbeWindow(kHelpTitle);
-    return facts && facts->enabled;
+    ASSERT_TRUE(WaitForPictureWindowAt(app_, PictureAtSameCorner()));
   }
 
   App app_;
@@ -141,16 +123,16 @@ TEST_F(SelectPicture, AChosenPictureIsShownMovedSavedAndBackAtTheNextStart) {
   EXPECT_EQ(fileType->text, "Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)");
 
   TypeFileName(picturePath_);
-  ASSERT_TRUE(WaitForPictureWindowAt(PictureAtSameCorner()));
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, PictureAtSameCorner()));
   EXPECT_TRUE(ShowsThePicture(PictureAtSameCorner(), "chosen"));
   EXPECT_FALSE(ShownWindowOfClass(kMenuClass).has_value());
-  EXPECT_TRUE(Eventually("the picture window enabled", [&] { return PictureWindowEnabled(); }));
+  EXPECT_TRUE(WaitForPictureWindowEnabled());
 
   const Point grab{window_.rect.x + 100, window_.rect.y + 100};
   const Point drop{grab.x + 250, grab.y + 180};
   Drag(grab, drop);
-  const Rect moved{window_.rect.x + 250, window_.rect.y + 180, kPictureWidth, kPictureHeight};
-  ASSERT_TRUE(WaitForPictureWindowAt(moved));
+  const Rect moved{window_.rect.x + 250, window_.rect.y + 180, kQuadrantPictureWidth, kQuadrantPictureHeight};
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, moved));
   DoubleClick(drop);
   ASSERT_TRUE(app_.WaitForExit());
   EXPECT_EQ(app_.Exit()->code, 0) << app_.Exit()->Describe();
@@ -161,7 +143,7 @@ TEST_F(SelectPicture, AChosenPictureIsShownMovedSavedAndBackAtTheNextStart) {
   next.WriteSettings(*app_.ReadSettings());
   next.Start();
   ASSERT_TRUE(next.WaitForWindow(kHelpTitle, nullptr));
-  ASSERT_TRUE(WaitForPictureWindowAt(moved));
+  ASSERT_TRUE(WaitForPictureWindowAt(next, moved));
   EXPECT_TRUE(ShowsThePicture(moved, "next-start"));
 }
 
@@ -170,9 +152,9 @@ TEST_F(SelectPicture, CancelLeavesEverythingAndTheMenuReturnsAtItsPlace) {
   OpenFileDialog(&menu);
   ProbeClickButton(kOpenDialogTitle, "Cancel");
   ASSERT_TRUE(WaitForNoDialog(kOpenDialogTitle));
-  EXPECT_TRUE(Eventually("the picture window enabled", [&] { return PictureWindowEnabled(); }));
+  EXPECT_TRUE(WaitForPictureWindowEnabled());
   EXPECT_FALSE(ShownWindowOfClass(kMenuClass).has_value());
-  EXPECT_EQ(FindShownWindow(kHelpTitle)->rect, HelpPanel());
+  EXPECT_EQ(ShownPictureWindow(app_)->rect, HelpPanel());
   EXPECT_TRUE(ShowsTheHelpPanel(HelpPanel(), "after-cancel"));
   EXPECT_EQ(app_.ReadSettings(), settingsAtStart_);
 
@@ -193,8 +175,7 @@ std::ostream& operator<<(std::ostream& out, const NotAPicture& n) { return out <
 class SelectNotAPicture : public SelectPicture, public testing::WithParamInterface<NotAPicture> {};
 
 TEST_P(SelectNotAPicture, SaysWhyAndLeavesTheHelpPanel) {
-  WriteTextFile(app_.Folder() / GetParam().name, GetParam().content);
-  const std::string path = WindowsPath(app_, GetParam().name);
+  const std::string path = AddFile(app_, GetParam().name, GetParam().content);
   OpenFileDialog();
   TypeFileName(path);
 
@@ -210,9 +191,9 @@ TEST_P(SelectNotAPicture, SaysWhyAndLeavesTheHelpPanel) {
   ProbeClickButton(box, "OK");
   ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
 
-  EXPECT_TRUE(Eventually("the picture window enabled", [&] { return PictureWindowEnabled(); }));
+  EXPECT_TRUE(WaitForPictureWindowEnabled());
   EXPECT_TRUE(app_.Running());
-  EXPECT_EQ(FindShownWindow(kHelpTitle)->rect, HelpPanel());
+  EXPECT_EQ(ShownPictureWindow(app_)->rect, HelpPanel());
   EXPECT_TRUE(ShowsTheHelpPanel(HelpPanel(), "after-message"));
   EXPECT_EQ(app_.ReadSettings(), settingsAtStart_);
   // The window takes input again.
@@ -237,7 +218,7 @@ TEST_F(SelectPicture, ShowWithoutAPictureSaysSoAndTheMenuStays) {
   const auto still = ShownWindowOfClass(kMenuClass);
   ASSERT_TRUE(still.has_value()) << "the menu closed";
   EXPECT_EQ(still->rect, menu.rect);
-  EXPECT_EQ(FindShownWindow(kHelpTitle)->rect, HelpPanel());
+  EXPECT_EQ(ShownPictureWindow(app_)->rect, HelpPanel());
   // It still takes the keyboard.
   PressKey("Alt+c");
   EXPECT_TRUE(WaitForNoMenu());
@@ -251,13 +232,13 @@ TEST_F(SelectPicture, ShowSwitchesToTheHelpPanelAndBack) {
   ASSERT_TRUE(OpenMenu(OnWindow(), &menu));
   Click(MenuItemPoint(menu.rect, MenuItem::Show));
   ASSERT_TRUE(WaitForNoMenu());
-  ASSERT_TRUE(WaitForPictureWindowAt(HelpPanel()));
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, HelpPanel()));
   EXPECT_TRUE(ShowsTheHelpPanel(HelpPanel(), "help"));
 
   ASSERT_TRUE(OpenMenu(OnWindow(), &menu));
   Click(MenuItemPoint(menu.rect, MenuItem::Show));
   ASSERT_TRUE(WaitForNoMenu());
-  ASSERT_TRUE(WaitForPictureWindowAt(PictureAtSameCorner()));
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, PictureAtSameCorner()));
   EXPECT_TRUE(ShowsThePicture(PictureAtSameCorner(), "picture-again"));
 }
 
@@ -267,7 +248,7 @@ TEST_F(SelectPicture, TheHelpPanelShownOverAPictureKeepsItForTheNextStart) {
   WindowFacts menu;
   ASSERT_TRUE(OpenMenu(OnWindow(), &menu));
   Click(MenuItemPoint(menu.rect, MenuItem::Show));
-  ASSERT_TRUE(WaitForPictureWindowAt(HelpPanel()));
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, HelpPanel()));
   ASSERT_TRUE(WaitForNoMenu());
   DoubleClick(OnWindow());
   ASSERT_TRUE(app_.WaitForExit());

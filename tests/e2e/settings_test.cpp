@@ -16,16 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "e2e.h"
-#include "saved_state.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
-
-constexpr int kTwipsPerPixel = 15;     // at 96 DPI
-constexpr Point kDefaultPlace{23, 7};  // 350, 100 twips to the nearest pixel
-constexpr int kHelpWidth = 464;
-constexpr int kHelpHeight = 343;
 
 // Bytes after the record that the program neither reads nor removes.
 const std::vector<std::uint8_t> kLeftovers{'l', 'e', 'f', 't', 'o', 'v', 'e', 'r', 0x00, 0xFF};
@@ -79,15 +73,12 @@ TEST_P(SavedPlace, ComesBackAndIsStoredAgainAtTheDoubleClick) {
   const PlaceCase& c = GetParam();
   App app;
   const std::string path = Cp1252(AddFixture(app, "bmp40x30.bmp", c.picture));
-  app.WriteSettings(SettingsRecord(c.left, c.top, path) + kLeftovers);
-  ParkPointer();
-  app.Start();
-  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
-  ASSERT_TRUE(WaitForWindowRect(app, {c.shown.x, c.shown.y, 40, 30}));
+  ASSERT_TRUE(StartWithSettings(app, EncodeSettings({c.left, c.top, path}) + kLeftovers));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {c.shown.x, c.shown.y, 40, 30}));
 
   // On the picture, below the link label, inside the screen.
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, {c.shown.x + 25, c.shown.y + 20}));
-  EXPECT_EQ(app.ReadSettings(), SettingsRecord(c.storedLeft, c.storedTop, path) + kLeftovers);
+  EXPECT_EQ(app.ReadSettings(), EncodeSettings({c.storedLeft, c.storedTop, path}) + kLeftovers);
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, SavedPlace, testing::ValuesIn(kPlaces),
@@ -122,15 +113,12 @@ class StartPlace : public testing::TestWithParam<EdgeCase> {};
 TEST_P(StartPlace, IsTheSavedPlaceWhileAnyOfTheWindowIsOnTheScreen) {
   const EdgeCase& c = GetParam();
   App app;
-  const std::string picture = c.withPicture ? Cp1252(AddFixture(app, "bmp40x30.bmp")) : kNoPicture;
-  app.WriteSettings(SettingsRecord(c.left * kTwipsPerPixel, c.top * kTwipsPerPixel, picture));
-  ParkPointer();
-  app.Start();
-  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+  const std::string picture = c.withPicture ? Cp1252(AddFixture(app, "bmp40x30.bmp")) : kNoPictureMarker;
+  ASSERT_TRUE(StartWithSettings(app, EncodeSettings({c.left * kTwipsPerPixel, c.top * kTwipsPerPixel, picture})));
   const Point place = c.stays ? Point{c.left, c.top} : kDefaultPlace;
   const Rect expected =
       c.withPicture ? Rect{place.x, place.y, 40, 30} : Rect{place.x, place.y, kHelpWidth, kHelpHeight};
-  EXPECT_TRUE(WaitForWindowRect(app, expected));
+  EXPECT_TRUE(WaitForPictureWindowAt(app, expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, StartPlace, testing::ValuesIn(kEdges),
@@ -151,20 +139,18 @@ TEST_P(BadPicture, GivesTheHelpPanelAtTheSavedPlaceAndIsForgottenAtTheDoubleClic
   const BadPictureCase& c = GetParam();
   App app;
   const std::string path =
-      c.fixture ? AddFixture(app, c.fixture, "bad-picture.jpg") : WindowsPathOf(app, "bad-picture.jpg");
-  const std::vector<std::uint8_t> saved = SettingsRecord(3000, 1500, Cp1252(path));
-  ASSERT_GT(saved.size(), SettingsRecord(0, 0, kNoPicture).size()) << "the test needs a longer path than the marker";
-  app.WriteSettings(saved);
-  ParkPointer();
-  app.Start();
-  ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
+      c.fixture ? AddFixture(app, c.fixture, "bad-picture.jpg") : WindowsPath(app, "bad-picture.jpg");
+  const std::vector<std::uint8_t> saved = EncodeSettings({3000, 1500, Cp1252(path)});
+  ASSERT_GT(saved.size(), EncodeSettings({0, 0, kNoPictureMarker}).size())
+      << "the test needs a longer path than the marker";
+  ASSERT_TRUE(StartWithSettings(app, saved));
   const Point place{200, 100};
-  ASSERT_TRUE(WaitForWindowRect(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
   EXPECT_TRUE(ProbeDialogs().empty()) << "the picture is given up without a word";
 
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(place)));
   // The marker's record over the start of the old one; the old one's tail stays.
-  const std::vector<std::uint8_t> marker = SettingsRecord(3000, 1500, kNoPicture);
+  const std::vector<std::uint8_t> marker = EncodeSettings({3000, 1500, kNoPictureMarker});
   const std::vector<std::uint8_t> tail(saved.begin() + static_cast<long>(marker.size()), saved.end());
   EXPECT_EQ(app.ReadSettings(), marker + tail);
 }
@@ -180,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, BadPicture,
 
 TEST(Settings, AReadOnlyFileGivesTheHelpPanelAndAtTheDoubleClickAMessageNamingIt) {
   App app;
-  const std::vector<std::uint8_t> saved = SettingsRecord(3000, 1500, Cp1252(AddFixture(app, "bmp40x30.bmp")));
+  const std::vector<std::uint8_t> saved = EncodeSettings({3000, 1500, Cp1252(AddFixture(app, "bmp40x30.bmp"))});
   app.WriteSettings(saved);
   // Wine reports a file nobody may write as FILE_ATTRIBUTE_READONLY.
   ASSERT_EQ(chmod(app.SettingsFile().c_str(), 0444), 0) << std::strerror(errno);
@@ -189,26 +175,18 @@ TEST(Settings, AReadOnlyFileGivesTheHelpPanelAndAtTheDoubleClickAMessageNamingIt
   ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
   // The file cannot be opened to read either: the window stays where it was made.
   const Point place{0, 0};
-  ASSERT_TRUE(WaitForWindowRect(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
   EXPECT_TRUE(ProbeDialogs().empty()) << "the start says nothing about the file";
 
   DoubleClick(HelpGround(place));
   DialogFacts message;
-  ASSERT_TRUE(Eventually("a message box titled Corvane", [&] {
-    for (const DialogFacts& d : ProbeDialogs()) {
-      if (d.title == "Corvane") {
-        message = d;
-        return true;
-      }
-    }
-    return false;
-  }));
+  ASSERT_TRUE(WaitForDialog(kMessageTitle, &message));
   SaveScreenshot(Capture(message.rect), "message");
   std::string text;
   for (const ControlFacts& control : message.controls) {
     if (control.className == "Static") text += control.text + "\n";
   }
-  EXPECT_NE(text.find(WindowsPathOf(app, kSettingsFileName)), std::string::npos) << text;
+  EXPECT_NE(text.find(WindowsPath(app, kSettingsFileName)), std::string::npos) << text;
   EXPECT_NE(text.find("Access denied."), std::string::npos) << text;
   EXPECT_TRUE(app.Running()) << "the program waits for the message to be read";
 
@@ -248,7 +226,7 @@ TEST_P(SettingsFileName, OfAnotherCaseOrHiddenIsReadAndWrittenInPlace) {
   const std::string path = Cp1252(AddFixture(app, "bmp40x30.bmp"));
   const std::filesystem::path file = app.Folder() / c.fileName;
   // 3001 twips: 200.07 pixels, stored back as 200 pixels (3000 twips) at the double click.
-  const std::vector<std::uint8_t> saved = SettingsRecord(3001, 1500, path);
+  const std::vector<std::uint8_t> saved = EncodeSettings({3001, 1500, path});
   AddFile(app, c.fileName, std::string(saved.begin(), saved.end()));
   if (c.dosAttributes) {
     ASSERT_EQ(setxattr(file.c_str(), "user.DOSATTRIB", c.dosAttributes, std::strlen(c.dosAttributes), 0), 0)
@@ -258,14 +236,14 @@ TEST_P(SettingsFileName, OfAnotherCaseOrHiddenIsReadAndWrittenInPlace) {
   ParkPointer();
   app.Start();
   ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
-  ASSERT_TRUE(WaitForWindowRect(app, {200, 100, 40, 30})) << "the saved place and picture";
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {200, 100, 40, 30})) << "the saved place and picture";
   EXPECT_EQ(FilesIn(app.Folder()), before) << "no second settings file";
 
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, {225, 120}));
   EXPECT_EQ(FilesIn(app.Folder()), before) << "no second settings file";
   std::ifstream in(file, std::ios::binary);
   const std::vector<std::uint8_t> now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(now, SettingsRecord(3000, 1500, path)) << "written in place";
+  EXPECT_EQ(now, EncodeSettings({3000, 1500, path})) << "written in place";
   if (c.dosAttributes) {
     EXPECT_EQ(DosAttributes(file), c.dosAttributes) << "the attributes stay";
   }

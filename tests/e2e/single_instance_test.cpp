@@ -3,8 +3,7 @@
 
 #include <filesystem>
 
-#include "e2e.h"
-#include "saved_state.h"
+#include "corvane.h"
 
 namespace corvane::e2e {
 namespace {
@@ -36,7 +35,7 @@ TEST(SingleInstance, ASecondStartFromTheSameFolderLeavesTheSettingsFileAlone) {
   ASSERT_TRUE(first.WaitForWindow(kHelpTitle, nullptr));
   // A record the second start would show (a picture at another place) if it went on, with a
   // modification time it would change if it wrote the file at all.
-  const std::vector<std::uint8_t> record = SettingsRecord(4500, 3000, AddFixture(first, "bmp40x30.bmp"));
+  const std::vector<std::uint8_t> record = EncodeSettings({4500, 3000, AddFixture(first, "bmp40x30.bmp")});
   first.WriteSettings(record);
   const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
   std::filesystem::last_write_time(first.SettingsFile(), stamp);

@@ -30,20 +30,32 @@ struct XFreeDeleter {
   }
 };
 
-std::optional<std::string> TextProperty(Window window, Atom property, Atom type) {
-  Display* display = XDisplay();
+// A window's property of this type and format (8 or 32 bits), up to `length` 32-bit units, as
+// Xlib hands it over (32-bit items as longs); nothing when the window has no such property.
+struct Property {
+  std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>> data;
+  unsigned long count = 0;  // items
+};
+
+std::optional<Property> GetProperty(Window window, Atom property, Atom type, int format, long length) {
   Atom actualType = None;
-  int format = 0;
+  int actualFormat = 0;
   unsigned long count = 0;
   unsigned long remaining = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType, &format, &count, &remaining,
-                         &data) != Success) {
+  if (XGetWindowProperty(XDisplay(), window, property, 0, length, False, type, &actualType, &actualFormat, &count,
+                         &remaining, &data) != Success) {
     return std::nullopt;
   }
-  std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>> owned(data);
-  if (actualType != type || format != 8 || !data) return std::nullopt;
-  return std::string(reinterpret_cast<const char*>(data), count);
+  Property owned{std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>>(data), count};
+  if (actualType != type || actualFormat != format || !data) return std::nullopt;
+  return owned;
+}
+
+std::optional<std::string> TextProperty(Window window, Atom property, Atom type) {
+  const auto text = GetProperty(window, property, type, 8, 4096);
+  if (!text) return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(text->data.get()), text->count);
 }
 
 std::string WindowName(Window window) {
@@ -56,19 +68,9 @@ std::string WindowName(Window window) {
 }
 
 pid_t WindowPid(Window window) {
-  Display* display = XDisplay();
-  Atom actualType = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
-                         &actualType, &format, &count, &remaining, &data) != Success) {
-    return 0;
-  }
-  std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>> owned(data);
-  if (actualType != XA_CARDINAL || format != 32 || count != 1) return 0;
-  return static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
+  const auto pid = GetProperty(window, XInternAtom(XDisplay(), "_NET_WM_PID", False), XA_CARDINAL, 32, 1);
+  if (!pid || pid->count != 1) return 0;
+  return static_cast<pid_t>(*reinterpret_cast<const unsigned long*>(pid->data.get()));
 }
 
 int MaskShift(unsigned long mask) {
@@ -150,22 +152,13 @@ testing::AssertionResult WaitForNoShownWindow(const std::string& name, Millis ti
 }
 
 std::vector<XIcon> WindowIcons(XWindowId window) {
-  Display* display = XDisplay();
-  Atom actualType = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
   std::vector<XIcon> icons;
   lastXError = 0;
-  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 22, False,
-                         XA_CARDINAL, &actualType, &format, &count, &remaining, &data) != Success) {
-    return icons;
-  }
-  std::unique_ptr<unsigned char, XFreeDeleter<unsigned char>> owned(data);
-  if (actualType != XA_CARDINAL || format != 32 || !data) return icons;
+  const auto property = GetProperty(window, XInternAtom(XDisplay(), "_NET_WM_ICON", False), XA_CARDINAL, 32, 1 << 22);
+  if (!property) return icons;
   // Xlib hands 32-bit items over as longs. Each image: width, height, then its pixels.
-  const unsigned long* items = reinterpret_cast<const unsigned long*>(data);
+  const unsigned long* items = reinterpret_cast<const unsigned long*>(property->data.get());
+  const unsigned long count = property->count;
   for (unsigned long at = 0; at + 2 <= count;) {
     XIcon icon;
     icon.width = static_cast<int>(items[at]);
