@@ -133,7 +133,7 @@ enum class WindowKind {
   Framed,     // title bar with icon and close box, sizable frame
 };
 
-struct WindowSpec {
+struct WindowLayout {
   WindowKind kind = WindowKind::Popup;
   std::string title;
   PixelSize clientSize;
@@ -237,7 +237,7 @@ class Platform {
   virtual char DecimalSeparator() const = 0;
 
   // Windows and the event loop.
-  virtual std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) = 0;
+  virtual std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) = 0;
   // Runs until QuitEventLoop; `idle` runs after each event.
   virtual void RunEventLoop(const std::function<void()>& idle) = 0;
   virtual void QuitEventLoop() = 0;

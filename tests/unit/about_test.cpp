@@ -20,8 +20,8 @@ class AboutTest : public ProgramTest {
 };
 
 TEST_F(AboutTest, ItOpensFramedTopMostAtItsClientSizeWithBothLinksAtRest) {
-  EXPECT_EQ(WindowOf(about).Spec().kind, WindowKind::Framed);
-  EXPECT_EQ(WindowOf(about).Spec().title, "About Corvane");
+  EXPECT_EQ(WindowOf(about).Layout().kind, WindowKind::Framed);
+  EXPECT_EQ(WindowOf(about).Layout().title, "About Corvane");
   EXPECT_EQ(WindowOf(about).ClientSize(), (PixelSize{326, 168}));
   EXPECT_TRUE(WindowOf(about).topMost);
   EXPECT_EQ(about.Label2.BackColor(), kLinkAtRest);

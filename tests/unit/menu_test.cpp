@@ -37,7 +37,7 @@ class MenuTest : public ProgramTest {
 TEST_F(MenuTest, AFreshMenuIsTheLaidOutSizeWithNoButtonInSight) {
   CorvaneMenu& menu = OpenMenu();
   EXPECT_EQ(WindowOf(menu).ClientSize(), (PixelSize{138, 170}));
-  EXPECT_EQ(WindowOf(menu).Spec().kind, WindowKind::ToolPopup);
+  EXPECT_EQ(WindowOf(menu).Layout().kind, WindowKind::ToolPopup);
   EXPECT_TRUE(WindowOf(menu).topMost);
   for (const Control* c : menu.Controls()) {
     if (dynamic_cast<const CommandButton*>(c)) {

@@ -62,7 +62,7 @@ void FreeRetiredForms() {
 
 // --- Form ---
 
-Form::Form(FormSpec spec) : spec_(std::move(spec)) { LiveForms().push_back(this); }
+Form::Form(FormLayout layout) : layout_(std::move(layout)) { LiveForms().push_back(this); }
 
 Form::~Form() {
   std::erase(LiveForms(), this);
@@ -79,16 +79,16 @@ void Form::Add(std::initializer_list<Control*> controls) {
 }
 
 NativeWindow& Form::Window() const {
-  if (!window_ || unloaded_) throw Error("the window '" + spec_.caption + "' is not loaded");
+  if (!window_ || unloaded_) throw Error("the window '" + layout_.caption + "' is not loaded");
   return *window_;
 }
 
 void Form::Load() {
   if (window_ || unloaded_) return;
-  WindowSpec ws;
-  ws.kind = spec_.kind;
-  ws.title = spec_.caption;
-  ws.clientSize = {ToPixelsX(spec_.width), ToPixelsY(spec_.height)};
+  WindowLayout ws;
+  ws.kind = layout_.kind;
+  ws.title = layout_.caption;
+  ws.clientSize = {ToPixelsX(layout_.width), ToPixelsY(layout_.height)};
   window_ = Sys().CreateNativeWindow(ws, *this);
   for (Control* c : controls_) c->Fit();
   Form_Load();
@@ -257,7 +257,7 @@ MouseArgs Form::ArgsFor(const Control* control, const MouseEvent& e) const {
 }
 
 void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {
-  canvas.FillRect(dirty, ResolveColor(spec_.backColor));
+  canvas.FillRect(dirty, ResolveColor(layout_.backColor));
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
     const Control& c = **it;
     if (!c.Visible()) continue;

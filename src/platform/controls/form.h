@@ -13,7 +13,7 @@
 
 namespace corvane {
 
-struct FormSpec {
+struct FormLayout {
   WindowKind kind = WindowKind::Popup;
   std::string caption;
   float width = 0;   // twips: the outer width of a borderless window, the client width of a framed one
@@ -23,7 +23,7 @@ struct FormSpec {
 
 class Form : private WindowEvents {
  public:
-  explicit Form(FormSpec spec);
+  explicit Form(FormLayout layout);
   ~Form() override;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
@@ -44,7 +44,7 @@ class Form : private WindowEvents {
   bool Visible() const;
 
   std::uintptr_t hWnd() const;
-  const std::string& Caption() const { return spec_.caption; }
+  const std::string& Caption() const { return layout_.caption; }
 
   // Window geometry in twips: what the native window has, pixels times twips per pixel.
   // Setting converts to the nearest pixel.
@@ -70,7 +70,7 @@ class Form : private WindowEvents {
   // Gives `control` the focus; its GotFocus runs when the focus really moves.
   void SetFocus(Control& control);
   std::vector<Control*> TabOrder() const;
-  Color BackColor() const { return spec_.backColor; }
+  Color BackColor() const { return layout_.backColor; }
 
   // Deliveries from the window system (public so the headless backend and tests can drive a
   // form exactly as the native window does).
@@ -106,7 +106,7 @@ class Form : private WindowEvents {
   bool HandleAccessKey(char key);
   MouseArgs ArgsFor(const Control* control, const MouseEvent& e) const;
 
-  FormSpec spec_;
+  FormLayout layout_;
   std::vector<Control*> controls_;
   std::unique_ptr<NativeWindow> window_;
   bool unloaded_ = false;

@@ -177,9 +177,9 @@ bool HeadlessPlatform::IsOnAnyMonitor(const PixelRect& screen) const {
   return std::any_of(monitors.begin(), monitors.end(), [&](const PixelRect& m) { return !m.Intersect(screen).Empty(); });
 }
 
-std::unique_ptr<NativeWindow> HeadlessPlatform::CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) {
-  Record("CreateWindow", {spec.title});
-  auto window = std::make_unique<HeadlessWindow>(*this, spec, events, nextHandle_);
+std::unique_ptr<NativeWindow> HeadlessPlatform::CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) {
+  Record("CreateWindow", {layout.title});
+  auto window = std::make_unique<HeadlessWindow>(*this, layout, events, nextHandle_);
   nextHandle_ += 0x10;
   return window;
 }
@@ -284,9 +284,9 @@ std::string HeadlessPlatform::ShortPathName(const std::string& path) const {
 
 // --- HeadlessWindow ---
 
-HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const WindowSpec& spec, WindowEvents& events,
+HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const WindowLayout& layout, WindowEvents& events,
                                std::uintptr_t handle)
-    : platform_(platform), spec_(spec), events_(events), handle_(handle), client_(spec.clientSize) {
+    : platform_(platform), layout_(layout), events_(events), handle_(handle), client_(layout.clientSize) {
   platform_.windows.push_back(this);
 }
 
@@ -296,11 +296,11 @@ void HeadlessWindow::Destroy() {
   if (destroyed_) return;
   destroyed_ = true;
   visible_ = false;
-  platform_.Record("DestroyWindow", {HexText(handle_), spec_.title});
+  platform_.Record("DestroyWindow", {HexText(handle_), layout_.title});
 }
 
 PixelRect HeadlessWindow::Frame() const {
-  if (spec_.kind != WindowKind::Framed) return {origin_.x, origin_.y, origin_.x + client_.width, origin_.y + client_.height};
+  if (layout_.kind != WindowKind::Framed) return {origin_.x, origin_.y, origin_.x + client_.width, origin_.y + client_.height};
   return {origin_.x, origin_.y, origin_.x + client_.width + 2 * kBorder, origin_.y + client_.height + kTitleBar + kBorder};
 }
 

@@ -109,7 +109,7 @@ class HeadlessPlatform : public Platform {
   int TextWidth(const FontSpec& font, std::string_view text) override;
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
   char DecimalSeparator() const override { return decimalSeparator; }
-  std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) override;
+  std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;
   void QuitEventLoop() override {}
   void RunModalLoop(const std::function<bool()>& done) override;
@@ -133,7 +133,7 @@ class HeadlessPlatform : public Platform {
 
 class HeadlessWindow : public NativeWindow {
  public:
-  HeadlessWindow(HeadlessPlatform& platform, const WindowSpec& spec, WindowEvents& events, std::uintptr_t handle);
+  HeadlessWindow(HeadlessPlatform& platform, const WindowLayout& layout, WindowEvents& events, std::uintptr_t handle);
   ~HeadlessWindow() override;
 
   void Destroy() override;
@@ -144,13 +144,13 @@ class HeadlessWindow : public NativeWindow {
   void SetClientSize(PixelSize size) override;
   void Show() override;
   void Hide() override;
-  void Activate() override { platform_.Record("Activate", {spec_.title}); }
+  void Activate() override { platform_.Record("Activate", {layout_.title}); }
   bool IsVisible() const override { return visible_ && !destroyed_; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   void Invalidate(const PixelRect&) override {}
   void RefreshTooltip() override {}
 
-  const WindowSpec& Spec() const { return spec_; }
+  const WindowLayout& Layout() const { return layout_; }
   bool Enabled() const { return enabled_ && !destroyed_; }
   bool Destroyed() const { return destroyed_; }
   bool topMost = false;
@@ -164,7 +164,7 @@ class HeadlessWindow : public NativeWindow {
 
  private:
   HeadlessPlatform& platform_;
-  WindowSpec spec_;
+  WindowLayout layout_;
   WindowEvents& events_;
   std::uintptr_t handle_;
   PixelPoint origin_{100, 80};  // where a new window appears

@@ -64,7 +64,7 @@ class GdiCanvas : public Canvas {
 // Registers the window classes; `icon` is the application icon of the framed and picture
 // windows.
 void RegisterWindowClasses(HINSTANCE instance, HICON icon);
-std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events,
+std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
                                                 FontCache& fonts);
 
 std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path);

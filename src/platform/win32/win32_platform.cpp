@@ -153,8 +153,8 @@ char Win32Platform::DecimalSeparator() const {
   return '.';
 }
 
-std::unique_ptr<NativeWindow> Win32Platform::CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) {
-  return CreateWin32Window(instance_, spec, events, fonts_);
+std::unique_ptr<NativeWindow> Win32Platform::CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) {
+  return CreateWin32Window(instance_, layout, events, fonts_);
 }
 
 void Win32Platform::RunEventLoop(const std::function<void()>& idle) {

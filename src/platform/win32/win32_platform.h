@@ -39,7 +39,7 @@ class Win32Platform : public Platform {
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
   char DecimalSeparator() const override;
 
-  std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowSpec& spec, WindowEvents& events) override;
+  std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;
   void QuitEventLoop() override;
   void RunModalLoop(const std::function<bool()>& done) override;

@@ -35,23 +35,23 @@ MouseEvent MakeMouseEvent(int button, LPARAM lparam) {
 
 class Win32Window : public NativeWindow {
  public:
-  Win32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events, FontCache& fonts)
+  Win32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events, FontCache& fonts)
       : instance_(instance), events_(events), fonts_(fonts) {
     DWORD style = WS_POPUP | WS_CLIPCHILDREN;
     DWORD exStyle = 0;
     const wchar_t* windowClass = kClassWithIcon;
     int x = 0;
     int y = 0;
-    if (spec.kind == WindowKind::ToolPopup) {
+    if (layout.kind == WindowKind::ToolPopup) {
       exStyle = WS_EX_TOOLWINDOW;
       windowClass = kClassWithoutIcon;
-    } else if (spec.kind == WindowKind::Framed) {
+    } else if (layout.kind == WindowKind::Framed) {
       style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
       x = y = CW_USEDEFAULT;
     }
-    RECT outer{0, 0, spec.clientSize.width, spec.clientSize.height};
+    RECT outer{0, 0, layout.clientSize.width, layout.clientSize.height};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(spec.title).c_str(), style, x, y, outer.right - outer.left,
+    hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(layout.title).c_str(), style, x, y, outer.right - outer.left,
                             outer.bottom - outer.top, nullptr, nullptr, instance, this);
     if (!hwnd_) throw CallFailed("CreateWindowEx");
   }
@@ -288,9 +288,9 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon) {
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throw CallFailed("RegisterClassEx");
 }
 
-std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowSpec& spec, WindowEvents& events,
+std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
                                                 FontCache& fonts) {
-  return std::make_unique<Win32Window>(instance, spec, events, fonts);
+  return std::make_unique<Win32Window>(instance, layout, events, fonts);
 }
 
 }  // namespace corvane::win32
