@@ -238,9 +238,8 @@ class Platform {
 
   // Windows and the event loop.
   virtual std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) = 0;
-  // Runs until QuitEventLoop; `idle` runs after each event.
+  // Runs until the program ends; `idle` runs after each event.
   virtual void RunEventLoop(const std::function<void()>& idle) = 0;
-  virtual void QuitEventLoop() = 0;
   // Runs events until `done` holds.
   virtual void RunModalLoop(const std::function<bool()>& done) = 0;
   [[noreturn]] virtual void EndProgram() = 0;

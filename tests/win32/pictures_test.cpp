@@ -97,24 +97,38 @@ TEST(OlePictures, MetafilesScaleWithTheScreenWhileBitmapsKeepTheirPixels) {
   EXPECT_EQ(LoadOlePicture(FixturePath("bmp40x30.bmp"), 144)->Size(), (PixelSize{40, 30}));
 }
 
-// Renders `picture` at (10, 10) on a green 80 by 60 ground and reads one pixel back.
-COLORREF RenderedPixel(const Picture& picture, int x, int y) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 80, 60);
-  ReleaseDC(nullptr, screen);
-  const HGDIOBJ old = SelectObject(dc, bitmap);
-  const RECT all{0, 0, 80, 60};
-  HBRUSH green = CreateSolidBrush(RGB(0, 192, 0));
-  FillRect(dc, &all, green);
-  DeleteObject(green);
-  static_cast<const OlePicture&>(picture).Render(dc, 10, 10, all);
-  const COLORREF pixel = GetPixel(dc, x, y);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return pixel;
-}
+// An off-screen drawing surface filled with one colour, read back pixel by pixel.
+class Surface {
+ public:
+  Surface(int width, int height, COLORREF ground) {
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_, bitmap_);
+    const RECT all{0, 0, width, height};
+    HBRUSH brush = CreateSolidBrush(ground);
+    FillRect(dc_, &all, brush);
+    DeleteObject(brush);
+  }
+  ~Surface() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+
+  void Draw(const Picture& picture, int x, int y, const RECT& part) {
+    static_cast<const OlePicture&>(picture).Render(dc_, x, y, part);
+  }
+  COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+};
 
 TEST(OlePictures, TransparentPartsShowTheGroundBeneath) {
   TempFolder temp;
@@ -134,27 +148,18 @@ TEST(OlePictures, TransparentPartsShowTheGroundBeneath) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    const std::shared_ptr<Picture> picture = LoadOlePicture(c.path, 96);
-    EXPECT_EQ(RenderedPixel(*picture, 10 + c.clear.x, 10 + c.clear.y), RGB(0, 192, 0));
-    EXPECT_EQ(RenderedPixel(*picture, 10 + c.opaque.x, 10 + c.opaque.y), c.drawn);
+    Surface green(80, 60, RGB(0, 192, 0));
+    green.Draw(*LoadOlePicture(c.path, 96), 10, 10, RECT{0, 0, 80, 60});
+    EXPECT_EQ(green.Pixel(10 + c.clear.x, 10 + c.clear.y), RGB(0, 192, 0));
+    EXPECT_EQ(green.Pixel(10 + c.opaque.x, 10 + c.opaque.y), c.drawn);
   }
 }
 
 TEST(OlePictures, AnOpaqueBitmapDrawsOnlyThePartAskedFor) {
-  const std::shared_ptr<Picture> picture = LoadOlePicture(FixturePath("bmp40x30.bmp"), 96);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 60, 50);
-  ReleaseDC(nullptr, screen);
-  const HGDIOBJ old = SelectObject(dc, bitmap);
-  const RECT all{0, 0, 60, 50};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  static_cast<const OlePicture&>(*picture).Render(dc, 0, 0, RECT{30, 20, 60, 50});
-  EXPECT_EQ(GetPixel(dc, 35, 25), RGB(255, 0, 0)) << "inside the part: the picture";
-  EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 255, 255)) << "outside the part: untouched";
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  Surface white(60, 50, RGB(255, 255, 255));
+  white.Draw(*LoadOlePicture(FixturePath("bmp40x30.bmp"), 96), 0, 0, RECT{30, 20, 60, 50});
+  EXPECT_EQ(white.Pixel(35, 25), RGB(255, 0, 0)) << "inside the part: the picture";
+  EXPECT_EQ(white.Pixel(5, 5), RGB(255, 255, 255)) << "outside the part: untouched";
 }
 
 TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {

@@ -17,19 +17,8 @@
 namespace corvane::win32 {
 namespace {
 
-std::wstring ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  path.erase(path.find_last_of(L"\\/") + 1);
-  return path + L"..\\Corvane.exe";
-}
+// Corvane.exe lies one folder above the test program.
+std::wstring ProgramPath() { return Widen(ProgramDirectory()) + L"\\..\\Corvane.exe"; }
 
 // The whole version block of Corvane.exe.
 std::vector<BYTE> ReadVersionInfo() {

@@ -78,19 +78,6 @@ void Label::Fit() {
   SetSize(width, height);
 }
 
-std::vector<std::string> Label::Lines() const {
-  const ParsedCaption parsed = ParseCaption(caption_);
-  std::vector<std::string> out;
-  if (look_.autoSize) {
-    out.push_back(parsed.text);
-    return out;
-  }
-  const auto measure = [this](std::string_view s) { return Sys().TextWidth(look_.font, s); };
-  for (const TextLine& line : WrapText(parsed.text, PixelBounds().Width(), measure))
-    out.push_back(parsed.text.substr(line.begin, line.end - line.begin));
-  return out;
-}
-
 void Label::Paint(Canvas& canvas, const PixelRect& box) const {
   const ParsedCaption parsed = ParseCaption(caption_);
   Color fore = ResolveColor(look_.foreColor);

@@ -114,8 +114,6 @@ class Label : public Control {
   char AccessKey() const override { return ParseCaption(caption_).AccessKey(); }
   void Fit() override;
   void Paint(Canvas& canvas, const PixelRect& box) const override;
-  // The lines as they are drawn, for the current width and font.
-  std::vector<std::string> Lines() const;
 
  private:
   std::string caption_;

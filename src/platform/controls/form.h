@@ -44,7 +44,6 @@ class Form : private WindowEvents {
   bool Visible() const;
 
   std::uintptr_t hWnd() const;
-  const std::string& Caption() const { return layout_.caption; }
 
   // Window geometry in twips: what the native window has, pixels times twips per pixel.
   // Setting converts to the nearest pixel.

@@ -111,7 +111,6 @@ class HeadlessPlatform : public Platform {
   char DecimalSeparator() const override { return decimalSeparator; }
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;
-  void QuitEventLoop() override {}
   void RunModalLoop(const std::function<bool()>& done) override;
   [[noreturn]] void EndProgram() override;
   void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;

@@ -1,5 +1,5 @@
-// The settings file's operations: directory search, and binary read-write access that never
-// truncates.
+// The program's folder and the settings file's operations: directory search, and binary
+// read-write access that never truncates.
 #include "platform/win32/win32_internal.h"
 
 namespace corvane::win32 {
@@ -40,6 +40,22 @@ class Win32File : public BinaryFile {
 };
 
 }  // namespace
+
+std::string ProgramDirectory() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  path.erase(path.find_last_of(L"\\/") + 1);
+  // Keep the separator only at a drive's root ("C:\").
+  if (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return Narrow(path);
+}
 
 std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path) {
   const std::wstring wide = Widen(path);

@@ -67,6 +67,9 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon);
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
                                                 FontCache& fonts);
 
+// The folder holding the running program; a trailing separator only at a drive's root.
+std::string ProgramDirectory();
+
 std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path);
 std::string StoredFileName(const std::string& path);
 

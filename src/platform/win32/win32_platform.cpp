@@ -18,22 +18,6 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-std::string ProgramDirectory() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  path.erase(path.find_last_of(L"\\/") + 1);
-  // Keep the separator only at a drive's root ("C:\").
-  if (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  return Narrow(path);
-}
-
 std::wstring MultiString(const std::string& text) {
   std::wstring wide = Widen(text);
   wide.push_back(L'\0');
@@ -165,8 +149,6 @@ void Win32Platform::RunEventLoop(const std::function<void()>& idle) {
     idle();
   }
 }
-
-void Win32Platform::QuitEventLoop() { PostQuitMessage(0); }
 
 void Win32Platform::RunModalLoop(const std::function<bool()>& done) {
   MSG msg{};

@@ -41,7 +41,6 @@ class Win32Platform : public Platform {
 
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;
-  void QuitEventLoop() override;
   void RunModalLoop(const std::function<bool()>& done) override;
   [[noreturn]] void EndProgram() override;
 
