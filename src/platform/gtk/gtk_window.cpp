@@ -67,7 +67,13 @@ class Window : public GtkNativeWindow {
       if (GtkWindow* main = registry_.MainWindow()) gtk_window_set_transient_for(window_, main);
     }
     gtk_window_set_gravity(window_, GDK_GRAVITY_NORTH_WEST);
-    gtk_window_move(window_, origin_.x, origin_.y);
+    // A framed window goes where the window manager puts new windows, over its owner; the
+    // others start where the program places them.
+    if (kind_ == WindowKind::Framed) {
+      gtk_window_set_position(window_, GTK_WIN_POS_CENTER_ON_PARENT);
+    } else {
+      gtk_window_move(window_, origin_.x, origin_.y);
+    }
     Connect(area_, "draw", G_CALLBACK(OnDraw));
     Connect(area_, "button-press-event", G_CALLBACK(OnButtonPress));
     Connect(area_, "button-release-event", G_CALLBACK(OnButtonRelease));
@@ -106,6 +112,7 @@ class Window : public GtkNativeWindow {
 
   void MoveTo(PixelPoint p) override {
     origin_ = p;
+    placed_ = true;
     if (window_) gtk_window_move(window_, p.x, p.y);
   }
 
@@ -118,8 +125,8 @@ class Window : public GtkNativeWindow {
 
   void Show() override {
     if (!window_) return;
+    if (kind_ != WindowKind::Framed || placed_) gtk_window_move(window_, origin_.x, origin_.y);
     gtk_widget_show(GTK_WIDGET(window_));
-    gtk_window_move(window_, origin_.x, origin_.y);
     Activate();
   }
 
@@ -282,6 +289,7 @@ class Window : public GtkNativeWindow {
   PixelSize client_;
   PixelSize border_{0, 0};  // the window manager's frame, once it has one
   bool enabled_ = true;
+  bool placed_ = false;  // the program has placed the window itself
   ClickCounter clicks_;
   bool pressed_ = false;
   bool moving_ = false;
