@@ -33,3 +33,14 @@ target_link_libraries(corvane_gtk PUBLIC corvane_gtk_logic PkgConfig::GTK3)
 add_executable(corvane src/platform/gtk/gtk_main.cpp)
 target_link_libraries(corvane PRIVATE corvane_gtk)
 set_target_properties(corvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The icon for desktops, drawn from the Windows icon, beside the program.
+pkg_check_modules(PIXBUF IMPORTED_TARGET gdk-pixbuf-2.0)
+add_executable(png_icon tools/png_icon.cpp)
+target_link_libraries(png_icon PRIVATE PkgConfig::PIXBUF)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/corvane.png
+  COMMAND png_icon ${PROJECT_SOURCE_DIR}/res/corvane.ico ${CMAKE_BINARY_DIR}/corvane.png
+  DEPENDS png_icon ${PROJECT_SOURCE_DIR}/res/corvane.ico
+  COMMENT "Drawing corvane.png"
+  VERBATIM)
+add_custom_target(corvane_png ALL DEPENDS ${CMAKE_BINARY_DIR}/corvane.png)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The test command. Installs what is missing, builds both presets, starts a private Xvfb and the
-# Wine prefix's server, runs every test through ctest (unit tests, Windows tests under Wine,
-# end-to-end tests), stops what it started and exits with ctest's status.
+# The test command. Installs what is missing, builds the windows, linux and native presets,
+# starts a private Xvfb and the Wine prefix's server, runs every test through ctest (unit
+# tests, Windows tests under Wine, end-to-end tests), stops what it started and exits with
+# ctest's status.
 #
 #   bash scripts/test.sh                 everything
 #   bash scripts/test.sh -L e2e          arguments go to ctest: here only the end-to-end tests
@@ -15,6 +16,7 @@ exec </dev/null
 started=$(corvane_now)
 bash "$CORVANE_ROOT/scripts/setup.sh"
 corvane_build_preset windows
+corvane_build_preset linux
 corvane_build_preset native
 
 cleanup() {

@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
       runtime ? runtime : "", gdk_display_get_name(gdk_display_get_default()), static_cast<unsigned>(getuid())));
   try {
     corvane::gtk::GtkPlatform platform(lock.AnotherInstanceRuns());
+    // The icon the release puts beside the program names its windows in task lists.
+    gtk_window_set_default_icon_from_file((platform.AppPath() + "/corvane.png").c_str(), nullptr);
     corvane::SetPlatform(&platform);
     corvane::RunApplication();
   } catch (const std::exception& e) {
