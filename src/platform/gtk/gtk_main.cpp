@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   try {
     corvane::gtk::GtkPlatform platform(lock.AnotherInstanceRuns());
     // The icon the release puts beside the program names its windows in task lists.
-    gtk_window_set_default_icon_from_file((platform.AppPath() + "/corvane.png").c_str(), nullptr);
+    const std::string icon = platform.AppPath() + "/corvane.png";
+    if (g_file_test(icon.c_str(), G_FILE_TEST_IS_REGULAR)) gtk_window_set_default_icon_from_file(icon.c_str(), nullptr);
     corvane::SetPlatform(&platform);
     corvane::RunApplication();
   } catch (const std::exception& e) {

@@ -113,6 +113,7 @@ class Window : public GtkNativeWindow {
   void MoveTo(PixelPoint p) override {
     origin_ = p;
     placed_ = true;
+    userMoved_ = false;
     if (window_) gtk_window_move(window_, p.x, p.y);
   }
 
@@ -125,8 +126,12 @@ class Window : public GtkNativeWindow {
 
   void Show() override {
     if (!window_) return;
-    if (kind_ != WindowKind::Framed || placed_) gtk_window_move(window_, origin_.x, origin_.y);
+    const bool place = kind_ != WindowKind::Framed || placed_;
+    if (place) gtk_window_move(window_, origin_.x, origin_.y);
     gtk_widget_show(GTK_WIDGET(window_));
+    // Asked again once the window is managed: a window manager may pull a new window wholly
+    // onto the screen, yet leaves a shown one where the program puts it.
+    if (place) gtk_window_move(window_, origin_.x, origin_.y);
     Activate();
   }
 
@@ -164,6 +169,7 @@ class Window : public GtkNativeWindow {
     // leave the window following the pointer.
     if ((state & GDK_BUTTON1_MASK) == 0) return;
     moving_ = true;
+    userMoved_ = true;
     gtk_window_begin_move_drag(window_, 1, pressX_, pressY_, pressTime_);
   }
 
@@ -246,7 +252,10 @@ class Window : public GtkNativeWindow {
     gdk_window_get_frame_extents(gdk, &frame);
     const int inner = gdk_window_get_width(gdk);
     const int innerHeight = gdk_window_get_height(gdk);
-    self->origin_ = {frame.x, frame.y};
+    // The window's place is the program's, or where the user moved it: a window manager that
+    // nudges a window on its own (away from a screen edge, say) does not change the place the
+    // program keeps and saves.
+    if (self->userMoved_ || (self->kind_ == WindowKind::Framed && !self->placed_)) self->origin_ = {frame.x, frame.y};
     self->border_ = {std::max(0, frame.width - inner), std::max(0, frame.height - innerHeight)};
     if (self->kind_ == WindowKind::Framed) self->client_ = {inner, innerHeight};
     return FALSE;
@@ -289,7 +298,8 @@ class Window : public GtkNativeWindow {
   PixelSize client_;
   PixelSize border_{0, 0};  // the window manager's frame, once it has one
   bool enabled_ = true;
-  bool placed_ = false;  // the program has placed the window itself
+  bool placed_ = false;     // the program has placed the window itself
+  bool userMoved_ = false;  // the user has moved it since (through the window manager)
   ClickCounter clicks_;
   bool pressed_ = false;
   bool moving_ = false;
