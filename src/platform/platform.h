@@ -258,9 +258,24 @@ class Platform {
   virtual std::string ShortPathName(const std::string& path) const = 0;
 };
 
+class ControlRuntime;  // the control model's running state (platform/controls/form.h)
+
 // The platform in use; set once at start-up (or by each unit test).
 Platform& Sys();
+// The control model's running state that belongs to the platform in use.
+ControlRuntime& Runtime();
+// Installs `platform` (nullptr: none) with a fresh ControlRuntime. The runtime installed before
+// is destroyed first, unloading the windows it holds while their platform is still there.
 void SetPlatform(Platform* platform);
+
+// Installs a platform for this object's lifetime.
+class InstalledPlatform {
+ public:
+  explicit InstalledPlatform(Platform& platform) { SetPlatform(&platform); }
+  ~InstalledPlatform() { SetPlatform(nullptr); }
+  InstalledPlatform(const InstalledPlatform&) = delete;
+  InstalledPlatform& operator=(const InstalledPlatform&) = delete;
+};
 
 // Ends the program at once through the platform.
 [[noreturn]] void End();
