@@ -23,7 +23,7 @@ void RunApplication() {
 void RunStartup(CorvaneForm1& form) {
   try {
     if (Sys().PrevInstance()) End();
-    Sys().SetWindowPos(form.hWnd(), kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+    Sys().MakeTopMost(form.hWnd(), std::nullopt);
     EnsureSettingsFile();
     SettingsRecord = ReadSettings();
     form.SetLeft(static_cast<float>(SettingsRecord.WindowLeft));

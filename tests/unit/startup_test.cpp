@@ -38,11 +38,11 @@ TEST_F(StartupTest, TheStepsRunInOrderTopMostFirstThenTheFile) {
   ASSERT_TRUE(Start());
   std::vector<std::string> order;
   for (const RecordedCall& c : sys.calls) {
-    if (c.name == "SetWindowPos" || c.name == "FindFileName" || c.name == "OpenFile") order.push_back(c.name);
+    if (c.name == "MakeTopMost" || c.name == "FindFileName" || c.name == "OpenFile") order.push_back(c.name);
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"SetWindowPos", "FindFileName", "OpenFile", "OpenFile"}));
-  EXPECT_EQ(sys.LastCall("SetWindowPos")->args,
-            (std::vector<std::string>{HeadlessPlatform::HandleText(PictureWindow().hWnd()), "-1", "0", "0", "0", "0", "3"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"MakeTopMost", "FindFileName", "OpenFile", "OpenFile"}));
+  EXPECT_EQ(sys.LastCall("MakeTopMost")->args,
+            (std::vector<std::string>{HeadlessPlatform::HandleText(PictureWindow().hWnd()), "kept"}));
 }
 
 TEST_F(StartupTest, ASecondInstanceEndsAtOnceShowingNothingAndTouchingNoFile) {
@@ -51,7 +51,7 @@ TEST_F(StartupTest, ASecondInstanceEndsAtOnceShowingNothingAndTouchingNoFile) {
   const std::string before = SettingsBytes();
   EXPECT_FALSE(Start());
   EXPECT_TRUE(sys.ended);
-  EXPECT_EQ(sys.CountCalls("SetWindowPos"), 0);
+  EXPECT_EQ(sys.CountCalls("MakeTopMost"), 0);
   EXPECT_EQ(sys.CountCalls("FindFileName"), 0);
   EXPECT_EQ(sys.CountCalls("OpenFile"), 0);
   EXPECT_EQ(SettingsBytes(), before);

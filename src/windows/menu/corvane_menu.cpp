@@ -115,13 +115,13 @@ void CorvaneMenu::Form_Load() {
   const char* caption = PictureWindow().Image1.Visible() ? kShowHelpCaption : kShowPictureCaption;
   Label4.SetCaption(caption);
   Command4.SetCaption(caption);
-  Sys().SetWindowPos(hWnd(), kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+  Sys().MakeTopMost(hWnd(), std::nullopt);
 }
 
 // Homepage: the page is requested, then the menu closes.
 void CorvaneMenu::Command1_GotFocus() {
   const std::uintptr_t hwnd = hWnd();
-  Sys().ShellExecuteA(hwnd, "open", maker::kHomePage, "", "", kSwShowMinimized);
+  Sys().OpenDocument(hwnd, maker::kHomePage, ShowState::Minimized);
   Unload();
 }
 
@@ -129,7 +129,7 @@ void CorvaneMenu::Command1_GotFocus() {
 void CorvaneMenu::Command2_GotFocus() {
   const std::uintptr_t hwnd = hWnd();
   Unload();
-  Sys().ShellExecuteA(hwnd, "open", maker::kProfessionalPage, "", "", kSwShowMinimized);
+  Sys().OpenDocument(hwnd, maker::kProfessionalPage, ShowState::Minimized);
 }
 
 void CorvaneMenu::Command3_GotFocus() { SaveAndExit(ExitFrom::Menu); }

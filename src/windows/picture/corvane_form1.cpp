@@ -102,11 +102,10 @@ void CorvaneForm1::AfterResize() { BringIntoReach(*this); }
 // press opens the menu at the cursor.
 void CorvaneForm1::Form_MouseDown(const MouseArgs& args) {
   if (args.Button == static_cast<int>(MouseButton::Left)) {
-    Sys().ReleaseCapture();
-    Sys().SendMessageA(hWnd(), kWmNcLButtonDown, kHtCaption, 0);
+    Sys().BeginSystemMove(hWnd());
   }
   if (args.Button == static_cast<int>(MouseButton::Right)) {
-    Sys().GetCursorPos(MenuAnchor);
+    MenuAnchor = Sys().CursorPosition();
     MenuWindow().ShowModal();
   }
 }
@@ -141,7 +140,7 @@ void CorvaneForm1::Labelmy2_Click() {
   try {
     const std::uintptr_t hwnd = hWnd();
     const std::string address = Labelmy2.Caption();
-    Sys().ShellExecuteA(hwnd, "open", address, "", "", kSwShowMinimized);
+    Sys().OpenDocument(hwnd, address, ShowState::Minimized);
   } catch (const std::exception&) {
     // Opening the site is a courtesy: a failure ends the click quietly.
   }
