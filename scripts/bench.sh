@@ -236,9 +236,8 @@ fi
 
 printf '\nCorvane %s, %s repetitions per program, medians; ratio = median of program/floor per repetition\n' \
   "$commit" "$runs"
-printf '%-34s %7s %7s %6s  %-9s | %6s %6s %6s  %s\n' "" "first correct pixel (ms)" "" "" "" \
-  "peak memory (MiB)" "" "" ""
-printf '%-34s %7s %7s %6s  %-9s | %6s %6s %6s  %s\n' pair program floor ratio target program floor ratio target
+printf '%-34s %-35s| %s\n' "" "first correct pixel (ms)" "peak memory (MiB)"
+printf '%-34s %7s %7s %6s  %-12s| %6s %6s %6s  %s\n' pair program floor ratio target program floor ratio target
 printf '%s\n' "${results[@]}"
 printf '\nFloors: wic_picture_floor.exe, popup_floor.exe (Wine); feh --borderless, gtk_window_floor (native, %s).\n' \
   "$([[ $native_wm == openbox ]] && echo "under openbox" || echo "no window manager")"
