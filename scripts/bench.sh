@@ -111,8 +111,10 @@ help_points=(20,50 440,120 30,320 450,335 230,330 8,150)
 measure() {
   local out=$1 line
   shift
-  if ! line=$("$@"); then
-    corvane_die "a run failed: ${*: -4}"
+  # A shared, loaded machine fails a run now and then (a connection refused, a start that takes
+  # a minute): one more try before giving up.
+  if ! line=$("$@") && ! { corvane_log "a run failed, trying once more: ${*: -4}"; line=$("$@"); }; then
+    corvane_die "a run failed twice: ${*: -4}"
   fi
   [[ $line =~ first_pixel_ms=([0-9.]+)\ peak_kib=([0-9]+) ]] || corvane_die "unexpected output: $line"
   printf '%s %s\n' "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" >>"$out"
@@ -126,10 +128,13 @@ run() {
 }
 
 # Runs the two commands held in the arrays named $2 and $3 in turn, $runs times after a warm-up
-# run each (not counted: the first start of a program fills caches), and prints a table row.
+# run each (not counted: the first start of a program fills caches), and adds a table row. $4
+# holds the targets for the time and the memory ratio ("-": none). Each run's figures are kept
+# in build/bench/<array name>.times ("ms KiB" a line).
 results=()
 pair() {
-  local name=$1 a=$2 b=$3 targets=$4 i
+  local name=$1 a=$2 b=$3 targets=$4 i start
+  start=$(corvane_now)
   rm -f "$work/$a.times" "$work/$b.times"
   run /dev/null "$a"
   run /dev/null "$b"
@@ -147,15 +152,18 @@ pair() {
       for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
       return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
     }
+    function bound(target) { return target == "-" ? "-" : "<=" target }
+    function verdict(ratio, target) { return target == "-" ? "" : ratio <= target ? "met" : "MISS" }
     { pt[NR] = $1; pm[NR] = $2 / 1024; ft[NR] = $3; fm[NR] = $4 / 1024; rt[NR] = $1 / $3; rm[NR] = $2 / $4 }
     END {
       split(targets, t, " ")
       a = median(pt, NR); b = median(ft, NR); r = median(rt, NR)
       c = median(pm, NR); d = median(fm, NR); s = median(rm, NR)
-      printf "%-34s %7.0f %7.0f %6.2f  <=%-4s %-4s | %6.1f %6.1f %6.2f  <=%-4s %s\n", name, a, b, r, t[1],
-        r <= t[1] ? "met" : "MISS", c, d, s, t[2], s <= t[2] ? "met" : "MISS"
+      printf "%-34s %7.0f %7.0f %6.2f  %-6s %-4s | %6.1f %6.1f %6.2f  %-6s %s\n", name, a, b, r,
+        bound(t[1]), verdict(r, t[1]), c, d, s, bound(t[2]), verdict(s, t[2])
     }')")
-  corvane_log "done: $name"
+  cp "$work/$a.times" "$work/$b.times" "$CORVANE_ROOT/build/bench/"
+  corvane_log "$name: done in $(corvane_elapsed "$start")"
 }
 
 # The absolute place of the first window with this name, as LEFT TOP; nothing when none shows.
@@ -191,7 +199,7 @@ wine_help=("${wine_first_pixel[@]}" --process Corvane.exe "${help_check[@]}" -- 
 before_wine_help() { rm -f "$work/corvane.ini"; }
 wine_help_floor=("${wine_first_pixel[@]}" --process popup_floor.exe "${help_check[@]}" --
   wine popup_floor.exe "$help_left" "$help_top" "${help_size[@]}" "$help_ground")
-pair "help panel, Wine" wine_help wine_help_floor "1.10 1.10"
+pair "help panel, Wine" wine_help wine_help_floor "1.10 -"
 
 # --- the native pairs --------------------------------------------------------------------------
 
@@ -229,7 +237,7 @@ else
   before_native_help() { rm -f "$work/native/corvane.ini"; }
   gtk_help_floor=("$first_pixel" "${help_check[@]}" --
     "$native_build/bench/gtk_window_floor" "$help_left" "$help_top" "${help_size[@]}" "$help_ground")
-  pair "help panel, native" native_help gtk_help_floor "1.10 1.10"
+  pair "help panel, native" native_help gtk_help_floor "1.10 -"
 fi
 
 # --- the table ---------------------------------------------------------------------------------

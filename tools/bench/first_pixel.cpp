@@ -102,7 +102,12 @@ Options ParseOptions(int argc, char** argv) {
 // The screen's colours at the sample points, read straight from the server.
 class ScreenReader {
  public:
-  ScreenReader() : display_(XOpenDisplay(nullptr)) {
+  // A loaded server may turn a connection away for a moment: a few tries, then a failure.
+  ScreenReader() {
+    for (int attempt = 0; attempt < 20 && !display_; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      display_ = XOpenDisplay(nullptr);
+    }
     if (!display_) {
       std::fprintf(stderr, "first_pixel: cannot open the X display\n");
       std::exit(1);
@@ -134,8 +139,8 @@ class ScreenReader {
     return static_cast<unsigned>(value * 255 / top);
   }
 
-  Display* display_;
-  Window root_;
+  Display* display_ = nullptr;
+  Window root_ = None;
 };
 
 bool Near(unsigned a, unsigned b, int tolerance) {
