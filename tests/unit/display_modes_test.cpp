@@ -147,9 +147,8 @@ TEST_F(WindowWithinReachTest, AfterAChangeOfSizeAWindowOffEveryMonitorComesBackT
       ClickOn(menu, menu.Label4);
     } else {
       const std::string path = action.substr(7);
-      sys.dialog = [path](OpenFileRequest& r) {
-        std::copy(path.begin(), path.end(), r.file.begin());
-        return OpenFileResult{1, 0};
+      sys.dialog = [path](const OpenFileRequest&) {
+        return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, path, 0};
       };
       ClickOn(menu, menu.Label7);
     }
