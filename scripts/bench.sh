@@ -208,6 +208,10 @@ if [[ ! -x $linux_corvane ]]; then
   native_note="native pairs skipped: no native build at build/linux/corvane (cmake --preset linux)"
 elif [[ ! -x $native_build/bench/gtk_window_floor ]]; then
   native_note="native pairs skipped: gtk_window_floor was not built (GTK 3 development files missing)"
+elif ! command -v feh >/dev/null; then
+  native_note="native pairs skipped: feh is not installed (apt-get install feh)"
+elif [[ $native_wm == openbox ]] && ! command -v openbox >/dev/null; then
+  native_note="native pairs skipped: openbox is not installed (or set CORVANE_BENCH_NATIVE_WM=none)"
 else
   corvane_stop_wineserver
   export XDG_RUNTIME_DIR=$work/runtime
