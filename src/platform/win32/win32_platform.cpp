@@ -175,6 +175,8 @@ std::shared_ptr<Picture> Win32Platform::LoadPicture(const std::string& path) { r
 
 std::string Win32Platform::AppPath() const { return ProgramDirectory(); }
 
+std::string Win32Platform::SettingsFilePath(const std::string& fileName) const { return AppPath() + "\\" + fileName; }
+
 std::string Win32Platform::FindFileName(const std::string& path) { return StoredFileName(path); }
 
 std::unique_ptr<BinaryFile> Win32Platform::OpenReadWrite(const std::string& path) { return OpenBinaryFile(path); }
