@@ -51,8 +51,9 @@ TEST_F(PictureSelectionTest, TheDialogIsAskedForPicturesInTheProgramsFolder) {
   EXPECT_EQ(r.structSize, 76u);
   EXPECT_EQ(r.owner, PictureWindow().hWnd());
   EXPECT_EQ(r.instance, sys.InstanceHandle());
-  EXPECT_EQ(r.filter,
-            std::string("Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)") + '\0' + "*.bmp;*.gif;*.jpg;*.dib;*.wmf;*.emf;*.ico;*.cur");
+  EXPECT_EQ(r.filter, std::string("Pictures (bmp;gif;jpg;jpeg;png;wmf)") + '\0' + "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.wmf" +
+                          '\0' + "All files" + '\0' + "*.*")
+      << "every extension the system reads, then all files";
   EXPECT_EQ(r.filterIndex, 1u);
   EXPECT_EQ(r.maxCustomFilter, 0u);
   EXPECT_GE(r.file.size(), 32768u) << "room for any path the system can return";
@@ -131,6 +132,28 @@ TEST_F(PictureSelectionTest, AFileThatCannotBeShownIsReportedAndEverythingStaysA
     EXPECT_NE(message->args[1].find("File not found"), std::string::npos);
     EXPECT_EQ(message->args[2], kAppTitle);
   }
+}
+
+TEST(PictureFilter, NamesEachExtensionOnceInLowerCaseInTheOrderGiven) {
+  EXPECT_EQ(PictureFilter({"PNG", "jpg", "Jpg", "", "heic", "png", "jfif"}),
+            std::string("Pictures (png;jpg;heic;jfif)") + '\0' + "*.png;*.jpg;*.heic;*.jfif" + '\0' + "All files" +
+                '\0' + "*.*");
+}
+
+TEST_F(PictureSelectionTest, APictureWithNoAreaIsRefusedWithTheReasonAndTheOldPictureStays) {
+  ShowPicture("C:\\first.bmp", {50, 40});
+  PictureWindow().Text100.SetText("C:\\first.bmp");
+  const Snapshot before = Now();
+  sys.pictureFiles["C:\\empty.emf"] = {0, 0};
+  Choose("C:\\empty.emf");
+  Select();
+  EXPECT_EQ(Now(), before);
+  EXPECT_EQ(PictureWindow().Image1.GetPicture()->Size(), (PixelSize{50, 40}));
+  const RecordedCall* message = sys.LastCall("MessageBox");
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(message->args[1].find("C:\\empty.emf"), std::string::npos) << message->args[1];
+  EXPECT_NE(message->args[1].find("0 x 0 pixels"), std::string::npos) << message->args[1];
+  EXPECT_FALSE(ended);
 }
 
 TEST_F(PictureSelectionTest, ANameTheCodePageCannotHoldIsStoredByItsShortPathOrRefused) {

@@ -1,5 +1,7 @@
 #include "windows/menu/picture_selection.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/picture/corvane_form1.h"
@@ -66,12 +68,28 @@ std::string StorablePath(const std::string& chosen) {
 
 }  // namespace
 
+std::string PictureFilter(const std::vector<std::string>& extensions) {
+  std::vector<std::string> seen;
+  std::string names;
+  std::string patterns;
+  for (std::string extension : extensions) {
+    for (char& c : extension) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (extension.empty() || std::find(seen.begin(), seen.end(), extension) != seen.end()) continue;
+    seen.push_back(extension);
+    names += (names.empty() ? "" : ";") + extension;
+    patterns += (patterns.empty() ? "*." : ";*.") + extension;
+  }
+  return "Pictures (" + names + ")" + '\0' + patterns + '\0' + kAllFilesFilter + '\0' + "*.*";
+}
+
 OpenFileRequest MakePictureFileRequest() {
   OpenFileRequest request;
   request.structSize = OpenFileRequest::kFirstPublishedSize;
   request.owner = PictureWindow().hWnd();
   request.instance = Sys().InstanceHandle();
-  request.filter = std::string(kPictureFilterName) + '\0' + kPictureFilterPatterns;
+  request.filter = PictureFilter(Sys().PictureExtensions());
   request.maxCustomFilter = 0;
   request.filterIndex = 1;
   request.file.assign(kFileBufferSize, '\0');
