@@ -2,6 +2,7 @@
 // orientation of a JPEG, and the format, claimed size and cut-short ends of the common formats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,39 +80,33 @@ TEST(ExifOrientation, ReadsTheTagAndGivesUpSafelyOnAnythingElse) {
   }
 }
 
-// Where a stored pixel lands after the steps, for a picture `w` by `h`.
-std::pair<int, int> Apply(const TurnSteps& steps, int x, int y, int w, int h) {
-  for (int i = 0; i < steps.count; ++i) {
-    switch (steps.steps[i]) {
-      case Turn::MirrorHorizontally: x = w - 1 - x; break;
-      case Turn::MirrorVertically: y = h - 1 - y; break;
-      case Turn::Clockwise180: x = w - 1 - x, y = h - 1 - y; break;
-      case Turn::Clockwise90: std::tie(x, y) = std::pair(h - 1 - y, x), std::swap(w, h); break;
-      case Turn::Clockwise270: std::tie(x, y) = std::pair(y, w - 1 - x), std::swap(w, h); break;
-    }
-  }
-  return {x, y};
-}
-
-TEST(ExifOrientation, TheStepsStandEachOrientationUpright) {
-  // Where the stored top-left pixel (0, 0) and top-right pixel (w-1, 0) of a 4 by 2 picture
-  // belong once upright, from the Exif definitions of the eight values.
+TEST(ExifOrientation, StandsEachOrientationUpright) {
+  // A 4 by 2 stored picture, each pixel its own value (10 * y + x); where the stored top-left
+  // (0,0) and top-right (3,0) pixels belong once upright, from the Exif definitions.
   struct Case {
     Orientation o;
+    int uprightWidth;
     std::pair<int, int> topLeft, topRight;
   };
   const Case cases[] = {
-      {Orientation::Upright, {0, 0}, {3, 0}},       {Orientation::MirroredHorizontally, {3, 0}, {0, 0}},
-      {Orientation::UpsideDown, {3, 1}, {0, 1}},    {Orientation::MirroredVertically, {0, 1}, {3, 1}},
-      {Orientation::Transposed, {0, 0}, {0, 3}},    {Orientation::TurnedLeft, {1, 0}, {1, 3}},
-      {Orientation::Transversed, {1, 3}, {1, 0}},   {Orientation::TurnedRight, {0, 3}, {0, 0}},
+      {Orientation::Upright, 4, {0, 0}, {3, 0}},     {Orientation::MirroredHorizontally, 4, {3, 0}, {0, 0}},
+      {Orientation::UpsideDown, 4, {3, 1}, {0, 1}},  {Orientation::MirroredVertically, 4, {0, 1}, {3, 1}},
+      {Orientation::Transposed, 2, {0, 0}, {0, 3}},  {Orientation::TurnedLeft, 2, {1, 0}, {1, 3}},
+      {Orientation::Transversed, 2, {1, 3}, {1, 0}}, {Orientation::TurnedRight, 2, {0, 3}, {0, 0}},
   };
+  const std::uint32_t stored[] = {0, 1, 2, 3, 10, 11, 12, 13};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.o));
-    const TurnSteps steps = StepsToUpright(c.o);
-    EXPECT_EQ(Apply(steps, 0, 0, 4, 2), c.topLeft);
-    EXPECT_EQ(Apply(steps, 3, 0, 4, 2), c.topRight);
-    EXPECT_EQ(SwapsSides(c.o), static_cast<int>(c.o) >= 5);
+    std::uint32_t upright[8];
+    std::fill(std::begin(upright), std::end(upright), 99u);
+    StandUpright(stored, 4, 2, c.o, upright);
+    EXPECT_EQ(SwapsSides(c.o), c.uprightWidth == 2);
+    const auto at = [&](std::pair<int, int> p) { return upright[p.second * c.uprightWidth + p.first]; };
+    EXPECT_EQ(at(c.topLeft), 0u);
+    EXPECT_EQ(at(c.topRight), 3u);
+    std::vector<std::uint32_t> sorted(std::begin(upright), std::end(upright));
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::uint32_t>{0, 1, 2, 3, 10, 11, 12, 13})) << "every pixel once";
   }
 }
 

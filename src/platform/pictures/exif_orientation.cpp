@@ -87,20 +87,32 @@ Orientation ReadJpegOrientation(std::span<const std::uint8_t> bytes) {
   return Orientation::Upright;
 }
 
-TurnSteps StepsToUpright(Orientation orientation) {
-  switch (orientation) {
-    case Orientation::MirroredHorizontally: return {{Turn::MirrorHorizontally}, 1};
-    case Orientation::UpsideDown: return {{Turn::Clockwise180}, 1};
-    case Orientation::MirroredVertically: return {{Turn::MirrorVertically}, 1};
-    case Orientation::Transposed: return {{Turn::MirrorHorizontally, Turn::Clockwise270}, 2};
-    case Orientation::TurnedLeft: return {{Turn::Clockwise90}, 1};
-    case Orientation::Transversed: return {{Turn::MirrorHorizontally, Turn::Clockwise90}, 2};
-    case Orientation::TurnedRight: return {{Turn::Clockwise270}, 1};
-    case Orientation::Upright: break;
-  }
-  return {};
-}
-
 bool SwapsSides(Orientation orientation) { return static_cast<int>(orientation) >= 5; }
+
+void StandUpright(const std::uint32_t* stored, int width, int height, Orientation orientation,
+                  std::uint32_t* upright) {
+  const int outWidth = SwapsSides(orientation) ? height : width;
+  const int w1 = width - 1;
+  const int h1 = height - 1;
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* row = stored + static_cast<std::ptrdiff_t>(y) * width;
+    for (int x = 0; x < width; ++x) {
+      // Where the stored pixel (x, y) belongs, by the Exif definition of each value: which
+      // side of the upright picture the stored top row and left column make.
+      int ux = x, uy = y;
+      switch (orientation) {
+        case Orientation::Upright: break;
+        case Orientation::MirroredHorizontally: ux = w1 - x; break;
+        case Orientation::UpsideDown: ux = w1 - x, uy = h1 - y; break;
+        case Orientation::MirroredVertically: uy = h1 - y; break;
+        case Orientation::Transposed: ux = y, uy = x; break;
+        case Orientation::TurnedLeft: ux = h1 - y, uy = x; break;
+        case Orientation::Transversed: ux = h1 - y, uy = w1 - x; break;
+        case Orientation::TurnedRight: ux = y, uy = w1 - x; break;
+      }
+      upright[static_cast<std::ptrdiff_t>(uy) * outWidth + ux] = row[x];
+    }
+  }
+}
 
 }  // namespace corvane::pictures

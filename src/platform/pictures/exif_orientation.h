@@ -26,17 +26,13 @@ enum class Orientation : int {
 // before its image data, or the tag is missing, damaged or out of range.
 Orientation ReadJpegOrientation(std::span<const std::uint8_t> bytes);
 
-// One elementary turn or mirror; applying a short list of them in order stands a picture
-// upright.
-enum class Turn { MirrorHorizontally, MirrorVertically, Clockwise90, Clockwise180, Clockwise270 };
-
-struct TurnSteps {
-  Turn steps[2]{};
-  int count = 0;
-};
-TurnSteps StepsToUpright(Orientation orientation);
-
 // True when the upright picture is the stored one with width and height exchanged.
 bool SwapsSides(Orientation orientation);
+
+// Writes the `width` by `height` stored pixels (rows top first, tightly packed) into `upright`
+// as they stand upright: `height` by `width` pixels when the orientation swaps the sides.
+// `upright` must not overlap `stored`.
+void StandUpright(const std::uint32_t* stored, int width, int height, Orientation orientation,
+                  std::uint32_t* upright);
 
 }  // namespace corvane::pictures

@@ -201,4 +201,21 @@ const char* FormatName(PictureFormat format) {
   return "";
 }
 
+const char* FormatExtension(PictureFormat format) {
+  switch (format) {
+    case PictureFormat::Bmp: return "bmp";
+    case PictureFormat::Gif: return "gif";
+    case PictureFormat::Png: return "png";
+    case PictureFormat::Jpeg: return "jpg";
+    case PictureFormat::Tiff: return "tif";
+    case PictureFormat::Ico: return "ico";
+    case PictureFormat::Cur: return "cur";
+    case PictureFormat::Webp: return "webp";
+    case PictureFormat::Wmf: return "wmf";
+    case PictureFormat::Emf: return "emf";
+    case PictureFormat::Unknown: break;
+  }
+  return "";
+}
+
 }  // namespace corvane::pictures

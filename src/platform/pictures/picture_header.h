@@ -42,5 +42,7 @@ std::string SizeProblem(std::int64_t width, std::int64_t height);
 
 // The format's usual name in messages ("PNG", "WebP"); empty for Unknown.
 const char* FormatName(PictureFormat format);
+// The format's usual file name extension ("png", "jpg"); empty for Unknown.
+const char* FormatExtension(PictureFormat format);
 
 }  // namespace corvane::pictures
