@@ -164,10 +164,8 @@ TEST_F(PlayingAnimationTest, ItStopsWhenThePictureIsReplacedOrTheHelpPanelShowsA
 TEST_F(PlayingAnimationTest, AFailedSelectionLeavesTheAnimationPlaying) {
   ShowAnimation();
   ASSERT_TRUE(Window().FireTimer());
-  sys.dialog = [](OpenFileRequest& r) {
-    const std::string path = "C:\\broken.gif";
-    std::copy(path.begin(), path.end(), r.file.begin());
-    return OpenFileResult{1, 0};
+  sys.dialog = [](const OpenFileRequest&) {
+    return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, "C:\\broken.gif", 0};
   };
   CorvaneMenu& menu = OpenMenu();
   ClickOn(menu, menu.Label7);

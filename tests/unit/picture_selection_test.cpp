@@ -11,16 +11,22 @@
 namespace corvane::testing {
 namespace {
 
+using FilterPairs = std::vector<std::pair<std::string, std::string>>;
+FilterPairs Pairs(const std::vector<FileFilter>& filters) {
+  FilterPairs pairs;
+  for (const FileFilter& f : filters) pairs.emplace_back(f.description, f.patterns);
+  return pairs;
+}
+
 class PictureSelectionTest : public ProgramTest {
  protected:
   PictureSelectionTest() { EXPECT_TRUE(Start()); }
 
   // The dialog answers with `path` as the user's choice.
   void Choose(const std::string& path) {
-    sys.dialog = [this, path](OpenFileRequest& r) {
+    sys.dialog = [this, path](const OpenFileRequest& r) {
       lastRequest = r;
-      std::copy(path.begin(), path.end(), r.file.begin());
-      return OpenFileResult{1, 0};
+      return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, path, 0};
     };
   }
 
@@ -48,20 +54,12 @@ TEST_F(PictureSelectionTest, TheDialogIsAskedForPicturesInTheProgramsFolder) {
   sys.pictureFiles["C:\\x.bmp"] = {10, 10};
   Select();
   const OpenFileRequest& r = lastRequest;
-  EXPECT_EQ(r.structSize, 76u);
   EXPECT_EQ(r.owner, PictureWindow().hWnd());
-  EXPECT_EQ(r.instance, sys.InstanceHandle());
-  EXPECT_EQ(r.filter, std::string("Pictures (bmp;gif;jpg;jpeg;png;wmf)") + '\0' + "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.wmf" +
-                          '\0' + "All files" + '\0' + "*.*")
+  EXPECT_EQ(Pairs(r.filters), (FilterPairs{{"Pictures (bmp;gif;jpg;jpeg;png;wmf)", "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.wmf"},
+                                          {"All files", "*.*"}}))
       << "every extension the system reads, then all files";
-  EXPECT_EQ(r.filterIndex, 1u);
-  EXPECT_EQ(r.maxCustomFilter, 0u);
-  EXPECT_GE(r.file.size(), 32768u) << "room for any path the system can return";
-  EXPECT_EQ(r.maxFile, r.file.size() - 1);
-  EXPECT_EQ(r.maxFileTitle, r.fileTitle.size() - 1);
-  EXPECT_EQ(r.initialDir, "C:\\Corvane");
+  EXPECT_EQ(r.initialFolder, "C:\\Corvane");
   EXPECT_EQ(r.title, "Select a picture file please");
-  EXPECT_EQ(r.flags, 0u);
 }
 
 TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
@@ -69,7 +67,7 @@ TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
   Choose("  C:\\pics\\cat.jpg ");  // blanks around the path are dropped
   bool menuHiddenDuringDialog = false;
   const auto answer = sys.dialog;
-  sys.dialog = [&](OpenFileRequest& r) {
+  sys.dialog = [&](const OpenFileRequest& r) {
     menuHiddenDuringDialog = MenuWindowLoaded() && !MenuWindow().Visible();
     return answer(r);
   };
@@ -97,11 +95,11 @@ TEST_F(PictureSelectionTest, ACancelChangesNothingAndTheMenuReappearsWhereItWasW
   EXPECT_EQ(WindowOf(again).Frame(), place);
   EXPECT_TRUE(again.Visible());
   EXPECT_EQ(again.FocusedControl(), &again.Command1000);
-  EXPECT_EQ(sys.CountCalls("ShowOpenFileDialog"), 0);
+  EXPECT_EQ(sys.CountCalls("ChooseFileToOpen"), 0);
 }
 
 TEST_F(PictureSelectionTest, ADialogFailureIsReportedNotTakenForACancel) {
-  sys.dialog = [](OpenFileRequest&) { return OpenFileResult{0, 0x3003}; };
+  sys.dialog = [](const OpenFileRequest&) { return OpenFileAnswer{OpenFileAnswer::Outcome::Failed, "", 0x3003}; };
   const Snapshot before = Now();
   Select();
   const RecordedCall* message = sys.LastCall("MessageBox");
@@ -134,10 +132,9 @@ TEST_F(PictureSelectionTest, AFileThatCannotBeShownIsReportedAndEverythingStaysA
   }
 }
 
-TEST(PictureFilter, NamesEachExtensionOnceInLowerCaseInTheOrderGiven) {
-  EXPECT_EQ(PictureFilter({"PNG", "jpg", "Jpg", "", "heic", "png", "jfif"}),
-            std::string("Pictures (png;jpg;heic;jfif)") + '\0' + "*.png;*.jpg;*.heic;*.jfif" + '\0' + "All files" +
-                '\0' + "*.*");
+TEST(PictureFilters, NameEachExtensionOnceInLowerCaseInTheOrderGiven) {
+  EXPECT_EQ(Pairs(PictureFilters({"PNG", "jpg", "Jpg", "", "heic", "png", "jfif"})),
+            (FilterPairs{{"Pictures (png;jpg;heic;jfif)", "*.png;*.jpg;*.heic;*.jfif"}, {"All files", "*.*"}}));
 }
 
 TEST_F(PictureSelectionTest, APictureWithNoAreaIsRefusedWithTheReasonAndTheOldPictureStays) {

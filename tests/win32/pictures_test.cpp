@@ -326,7 +326,9 @@ TEST(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(i);
     const Step& s = steps[i];
-    if (i > 0) EXPECT_EQ(picture->NextFrame(), s.changed);
+    if (i > 0) {
+      EXPECT_EQ(picture->NextFrame(), s.changed);
+    }
     EXPECT_EQ(picture->FrameDelay(), s.delay);
     EXPECT_EQ(at(corner), s.corner);
     EXPECT_EQ(at(left), s.left);
@@ -381,7 +383,9 @@ TEST(WicPictures, BadFilesAreRefusedWithTheReason) {
       for (const char* r : c.reasons) EXPECT_NE(text.find(r), std::string::npos) << text;
     }
   }
-  if (webp) EXPECT_EQ(Load(FixturePath("webp46x36.webp"))->Size(), (PixelSize{46, 36}));
+  if (webp) {
+    EXPECT_EQ(Load(FixturePath("webp46x36.webp"))->Size(), (PixelSize{46, 36}));
+  }
 }
 
 TEST(WicPictures, TheExtensionsComeFromWicsDecodersThenTheOleLoader) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <cstdint>
 #include <map>
@@ -101,6 +102,20 @@ class GdiCanvas : public Canvas {
 void RegisterWindowClasses(HINSTANCE instance, HICON icon);
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
                                                 FontCache& fonts);
+
+// The Unicode open-file dialog's record for a request, with the buffers it points into. It
+// is the record the program has always passed: the first published size, no custom filter,
+// the first filter in force, room for the longest path the system returns, no flags.
+struct OpenFileRecord {
+  static constexpr DWORD kFileBufferChars = 65536;
+  std::wstring filter;  // pairs of description and patterns, each closed by a NUL, then a NUL
+  std::wstring file;
+  std::wstring fileTitle;
+  std::wstring initialDir;
+  std::wstring title;
+  OPENFILENAMEW ofn{};
+};
+std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& request, HINSTANCE instance);
 
 // The folder holding the running program; a trailing separator only at a drive's root.
 std::string ProgramDirectory();

@@ -68,7 +68,7 @@ std::string StorablePath(const std::string& chosen) {
 
 }  // namespace
 
-std::string PictureFilter(const std::vector<std::string>& extensions) {
+std::vector<FileFilter> PictureFilters(const std::vector<std::string>& extensions) {
   std::vector<std::string> seen;
   std::string names;
   std::string patterns;
@@ -81,34 +81,24 @@ std::string PictureFilter(const std::vector<std::string>& extensions) {
     names += (names.empty() ? "" : ";") + extension;
     patterns += (patterns.empty() ? "*." : ";*.") + extension;
   }
-  return "Pictures (" + names + ")" + '\0' + patterns + '\0' + kAllFilesFilter + '\0' + "*.*";
+  return {{"Pictures (" + names + ")", patterns}, {kAllFilesFilter, "*.*"}};
 }
 
 OpenFileRequest MakePictureFileRequest() {
   OpenFileRequest request;
-  request.structSize = OpenFileRequest::kFirstPublishedSize;
   request.owner = PictureWindow().hWnd();
-  request.instance = Sys().InstanceHandle();
-  request.filter = PictureFilter(Sys().PictureExtensions());
-  request.maxCustomFilter = 0;
-  request.filterIndex = 1;
-  request.file.assign(kFileBufferSize, '\0');
-  request.maxFile = static_cast<std::uint32_t>(request.file.size() - 1);
-  request.fileTitle = request.file;
-  request.maxFileTitle = request.maxFile;
-  request.initialDir = Sys().AppPath();
   request.title = kOpenDialogTitle;
-  request.flags = 0;
+  request.filters = PictureFilters(Sys().PictureExtensions());
+  request.initialFolder = Sys().AppPath();
   return request;
 }
 
 void SelectPictureFile(CorvaneMenu& menu) {
   menu.Hide();
-  OpenFileRequest request = MakePictureFileRequest();
-  const OpenFileResult answer = Sys().ShowOpenFileDialog(request);
+  const OpenFileAnswer answer = Sys().ChooseFileToOpen(MakePictureFileRequest());
   CorvaneForm1& form = PictureWindow();
-  if (answer.result == 0) {
-    if (answer.failure != 0) {
+  if (answer.outcome != OpenFileAnswer::Outcome::Chosen) {
+    if (answer.outcome == OpenFileAnswer::Outcome::Failed) {
       Sys().ShowMessage(form.hWnd(),
                         "The file dialog could not be shown (error code " + std::to_string(answer.failure) +
                             "). No picture was selected.",
@@ -117,7 +107,7 @@ void SelectPictureFile(CorvaneMenu& menu) {
     return;  // the menu stays loaded and hidden
   }
 
-  const std::string chosen = TrimBlanks(request.file.substr(0, request.file.find('\0')));
+  const std::string chosen = TrimBlanks(answer.path);
   const std::string path = StorablePath(chosen);
   if (path.empty()) {
     Sys().ShowMessage(form.hWnd(),

@@ -13,13 +13,10 @@ class CorvaneMenu;
 
 inline constexpr const char* kAllFilesFilter = "All files";
 inline constexpr const char* kOpenDialogTitle = "Select a picture file please";
-// Room for the longest path the system can return, in any code page.
-inline constexpr std::size_t kFileBufferSize = 65536;
 
-// The dialog's filter: one entry naming every extension the system can show (each once, in
-// the order given, lower case) so the dialog lists them all at first, then all files. Pairs of
-// description and patterns, NUL between them.
-std::string PictureFilter(const std::vector<std::string>& extensions);
+// The dialog's filters: one entry naming every extension the system can show (each once, in
+// the order given, lower case) so the dialog lists them all at first, then all files.
+std::vector<FileFilter> PictureFilters(const std::vector<std::string>& extensions);
 
 // The dialog request as the Select item makes it.
 OpenFileRequest MakePictureFileRequest();
