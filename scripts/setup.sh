@@ -6,11 +6,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 CORVANE_PACKAGES=(
   cmake ninja-build g++                  # the native build and the unit tests
+  clang libclang-rt-14-dev               # the fuzz targets: clang++, libFuzzer and the sanitizers
   googletest libgtest-dev                # GoogleTest: built natively, and from source for MinGW
   g++-mingw-w64-x86-64-posix             # Corvane.exe
   wine wine64 fonts-wine                 # running it
   xvfb x11-utils x11-apps xdotool        # a virtual display and looking at it
-  imagemagick                            # screenshots for people
+  imagemagick libimage-exiftool-perl     # screenshots for people; the test pictures
   libx11-dev libxtst-dev zlib1g-dev      # the end-to-end tests: X, XTest input, PNG files
   zip unzip                              # release packages
   libgtk-3-dev openbox                   # the native Linux program; the window manager its tests run under

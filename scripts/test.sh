@@ -1,30 +1,44 @@
 #!/usr/bin/env bash
-# The test command. Installs what is missing, builds the windows, linux and native presets,
-# starts a private Xvfb and the Wine prefix's server, runs every test through ctest (unit
-# tests, Windows tests under Wine, end-to-end tests), stops what it started and exits with
-# ctest's status.
+# The test command. Installs what is missing, then runs three stages, each through ctest:
 #
-#   bash scripts/test.sh                 everything
-#   bash scripts/test.sh -L e2e          arguments go to ctest: here only the end-to-end tests
+#   main      builds the windows, linux and native presets, starts a private Xvfb and the Wine
+#             prefix's server, and a second Xvfb with openbox for the native program, and runs
+#             every test there (unit tests, Windows tests under Wine, end-to-end tests of both
+#             programs)
+#   sanitize  builds the native-asan preset and runs the unit tests (label unit) with
+#             AddressSanitizer and UndefinedBehaviorSanitizer
+#   fuzz      builds the fuzz preset (clang++) and runs each libFuzzer target (label fuzz) for a
+#             bounded time (CORVANE_FUZZ_SECONDS, default 60)
+#
+# It stops what it started and exits with the first failing stage's status (every stage runs).
+#
+#   bash scripts/test.sh                 every stage, every test
+#   bash scripts/test.sh -L e2e          arguments go to ctest; with arguments only the main stage
+#                                        runs, unless CORVANE_STAGES names others
+#   CORVANE_STAGES="sanitize fuzz" bash scripts/test.sh
 #
 # CORVANE_DISPLAY_NUMBER picks the Xvfb display (default: a free one); CORVANE_WINEPREFIX the
 # prefix (default build/wine/prefix). Screenshots of the end-to-end tests: build/e2e-screenshots.
+# With CI set, every build treats warnings as errors.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exec </dev/null
 
 started=$(corvane_now)
+if (($# > 0)); then
+  stages=${CORVANE_STAGES:-main}
+else
+  stages=${CORVANE_STAGES:-main sanitize fuzz}
+fi
 bash "$CORVANE_ROOT/scripts/setup.sh"
-corvane_build_preset windows
-corvane_build_preset linux
-corvane_build_preset native
 
 managed_pids=()
 cleanup() {
   corvane_stop_wineserver
   corvane_stop_xvfb
-  ((${#managed_pids[@]})) && kill "${managed_pids[@]}" 2>/dev/null
-  return 0
+  local pid
+  for pid in "${managed_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${managed_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 }
 trap cleanup EXIT
 
@@ -45,14 +59,47 @@ start_managed_display() {
   corvane_log "Xvfb with openbox for the native program on $CORVANE_LINUX_DISPLAY"
 }
 
-start_managed_display
-corvane_start_xvfb "${CORVANE_DISPLAY_NUMBER:-}"
-corvane_prepare_prefix
-corvane_start_wineserver
-rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
-
-# One display and one single-instance Corvane: the tests run one at a time.
 status=0
-ctest --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@" || status=$?
+
+# Runs one stage's ctest and keeps the first failure's status.
+run_ctest() {
+  local name=$1 stage_start stage_status=0
+  shift
+  stage_start=$(corvane_now)
+  ctest "$@" || stage_status=$?
+  corvane_log "$name tests finished with status $stage_status in $(corvane_elapsed "$stage_start")"
+  if ((status == 0)); then status=$stage_status; fi
+}
+
+for stage in $stages; do
+  case $stage in
+    main)
+      corvane_build_preset windows
+      corvane_build_preset linux
+      corvane_build_preset native
+      start_managed_display
+      corvane_start_xvfb "${CORVANE_DISPLAY_NUMBER:-}"
+      corvane_prepare_prefix
+      corvane_start_wineserver
+      rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
+      # One display and one single-instance Corvane: the tests run one at a time.
+      run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@"
+      ;;
+    sanitize)
+      corvane_build_preset native-asan
+      run_ctest sanitized --test-dir "$CORVANE_ROOT/build/native-asan" --output-on-failure -L unit \
+        --no-tests=error "$@"
+      ;;
+    fuzz)
+      (cd "$CORVANE_ROOT" && cmake --preset fuzz -DCORVANE_FUZZ_SECONDS="${CORVANE_FUZZ_SECONDS:-60}" >/dev/null) ||
+        corvane_die "configuring the fuzz preset failed"
+      corvane_build_preset fuzz
+      run_ctest fuzz --test-dir "$CORVANE_ROOT/build/fuzz" --output-on-failure -L fuzz --no-tests=error "$@"
+      ;;
+    *)
+      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, sanitize, fuzz)"
+      ;;
+  esac
+done
 corvane_log "tests finished with status $status after $(corvane_elapsed "$started") in all"
 exit "$status"

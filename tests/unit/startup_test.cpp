@@ -93,6 +93,18 @@ INSTANTIATE_TEST_SUITE_P(
     Causes, StartupRecoveryTest,
     ::testing::Values(
         RecoveryCase{"PictureGone", [](StartupTest& fixture) { fixture.PutSettings(900, 600, "C:\\gone.jpg"); }, true},
+        RecoveryCase{"PictureWithNoArea",
+                     [](StartupTest& fixture) {
+                       fixture.PutSettings(900, 600, "C:\\empty.emf");
+                       fixture.sys.pictureFiles["C:\\empty.emf"] = {0, 48};
+                     },
+                     true},
+        RecoveryCase{"PictureWithInvertedFrame",
+                     [](StartupTest& fixture) {
+                       fixture.PutSettings(900, 600, "C:\\inverted.wmf");
+                       fixture.sys.pictureFiles["C:\\inverted.wmf"] = {96, -48};
+                     },
+                     true},
         RecoveryCase{"NotAPicture",
                      [](StartupTest& fixture) {
                        fixture.PutSettings(900, 600, "C:\\notes.txt");
@@ -106,9 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      false},
         RecoveryCase{"ReadOnlyFolder", [](StartupTest& fixture) { fixture.sys.folderReadOnly = true; }, false},
-        RecoveryCase{"TruncatedSettings",
-                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 12)); },
+        RecoveryCase{"SettingsShorterThanTheHeader",
+                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 9)); },
                      false},
+        RecoveryCase{"PathCutShort",
+                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 12)); },
+                     true},
         RecoveryCase{"EmptyPath", [](StartupTest& fixture) { fixture.PutSettings(900, 600, ""); }, true}),
     RecoveryName);
 
@@ -118,6 +133,20 @@ TEST_F(StartupTest, AMissingPictureIsForgottenAtTheNextSave) {
   DoubleClickOn(PictureWindow(), nullptr);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes().substr(0, 31), EncodeSettingsRecord(900, 600, NoPictureMarker));
+}
+
+TEST_F(StartupTest, ADamagedPathKeepsTheSavedPlaceThroughTheNextSave) {
+  sys.pictureFiles["C:\\x.jpg"] = {640, 480};
+  const std::string record = EncodeSettingsRecord(-450, 1500, "C:\\x.jpg");
+  sys.PutFile(kSettings, record.substr(0, record.size() - 2));
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Frame().left, -30);
+  EXPECT_EQ(Frame().top, 100);
+  EXPECT_TRUE(HelpPanel());
+  EXPECT_EQ(sys.CountCalls("LoadPicture"), 0) << "no part of a cut path is taken for a file";
+  DoubleClickOn(PictureWindow(), nullptr);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(-450, 1500, NoPictureMarker));
 }
 
 TEST_F(StartupTest, NegativeAndPartlyOffScreenPositionsComeBackExactly) {
@@ -182,7 +211,7 @@ TEST_F(StartupTest, SaveAndExitRoundsNonWholeTwipsHalvesToEven) {
     ASSERT_TRUE(Start());
     WindowOf(PictureWindow()).MoveTo({c.pixel, c.pixel});
     DoubleClickOn(PictureWindow(), nullptr);
-    const SettingsHeader saved = DecodeSettingsHeader(SettingsBytes());
+    const SettingsHeader saved = DecodeSettingsHeader(SettingsBytes()).value();
     EXPECT_EQ(saved.left, c.twips);
     EXPECT_EQ(saved.top, c.twips);
   }

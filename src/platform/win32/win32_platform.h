@@ -44,6 +44,7 @@ class Win32Platform : public Platform {
 
   void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
   std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
+  std::vector<std::string> PictureExtensions() override;
 
   std::string AppPath() const override;
   bool PrevInstance() const override { return prevInstance_; }
@@ -62,6 +63,7 @@ class Win32Platform : public Platform {
   int dpi_;
   FontCache fonts_;
   HDC screen_ = nullptr;  // for measuring text
+  std::vector<std::string> pictureExtensions_;  // asked of WIC once
 };
 
 }  // namespace corvane::win32

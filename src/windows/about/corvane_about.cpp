@@ -31,7 +31,6 @@ LabelLook Link() {
 
 CorvaneAbout& AboutWindow() { return SlotOf<CorvaneAbout>()(); }
 bool AboutWindowLoaded() { return SlotOf<CorvaneAbout>().Loaded(); }
-void ResetAboutWindow() { SlotOf<CorvaneAbout>().Reset(); }
 
 CorvaneAbout::CorvaneAbout() : Form({WindowKind::Framed, "About Corvane", 4890, 2520, kGrey}) {
   Add({&Label8, &Label7, &Label3, &Label2, &Label4, &Label6, &Label5, &Label1});

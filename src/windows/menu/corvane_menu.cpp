@@ -39,7 +39,6 @@ constexpr Item kItems[7] = {
 
 CorvaneMenu& MenuWindow() { return SlotOf<CorvaneMenu>()(); }
 bool MenuWindowLoaded() { return SlotOf<CorvaneMenu>().Loaded(); }
-void ResetMenuWindow() { SlotOf<CorvaneMenu>().Reset(); }
 
 CorvaneMenu::CorvaneMenu() : Form({WindowKind::ToolPopup, "", 2070, 2550, kWhite}) {
   Add({&Command1, &Command7, &Command6, &Command5, &Command4, &Command3, &Command2, &Command1000, &Line4, &Line3,

@@ -61,6 +61,5 @@ void ResetMenuHighlight();
 
 CorvaneMenu& MenuWindow();
 bool MenuWindowLoaded();
-void ResetMenuWindow();
 
 }  // namespace corvane

@@ -31,7 +31,6 @@ LabelLook Look(float points, bool bold, Color fore, Color back, bool fits, Align
 
 CorvaneForm1& PictureWindow() { return SlotOf<CorvaneForm1>()(); }
 bool PictureWindowLoaded() { return SlotOf<CorvaneForm1>().Loaded(); }
-void ResetPictureWindow() { SlotOf<CorvaneForm1>().Reset(); }
 
 CorvaneForm1::CorvaneForm1()
     : Form({WindowKind::Popup, "Corvane Standard  v0.02", 6960, 5145, kGreen}) {
@@ -96,6 +95,8 @@ std::array<Label*, 10> CorvaneForm1::HelpLabels() {
 void CorvaneForm1::Form_Load() { RunStartup(*this); }
 
 void CorvaneForm1::OnClosedByUser() { EndWithoutSaving(); }
+
+void CorvaneForm1::AfterResize() { BringIntoReach(*this); }
 
 // A left press moves the window through the system as if its title bar were dragged; a right
 // press opens the menu at the cursor.
