@@ -91,6 +91,7 @@ class Window : public GtkNativeWindow {
   }
 
   void Destroy() override {
+    StartTimer(0);
     if (!window_) return;
     GtkWindow* window = window_;
     window_ = nullptr;
@@ -159,6 +160,14 @@ class Window : public GtkNativeWindow {
     if (area_) gtk_widget_trigger_tooltip_query(area_);
   }
 
+  void StartTimer(int milliseconds) override {
+    if (timer_) g_source_remove(timer_);
+    timer_ = 0;
+    if (milliseconds <= 0 || !window_) return;
+    // Below input and drawing: the call waits behind the mouse and the keys.
+    timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimer, this, nullptr);
+  }
+
   void BeginMove() override {
     if (!window_ || !pressed_) return;
     GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_));
@@ -176,6 +185,13 @@ class Window : public GtkNativeWindow {
  private:
   void Connect(GtkWidget* widget, const char* signal, GCallback callback) {
     g_signal_connect(widget, signal, callback, this);
+  }
+
+  static gboolean OnTimer(gpointer data) {
+    auto* self = static_cast<Window*>(data);
+    self->timer_ = 0;
+    Guard([&] { self->events_.OnTimer(); });
+    return G_SOURCE_REMOVE;
   }
 
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, Window* self) {
@@ -306,6 +322,7 @@ class Window : public GtkNativeWindow {
   int pressX_ = 0;
   int pressY_ = 0;
   guint32 pressTime_ = 0;
+  guint timer_ = 0;
 };
 
 }  // namespace
