@@ -2,6 +2,8 @@
 // and keys to it and asks it for tooltips; the window manager's move from a press.
 #include <gdk/gdkkeysyms.h>
 
+#include <cstdlib>
+
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/gtk_internal.h"
 
@@ -177,9 +179,9 @@ class Window : public GtkNativeWindow {
     // A click already over: a move begun now would wait for a release that has happened, and
     // leave the window following the pointer.
     if ((state & GDK_BUTTON1_MASK) == 0) return;
-    moving_ = true;
-    userMoved_ = true;
-    gtk_window_begin_move_drag(window_, 1, pressX_, pressY_, pressTime_);
+    // The window manager takes over once the pointer leaves the press by the desktop's drag
+    // threshold, as a title bar does: a click or double click never starts a move.
+    moveArmed_ = true;
   }
 
  private:
@@ -212,6 +214,7 @@ class Window : public GtkNativeWindow {
     if (e->button == 1) {
       self->pressed_ = true;
       self->moving_ = false;
+      self->moveArmed_ = false;
       self->pressX_ = static_cast<int>(e->x_root);
       self->pressY_ = static_cast<int>(e->y_root);
       self->pressTime_ = e->time;
@@ -223,6 +226,7 @@ class Window : public GtkNativeWindow {
   static gboolean OnButtonRelease(GtkWidget*, GdkEventButton* e, Window* self) {
     if (e->button == 1) {
       self->pressed_ = false;
+      self->moveArmed_ = false;
       // The release reached this window: the window manager never took the pointer, so its
       // move must not start late and glue the window to the pointer.
       if (self->moving_ && self->window_) CancelWindowManagerMove(gtk_widget_get_window(GTK_WIDGET(self->window_)));
@@ -235,6 +239,14 @@ class Window : public GtkNativeWindow {
   }
 
   static gboolean OnMotion(GtkWidget*, GdkEventMotion* e, Window* self) {
+    if (self->moveArmed_ && (e->state & GDK_BUTTON1_MASK) && self->window_ && PastDragThreshold(self, e)) {
+      self->moveArmed_ = false;
+      self->moving_ = true;
+      self->userMoved_ = true;
+      // From the press: the window keeps the pointer where it was pressed.
+      gtk_window_begin_move_drag(self->window_, 1, self->pressX_, self->pressY_, e->time);
+      return TRUE;
+    }
     if (!self->enabled_) return TRUE;
     const MouseEvent me{HeldButtons(e->state), ShiftState(e->state), {static_cast<int>(e->x), static_cast<int>(e->y)}};
     Guard([&] { self->events_.OnMouseMove(me); });
@@ -286,6 +298,13 @@ class Window : public GtkNativeWindow {
     return TRUE;
   }
 
+  static bool PastDragThreshold(const Window* self, const GdkEventMotion* e) {
+    gint threshold = 8;
+    g_object_get(gtk_settings_get_default(), "gtk-dnd-drag-threshold", &threshold, nullptr);
+    return std::abs(static_cast<int>(e->x_root) - self->pressX_) >= threshold ||
+           std::abs(static_cast<int>(e->y_root) - self->pressY_) >= threshold;
+  }
+
   static ClickRules DoubleClickRules() {
     gint time = 400;
     gint distance = 5;
@@ -318,6 +337,7 @@ class Window : public GtkNativeWindow {
   bool userMoved_ = false;  // the user has moved it since (through the window manager)
   ClickCounter clicks_;
   bool pressed_ = false;
+  bool moveArmed_ = false;  // a left press may become the window manager's move
   bool moving_ = false;
   int pressX_ = 0;
   int pressY_ = 0;
