@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -92,6 +93,24 @@ std::string PictureFormatNames() {
   }
   g_slist_free(formats);
   return names;
+}
+
+std::vector<std::string> PictureExtensions() {
+  std::vector<std::string> extensions;
+  GSList* formats = gdk_pixbuf_get_formats();
+  for (GSList* f = formats; f; f = f->next) {
+    auto* format = static_cast<GdkPixbufFormat*>(f->data);
+    if (gdk_pixbuf_format_is_disabled(format)) continue;
+    gchar** names = gdk_pixbuf_format_get_extensions(format);
+    for (gchar** name = names; name && *name; ++name) {
+      std::string extension(*name);
+      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end()) extensions.push_back(extension);
+    }
+    g_strfreev(names);
+  }
+  g_slist_free(formats);
+  return extensions;
 }
 
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
