@@ -12,8 +12,8 @@
 //   --directory DIR     the program's working directory
 //   --timeout SECONDS   how long to wait for the colours (default 60)
 //
-// Time runs from just before the program is started; the screen is read every millisecond or
-// so (XGetImage of each point, a round trip to the server each). Once every point matches, the
+// Time runs from just before the program is started; the screen is read about every millisecond
+// (XGetImage of each point, a round trip to the server each). Once every point matches, the
 // measured process is left until it has used no CPU for a quarter second (at most five
 // seconds), so that what it does right after the first paint counts too, and then VmHWM (peak
 // resident set) and VmRSS are read from /proc/PID/status before the whole process group is
@@ -31,7 +31,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -226,7 +226,18 @@ bool ChildEnded(pid_t child) {
   return waitpid(child, &status, WNOHANG) == child;
 }
 
+// The program's process group, ended with first_pixel when that is interrupted.
+volatile sig_atomic_t startedGroup = 0;
+
+void EndStartedGroup(int signal) {
+  if (startedGroup > 0) kill(-static_cast<pid_t>(startedGroup), SIGKILL);
+  _exit(128 + signal);
+}
+
 pid_t Start(const Options& options) {
+  std::signal(SIGINT, EndStartedGroup);
+  std::signal(SIGTERM, EndStartedGroup);
+  std::signal(SIGHUP, EndStartedGroup);
   const pid_t child = fork();
   if (child < 0) {
     std::perror("first_pixel: fork");
@@ -240,6 +251,7 @@ pid_t Start(const Options& options) {
     _exit(127);
   }
   setpgid(child, child);
+  startedGroup = child;
   return child;
 }
 
