@@ -24,7 +24,9 @@
 #
 # Everything runs on a private 1280x1024 Xvfb. The Wine pairs run without a window manager and
 # with Wine's unmanaged windows, as the tests do; the native pairs under openbox, as a Linux
-# desktop has one (CORVANE_BENCH_NATIVE_WM=none runs them without).
+# desktop has one (CORVANE_BENCH_NATIVE_WM=none runs them without). The WIC floor keeps the
+# JPEG's 24-bit rows as they come; CORVANE_BENCH_FLOOR_BITS=32 has it convert them to 32 bits
+# BGR instead, as a program drawing every picture from 32-bit pixels does.
 set -euo pipefail
 # A Wine prefix of its own: Corvane runs once per Wine session, so a Corvane started by run.sh or
 # by a test would otherwise be the instance the measured one hands over to.
@@ -35,6 +37,13 @@ exec </dev/null
 runs=${1:-5}
 [[ $runs =~ ^[1-9][0-9]*$ ]] || corvane_die "usage: bash scripts/bench.sh [runs]"
 native_wm=${CORVANE_BENCH_NATIVE_WM:-openbox}
+floor_bits=${CORVANE_BENCH_FLOOR_BITS:-24}
+floor_option=()
+case $floor_bits in
+  24) ;;
+  32) floor_option=(32) ;;
+  *) corvane_die "CORVANE_BENCH_FLOOR_BITS is 24 or 32" ;;
+esac
 
 bash "$CORVANE_ROOT/scripts/setup.sh"
 corvane_build_preset windows
@@ -211,7 +220,7 @@ perl -e 'print pack("l< l< S<", 1500, 1500, length $ARGV[0]), $ARGV[0]' "$pictur
 cp "$work/picture.ini" "$work/corvane.ini"
 wine_picture=("${wine_first_pixel[@]}" --process Corvane.exe "${picture_check[@]}" -- wine Corvane.exe)
 wine_picture_floor=("${wine_first_pixel[@]}" --process wic_picture_floor.exe "${picture_check[@]}" --
-  wine wic_picture_floor.exe "$picture_windows_path" "$picture_left" "$picture_top")
+  wine wic_picture_floor.exe "$picture_windows_path" "$picture_left" "$picture_top" "${floor_option[@]}")
 pair "picture 6000x4000 JPEG, Wine" wine_picture wine_picture_floor "1.10 1.10"
 
 # Without corvane.ini Corvane starts on the help panel at its default place, and writes the
@@ -277,6 +286,8 @@ printf '\n%-32s %s\n' "" "CPU time of the process at its first correct pixel (ms
 printf '%-32s %7s %7s %6s\n' pair program floor ratio
 printf '%s\n' "${cpu_results[@]}"
 printf '\nratio: median of program/floor over the repetitions; best: fastest program run over fastest floor run.\n'
-printf '\nFloors: wic_picture_floor.exe, popup_floor.exe (Wine); feh --borderless, gtk_window_floor (native, %s).\n' \
+printf '\nFloors: wic_picture_floor.exe (%s-bit DIB section), popup_floor.exe (Wine, no window manager);\n' \
+  "$floor_bits"
+printf '        feh --borderless, gtk_window_floor (native, %s).\n' \
   "$([[ $native_wm == openbox ]] && echo "under openbox" || echo "no window manager")"
 [[ -z $native_note ]] || printf '%s\n' "$native_note"
