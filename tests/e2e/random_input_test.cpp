@@ -49,9 +49,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr Millis kDefaultLength = 50s;
-// How long the picture window may be missing or off the screen while the program runs: it is
-// gone for a moment while the program ends, and may be off for a moment while it is resized.
-constexpr Millis kLostWindowGrace = 5s;
+// How long the picture window may be off the screen while the program runs (for a moment while
+// it is resized), and how long it may be gone (while the program ends, slowly on a busy machine).
+constexpr Millis kOffScreenGrace = 5s;
+constexpr Millis kGoneGrace = kDefaultTimeout;
 
 // --- the seed and the dice -----------------------------------------------------------------------
 
@@ -416,11 +417,15 @@ class RandomRun {
   // Looks, checks, and sends one random event fitting what shows.
   void Step(App& app) {
     Scene scene = Look(app.Pid(), there_);
-    CheckScene(app, scene);
-    if (!app.Running()) return;
+    if (!scene.foreign.empty()) ForeignWindow(scene.foreign.front());
     if (scene.message) {
+      // First, since a message may say why the picture window went.
       AnswerMessage();
-    } else if (scene.fileDialog) {
+      return Settle(app);
+    }
+    CheckScene(app, scene);
+    if (!app.Running() || !scene.picture) return;
+    if (scene.fileDialog) {
       UseFileDialog(app);
     } else if (scene.about) {
       UseAbout(*scene.picture, *scene.about);
@@ -432,22 +437,22 @@ class RandomRun {
     Settle(app);
   }
 
-  // Fails on a window of another process (Wine's crash dialog, a browser), and on a picture
-  // window that stays gone or off the screen while the program runs.
+  // Fails on a picture window that stays gone or off the screen while the program runs, and on
+  // a window of another process (Wine's crash dialog, a browser) meanwhile.
   void CheckScene(App& app, Scene& scene) {
-    if (!scene.foreign.empty()) ForeignWindow(scene.foreign.front());
     if (scene.picture && Overlaps(scene.picture->rect, ScreenRect())) return;
     const std::string first = scene.picture ? "at " + Describe(scene.picture->rect) + ", wholly off the screen" : "gone";
+    const Millis grace = scene.picture ? kOffScreenGrace : kGoneGrace;
     const bool back = Eventually(
         "the picture window back on the screen",
         [&] {
           if (!app.Running()) return true;
           scene = Look(app.Pid(), there_);
-          return scene.picture && Overlaps(scene.picture->rect, ScreenRect());
+          return scene.message.has_value() || (scene.picture && Overlaps(scene.picture->rect, ScreenRect()));
         },
-        kLostWindowGrace);
+        grace);
     if (!back) {
-      Fault("Corvane runs, but for " + std::to_string(kLostWindowGrace.count()) + " ms its picture window has been " +
+      Fault("Corvane runs, but for " + std::to_string(grace.count()) + " ms its picture window has been " +
             (scene.picture ? "at " + Describe(scene.picture->rect) + ", wholly off the screen " + Describe(ScreenRect())
                            : "gone from the screen (" + WindowsView() + ")") +
             "; first seen " + first);
