@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <utility>
 
 namespace corvane {
 
@@ -367,6 +368,24 @@ void Form::OnCloseRequest() {
   RunHandler([&] {
     Unload();
     OnClosedByUser();
+  });
+}
+
+void Form::StartTimer(Control& control, int milliseconds) {
+  if (!Loaded()) return;
+  timed_ = &control;
+  Window().StartTimer(milliseconds);
+}
+
+void Form::StopTimer(const Control& control) {
+  if (timed_ != &control) return;
+  timed_ = nullptr;
+  if (Loaded()) Window().StartTimer(0);
+}
+
+void Form::OnTimer() {
+  RunHandler([&] {
+    if (Control* control = std::exchange(timed_, nullptr)) control->OnTick();
   });
 }
 
