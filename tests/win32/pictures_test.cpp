@@ -194,7 +194,7 @@ TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {
 
 // --- WIC, and the choice of loader ---
 
-std::shared_ptr<Picture> Load(const std::string& path) { return LoadPictureFile(path, 96, PictureFileExtensions()); }
+std::shared_ptr<Picture> Load(const std::string& path) { return LoadPictureFile(path, 96); }
 const char* LoaderOf(const Picture& p) { return static_cast<const GdiPicture&>(p).Loader(); }
 
 // Within `tolerance` on each channel (JPEG pixels are near, not exact).

@@ -205,7 +205,7 @@ void CheckClaimedSize(std::int64_t width, std::int64_t height) {
 
 }  // namespace
 
-std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi, const std::vector<std::string>& extensions) {
+std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
   const FileGlance glance = GlanceAtFile(path);
   const pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
   // Refused before any decoder allocates for it.
@@ -224,7 +224,8 @@ std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi, const
     picture = LoadOlePicture(path, dpi);
   } catch (const Error&) {
     if (!wicFailure.empty()) throw Error(wicFailure);
-    throw Error(NoDecoderText(header.format, extensions));
+    // Asked only now: enumerating the decoders is no part of showing a picture.
+    throw Error(NoDecoderText(header.format, PictureFileExtensions()));
   }
   // A metafile's frame gives its size: empty, inverted or absurd frames show nothing usable.
   CheckClaimedSize(picture->Size().width, picture->Size().height);
