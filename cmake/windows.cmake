@@ -37,3 +37,6 @@ if(MINGW)
   target_compile_options(corvane_core PRIVATE -ffunction-sections -fdata-sections)
   target_compile_options(corvane_win32 PRIVATE -ffunction-sections -fdata-sections)
 endif()
+
+# The floors the benchmark (scripts/bench.sh) holds Corvane.exe against.
+add_subdirectory(tools/bench)

@@ -260,6 +260,9 @@ class Platform {
   virtual std::uintptr_t InstanceHandle() const = 0;
 
   // Files.
+  // The full path of the settings file called `fileName`: beside the program on Windows; on
+  // other systems wherever their rules put it.
+  virtual std::string SettingsFilePath(const std::string& fileName) const = 0;
   // The stored name of the file that `path` names (letter case as stored, any attributes), or
   // the empty text when there is none or it is a folder.
   virtual std::string FindFileName(const std::string& path) = 0;

@@ -1,5 +1,7 @@
 #include "x11.h"
 
+#include "target.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -73,6 +75,36 @@ pid_t WindowPid(Window window) {
   return static_cast<pid_t>(*reinterpret_cast<const unsigned long*>(pid->data.get()));
 }
 
+bool HasWmState(Window window) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  const Atom wmState = XInternAtom(XDisplay(), "WM_STATE", False);
+  const bool found = XGetWindowProperty(XDisplay(), window, wmState, 0, 0, False, AnyPropertyType, &type, &format, &count,
+                                        &remaining, &data) == Success &&
+                     type != None;
+  if (data) XFree(data);
+  return found;
+}
+
+// Under a reparenting window manager the root's child is the manager's frame: the program's
+// window is the one below it that carries WM_STATE. Without a manager it is the child itself.
+Window ClientOf(Window top, int depth = 0) {
+  if (HasWmState(top) || depth > 3) return depth == 0 || HasWmState(top) ? top : 0;
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(XDisplay(), top, &root, &parent, &children, &count)) return depth == 0 ? top : 0;
+  std::unique_ptr<Window, XFreeDeleter<Window>> owned(children);
+  for (unsigned int i = 0; i < count; ++i) {
+    if (const Window client = ClientOf(children[i], depth + 1)) return client;
+  }
+  return depth == 0 ? top : 0;
+}
+
 int MaskShift(unsigned long mask) {
   int shift = 0;
   while (mask && !(mask & 1)) {
@@ -86,8 +118,9 @@ int MaskShift(unsigned long mask) {
 
 Display* XDisplay() {
   static Display* display = [] {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) {
+    const std::string chosen = TargetDisplay();
+    const char* name = chosen.c_str();
+    if (!*name) {
       throw std::runtime_error("DISPLAY is not set: run the end-to-end tests through scripts/test.sh");
     }
     // A busy server may turn a connection away for a moment: try again until a deadline.
@@ -115,12 +148,25 @@ std::vector<XTopLevel> TopLevelWindows() {
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, children[i], &attributes)) continue;
     XTopLevel window;
-    window.id = children[i];
-    window.name = WindowName(children[i]);
+    const Window client = ClientOf(children[i]);
+    window.id = client;
+    window.name = WindowName(client);
     window.rect = {attributes.x + attributes.border_width, attributes.y + attributes.border_width, attributes.width,
                    attributes.height};
     window.mapped = attributes.map_state == IsViewable;
-    window.pid = WindowPid(children[i]);
+    if (client != children[i]) {
+      // A managed window: where the program's own window lies inside the frame.
+      XWindowAttributes inner{};
+      Window ignored = 0;
+      int x = 0;
+      int y = 0;
+      if (XGetWindowAttributes(display, client, &inner) &&
+          XTranslateCoordinates(display, client, DefaultRootWindow(display), 0, 0, &x, &y, &ignored)) {
+        window.rect = {x, y, inner.width, inner.height};
+        window.mapped = window.mapped && inner.map_state == IsViewable;
+      }
+    }
+    window.pid = WindowPid(client);
     window.stackIndex = static_cast<int>(i);
     XSync(display, False);
     if (lastXError == 0) windows.push_back(window);

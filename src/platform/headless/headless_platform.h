@@ -124,6 +124,7 @@ class HeadlessPlatform : public Platform {
   std::string AppPath() const override { return appPath; }
   bool PrevInstance() const override { return prevInstance; }
   std::uintptr_t InstanceHandle() const override { return 0x400000; }
+  std::string SettingsFilePath(const std::string& fileName) const override { return appPath + "\\" + fileName; }
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
   std::optional<std::string> ToAnsi(std::string_view text) const override;

@@ -182,6 +182,8 @@ std::vector<std::string> Win32Platform::PictureExtensions() {
 
 std::string Win32Platform::AppPath() const { return ProgramDirectory(); }
 
+std::string Win32Platform::SettingsFilePath(const std::string& fileName) const { return AppPath() + "\\" + fileName; }
+
 std::string Win32Platform::FindFileName(const std::string& path) { return StoredFileName(path); }
 
 std::unique_ptr<BinaryFile> Win32Platform::OpenReadWrite(const std::string& path) { return OpenBinaryFile(path); }

@@ -50,6 +50,7 @@ class Win32Platform : public Platform {
   bool PrevInstance() const override { return prevInstance_; }
   std::uintptr_t InstanceHandle() const override { return reinterpret_cast<std::uintptr_t>(instance_); }
 
+  std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
   std::optional<std::string> ToAnsi(std::string_view text) const override;
