@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -54,6 +55,8 @@ class PixbufPicture : public Picture {
   virtual void Render(cairo_t* cr, GtkWidget* widget, int x, int y) const = 0;
 };
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
+// The file name extensions of every enabled gdk-pixbuf loader, each once, lower case.
+std::vector<std::string> PixbufExtensions();
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
 std::string PictureFormatNames();
 

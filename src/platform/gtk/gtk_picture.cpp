@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -92,6 +93,24 @@ std::string PictureFormatNames() {
   }
   g_slist_free(formats);
   return names;
+}
+
+std::vector<std::string> PixbufExtensions() {
+  std::vector<std::string> extensions;
+  GSList* formats = gdk_pixbuf_get_formats();
+  for (GSList* f = formats; f; f = f->next) {
+    auto* format = static_cast<GdkPixbufFormat*>(f->data);
+    if (gdk_pixbuf_format_is_disabled(format)) continue;
+    gchar** names = gdk_pixbuf_format_get_extensions(format);
+    for (gchar** n = names; n && *n; ++n) {
+      std::string e = *n;
+      std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      if (std::find(extensions.begin(), extensions.end(), e) == extensions.end()) extensions.push_back(e);
+    }
+    g_strfreev(names);
+  }
+  g_slist_free(formats);
+  return extensions;
 }
 
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {

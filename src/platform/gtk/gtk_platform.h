@@ -42,6 +42,7 @@ class GtkPlatform : public Platform, public WindowRegistry {
 
   void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
   std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
+  std::vector<std::string> PictureExtensions() override;
 
   std::string AppPath() const override { return programFolder_; }
   bool PrevInstance() const override { return prevInstance_; }

@@ -90,7 +90,17 @@ class Window : public GtkNativeWindow {
     registry_.Forget(this);
   }
 
+  // One-shot, at idle priority: input and drawing always come first.
+  void StartTimer(int milliseconds) override {
+    if (timer_) g_source_remove(timer_);
+    timer_ = 0;
+    if (milliseconds > 0 && window_) {
+      timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimer, this, nullptr);
+    }
+  }
+
   void Destroy() override {
+    StartTimer(0);
     if (!window_) return;
     GtkWindow* window = window_;
     window_ = nullptr;
@@ -306,6 +316,14 @@ class Window : public GtkNativeWindow {
   int pressX_ = 0;
   int pressY_ = 0;
   guint32 pressTime_ = 0;
+  guint timer_ = 0;  // the pending StartTimer source
+
+  static gboolean OnTimer(gpointer data) {
+    auto* self = static_cast<Window*>(data);
+    self->timer_ = 0;
+    self->events_.OnTimer();
+    return G_SOURCE_REMOVE;
+  }
 };
 
 }  // namespace
