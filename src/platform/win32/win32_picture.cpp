@@ -198,6 +198,23 @@ std::string NoDecoderText(pictures::PictureFormat format, const std::vector<std:
   return "The file is a " + name + " picture, and this system has no decoder for " + name + " pictures. " + known;
 }
 
+// Reads the JPEG from its first scan on, a chunk at a time, for its end marker: the last bytes
+// lacked it, but data may follow the picture.
+bool HasJpegEnd(const std::string& path, std::uint64_t scanStart) {
+  ScopedKernelHandle file(FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(scanStart);
+  if (!file || !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) return false;
+  pictures::JpegEndFinder finder;
+  std::vector<std::uint8_t> chunk(64 * 1024);
+  DWORD got = 0;
+  while (ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0) {
+    if (finder.Feed({chunk.data(), got})) return true;
+  }
+  return false;
+}
+
 void CheckClaimedSize(std::int64_t width, std::int64_t height) {
   const std::string problem = pictures::SizeProblem(width, height);
   if (!problem.empty()) throw RefusedPicture(problem);
@@ -207,7 +224,9 @@ void CheckClaimedSize(std::int64_t width, std::int64_t height) {
 
 std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
   const FileGlance glance = GlanceAtFile(path);
-  const pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
+  pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
+  if (header.format == pictures::PictureFormat::Jpeg && header.cutShort && header.scanStart > 0)
+    header.cutShort = !HasJpegEnd(path, header.scanStart);
   // Refused before any decoder allocates for it.
   if (header.sizeKnown) CheckClaimedSize(header.width, header.height);
   if (header.cutShort) throw Error("The file is cut short: it ends before the picture it holds does.");
