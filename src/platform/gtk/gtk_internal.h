@@ -55,8 +55,8 @@ class PixbufPicture : public Picture {
   virtual void Render(cairo_t* cr, GtkWidget* widget, int x, int y) const = 0;
 };
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
-// The file name extensions of every enabled gdk-pixbuf loader, each once, lower case.
-std::vector<std::string> PixbufExtensions();
+// The file name extensions (lower case, no dot) of every format gdk-pixbuf's loaders read here.
+std::vector<std::string> PictureExtensions();
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
 std::string PictureFormatNames();
 

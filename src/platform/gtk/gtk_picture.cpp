@@ -95,17 +95,17 @@ std::string PictureFormatNames() {
   return names;
 }
 
-std::vector<std::string> PixbufExtensions() {
+std::vector<std::string> PictureExtensions() {
   std::vector<std::string> extensions;
   GSList* formats = gdk_pixbuf_get_formats();
   for (GSList* f = formats; f; f = f->next) {
     auto* format = static_cast<GdkPixbufFormat*>(f->data);
     if (gdk_pixbuf_format_is_disabled(format)) continue;
     gchar** names = gdk_pixbuf_format_get_extensions(format);
-    for (gchar** n = names; n && *n; ++n) {
-      std::string e = *n;
-      std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-      if (std::find(extensions.begin(), extensions.end(), e) == extensions.end()) extensions.push_back(e);
+    for (gchar** name = names; name && *name; ++name) {
+      std::string extension(*name);
+      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end()) extensions.push_back(extension);
     }
     g_strfreev(names);
   }

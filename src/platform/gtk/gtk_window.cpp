@@ -2,6 +2,8 @@
 // and keys to it and asks it for tooltips; the window manager's move from a press.
 #include <gdk/gdkkeysyms.h>
 
+#include <utility>
+
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/gtk_internal.h"
 
@@ -90,15 +92,6 @@ class Window : public GtkNativeWindow {
     registry_.Forget(this);
   }
 
-  // One-shot, at idle priority: input and drawing always come first.
-  void StartTimer(int milliseconds) override {
-    if (timer_) g_source_remove(timer_);
-    timer_ = 0;
-    if (milliseconds > 0 && window_) {
-      timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimer, this, nullptr);
-    }
-  }
-
   void Destroy() override {
     StartTimer(0);
     if (!window_) return;
@@ -163,6 +156,13 @@ class Window : public GtkNativeWindow {
 
   void Invalidate(const PixelRect& r) override {
     if (area_) gtk_widget_queue_draw_area(area_, r.left, r.top, r.Width(), r.Height());
+  }
+
+  void StartTimer(int milliseconds) override {
+    if (timer_) g_source_remove(std::exchange(timer_, 0u));
+    if (milliseconds <= 0 || !window_) return;
+    // Below input and drawing in priority, so the mouse and the keys never wait for it.
+    timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimerDue, this, nullptr);
   }
 
   void RefreshTooltip() override {
@@ -288,6 +288,13 @@ class Window : public GtkNativeWindow {
     return {static_cast<std::uint32_t>(time), distance};
   }
 
+  static gboolean OnTimerDue(gpointer data) {
+    auto* self = static_cast<Window*>(data);
+    self->timer_ = 0;
+    Guard([&] { self->events_.OnTimer(); });
+    return G_SOURCE_REMOVE;
+  }
+
   // The form's handlers contain their own failures; nothing may unwind through GTK.
   template <typename F>
   static void Guard(F&& f) {
@@ -316,14 +323,7 @@ class Window : public GtkNativeWindow {
   int pressX_ = 0;
   int pressY_ = 0;
   guint32 pressTime_ = 0;
-  guint timer_ = 0;  // the pending StartTimer source
-
-  static gboolean OnTimer(gpointer data) {
-    auto* self = static_cast<Window*>(data);
-    self->timer_ = 0;
-    self->events_.OnTimer();
-    return G_SOURCE_REMOVE;
-  }
+  guint timer_ = 0;
 };
 
 }  // namespace
