@@ -17,20 +17,33 @@
 #                against `feh --borderless`; its help panel against gtk_window_floor
 # Time: from the program's start to the moment the X screen shows the expected colours at
 # sample points inside the window (tools/bench/first_pixel.cpp); a window merely mapped does not
-# count. Memory: the peak resident set (VmHWM) of the process that drew the window, read once it
+# count; the CPU time the program's process had used by then is printed too, as it suffers less
+# from the machine's load. Memory: the peak resident set (VmHWM) of the process that drew the window, read once it
 # has gone idle after the first paint; under Wine that is the wine-preloader process running the
 # exe (the shared wineserver and the X server are not counted, for either side).
 #
 # Everything runs on a private 1280x1024 Xvfb. The Wine pairs run without a window manager and
 # with Wine's unmanaged windows, as the tests do; the native pairs under openbox, as a Linux
-# desktop has one (CORVANE_BENCH_NATIVE_WM=none runs them without).
+# desktop has one (CORVANE_BENCH_NATIVE_WM=none runs them without). The WIC floor keeps the
+# JPEG's 24-bit rows as they come; CORVANE_BENCH_FLOOR_BITS=32 has it convert them to 32 bits
+# BGR instead, as a program drawing every picture from 32-bit pixels does.
 set -euo pipefail
+# A Wine prefix of its own: Corvane runs once per Wine session, so a Corvane started by run.sh or
+# by a test would otherwise be the instance the measured one hands over to.
+: "${CORVANE_WINEPREFIX:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine/prefix-bench}"
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exec </dev/null
 
 runs=${1:-5}
 [[ $runs =~ ^[1-9][0-9]*$ ]] || corvane_die "usage: bash scripts/bench.sh [runs]"
 native_wm=${CORVANE_BENCH_NATIVE_WM:-openbox}
+floor_bits=${CORVANE_BENCH_FLOOR_BITS:-24}
+floor_option=()
+case $floor_bits in
+  24) ;;
+  32) floor_option=(32) ;;
+  *) corvane_die "CORVANE_BENCH_FLOOR_BITS is 24 or 32" ;;
+esac
 
 bash "$CORVANE_ROOT/scripts/setup.sh"
 corvane_build_preset windows
@@ -72,6 +85,8 @@ trap cleanup EXIT
 corvane_start_xvfb
 corvane_prepare_prefix
 corvane_start_wineserver
+[[ -n ${CORVANE_WINESERVER_STARTED:-} ]] ||
+  corvane_die "another Wine session runs in $WINEPREFIX (a benchmark already running?)"
 # The pointer stays off every window, so that no tooltip covers a sample point.
 xdotool mousemove 0 0
 
@@ -107,7 +122,8 @@ help_points=(20,50 440,120 30,320 450,335 230,330 8,150)
 
 # --- measuring ---------------------------------------------------------------------------------
 
-# Runs first_pixel with the arguments after $1; appends "ms kib" to the file named $1.
+# Runs first_pixel with the arguments after $1; appends "wall-ms cpu-ms peak-KiB" to the file
+# named $1.
 measure() {
   local out=$1 line
   shift
@@ -116,8 +132,9 @@ measure() {
   if ! line=$("$@") && ! { corvane_log "a run failed, trying once more: ${*: -4}"; line=$("$@"); }; then
     corvane_die "a run failed twice: ${*: -4}"
   fi
-  [[ $line =~ first_pixel_ms=([0-9.]+)\ peak_kib=([0-9]+) ]] || corvane_die "unexpected output: $line"
-  printf '%s %s\n' "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" >>"$out"
+  [[ $line =~ first_pixel_ms=([0-9.]+)\ cpu_ms=([0-9]+)\ peak_kib=([0-9]+) ]] ||
+    corvane_die "unexpected output: $line"
+  printf '%s %s %s\n' "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" >>"$out"
 }
 
 # Runs the command in the array named $2 (after the function before_$2, if there is one).
@@ -128,10 +145,11 @@ run() {
 }
 
 # Runs the two commands held in the arrays named $2 and $3 in turn, $runs times after a warm-up
-# run each (not counted: the first start of a program fills caches), and adds a table row. $4
-# holds the targets for the time and the memory ratio ("-": none). Each run's figures are kept
-# in build/bench/<array name>.times ("ms KiB" a line).
+# run each (not counted: the first start of a program fills caches), and adds a row to each
+# table. $4 holds the targets for the time and the memory ratio ("-": none). Each run's figures
+# are kept in build/bench/<array name>.times (a line as measure writes it).
 results=()
+cpu_results=()
 pair() {
   local name=$1 a=$2 b=$3 targets=$4 i start
   start=$(corvane_now)
@@ -147,29 +165,50 @@ pair() {
       run "$work/$a.times" "$a"
     fi
   done
-  results+=("$(paste -d' ' "$work/$a.times" "$work/$b.times" | awk -v name="$name" -v targets="$targets" '
+  local rows
+  rows=$(paste -d' ' "$work/$a.times" "$work/$b.times" | awk -v name="$name" -v targets="$targets" '
     function median(v, n,   i, j, t) {
       for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
       return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
     }
     function bound(target) { return target == "-" ? "-" : "<=" target }
     function verdict(ratio, target) { return target == "-" ? "" : ratio <= target ? "met" : "MISS" }
-    { pt[NR] = $1; pm[NR] = $2 / 1024; ft[NR] = $3; fm[NR] = $4 / 1024; rt[NR] = $1 / $3; rm[NR] = $2 / $4 }
+    {
+      pt[NR] = $1; pc[NR] = $2; pm[NR] = $3 / 1024; ft[NR] = $4; fc[NR] = $5; fm[NR] = $6 / 1024
+      rt[NR] = $1 / $4; rc[NR] = $5 > 0 ? $2 / $5 : 0; rm[NR] = $3 / $6
+      if (NR == 1 || $1 < bp) bp = $1
+      if (NR == 1 || $4 < bf) bf = $4
+    }
     END {
       split(targets, t, " ")
-      a = median(pt, NR); b = median(ft, NR); r = median(rt, NR)
-      c = median(pm, NR); d = median(fm, NR); s = median(rm, NR)
-      printf "%-34s %7.0f %7.0f %6.2f  %-6s %-4s | %6.1f %6.1f %6.2f  %-6s %s\n", name, a, b, r,
-        bound(t[1]), verdict(r, t[1]), c, d, s, bound(t[2]), verdict(s, t[2])
-    }')")
+      r = median(rt, NR); s = median(rm, NR)
+      printf "%-32s %7.0f %7.0f %6.2f %6.2f  %-6s %-4s | %6.1f %6.1f %6.2f  %-6s %s\n", name, median(pt, NR),
+        median(ft, NR), r, bp / bf, bound(t[1]), verdict(r, t[1]), median(pm, NR), median(fm, NR), s, bound(t[2]),
+        verdict(s, t[2])
+      printf "%-32s %7.0f %7.0f %6.2f\n", name, median(pc, NR), median(fc, NR), median(rc, NR)
+    }')
+  results+=("$(sed -n 1p <<<"$rows")")
+  cpu_results+=("$(sed -n 2p <<<"$rows")")
   cp "$work/$a.times" "$work/$b.times" "$CORVANE_ROOT/build/bench/"
   corvane_log "$name: done in $(corvane_elapsed "$start")"
 }
 
-# The absolute place of the first window with this name, as LEFT TOP; nothing when none shows.
-window_place() {
-  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\"" 'index($0, name) {
-      n = split($NF, p, "+"); print p[2], p[3]; exit }'
+# Starts the program in the directory $1 without a settings file (arguments after $1), waits
+# for its help panel, ends it and prints the panel's place on the screen as LEFT TOP. Only a
+# viewable window counts: before it shows, a window may still sit where it was made.
+help_panel_place() {
+  local directory=$1 pid info deadline=$((SECONDS + 60))
+  shift
+  rm -f "$directory/corvane.ini"
+  (cd "$directory" && exec "$@") >/dev/null 2>&1 &
+  pid=$!
+  until info=$(xwininfo -name "Corvane Standard  v0.02" 2>/dev/null) && [[ $info == *IsViewable* ]]; do
+    ((SECONDS < deadline)) || corvane_die "the help panel of $* did not show"
+    sleep 0.05
+  done
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }' <<<"$info"
 }
 
 # --- the Wine pairs ----------------------------------------------------------------------------
@@ -181,16 +220,12 @@ perl -e 'print pack("l< l< S<", 1500, 1500, length $ARGV[0]), $ARGV[0]' "$pictur
 cp "$work/picture.ini" "$work/corvane.ini"
 wine_picture=("${wine_first_pixel[@]}" --process Corvane.exe "${picture_check[@]}" -- wine Corvane.exe)
 wine_picture_floor=("${wine_first_pixel[@]}" --process wic_picture_floor.exe "${picture_check[@]}" --
-  wine wic_picture_floor.exe "$picture_windows_path" "$picture_left" "$picture_top")
+  wine wic_picture_floor.exe "$picture_windows_path" "$picture_left" "$picture_top" "${floor_option[@]}")
 pair "picture 6000x4000 JPEG, Wine" wine_picture wine_picture_floor "1.10 1.10"
 
 # Without corvane.ini Corvane starts on the help panel at its default place, and writes the
 # file: each run starts without it.
-rm -f "$work/corvane.ini"
-(cd "$work" && exec wine Corvane.exe) &
-help_pid=$!
-until place=$(window_place "Corvane Standard  v0.02") && [[ -n $place ]]; do sleep 0.05; done
-kill "$help_pid"; wait "$help_pid" 2>/dev/null || true
+place=$(help_panel_place "$work" wine Corvane.exe)
 read -r help_left help_top <<<"$place"
 colours=()
 for p in "${help_points[@]}"; do colours+=("$help_ground"); done
@@ -230,11 +265,7 @@ else
     feh --borderless --geometry "+$picture_left+$picture_top" "$picture")
   pair "picture 6000x4000 JPEG, native" native_picture feh_picture "1.00 1.10"
 
-  rm -f "$work/native/corvane.ini"
-  (cd "$work/native" && exec ./corvane) &
-  help_pid=$!
-  until place=$(window_place "Corvane Standard  v0.02") && [[ -n $place ]]; do sleep 0.05; done
-  kill "$help_pid"; wait "$help_pid" 2>/dev/null || true
+  place=$(help_panel_place "$work/native" ./corvane)
   read -r help_left help_top <<<"$place"
   mapfile -t help_check < <(point_options help_points "$help_left" "$help_top" "${colours[@]}")
   native_help=("$first_pixel" --directory "$work/native" "${help_check[@]}" -- ./corvane)
@@ -246,11 +277,17 @@ fi
 
 # --- the table ---------------------------------------------------------------------------------
 
-printf '\nCorvane %s, %s repetitions per program, medians; ratio = median of program/floor per repetition\n' \
-  "$commit" "$runs"
-printf '%-34s %-35s| %s\n' "" "first correct pixel (ms)" "peak memory (MiB)"
-printf '%-34s %7s %7s %6s  %-12s| %6s %6s %6s  %s\n' pair program floor ratio target program floor ratio target
+printf '\nCorvane %s, %s repetitions per program in turn with its floor; medians\n' "$commit" "$runs"
+printf '%-32s %-43s| %s\n' "" "start to first correct pixel (ms)" "peak resident memory (MiB)"
+printf '%-32s %7s %7s %6s %6s  %-12s| %6s %6s %6s  %s\n' pair program floor ratio best target \
+  program floor ratio target
 printf '%s\n' "${results[@]}"
-printf '\nFloors: wic_picture_floor.exe, popup_floor.exe (Wine); feh --borderless, gtk_window_floor (native, %s).\n' \
+printf '\n%-32s %s\n' "" "CPU time of the process at its first correct pixel (ms)"
+printf '%-32s %7s %7s %6s\n' pair program floor ratio
+printf '%s\n' "${cpu_results[@]}"
+printf '\nratio: median of program/floor over the repetitions; best: fastest program run over fastest floor run.\n'
+printf '\nFloors: wic_picture_floor.exe (%s-bit DIB section), popup_floor.exe (Wine, no window manager);\n' \
+  "$floor_bits"
+printf '        feh --borderless, gtk_window_floor (native, %s).\n' \
   "$([[ $native_wm == openbox ]] && echo "under openbox" || echo "no window manager")"
 [[ -z $native_note ]] || printf '%s\n' "$native_note"

@@ -95,6 +95,9 @@ std::optional<std::vector<std::uint8_t>> App::ReadSettings() const {
 
 void App::Start(const std::vector<std::string>& args) {
   if (process_.Started()) throw std::logic_error("this App was started already");
+  // The program inherits the tests' environment: settle which display it opens before it starts,
+  // even when no test step has talked to the X server yet.
+  TargetDisplay();
   std::vector<std::string> argv = Command();
   argv.insert(argv.end(), args.begin(), args.end());
   process_ = ChildProcess::Start(argv, folder_, log_);

@@ -12,15 +12,16 @@
 //   --directory DIR     the program's working directory
 //   --timeout SECONDS   how long to wait for the colours (default 60)
 //
-// Time runs from just before the program is started; the screen is read every millisecond or
-// so (XGetImage of each point, a round trip to the server each). Once every point matches, the
+// Time runs from just before the program is started; the screen is read about every millisecond
+// (XGetImage of each point, a round trip to the server each). Once every point matches, the
 // measured process is left until it has used no CPU for a quarter second (at most five
 // seconds), so that what it does right after the first paint counts too, and then VmHWM (peak
 // resident set) and VmRSS are read from /proc/PID/status before the whole process group is
 // killed. The screen is then watched until the points no longer match, so that the next run
-// starts on a clean screen. Prints one line:
+// starts on a clean screen. Besides the wall time, the CPU time the measured process had used
+// when the colours showed is reported: on a loaded machine it varies much less. Prints one line:
 //
-//   first_pixel_ms=123.4 peak_kib=45678 rss_kib=40000 pid=1234
+//   first_pixel_ms=123.4 cpu_ms=80 peak_kib=45678 rss_kib=40000 pid=1234
 //
 // Exit status: 0 measured; 1 the colours never came, or the program ended first; 2 usage.
 #include <X11/Xlib.h>
@@ -28,10 +29,9 @@
 
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -226,7 +226,18 @@ bool ChildEnded(pid_t child) {
   return waitpid(child, &status, WNOHANG) == child;
 }
 
+// The program's process group, ended with first_pixel when that is interrupted.
+volatile sig_atomic_t startedGroup = 0;
+
+void EndStartedGroup(int signal) {
+  if (startedGroup > 0) kill(-static_cast<pid_t>(startedGroup), SIGKILL);
+  _exit(128 + signal);
+}
+
 pid_t Start(const Options& options) {
+  std::signal(SIGINT, EndStartedGroup);
+  std::signal(SIGTERM, EndStartedGroup);
+  std::signal(SIGHUP, EndStartedGroup);
   const pid_t child = fork();
   if (child < 0) {
     std::perror("first_pixel: fork");
@@ -240,6 +251,7 @@ pid_t Start(const Options& options) {
     _exit(127);
   }
   setpgid(child, child);
+  startedGroup = child;
   return child;
 }
 
@@ -289,6 +301,7 @@ int main(int argc, char** argv) {
     Stop(child);
     return 1;
   }
+  const long long cpuMs = CpuTicks(measured) * 1000 / sysconf(_SC_CLK_TCK);
   WaitUntilIdle(measured);
   const long peak = StatusKib(measured, "VmHWM:");
   const long rss = StatusKib(measured, "VmRSS:");
@@ -298,6 +311,7 @@ int main(int argc, char** argv) {
   const auto gone = Clock::now() + std::chrono::seconds(10);
   while (AllMatch(screen, options) && Clock::now() < gone) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 
-  std::printf("first_pixel_ms=%.1f peak_kib=%ld rss_kib=%ld pid=%d\n", elapsedMs, peak, rss, static_cast<int>(measured));
+  std::printf("first_pixel_ms=%.1f cpu_ms=%lld peak_kib=%ld rss_kib=%ld pid=%d\n", elapsedMs, cpuMs, peak, rss,
+              static_cast<int>(measured));
   return peak > 0 ? 0 : 1;
 }

@@ -1,17 +1,18 @@
 // wic_picture_floor.exe: the least a Windows program does to show a picture file, the floor the
 // picture benchmark holds Corvane.exe against.
 //
-//   wic_picture_floor.exe PICTURE LEFT TOP        LEFT, TOP: the window's place in screen pixels
+//   wic_picture_floor.exe PICTURE LEFT TOP [32]   LEFT, TOP: the window's place in screen pixels
 //
 // The file is decoded by the Windows Imaging Component straight into a DIB section in the
 // decoder's own pixel format when GDI draws that format as it is (24 or 32 bits BGR; anything
-// else is converted to 32 bits BGR), the decoder goes, and a top-most popup of the picture's size
-// copies only its invalid part from the DIB section. One picture pixel is one screen pixel.
+// else, or everything when 32 is given, is converted to 32 bits BGR), the decoder goes, and a
+// top-most popup of the picture's size copies only its invalid part from the DIB section. One
+// picture pixel is one screen pixel.
 #include <windows.h>
 
 #include <wincodec.h>
 
-#include <cstdlib>
+#include <cwchar>
 
 namespace {
 
@@ -42,7 +43,7 @@ void Check(HRESULT hr, const wchar_t* call) {
 }
 
 // Decodes the file's first frame into a new DIB section; every decoder object is gone after.
-Picture Decode(const wchar_t* path) {
+Picture Decode(const wchar_t* path, bool always32) {
   IWICImagingFactory* factory = nullptr;
   Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                          reinterpret_cast<void**>(&factory)),
@@ -61,7 +62,7 @@ Picture Decode(const wchar_t* path) {
   IWICBitmapSource* source = frame;
   source->AddRef();
   WORD bits = 32;
-  if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+  if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) && !always32) {
     bits = 24;
   } else if (!IsEqualGUID(format, GUID_WICPixelFormat32bppBGR)) {
     Release(source);
@@ -113,13 +114,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  if (__argc != 4) {
-    MessageBoxW(nullptr, L"usage: wic_picture_floor.exe PICTURE LEFT TOP", L"wic_picture_floor", MB_OK);
+  if (__argc != 4 && !(__argc == 5 && std::wcscmp(__wargv[4], L"32") == 0)) {
+    MessageBoxW(nullptr, L"usage: wic_picture_floor.exe PICTURE LEFT TOP [32]", L"wic_picture_floor", MB_OK);
     return 2;
   }
   SetProcessDPIAware();
   Check(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), L"CoInitializeEx");
-  picture = Decode(__wargv[1]);
+  picture = Decode(__wargv[1], __argc == 5);
 
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = WindowProc;
