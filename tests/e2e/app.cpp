@@ -29,7 +29,6 @@ std::string Lower(std::string text) {
 }  // namespace
 
 App::App() : base_(MakeTempFolder()), folder_(base_ / "app"), log_(base_ / "output.log") {
-  TargetDisplay();  // the program inherits the display of its target, chosen before it starts
   const std::filesystem::path exe = NativeTarget() ? CORVANE_LINUX_PATH : CORVANE_EXE_PATH;
   if (!std::filesystem::exists(exe)) {
     std::filesystem::remove_all(base_);
