@@ -29,6 +29,7 @@ std::string Lower(std::string text) {
 }  // namespace
 
 App::App() : base_(MakeTempFolder()), folder_(base_ / "app"), log_(base_ / "output.log") {
+  TargetDisplay();  // the program inherits the display of its target, chosen before it starts
   const std::filesystem::path exe = NativeTarget() ? CORVANE_LINUX_PATH : CORVANE_EXE_PATH;
   if (!std::filesystem::exists(exe)) {
     std::filesystem::remove_all(base_);
@@ -94,6 +95,9 @@ std::optional<std::vector<std::uint8_t>> App::ReadSettings() const {
 
 void App::Start(const std::vector<std::string>& args) {
   if (process_.Started()) throw std::logic_error("this App was started already");
+  // The program inherits the tests' environment: settle which display it opens before it starts,
+  // even when no test step has talked to the X server yet.
+  TargetDisplay();
   std::vector<std::string> argv = Command();
   argv.insert(argv.end(), args.begin(), args.end());
   process_ = ChildProcess::Start(argv, folder_, log_);

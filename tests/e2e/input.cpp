@@ -1,5 +1,6 @@
 #include "input.h"
 
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 
@@ -125,8 +126,16 @@ void DragPath(const std::vector<Point>& path, Button button) {
   if (path.empty()) throw std::invalid_argument("a drag needs at least one point");
   MoveTo(path.front());
   Press(button);
-  if (NativeTarget() && button == Button::Left && path.size() > 1) AwaitWindowManagerMove(path[0], path[1]);
-  for (size_t i = 1; i < path.size(); ++i) MoveTo(path[i]);
+  size_t next = 1;
+  if (NativeTarget() && button == Button::Left) {
+    // The manager's move starts once the pointer is past the desktop's drag threshold (GTK's
+    // is 8 pixels): the first point of the path that far from the press is where it is awaited.
+    while (next < path.size() && std::abs(path[next].x - path[0].x) < 10 && std::abs(path[next].y - path[0].y) < 10) {
+      MoveTo(path[next++]);
+    }
+    if (next < path.size()) AwaitWindowManagerMove(path[0], path[next++]);
+  }
+  for (size_t i = next; i < path.size(); ++i) MoveTo(path[i]);
   Release(button);
 }
 

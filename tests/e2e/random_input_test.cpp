@@ -9,10 +9,14 @@
 //   CORVANE_RANDOM_SEED=<n>     repeats a run's choices (each run prints its seed; by default
 //                               it comes from the clock)
 //   CORVANE_RANDOM_SECONDS=<n>  how long the input goes on (default 50)
+//   CORVANE_RANDOM_EVENTS=<n>   ends the run after n events instead (within 300 s unless
+//                               CORVANE_RANDOM_SECONDS says otherwise)
 //
 // Every event is printed as it is sent and written to build/e2e-screenshots/RandomInput-<seed>.log.
-// The choices are drawn from the seed, each from the windows showing at that moment; since the
-// program's speed decides what shows when, the log is the exact record of what was done.
+// The choices are drawn from the seed, each from the windows showing at that moment, so a seed
+// repeats a run as long as the program answers alike; a fault names the seed and the number of
+// events that led to it. On a busier machine the same time holds fewer events, which is why a
+// repeat counts events rather than seconds.
 //
 // The run keeps the test display clean: the open-file dialog only ever gets one of the run's
 // own files typed in, or is cancelled; browsers and mail programs are replaced, for the program
@@ -45,9 +49,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr Millis kDefaultLength = 50s;
-// How long the picture window may be missing or off the screen while the program runs: it is
-// gone for a moment while the program ends, and may be off for a moment while it is resized.
-constexpr Millis kLostWindowGrace = 5s;
+// How long the picture window may be off the screen while the program runs (for a moment while
+// it is resized), and how long it may be gone (while the program ends, slowly on a busy machine).
+constexpr Millis kOffScreenGrace = 5s;
+constexpr Millis kGoneGrace = kDefaultTimeout;
 
 // --- the seed and the dice -----------------------------------------------------------------------
 
@@ -71,11 +76,19 @@ std::uint64_t RunSeed() {
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) % 1000000000;
 }
 
+// The most events to send, if the run is bounded by events.
+std::optional<int> EventBudget() {
+  if (const auto text = Environment("CORVANE_RANDOM_EVENTS")) {
+    return static_cast<int>(ParseNumber("CORVANE_RANDOM_EVENTS", *text));
+  }
+  return std::nullopt;
+}
+
 Millis RunLength() {
   if (const auto text = Environment("CORVANE_RANDOM_SECONDS")) {
     return Millis(static_cast<long long>(ParseNumber("CORVANE_RANDOM_SECONDS", *text)) * 1000);
   }
-  return kDefaultLength;
+  return EventBudget() ? Millis(300s) : kDefaultLength;
 }
 
 // Numbers drawn from the seed, the same on every machine.
@@ -321,7 +334,8 @@ constexpr Point kAboutGround{150, 900};
 
 class RandomRun {
  public:
-  RandomRun(std::uint64_t seed, Millis length) : seed_(seed), dice_(seed), end_(Clock::now() + length) {}
+  RandomRun(std::uint64_t seed, Millis length, std::optional<int> budget)
+      : seed_(seed), dice_(seed), end_(Clock::now() + length), budget_(budget) {}
 
   void Go() {
     for (const XTopLevel& w : TopLevelWindows()) {
@@ -342,12 +356,13 @@ class RandomRun {
   }
 
  private:
-  bool TimeUp() const { return Clock::now() >= end_; }
+  bool TimeUp() const { return Clock::now() >= end_ || (budget_ && events_ >= *budget_); }
 
   // Records the fault with what repeats the run, and ends it.
   [[noreturn]] void Fault(const std::string& what) {
     log_.Add("FAULT: " + what);
-    ADD_FAILURE() << what << "\n  seed " << seed_ << ": CORVANE_RANDOM_SEED=" << seed_
+    ADD_FAILURE() << what << "\n  after " << events_ << " events with seed " << seed_
+                  << ": CORVANE_RANDOM_SEED=" << seed_ << " CORVANE_RANDOM_EVENTS=" << events_
                   << " bash scripts/test.sh -R RandomInput repeats the run; its events are in "
                   << CORVANE_E2E_LOG_DIR << "/RandomInput-" << seed_ << ".log";
     throw RunStopped{};
@@ -402,11 +417,15 @@ class RandomRun {
   // Looks, checks, and sends one random event fitting what shows.
   void Step(App& app) {
     Scene scene = Look(app.Pid(), there_);
-    CheckScene(app, scene);
-    if (!app.Running()) return;
+    if (!scene.foreign.empty()) ForeignWindow(scene.foreign.front());
     if (scene.message) {
+      // First, since a message may say why the picture window went.
       AnswerMessage();
-    } else if (scene.fileDialog) {
+      return Settle(app);
+    }
+    CheckScene(app, scene);
+    if (!app.Running() || !scene.picture) return;
+    if (scene.fileDialog) {
       UseFileDialog(app);
     } else if (scene.about) {
       UseAbout(*scene.picture, *scene.about);
@@ -418,22 +437,22 @@ class RandomRun {
     Settle(app);
   }
 
-  // Fails on a window of another process (Wine's crash dialog, a browser), and on a picture
-  // window that stays gone or off the screen while the program runs.
+  // Fails on a picture window that stays gone or off the screen while the program runs, and on
+  // a window of another process (Wine's crash dialog, a browser) meanwhile.
   void CheckScene(App& app, Scene& scene) {
-    if (!scene.foreign.empty()) ForeignWindow(scene.foreign.front());
     if (scene.picture && Overlaps(scene.picture->rect, ScreenRect())) return;
     const std::string first = scene.picture ? "at " + Describe(scene.picture->rect) + ", wholly off the screen" : "gone";
+    const Millis grace = scene.picture ? kOffScreenGrace : kGoneGrace;
     const bool back = Eventually(
         "the picture window back on the screen",
         [&] {
           if (!app.Running()) return true;
           scene = Look(app.Pid(), there_);
-          return scene.picture && Overlaps(scene.picture->rect, ScreenRect());
+          return scene.message.has_value() || (scene.picture && Overlaps(scene.picture->rect, ScreenRect()));
         },
-        kLostWindowGrace);
+        grace);
     if (!back) {
-      Fault("Corvane runs, but for " + std::to_string(kLostWindowGrace.count()) + " ms its picture window has been " +
+      Fault("Corvane runs, but for " + std::to_string(grace.count()) + " ms its picture window has been " +
             (scene.picture ? "at " + Describe(scene.picture->rect) + ", wholly off the screen " + Describe(ScreenRect())
                            : "gone from the screen (" + WindowsView() + ")") +
             "; first seen " + first);
@@ -802,6 +821,7 @@ class RandomRun {
   const std::uint64_t seed_;
   Dice dice_;
   const Clock::time_point end_;
+  const std::optional<int> budget_;
   EventLog log_;
   RunFiles files_;
   std::set<XWindowId> there_;  // windows shown before the run
@@ -816,10 +836,12 @@ class RandomRun {
 TEST(RandomInput, NeitherCrashesNorLosesTheWindowNorWritesABadRecord) {
   const std::uint64_t seed = RunSeed();
   const Millis length = RunLength();
-  std::cout << "random input: seed " << seed << " for " << length.count() / 1000
-            << " s (CORVANE_RANDOM_SEED=" << seed << " repeats it)" << std::endl;
+  const std::optional<int> budget = EventBudget();
+  std::cout << "random input: seed " << seed << ", up to " << length.count() / 1000 << " s"
+            << (budget ? " or " + std::to_string(*budget) + " events" : std::string())
+            << " (CORVANE_RANDOM_SEED=" << seed << " repeats it)" << std::endl;
   RecordProperty("seed", std::to_string(seed));
-  RandomRun(seed, length).Go();
+  RandomRun(seed, length, budget).Go();
 }
 
 }  // namespace

@@ -239,7 +239,10 @@ TEST_P(BadPicture, GivesTheHelpPanelAtTheSavedPlaceAndIsForgottenAtTheDoubleClic
 
 INSTANTIATE_TEST_SUITE_P(Settings, BadPicture,
                          testing::Values(BadPictureCase{"Missing", nullptr}, BadPictureCase{"NotAPicture", "text.jpg"},
-                                         BadPictureCase{"Empty", "empty.bmp"}),
+                                         BadPictureCase{"Empty", "empty.bmp"}, BadPictureCase{"CutShort", "cut-short.png"},
+                                         BadPictureCase{"ClaimingAnAbsurdSize", "huge20000.jpg"},
+                                         BadPictureCase{"MetafileWithNoArea", "empty-frame.emf"},
+                                         BadPictureCase{"WithoutADecoder", "webp46x36.webp"}),
                          [](const testing::TestParamInfo<BadPictureCase>& test) {
                            return std::string(test.param.name);
                          });

@@ -24,6 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const PictureHeader header = ReadPictureHeader(all.first(size < kHeadBytes ? size : kHeadBytes), all.last(tail), size);
   if (!header.sizeKnown && (header.width != 0 || header.height != 0)) std::abort();
   if (header.sizeKnown) (void)SizeProblem(header.width, header.height);
+  if (header.scanStart > 0) {
+    if (header.scanStart >= size) std::abort();
+    // Whole or byte by byte, the end marker is found alike.
+    JpegEndFinder whole;
+    JpegEndFinder bytewise;
+    const bool found = whole.Feed(all.subspan(header.scanStart));
+    bool foundBytewise = false;
+    for (std::size_t i = header.scanStart; i < size; ++i) foundBytewise = bytewise.Feed(all.subspan(i, 1));
+    if (found != foundBytewise) std::abort();
+  }
 
   // Standing a small picture upright moves every pixel exactly once.
   if (size >= 2) {

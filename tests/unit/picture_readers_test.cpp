@@ -186,6 +186,30 @@ TEST(PictureHeader, TellsTheFormatTheClaimedSizeAndACutShortEnd) {
   }
 }
 
+TEST(PictureHeader, AJpegsEndIsFoundAfterItsFirstScanWhateverFollowsIt) {
+  const ByteString cut = Jpeg(43, 33, false);
+  const ByteString whole = Jpeg(43, 33, true) + ByteString(9000, '\x5A');  // a video after the picture
+  for (const ByteString* file : {&cut, &whole}) {
+    const PictureHeader h = ReadPictureHeader(Span(*file), Span(*file).last(16), file->size());
+    EXPECT_TRUE(h.cutShort) << "the last bytes hold no end marker";
+    ASSERT_GT(h.scanStart, 0u);
+    // Fed in chunks of every size from 1 to 7 bytes, so the marker may straddle two.
+    for (std::size_t size = 1; size <= 7; ++size) {
+      pictures::JpegEndFinder finder;
+      bool found = false;
+      for (std::size_t at = h.scanStart; at < file->size() && !found; at += size) {
+        found = finder.Feed(Span(*file).subspan(at, std::min(size, file->size() - at)));
+      }
+      EXPECT_EQ(found, file == &whole) << "chunks of " << size;
+    }
+  }
+  // An Exif thumbnail's end marker before the scan does not count.
+  const ByteString thumbnail = kSoi + Segment(0xE1, ByteString("Exif\0\0", 6) + "\xFF\xD8\xFF\xD9") + Jpeg(4, 4, false).substr(2);
+  const PictureHeader t = ReadPictureHeader(Span(thumbnail), Span(thumbnail).last(4), thumbnail.size());
+  pictures::JpegEndFinder finder;
+  EXPECT_FALSE(finder.Feed(Span(thumbnail).subspan(t.scanStart)));
+}
+
 TEST(PictureHeader, TheSizeCeilingAndTheEmptySize) {
   struct Case {
     std::int64_t width, height;

@@ -194,7 +194,7 @@ TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {
 
 // --- WIC, and the choice of loader ---
 
-std::shared_ptr<Picture> Load(const std::string& path) { return LoadPictureFile(path, 96, PictureFileExtensions()); }
+std::shared_ptr<Picture> Load(const std::string& path) { return LoadPictureFile(path, 96); }
 const char* LoaderOf(const Picture& p) { return static_cast<const GdiPicture&>(p).Loader(); }
 
 // Within `tolerance` on each channel (JPEG pixels are near, not exact).
@@ -233,6 +233,7 @@ TEST(WicPictures, EveryFormatWicDecodesLoadsThroughItAtItsSizeWithItsPixels) {
       {"jpg43x33.jpg", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
       {"jpeg43x33.jpeg", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
       {"jfif43x33.jfif", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
+      {"with-video43x33.jpg", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
       {"png48x36.png", {48, 36}, {{{1, 1}, kGround}, {{10, 10}, kBlue}, {{30, 20}, RGB(128, 96, 0)}}, 2},
       {"png45x35-named.jpg", {45, 35}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 0},
       {"tif44x34.tif", {44, 34}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 0},

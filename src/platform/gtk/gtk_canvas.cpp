@@ -59,7 +59,7 @@ void CairoCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelR
   if (clip.Empty()) return;
   cairo_save(cr_);
   Clip(cr_, clip);
-  static_cast<const PixbufPicture&>(picture).Render(cr_, widget_, x, y);
+  static_cast<const PixbufPicture&>(picture).Render(cr_, x, y);
   cairo_restore(cr_);
 }
 

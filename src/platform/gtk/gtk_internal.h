@@ -48,17 +48,16 @@ class Fonts {
   double dpi_;
 };
 
-// A picture decoded by gdk-pixbuf; an animation advances by itself and asks the widgets that
-// show it to draw again.
+// A picture decoded by gdk-pixbuf; an animation moves on a frame when the program asks.
 class PixbufPicture : public Picture {
  public:
-  virtual void Render(cairo_t* cr, GtkWidget* widget, int x, int y) const = 0;
+  virtual void Render(cairo_t* cr, int x, int y) const = 0;
 };
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
-// The file name extensions (lower case, no dot) of every format gdk-pixbuf's loaders read here.
-std::vector<std::string> PictureExtensions();
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
 std::string PictureFormatNames();
+// The file name extensions of every installed loader, the common kinds first.
+std::vector<std::string> PixbufExtensions();
 
 class CairoCanvas : public Canvas {
  public:

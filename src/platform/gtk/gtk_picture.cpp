@@ -4,10 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <set>
 
 #include "platform/gtk/gtk_internal.h"
 #include "platform/gtk/picture_limits.h"
@@ -20,7 +18,7 @@ class StillPicture : public PixbufPicture {
  public:
   explicit StillPicture(GdkPixbuf* pixbuf) : pixbuf_(pixbuf) {}
   PixelSize Size() const override { return {gdk_pixbuf_get_width(pixbuf_.get()), gdk_pixbuf_get_height(pixbuf_.get())}; }
-  void Render(cairo_t* cr, GtkWidget*, int x, int y) const override {
+  void Render(cairo_t* cr, int x, int y) const override {
     gdk_cairo_set_source_pixbuf(cr, pixbuf_.get(), x, y);
     cairo_paint(cr);
   }
@@ -29,50 +27,48 @@ class StillPicture : public PixbufPicture {
   GRef<GdkPixbuf> pixbuf_;
 };
 
-// An animation: each drawing shows the frame due now and asks to be drawn again when the
-// next one is due.
+// An animation, played on the program's clock: each NextFrame moves the animation's own clock
+// on by the delay of the frame shown, so no frame is skipped however late the call comes.
 class AnimatedPicture : public PixbufPicture {
  public:
-  explicit AnimatedPicture(GdkPixbufAnimation* animation)
-      : animation_(animation), iter_(gdk_pixbuf_animation_get_iter(animation, nullptr)) {}
-  ~AnimatedPicture() override {
-    if (timer_) g_source_remove(timer_);
-    for (GtkWidget* w : widgets_) g_object_weak_unref(G_OBJECT(w), OnWidgetGone, const_cast<AnimatedPicture*>(this));
+  explicit AnimatedPicture(GdkPixbufAnimation* animation) : animation_(animation) {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    iter_.Reset(gdk_pixbuf_animation_get_iter(animation, &clock_));
+    G_GNUC_END_IGNORE_DEPRECATIONS
   }
-  AnimatedPicture(const AnimatedPicture&) = delete;
-  AnimatedPicture& operator=(const AnimatedPicture&) = delete;
 
   PixelSize Size() const override {
     return {gdk_pixbuf_animation_get_width(animation_.get()), gdk_pixbuf_animation_get_height(animation_.get())};
   }
 
-  void Render(cairo_t* cr, GtkWidget* widget, int x, int y) const override {
-    if (widgets_.insert(widget).second) g_object_weak_ref(G_OBJECT(widget), OnWidgetGone, const_cast<AnimatedPicture*>(this));
-    gdk_pixbuf_animation_iter_advance(iter_.get(), nullptr);
+  int FrameDelay() const override {
+    const int delay = gdk_pixbuf_animation_iter_get_delay_time(iter_.get());
+    return delay < 0 ? 0 : std::max(delay, 20);  // -1: the last frame, for good
+  }
+
+  PixelRect NextFrame() override {
+    const int delay = FrameDelay();
+    if (delay == 0) return {};
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    g_time_val_add(&clock_, static_cast<glong>(delay) * 1000);
+    gdk_pixbuf_animation_iter_advance(iter_.get(), &clock_);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    const PixelSize size = Size();
+    return {0, 0, size.width, size.height};
+  }
+
+  void Render(cairo_t* cr, int x, int y) const override {
     gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), x, y);
     cairo_paint(cr);
-    const int delay = gdk_pixbuf_animation_iter_get_delay_time(iter_.get());
-    if (delay >= 0 && !timer_) {
-      timer_ = g_timeout_add(static_cast<guint>(std::max(delay, 20)), OnFrameDue, const_cast<AnimatedPicture*>(this));
-    }
   }
 
  private:
-  static gboolean OnFrameDue(gpointer data) {
-    auto* self = static_cast<AnimatedPicture*>(data);
-    self->timer_ = 0;
-    for (GtkWidget* w : self->widgets_) gtk_widget_queue_draw(w);
-    return G_SOURCE_REMOVE;
-  }
-
-  static void OnWidgetGone(gpointer data, GObject* widget) {
-    static_cast<AnimatedPicture*>(data)->widgets_.erase(reinterpret_cast<GtkWidget*>(widget));
-  }
-
   GRef<GdkPixbufAnimation> animation_;
+  // gdk-pixbuf's iterators take only GLib's old time value.
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  GTimeVal clock_{0, 0};
+  G_GNUC_END_IGNORE_DEPRECATIONS
   GRef<GdkPixbufAnimationIter> iter_;
-  mutable std::set<GtkWidget*> widgets_;
-  mutable guint timer_ = 0;
 };
 
 std::string NotAPicture() {
@@ -95,22 +91,27 @@ std::string PictureFormatNames() {
   return names;
 }
 
-std::vector<std::string> PictureExtensions() {
-  std::vector<std::string> extensions;
+std::vector<std::string> PixbufExtensions() {
+  std::vector<std::string> all;
+  const auto add = [&all](const std::string& e) {
+    if (std::find(all.begin(), all.end(), e) == all.end()) all.push_back(e);
+  };
+  std::vector<std::string> installed;
   GSList* formats = gdk_pixbuf_get_formats();
   for (GSList* f = formats; f; f = f->next) {
     auto* format = static_cast<GdkPixbufFormat*>(f->data);
     if (gdk_pixbuf_format_is_disabled(format)) continue;
-    gchar** names = gdk_pixbuf_format_get_extensions(format);
-    for (gchar** name = names; name && *name; ++name) {
-      std::string extension(*name);
-      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end()) extensions.push_back(extension);
-    }
-    g_strfreev(names);
+    gchar** extensions = gdk_pixbuf_format_get_extensions(format);
+    for (gchar** e = extensions; e && *e; ++e) installed.emplace_back(*e);
+    g_strfreev(extensions);
   }
   g_slist_free(formats);
-  return extensions;
+  // The common kinds first, as people look for them, then the rest in the loaders' order.
+  for (const char* e : {"png", "jpg", "jpeg", "gif", "bmp", "tif", "tiff", "ico", "webp"}) {
+    if (std::find(installed.begin(), installed.end(), e) != installed.end()) add(e);
+  }
+  for (const std::string& e : installed) add(e);
+  return all;
 }
 
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {

@@ -206,7 +206,7 @@ void GtkPlatform::ShowMessage(std::uintptr_t owner, const std::string& text, con
 
 std::shared_ptr<Picture> GtkPlatform::LoadPicture(const std::string& path) { return LoadPixbufPicture(path); }
 
-std::vector<std::string> GtkPlatform::PictureExtensions() { return gtk::PictureExtensions(); }
+std::vector<std::string> GtkPlatform::PictureExtensions() { return PixbufExtensions(); }
 
 std::string GtkPlatform::SettingsFilePath(const std::string& fileName) const {
   // Decided once, so that the file read at the start is the one written at the end.

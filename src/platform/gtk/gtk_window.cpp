@@ -2,7 +2,7 @@
 // and keys to it and asks it for tooltips; the window manager's move from a press.
 #include <gdk/gdkkeysyms.h>
 
-#include <utility>
+#include <cstdlib>
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/gtk_internal.h"
@@ -158,15 +158,16 @@ class Window : public GtkNativeWindow {
     if (area_) gtk_widget_queue_draw_area(area_, r.left, r.top, r.Width(), r.Height());
   }
 
-  void StartTimer(int milliseconds) override {
-    if (timer_) g_source_remove(std::exchange(timer_, 0u));
-    if (milliseconds <= 0 || !window_) return;
-    // Below input and drawing in priority, so the mouse and the keys never wait for it.
-    timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimerDue, this, nullptr);
-  }
-
   void RefreshTooltip() override {
     if (area_) gtk_widget_trigger_tooltip_query(area_);
+  }
+
+  void StartTimer(int milliseconds) override {
+    if (timer_) g_source_remove(timer_);
+    timer_ = 0;
+    if (milliseconds <= 0 || !window_) return;
+    // Below input and drawing: the call waits behind the mouse and the keys.
+    timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimer, this, nullptr);
   }
 
   void BeginMove() override {
@@ -178,14 +179,21 @@ class Window : public GtkNativeWindow {
     // A click already over: a move begun now would wait for a release that has happened, and
     // leave the window following the pointer.
     if ((state & GDK_BUTTON1_MASK) == 0) return;
-    moving_ = true;
-    userMoved_ = true;
-    gtk_window_begin_move_drag(window_, 1, pressX_, pressY_, pressTime_);
+    // The window manager takes over once the pointer leaves the press by the desktop's drag
+    // threshold, as a title bar does: a click or double click never starts a move.
+    moveArmed_ = true;
   }
 
  private:
   void Connect(GtkWidget* widget, const char* signal, GCallback callback) {
     g_signal_connect(widget, signal, callback, this);
+  }
+
+  static gboolean OnTimer(gpointer data) {
+    auto* self = static_cast<Window*>(data);
+    self->timer_ = 0;
+    Guard([&] { self->events_.OnTimer(); });
+    return G_SOURCE_REMOVE;
   }
 
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, Window* self) {
@@ -206,6 +214,7 @@ class Window : public GtkNativeWindow {
     if (e->button == 1) {
       self->pressed_ = true;
       self->moving_ = false;
+      self->moveArmed_ = false;
       self->pressX_ = static_cast<int>(e->x_root);
       self->pressY_ = static_cast<int>(e->y_root);
       self->pressTime_ = e->time;
@@ -217,6 +226,7 @@ class Window : public GtkNativeWindow {
   static gboolean OnButtonRelease(GtkWidget*, GdkEventButton* e, Window* self) {
     if (e->button == 1) {
       self->pressed_ = false;
+      self->moveArmed_ = false;
       // The release reached this window: the window manager never took the pointer, so its
       // move must not start late and glue the window to the pointer.
       if (self->moving_ && self->window_) CancelWindowManagerMove(gtk_widget_get_window(GTK_WIDGET(self->window_)));
@@ -229,6 +239,14 @@ class Window : public GtkNativeWindow {
   }
 
   static gboolean OnMotion(GtkWidget*, GdkEventMotion* e, Window* self) {
+    if (self->moveArmed_ && (e->state & GDK_BUTTON1_MASK) && self->window_ && PastDragThreshold(self, e)) {
+      self->moveArmed_ = false;
+      self->moving_ = true;
+      self->userMoved_ = true;
+      // From the press: the window keeps the pointer where it was pressed.
+      gtk_window_begin_move_drag(self->window_, 1, self->pressX_, self->pressY_, e->time);
+      return TRUE;
+    }
     if (!self->enabled_) return TRUE;
     const MouseEvent me{HeldButtons(e->state), ShiftState(e->state), {static_cast<int>(e->x), static_cast<int>(e->y)}};
     Guard([&] { self->events_.OnMouseMove(me); });
@@ -280,19 +298,19 @@ class Window : public GtkNativeWindow {
     return TRUE;
   }
 
+  static bool PastDragThreshold(const Window* self, const GdkEventMotion* e) {
+    gint threshold = 8;
+    g_object_get(gtk_settings_get_default(), "gtk-dnd-drag-threshold", &threshold, nullptr);
+    return std::abs(static_cast<int>(e->x_root) - self->pressX_) >= threshold ||
+           std::abs(static_cast<int>(e->y_root) - self->pressY_) >= threshold;
+  }
+
   static ClickRules DoubleClickRules() {
     gint time = 400;
     gint distance = 5;
     g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &time, "gtk-double-click-distance", &distance,
                  nullptr);
     return {static_cast<std::uint32_t>(time), distance};
-  }
-
-  static gboolean OnTimerDue(gpointer data) {
-    auto* self = static_cast<Window*>(data);
-    self->timer_ = 0;
-    Guard([&] { self->events_.OnTimer(); });
-    return G_SOURCE_REMOVE;
   }
 
   // The form's handlers contain their own failures; nothing may unwind through GTK.
@@ -319,6 +337,7 @@ class Window : public GtkNativeWindow {
   bool userMoved_ = false;  // the user has moved it since (through the window manager)
   ClickCounter clicks_;
   bool pressed_ = false;
+  bool moveArmed_ = false;  // a left press may become the window manager's move
   bool moving_ = false;
   int pressX_ = 0;
   int pressY_ = 0;

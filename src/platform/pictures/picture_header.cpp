@@ -110,12 +110,15 @@ void ReadJpeg(const Bytes& b, const Bytes& tail, PictureHeader& h) {
       at += 2;
       continue;
     }
-    if (marker == 0xDA || marker == 0xD9) break;
-    const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-    if (startOfFrame && b.Has(at, 9)) {
-      // A height of 0 is given later in the scan (DNL): the decoder tells it then.
-      if (b.Be16(at + 5) != 0) Claim(h, b.Be16(at + 7), b.Be16(at + 5));
+    if (marker == 0xDA) {
+      h.scanStart = at;
       break;
+    }
+    if (marker == 0xD9) break;
+    const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (startOfFrame && b.Has(at, 9) && !h.sizeKnown && b.Be16(at + 5) != 0) {
+      // A height of 0 is given later in the scan (DNL): the decoder tells it then.
+      Claim(h, b.Be16(at + 7), b.Be16(at + 5));
     }
     const std::uint32_t length = b.Be16(at + 2);
     if (length < 2) break;
@@ -172,6 +175,15 @@ PictureHeader ReadPictureHeader(std::span<const std::uint8_t> head, std::span<co
     h.format = PictureFormat::Emf;
   }
   return h;
+}
+
+bool JpegEndFinder::Feed(std::span<const std::uint8_t> chunk) {
+  for (const std::uint8_t byte : chunk) {
+    if (found_) break;
+    found_ = afterFF_ && byte == 0xD9;
+    afterFF_ = byte == 0xFF;
+  }
+  return found_;
 }
 
 std::string SizeProblem(std::int64_t width, std::int64_t height) {

@@ -27,8 +27,24 @@ struct PictureHeader {
   std::int64_t width = 0;
   std::int64_t height = 0;
   bool sizeKnown = false;
-  // The file ends where its own structure says more must follow.
+  // The file ends where its own structure says more must follow. For a JPEG this is judged
+  // by its last bytes only: see JpegEndFinder for files with data after the picture.
   bool cutShort = false;
+  // For a JPEG: where its first scan's coded data starts, 0 when not within the bytes seen.
+  std::uint64_t scanStart = 0;
+};
+
+// Finds a JPEG's end marker in its bytes from the first scan on, fed in order in chunks of any
+// size. Coded data never holds the marker, so the first one seen is the picture's end, even
+// where more data follows it (a phone's motion photo appends a video).
+class JpegEndFinder {
+ public:
+  // True once the end marker has been seen.
+  bool Feed(std::span<const std::uint8_t> chunk);
+
+ private:
+  bool afterFF_ = false;
+  bool found_ = false;
 };
 
 // `head` is the file's first bytes (up to kHeadBytes), `tail` its last (up to kTailBytes),

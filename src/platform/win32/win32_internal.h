@@ -71,8 +71,8 @@ FileGlance GlanceAtFile(const std::string& path);
 
 // Every picture: refused on sight when its header claims an absurd or empty size or its file
 // ends too early; otherwise decoded by WIC, else by the OLE loader (metafiles, cursors, and
-// anything WIC refuses). `extensions` name the formats in the message for a file nobody reads.
-std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi, const std::vector<std::string>& extensions);
+// anything WIC refuses). The message for a file nobody reads lists the kinds this system reads.
+std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi);
 // WIC alone: nullptr when no WIC decoder takes the file's content; throws Error when one does
 // and fails, RefusedPicture when the picture is too large.
 std::shared_ptr<Picture> LoadWicPicture(const std::string& path, const FileGlance& glance);

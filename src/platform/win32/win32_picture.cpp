@@ -198,6 +198,23 @@ std::string NoDecoderText(pictures::PictureFormat format, const std::vector<std:
   return "The file is a " + name + " picture, and this system has no decoder for " + name + " pictures. " + known;
 }
 
+// Reads the JPEG from its first scan on, a chunk at a time, for its end marker: the last bytes
+// lacked it, but data may follow the picture.
+bool HasJpegEnd(const std::string& path, std::uint64_t scanStart) {
+  ScopedKernelHandle file(FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(scanStart);
+  if (!file || !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) return false;
+  pictures::JpegEndFinder finder;
+  std::vector<std::uint8_t> chunk(64 * 1024);
+  DWORD got = 0;
+  while (ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0) {
+    if (finder.Feed({chunk.data(), got})) return true;
+  }
+  return false;
+}
+
 void CheckClaimedSize(std::int64_t width, std::int64_t height) {
   const std::string problem = pictures::SizeProblem(width, height);
   if (!problem.empty()) throw RefusedPicture(problem);
@@ -205,9 +222,11 @@ void CheckClaimedSize(std::int64_t width, std::int64_t height) {
 
 }  // namespace
 
-std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi, const std::vector<std::string>& extensions) {
+std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
   const FileGlance glance = GlanceAtFile(path);
-  const pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
+  pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
+  if (header.format == pictures::PictureFormat::Jpeg && header.cutShort && header.scanStart > 0)
+    header.cutShort = !HasJpegEnd(path, header.scanStart);
   // Refused before any decoder allocates for it.
   if (header.sizeKnown) CheckClaimedSize(header.width, header.height);
   if (header.cutShort) throw Error("The file is cut short: it ends before the picture it holds does.");
@@ -224,7 +243,8 @@ std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi, const
     picture = LoadOlePicture(path, dpi);
   } catch (const Error&) {
     if (!wicFailure.empty()) throw Error(wicFailure);
-    throw Error(NoDecoderText(header.format, extensions));
+    // Asked only now: enumerating the decoders is no part of showing a picture.
+    throw Error(NoDecoderText(header.format, PictureFileExtensions()));
   }
   // A metafile's frame gives its size: empty, inverted or absurd frames show nothing usable.
   CheckClaimedSize(picture->Size().width, picture->Size().height);

@@ -172,7 +172,7 @@ void Win32Platform::ShowMessage(std::uintptr_t owner, const std::string& text, c
 }
 
 std::shared_ptr<Picture> Win32Platform::LoadPicture(const std::string& path) {
-  return LoadPictureFile(path, dpi_, PictureExtensions());
+  return LoadPictureFile(path, dpi_);
 }
 
 std::vector<std::string> Win32Platform::PictureExtensions() {
