@@ -195,7 +195,8 @@ pair() {
 
 # Starts the program in the directory $1 without a settings file (arguments after $1), waits
 # for its help panel, ends it and prints the panel's place on the screen as LEFT TOP. Only a
-# viewable window counts: before it shows, a window may still sit where it was made.
+# viewable window counts: before it shows, a window may still sit where it was made. A start
+# that ends at once (the instance of the run before not yet gone for Wine) is made again.
 help_panel_place() {
   local directory=$1 pid info deadline=$((SECONDS + 60))
   shift
@@ -203,7 +204,16 @@ help_panel_place() {
   (cd "$directory" && exec "$@") >/dev/null 2>&1 &
   pid=$!
   until info=$(xwininfo -name "Corvane Standard  v0.02" 2>/dev/null) && [[ $info == *IsViewable* ]]; do
-    ((SECONDS < deadline)) || corvane_die "the help panel of $* did not show"
+    if ((SECONDS >= deadline)); then
+      import -window root "$CORVANE_ROOT/build/bench/help-panel-missing.png" 2>/dev/null || true
+      kill "$pid" 2>/dev/null || true
+      corvane_die "the help panel of $* did not show (screen: build/bench/help-panel-missing.png)"
+    fi
+    if ! kill -0 "$pid" 2>/dev/null; then
+      rm -f "$directory/corvane.ini"
+      (cd "$directory" && exec "$@") >/dev/null 2>&1 &
+      pid=$!
+    fi
     sleep 0.05
   done
   kill "$pid"
