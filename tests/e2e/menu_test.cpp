@@ -112,17 +112,21 @@ TEST_F(Menu, IsABorderlessTopmostToolWindowDrawnAsAMenu) {
   EXPECT_TRUE(menu.topmost);
   EXPECT_EQ(menu.rect, (Rect{162, 30, kMenuWidth, kMenuHeight}));
 
-  // X shows it where Windows has it, above the picture window.
-  const auto windows = TopLevelWindows();
+  // X shows it where Windows has it, above the picture window. Wine moves the X window a moment
+  // after Windows has placed it, so the X side is polled.
+  std::vector<XTopLevel> windows;
   const XTopLevel* menuX = nullptr;
   const XTopLevel* pictureX = nullptr;
-  for (const XTopLevel& w : windows) {
-    if (!w.mapped || w.pid != app_.Pid()) continue;
-    if (w.rect == menu.rect) menuX = &w;
-    if (w.name == kHelpTitle) pictureX = &w;
-  }
-  ASSERT_NE(menuX, nullptr) << "no X window of Corvane at " << menu.rect;
-  ASSERT_NE(pictureX, nullptr);
+  ASSERT_TRUE(Eventually("an X window of Corvane where Windows has the menu", [&] {
+    windows = TopLevelWindows();
+    menuX = pictureX = nullptr;
+    for (const XTopLevel& w : windows) {
+      if (!w.mapped || w.pid != app_.Pid()) continue;
+      if (w.rect == menu.rect) menuX = &w;
+      if (w.name == kHelpTitle) pictureX = &w;
+    }
+    return menuX != nullptr && pictureX != nullptr;
+  })) << "no X window of Corvane at " << menu.rect;
   EXPECT_EQ(menuX->name, "");
   EXPECT_GT(menuX->stackIndex, pictureX->stackIndex) << "the menu is under the picture window";
 
