@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # The run command. Installs what is missing, builds Corvane.exe and starts it under Wine from
 # build/run/ (where its corvane.ini stays between runs).
-#  - With a usable $DISPLAY it runs there until you quit it (double-click it, or Alt+F4).
+#  - With a usable $DISPLAY it runs there until you quit it (double-click it, or Alt+F4). At a
+#    desktop with a window manager it runs with Wine's default, managed windows (prefix
+#    build/wine/prefix-managed), so the window manager keeps the menu and About window above
+#    the picture, gives them the keyboard and passes Alt+F4 on; on a display without one, with
+#    unmanaged windows (build/wine/prefix), which Wine then places and stacks itself.
 #  - Without one it runs on a private Xvfb, saves a screenshot of the screen to
 #    build/screenshot.png once its window is painted, and stops.
 set -euo pipefail
@@ -16,7 +20,11 @@ mkdir -p "$run_dir"
 cp "$CORVANE_ROOT/build/windows/Corvane.exe" "$run_dir/"
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
-  corvane_prepare_prefix
+  if corvane_display_has_wm "$DISPLAY"; then
+    corvane_prepare_prefix managed
+  else
+    corvane_prepare_prefix unmanaged
+  fi
   corvane_log "starting Corvane on $DISPLAY"
   cd "$run_dir"
   exec wine Corvane.exe

@@ -10,6 +10,7 @@ CORVANE_PACKAGES=(
   g++-mingw-w64-x86-64-posix             # Corvane.exe
   wine wine64 fonts-wine                 # running it
   xvfb x11-utils x11-apps xdotool        # a virtual display and looking at it
+  openbox                                # a window manager on the second test display
   imagemagick                            # screenshots for people
   libx11-dev libxtst-dev zlib1g-dev      # the end-to-end tests: X, XTest input, PNG files
   zip unzip                              # release packages

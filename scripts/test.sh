@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# The test command. Installs what is missing, builds both presets, starts a private Xvfb and the
-# Wine prefix's server, runs every test through ctest (unit tests, Windows tests under Wine,
-# end-to-end tests), stops what it started and exits with ctest's status.
+# The test command. Installs what is missing, builds both presets, starts two private Xvfb
+# displays (one bare, one with openbox as its window manager) and the servers of the two Wine
+# prefixes (unmanaged windows for the bare display, Wine's default managed windows for the
+# other), runs every test through ctest (unit tests, Windows tests under Wine, end-to-end tests
+# on the bare display, the window-manager end-to-end tests, label e2e-wm, on the other), stops
+# what it started and exits with ctest's status.
 #
 #   bash scripts/test.sh                 everything
-#   bash scripts/test.sh -L e2e          arguments go to ctest: here only the end-to-end tests
+#   bash scripts/test.sh -L e2e          arguments go to ctest: here the end-to-end tests of
+#                                        both displays (-L '^e2e$' for the bare display only)
 #
-# CORVANE_DISPLAY_NUMBER picks the Xvfb display (default: a free one); CORVANE_WINEPREFIX the
-# prefix (default build/wine/prefix). Screenshots of the end-to-end tests: build/e2e-screenshots.
+# CORVANE_DISPLAY_NUMBER picks the bare Xvfb's display (default: a free one); CORVANE_WINEPREFIX
+# and CORVANE_MANAGED_WINEPREFIX the prefixes (default build/wine/prefix and
+# build/wine/prefix-managed). The window-manager tests find their display and prefix in
+# CORVANE_WM_DISPLAY and CORVANE_WM_WINEPREFIX. Screenshots of the end-to-end tests:
+# build/e2e-screenshots.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exec </dev/null
@@ -24,8 +31,12 @@ cleanup() {
 trap cleanup EXIT
 
 corvane_start_xvfb "${CORVANE_DISPLAY_NUMBER:-}"
-corvane_prepare_prefix
-corvane_start_wineserver
+corvane_start_wm_display
+corvane_prepare_prefix managed
+corvane_start_wineserver managed
+export CORVANE_WM_WINEPREFIX=$WINEPREFIX
+corvane_prepare_prefix unmanaged
+corvane_start_wineserver unmanaged
 rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
 
 # One display and one single-instance Corvane: the tests run one at a time.

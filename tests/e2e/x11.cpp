@@ -1,6 +1,7 @@
 #include "x11.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -73,6 +74,30 @@ pid_t WindowPid(Window window) {
   return static_cast<pid_t>(*reinterpret_cast<const unsigned long*>(pid->data.get()));
 }
 
+// Whether a window manager manages this window (it sets WM_STATE on the windows it manages).
+bool Managed(Window window) {
+  Display* display = XDisplay();
+  const Atom state = XInternAtom(display, "WM_STATE", False);
+  return GetProperty(window, state, state, 32, 2).has_value();
+}
+
+// The program's window a top-level window stands for: itself, or under a window manager the
+// managed window inside its frame (searched a few levels down); 0 when the frame holds none.
+Window ClientOf(Window top, int depth = 0) {
+  if (Managed(top)) return top;
+  if (depth >= 4) return 0;
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(XDisplay(), top, &root, &parent, &children, &count)) return 0;
+  std::unique_ptr<Window, XFreeDeleter<Window>> owned(children);
+  for (unsigned int i = count; i-- > 0;) {
+    if (const Window client = ClientOf(children[i], depth + 1)) return client;
+  }
+  return 0;
+}
+
 int MaskShift(unsigned long mask) {
   int shift = 0;
   while (mask && !(mask & 1)) {
@@ -82,7 +107,31 @@ int MaskShift(unsigned long mask) {
   return shift;
 }
 
+// The suites labelled for a window manager run with CORVANE_E2E_WM=1 on the display with a
+// window manager and the Wine prefix of managed windows that scripts/test.sh made for them,
+// named by CORVANE_WM_DISPLAY and CORVANE_WM_WINEPREFIX. They become DISPLAY and WINEPREFIX
+// before any connection is opened or any Wine process started.
+bool ChooseDesktop() {
+  const char* wanted = std::getenv("CORVANE_E2E_WM");
+  if (!wanted || std::string(wanted) != "1") return false;
+  const char* display = std::getenv("CORVANE_WM_DISPLAY");
+  const char* prefix = std::getenv("CORVANE_WM_WINEPREFIX");
+  if (!display || !*display || !prefix || !*prefix) {
+    std::fprintf(stderr,
+                 "CORVANE_E2E_WM=1 needs CORVANE_WM_DISPLAY and CORVANE_WM_WINEPREFIX: run the tests through "
+                 "scripts/test.sh\n");
+    std::exit(2);
+  }
+  setenv("DISPLAY", display, 1);
+  setenv("WINEPREFIX", prefix, 1);
+  return true;
+}
+
+const bool underWindowManager = ChooseDesktop();
+
 }  // namespace
+
+bool UnderWindowManager() { return underWindowManager; }
 
 Display* XDisplay() {
   static Display* display = [] {
@@ -112,15 +161,28 @@ std::vector<XTopLevel> TopLevelWindows() {
   std::unique_ptr<Window, XFreeDeleter<Window>> owned(children);
   for (unsigned int i = 0; i < count; ++i) {
     lastXError = 0;
+    // Under a window manager the program's window sits in a frame: it is the one described, at
+    // the frame's place in the stacking order.
+    const Window client = ClientOf(children[i]);
+    const Window described = client ? client : children[i];
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, children[i], &attributes)) continue;
+    if (!XGetWindowAttributes(display, described, &attributes)) continue;
     XTopLevel window;
-    window.id = children[i];
-    window.name = WindowName(children[i]);
+    window.id = described;
+    window.frame = children[i];
+    window.name = WindowName(described);
     window.rect = {attributes.x + attributes.border_width, attributes.y + attributes.border_width, attributes.width,
                    attributes.height};
+    if (described != children[i]) {
+      int x = 0;
+      int y = 0;
+      Window child = 0;
+      XTranslateCoordinates(display, described, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+      window.rect.x = x;
+      window.rect.y = y;
+    }
     window.mapped = attributes.map_state == IsViewable;
-    window.pid = WindowPid(children[i]);
+    window.pid = WindowPid(described);
     window.stackIndex = static_cast<int>(i);
     XSync(display, False);
     if (lastXError == 0) windows.push_back(window);
@@ -171,6 +233,26 @@ std::vector<XIcon> WindowIcons(XWindowId window) {
     icons.push_back(std::move(icon));
   }
   return icons;
+}
+
+bool HasInputFocus(const XTopLevel& window) {
+  Display* display = XDisplay();
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  // The focus may rest on the window, its frame or a window inside it.
+  for (int depth = 0; focus != 0 && focus != PointerRoot && depth < 16; ++depth) {
+    if (focus == window.id || focus == window.frame) return true;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, focus, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    if (parent == root) return false;
+    focus = parent;
+  }
+  return false;
 }
 
 Rect ScreenRect() {

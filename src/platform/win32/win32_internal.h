@@ -6,8 +6,10 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
@@ -17,6 +19,8 @@ std::string Narrow(std::wstring_view wide);
 std::string ErrorText(DWORD code);
 // "Win32: <call> failed: <reason>" for the calling thread's last error.
 Error CallFailed(const char* call);
+// The same for an error code the caller has.
+Error CallFailed(const char* call, DWORD code);
 
 // The face a font really got and the height of its characters (its line height without the
 // internal leading).
@@ -30,14 +34,14 @@ FontFacts InspectFont(HFONT font);
 class FontCache {
  public:
   explicit FontCache(int dpi) : dpi_(dpi) {}
-  ~FontCache();
   FontCache(const FontCache&) = delete;
   FontCache& operator=(const FontCache&) = delete;
+  // The font, made on first use; throws Error when the system cannot make it.
   HFONT Get(const FontSpec& font);
 
  private:
   int dpi_;
-  std::map<std::tuple<float, bool, bool>, HFONT> fonts_;
+  std::map<std::tuple<float, bool, bool>, ScopedFont> fonts_;
 };
 
 // A picture decoded by the system's OLE picture loader.
@@ -67,6 +71,17 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon);
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
                                                 FontCache& fonts);
 
+// Starts the system's move of `window` as a press on its title bar would (WM_NCLBUTTONDOWN
+// with HTCAPTION; `point` as that message takes it), but only while the primary button that
+// pressed it is still down. A move begun after the release would leave the window following
+// the pointer until the next click, which it would swallow. A press already released (its
+// release waiting in this thread's queue) moves the window by as much as the pointer moved
+// in between: nothing for a click, the whole way for a drag quicker than the program.
+// Returns the message's result, 0 when no system move started.
+LRESULT BeginSystemMove(HWND window, LPARAM point);
+// True while the primary mouse button is physically down.
+bool PrimaryButtonStillDown();
+
 // The folder holding the running program; a trailing separator only at a drive's root.
 std::string ProgramDirectory();
 
@@ -82,13 +97,10 @@ std::string FromAnsiCodePage(std::string_view bytes);
 class InstanceMarker {
  public:
   explicit InstanceMarker(const wchar_t* name);
-  ~InstanceMarker();
-  InstanceMarker(const InstanceMarker&) = delete;
-  InstanceMarker& operator=(const InstanceMarker&) = delete;
   bool AnotherInstanceRuns() const { return another_; }
 
  private:
-  HANDLE handle_ = nullptr;
+  ScopedKernelHandle handle_;
   bool another_ = false;
 };
 

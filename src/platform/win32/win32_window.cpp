@@ -6,12 +6,18 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/win32/win32_scoped.h"
+
 namespace corvane::win32 {
 
 namespace {
 
 constexpr wchar_t kClassWithIcon[] = L"CorvaneWindow";
 constexpr wchar_t kClassWithoutIcon[] = L"CorvaneMenuWindow";
+// Window properties: the screen point of the window's last left press.
+constexpr wchar_t kLeftPressX[] = L"Corvane.LeftPressX";
+constexpr wchar_t kLeftPressY[] = L"Corvane.LeftPressY";
+constexpr wchar_t kLeftPressed[] = L"Corvane.LeftPressed";
 
 int ShiftState() {
   int shift = 0;
@@ -51,8 +57,9 @@ class Win32Window : public NativeWindow {
     }
     RECT outer{0, 0, layout.clientSize.width, layout.clientSize.height};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    // An owned window stays above its owner: a click on the owner never buries it.
     hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(layout.title).c_str(), style, x, y, outer.right - outer.left,
-                            outer.bottom - outer.top, nullptr, nullptr, instance, this);
+                            outer.bottom - outer.top, reinterpret_cast<HWND>(layout.owner), nullptr, instance, this);
     if (!hwnd_) throw CallFailed("CreateWindowEx");
   }
 
@@ -93,12 +100,12 @@ class Win32Window : public NativeWindow {
     // Wine ignores HWND_TOPMOST for a window that already owns a top-most popup.
     if (!tooltip_) CreateTooltip();
     ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    TakeKeyboard();
   }
 
   void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
 
-  void Activate() override { SetForegroundWindow(hwnd_); }
+  void Activate() override { TakeKeyboard(); }
 
   bool IsVisible() const override { return hwnd_ && IsWindowVisible(hwnd_); }
 
@@ -128,19 +135,37 @@ class Win32Window : public NativeWindow {
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      RemovePropW(hwnd, kLeftPressX);
+      RemovePropW(hwnd, kLeftPressY);
+      RemovePropW(hwnd, kLeftPressed);
       self->hwnd_ = nullptr;
       self->tooltip_ = nullptr;
       return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
-    // The form's handlers contain their own failures; nothing may unwind through the system.
+    // Every delivery runs on the program's handler path, which reports a failure; nothing may
+    // unwind through the system, which cannot pass an exception on.
+    LRESULT result = 0;
+    bool handled = false;
     try {
-      return self->Handle(msg, wparam, lparam);
+      self->events_.Deliver([&] {
+        result = self->Handle(msg, wparam, lparam);
+        handled = true;
+      });
     } catch (...) {
-      return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
+    return handled ? result : DefWindowProcW(hwnd, msg, wparam, lparam);
   }
 
  private:
+  // Brings the window to the front with the keyboard, so that keys typed now reach it and not
+  // the window that had them before: the foreground and active window of the thread, with the
+  // focus on the window itself (its controls are drawn, not windows of their own).
+  void TakeKeyboard() {
+    SetForegroundWindow(hwnd_);
+    SetActiveWindow(hwnd_);
+    SetFocus(hwnd_);
+  }
+
   void CreateTooltip() {
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
@@ -167,6 +192,7 @@ class Win32Window : public NativeWindow {
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
+        if (msg == WM_LBUTTONDOWN) NoteLeftPress(lparam);
         SetCapture(hwnd_);
         events_.OnMouseDown(MakeMouseEvent(ButtonOf(msg), lparam));
         return 0;
@@ -218,6 +244,15 @@ class Win32Window : public NativeWindow {
     return DefWindowProcW(hwnd_, msg, wparam, lparam);
   }
 
+  // Where on the screen the last left press was, for a system move it may start.
+  void NoteLeftPress(LPARAM lparam) {
+    POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    ClientToScreen(hwnd_, &p);
+    SetPropW(hwnd_, kLeftPressX, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.x)));
+    SetPropW(hwnd_, kLeftPressY, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.y)));
+    SetPropW(hwnd_, kLeftPressed, reinterpret_cast<HANDLE>(1));
+  }
+
   static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
   static int ButtonOf(UINT msg) {
@@ -236,29 +271,26 @@ class Win32Window : public NativeWindow {
   }
 
   // Draws the invalid area off-screen and copies it in one go, so nothing flickers and a
-  // window larger than the screen costs only what is shown.
+  // window larger than the screen costs only what is shown. A failure is raised (and so
+  // reported by the handler path); the owners give everything back on the way out.
   void Paint() {
-    PAINTSTRUCT ps{};
-    HDC dc = BeginPaint(hwnd_, &ps);
-    const RECT& r = ps.rcPaint;
+    const ScopedPaint paint(hwnd_);
+    if (!paint.Get()) throw CallFailed("BeginPaint");
+    const RECT& r = paint.Dirty();
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
-    if (width > 0 && height > 0) {
-      HDC memory = CreateCompatibleDC(dc);
-      HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-      if (memory && bitmap) {
-        const HGDIOBJ old = SelectObject(memory, bitmap);
-        SetViewportOrgEx(memory, -r.left, -r.top, nullptr);
-        GdiCanvas canvas(memory, fonts_);
-        events_.OnPaint(canvas, {r.left, r.top, r.right, r.bottom});
-        SetViewportOrgEx(memory, 0, 0, nullptr);
-        BitBlt(dc, r.left, r.top, width, height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-      }
-      if (bitmap) DeleteObject(bitmap);
-      if (memory) DeleteDC(memory);
-    }
-    EndPaint(hwnd_, &ps);
+    if (width <= 0 || height <= 0) return;
+    const ScopedMemoryDC memory(CreateCompatibleDC(paint.Get()));
+    if (!memory) throw CallFailed("CreateCompatibleDC");
+    const ScopedBitmap bitmap(CreateCompatibleBitmap(paint.Get(), width, height));
+    if (!bitmap) throw CallFailed("CreateCompatibleBitmap");
+    const ScopedSelect selected(memory.Get(), bitmap.Get());
+    if (!selected) throw CallFailed("SelectObject");
+    SetViewportOrgEx(memory.Get(), -r.left, -r.top, nullptr);
+    GdiCanvas canvas(memory.Get(), fonts_);
+    events_.OnPaint(canvas, {r.left, r.top, r.right, r.bottom});
+    SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
+    if (!BitBlt(paint.Get(), r.left, r.top, width, height, memory.Get(), 0, 0, SRCCOPY)) throw CallFailed("BitBlt");
   }
 
   HINSTANCE instance_;
@@ -286,6 +318,39 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon) {
   wc.hIconSm = nullptr;
   wc.lpszClassName = kClassWithoutIcon;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throw CallFailed("RegisterClassEx");
+}
+
+bool PrimaryButtonStillDown() {
+  // GetAsyncKeyState reads the physical buttons: with the buttons swapped the primary one is
+  // the right-hand button.
+  const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (GetAsyncKeyState(primary) & 0x8000) != 0;
+}
+
+LRESULT BeginSystemMove(HWND window, LPARAM point) {
+  // A press whose release is queued already (a click, or a drag quicker than this thread) is
+  // over: the window moves as far as the pointer did between them, as the system's move would
+  // when it took the queued input, and nothing goes on following the pointer. The window holds
+  // the mouse while it looks, so that a release off the window counts as its own.
+  const HWND captured = GetCapture();
+  SetCapture(window);
+  MSG release{};
+  const bool released = PeekMessageW(&release, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD) != 0;
+  if (captured != window) ReleaseCapture();
+  if (released) {
+    const auto pressed = [&](const wchar_t* name) {
+      return static_cast<int>(reinterpret_cast<LONG_PTR>(GetPropW(window, name)));
+    };
+    const int dx = release.pt.x - pressed(kLeftPressX);
+    const int dy = release.pt.y - pressed(kLeftPressY);
+    RECT frame{};
+    if (GetPropW(window, kLeftPressed) && (dx || dy) && GetWindowRect(window, &frame)) {
+      SetWindowPos(window, nullptr, frame.left + dx, frame.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+  }
+  if (!PrimaryButtonStillDown()) return 0;
+  return SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, point);
 }
 
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
