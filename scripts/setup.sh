@@ -6,6 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 CORVANE_PACKAGES=(
   cmake ninja-build g++                  # the native build and the unit tests
+  clang libclang-rt-14-dev               # the fuzz targets: clang++, libFuzzer and the sanitizers
   googletest libgtest-dev                # GoogleTest: built natively, and from source for MinGW
   g++-mingw-w64-x86-64-posix             # Corvane.exe
   wine wine64 fonts-wine                 # running it

@@ -1,28 +1,42 @@
 #!/usr/bin/env bash
-# The test command. Installs what is missing, builds both presets, starts two private Xvfb
-# displays (one bare, one with openbox as its window manager) and the servers of the two Wine
-# prefixes (unmanaged windows for the bare display, Wine's default managed windows for the
-# other), runs every test through ctest (unit tests, Windows tests under Wine, end-to-end tests
-# on the bare display, the window-manager end-to-end tests, label e2e-wm, on the other), stops
-# what it started and exits with ctest's status.
+# The test command. Installs what is missing, then runs three stages, each through ctest:
 #
-#   bash scripts/test.sh                 everything
-#   bash scripts/test.sh -L e2e          arguments go to ctest: here the end-to-end tests of
-#                                        both displays (-L '^e2e$' for the bare display only)
+#   main      builds the windows and native presets, starts two private Xvfb displays (one bare,
+#             one with openbox as its window manager) and the servers of two Wine prefixes
+#             (unmanaged windows for the bare display, Wine's default managed windows for the
+#             other), and runs every test there (unit tests, Windows tests under Wine,
+#             end-to-end tests on the bare display, the window-manager end-to-end tests, label
+#             e2e-wm, on the other)
+#   sanitize  builds the native-asan preset and runs the unit tests (label unit) with
+#             AddressSanitizer and UndefinedBehaviorSanitizer
+#   fuzz      builds the fuzz preset (clang++) and runs each libFuzzer target (label fuzz) for a
+#             bounded time (CORVANE_FUZZ_SECONDS, default 60)
+#
+# It stops what it started and exits with the first failing stage's status (every stage runs).
+#
+#   bash scripts/test.sh                 every stage, every test
+#   bash scripts/test.sh -L e2e          arguments go to ctest; with arguments only the main stage
+#                                        runs, unless CORVANE_STAGES names others (-L e2e takes
+#                                        both displays' end-to-end tests, -L '^e2e$' the bare one's)
+#   CORVANE_STAGES="sanitize fuzz" bash scripts/test.sh
 #
 # CORVANE_DISPLAY_NUMBER picks the bare Xvfb's display (default: a free one); CORVANE_WINEPREFIX
 # and CORVANE_MANAGED_WINEPREFIX the prefixes (default build/wine/prefix and
 # build/wine/prefix-managed). The window-manager tests find their display and prefix in
 # CORVANE_WM_DISPLAY and CORVANE_WM_WINEPREFIX. Screenshots of the end-to-end tests:
 # build/e2e-screenshots.
+# With CI set, every build treats warnings as errors.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exec </dev/null
 
 started=$(corvane_now)
+if (($# > 0)); then
+  stages=${CORVANE_STAGES:-main}
+else
+  stages=${CORVANE_STAGES:-main sanitize fuzz}
+fi
 bash "$CORVANE_ROOT/scripts/setup.sh"
-corvane_build_preset windows
-corvane_build_preset native
 
 cleanup() {
   corvane_stop_wineserver
@@ -30,17 +44,51 @@ cleanup() {
 }
 trap cleanup EXIT
 
-corvane_start_xvfb "${CORVANE_DISPLAY_NUMBER:-}"
-corvane_start_wm_display
-corvane_prepare_prefix managed
-corvane_start_wineserver managed
-export CORVANE_WM_WINEPREFIX=$WINEPREFIX
-corvane_prepare_prefix unmanaged
-corvane_start_wineserver unmanaged
-rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
-
-# One display and one single-instance Corvane: the tests run one at a time.
 status=0
-ctest --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@" || status=$?
+
+# Runs one stage's ctest and keeps the first failure's status.
+run_ctest() {
+  local name=$1 stage_start stage_status=0
+  shift
+  stage_start=$(corvane_now)
+  ctest "$@" || stage_status=$?
+  corvane_log "$name tests finished with status $stage_status in $(corvane_elapsed "$stage_start")"
+  if ((status == 0)); then status=$stage_status; fi
+}
+
+for stage in $stages; do
+  case $stage in
+    main)
+      corvane_build_preset windows
+      corvane_build_preset native
+      corvane_start_xvfb "${CORVANE_DISPLAY_NUMBER:-}"
+      # The window-manager tests (label e2e-wm) run on a second display with openbox and a
+      # prefix of Wine's default, managed windows; the others on the bare display, unmanaged.
+      corvane_start_wm_display
+      corvane_prepare_prefix managed
+      corvane_start_wineserver managed
+      export CORVANE_WM_WINEPREFIX=$WINEPREFIX
+      corvane_prepare_prefix unmanaged
+      corvane_start_wineserver unmanaged
+      rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
+      # One display and one single-instance Corvane: the tests run one at a time.
+      run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@"
+      ;;
+    sanitize)
+      corvane_build_preset native-asan
+      run_ctest sanitized --test-dir "$CORVANE_ROOT/build/native-asan" --output-on-failure -L unit \
+        --no-tests=error "$@"
+      ;;
+    fuzz)
+      (cd "$CORVANE_ROOT" && cmake --preset fuzz -DCORVANE_FUZZ_SECONDS="${CORVANE_FUZZ_SECONDS:-60}" >/dev/null) ||
+        corvane_die "configuring the fuzz preset failed"
+      corvane_build_preset fuzz
+      run_ctest fuzz --test-dir "$CORVANE_ROOT/build/fuzz" --output-on-failure -L fuzz --no-tests=error "$@"
+      ;;
+    *)
+      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, sanitize, fuzz)"
+      ;;
+  esac
+done
 corvane_log "tests finished with status $status after $(corvane_elapsed "$started") in all"
 exit "$status"

@@ -30,8 +30,4 @@ extern std::string CurrentPicturePath;
 // Where the right press that opens the menu happened, in screen pixels.
 extern CursorPoint MenuAnchor;
 
-// Unloads every window and puts the state back as it is before start-up (for tests that run
-// the program more than once in one process).
-void ResetProgramState();
-
 }  // namespace corvane

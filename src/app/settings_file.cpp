@@ -47,12 +47,26 @@ std::string EncodeSettingsRecord(std::int32_t left, std::int32_t top, std::strin
   return bytes;
 }
 
-SettingsHeader DecodeSettingsHeader(std::string_view bytes) {
+std::optional<SettingsHeader> DecodeSettingsHeader(std::string_view bytes) {
+  if (bytes.size() < kSettingsHeaderSize) return std::nullopt;
   SettingsHeader header;
   header.left = static_cast<std::int32_t>(GetLittleEndian(bytes, 0, 4));
   header.top = static_cast<std::int32_t>(GetLittleEndian(bytes, 4, 4));
   header.pathLength = static_cast<std::uint16_t>(GetLittleEndian(bytes, 8, 2));
   return header;
+}
+
+std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes) {
+  const std::optional<SettingsHeader> header = DecodeSettingsHeader(bytes);
+  if (!header) return std::nullopt;
+  DecodedSettings record{header->left, header->top, std::nullopt};
+  const std::string_view rest = bytes.substr(kSettingsHeaderSize);
+  if (rest.size() < header->pathLength) return record;  // the path is cut short
+  const std::string_view path = rest.substr(0, header->pathLength);
+  // A NUL would end the path early wherever the system reads it, naming another file.
+  if (path.find('\0') != std::string_view::npos) return record;
+  record.ansiPath = std::string(path);
+  return record;
 }
 
 void EnsureSettingsFile() {
@@ -62,9 +76,15 @@ void EnsureSettingsFile() {
 
 SettingsRecordData ReadSettings() {
   const std::unique_ptr<BinaryFile> file = Sys().OpenReadWrite(SettingsFilePath());
-  const SettingsHeader header = DecodeSettingsHeader(file->Read(0, kSettingsHeaderSize));
-  const std::string path = file->Read(kSettingsHeaderSize, header.pathLength);
-  return {header.left, header.top, Sys().FromAnsi(path)};
+  std::string bytes = file->Read(0, kSettingsHeaderSize);  // a file shorter than the header fails here
+  const std::uint16_t pathLength = DecodeSettingsHeader(bytes).value().pathLength;
+  try {
+    bytes += file->Read(kSettingsHeaderSize, pathLength);
+  } catch (const Error&) {
+    // The path cannot be read in full: the record decodes as damaged and keeps its position.
+  }
+  const DecodedSettings record = DecodeSettingsRecord(bytes).value();
+  return {record.left, record.top, record.ansiPath ? Sys().FromAnsi(*record.ansiPath) : NoPictureMarker};
 }
 
 void WriteSettings(const SettingsRecordData& record) { WriteRecord(record); }

@@ -6,9 +6,14 @@
 //   offset 8   uint16  N, the path's length in bytes
 //   offset 10  N bytes the path in the system's ANSI code page, no terminator
 //   then       leftovers of an earlier, longer record, never read
+//
+// A damaged record keeps what it can: a file shorter than the 10 header bytes cannot be read
+// at all, but a record whose path is cut short (or holds a NUL byte, which no path can) still
+// gives the saved position, with no picture.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,12 +34,25 @@ struct SettingsHeader {
   std::uint16_t pathLength = 0;
 };
 inline constexpr std::size_t kSettingsHeaderSize = 10;
-SettingsHeader DecodeSettingsHeader(std::string_view bytes);
+// The header at the start of `bytes`, or nullopt when they are fewer than 10.
+std::optional<SettingsHeader> DecodeSettingsHeader(std::string_view bytes);
+
+// A record as decoded: the position, and the path in the ANSI code page unless it is damaged.
+struct DecodedSettings {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::optional<std::string> ansiPath;
+  friend bool operator==(const DecodedSettings&, const DecodedSettings&) = default;
+};
+// Decodes the record at the start of `bytes` (a whole file, leftovers allowed); nullopt when
+// they are fewer than the 10 header bytes. Reads nothing past the end of `bytes`.
+std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes);
 
 // Creates the file holding DefaultSettings unless it is there already. A file is there when
 // its name matches in any letter case, hidden and system files included.
 void EnsureSettingsFile();
-// Throws Error when the file cannot be opened or is shorter than the record it announces.
+// Throws Error when the file cannot be opened or is shorter than the 10 header bytes. A record
+// whose path is damaged reads as the saved position with NoPictureMarker.
 SettingsRecordData ReadSettings();
 // Writes the record at offset 0 over what the file holds; never shortens the file.
 void WriteSettings(const SettingsRecordData& record);

@@ -14,16 +14,6 @@ SettingsRecordData SettingsRecord;
 std::string CurrentPicturePath = NoPictureMarker;
 CursorPoint MenuAnchor;
 
-void ResetProgramState() {
-  ResetAboutWindow();
-  ResetMenuWindow();
-  ResetPictureWindow();
-  FreeRetiredForms();
-  SettingsRecord = {};
-  CurrentPicturePath = NoPictureMarker;
-  MenuAnchor = {};
-}
-
 void RunApplication() {
   SetErrorTitle(kAppTitle);
   RunHandler([] { PictureWindow().Show(); });
@@ -33,7 +23,7 @@ void RunApplication() {
 void RunStartup(CorvaneForm1& form) {
   try {
     if (Sys().PrevInstance()) End();
-    Sys().SetWindowPos(form.hWnd(), kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+    Sys().MakeTopMost(form.hWnd(), std::nullopt);
     EnsureSettingsFile();
     SettingsRecord = ReadSettings();
     form.SetLeft(static_cast<float>(SettingsRecord.WindowLeft));
@@ -52,11 +42,7 @@ void RunStartup(CorvaneForm1& form) {
   }
   // A window saved where no monitor shows any of it (a monitor since removed) would be out of
   // reach: it starts at the default place instead.
-  if (!Sys().IsOnAnyMonitor(form.ScreenBounds())) {
-    const SettingsRecordData defaults = DefaultSettings();
-    form.SetLeft(static_cast<float>(defaults.WindowLeft));
-    form.SetTop(static_cast<float>(defaults.WindowTop));
-  }
+  BringIntoReach(form);
 }
 
 void SaveAndExit(ExitFrom from) {

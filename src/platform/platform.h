@@ -180,58 +180,50 @@ struct CursorPoint {
   std::int32_t y = 0;
 };
 
-// The open-file dialog request, field for field as the system's ANSI dialog takes it. Text
-// fields are held here as UTF-8 and converted to the ANSI code page at the call.
+// One entry of the open-file dialog's list of file types.
+struct FileFilter {
+  std::string description;  // what the user reads, "Pictures (bmp;gif;jpg)"
+  std::string patterns;     // the names it admits, separated by ';': "*.bmp;*.gif;*.jpg"
+};
+
+// What the program asks of the open-file dialog.
 struct OpenFileRequest {
-  // The record's first published size; the backend gives the system that size for its own
-  // pointer width.
-  static constexpr std::uint32_t kFirstPublishedSize = 76;
-
-  std::uint32_t structSize = 0;
-  std::uintptr_t owner = 0;
-  std::uintptr_t instance = 0;
-  std::string filter;  // description, NUL, patterns (the backend adds the closing NULs)
-  std::uint32_t maxCustomFilter = 0;
-  std::uint32_t filterIndex = 0;
-  std::string file;  // the file buffer; its size is the buffer's length
-  std::uint32_t maxFile = 0;
-  std::string fileTitle;
-  std::uint32_t maxFileTitle = 0;
-  std::string initialDir;
+  std::uintptr_t owner = 0;  // the window the dialog belongs to; it stays blocked meanwhile
   std::string title;
-  std::uint32_t flags = 0;
+  std::vector<FileFilter> filters;  // the first one is in force when the dialog opens
+  std::string initialFolder;
 };
 
-struct OpenFileResult {
-  int result = 0;             // non-zero: a file was chosen, `request.file` holds its path
-  std::uint32_t failure = 0;  // with result 0: 0 for a cancel, else the dialog's error code
+struct OpenFileAnswer {
+  enum class Outcome { Chosen, Cancelled, Failed };
+  Outcome outcome = Outcome::Cancelled;
+  // Chosen: the path in full (UTF-8), so that a name the ANSI code page cannot hold is seen
+  // for what it is.
+  std::string path;
+  std::uint32_t failure = 0;  // Failed: the dialog's error code
 };
 
-constexpr std::intptr_t kHwndTopmost = -1;
-constexpr unsigned kSwpNoSize = 0x0001;
-constexpr unsigned kSwpNoMove = 0x0002;
-constexpr unsigned kWmNcLButtonDown = 0x00A1;
-constexpr std::uintptr_t kHtCaption = 2;
-constexpr int kSwShowNormal = 1;
-constexpr int kSwShowMinimized = 2;
+// How a window that opens a document first appears.
+enum class ShowState { Normal, Minimized };
 
 class Platform {
  public:
   virtual ~Platform() = default;
 
-  // The system calls, made exactly as the window logic asks.
-  virtual std::intptr_t SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y,
-                                     int cx, int cy, unsigned flags) = 0;
-  virtual std::intptr_t ReleaseCapture() = 0;
-  virtual std::intptr_t SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam,
-                                     std::intptr_t lparam) = 0;
-  virtual std::intptr_t GetCursorPos(CursorPoint& point) = 0;
-  // The open-file dialog. The request mirrors the ANSI record; the chosen path comes back in
-  // full (UTF-8), so that a name the ANSI code page cannot hold is seen for what it is.
-  virtual OpenFileResult ShowOpenFileDialog(OpenFileRequest& request) = 0;
-  virtual std::intptr_t ShellExecuteA(std::uintptr_t hwnd, const std::string& operation,
-                                      const std::string& file, const std::string& parameters,
-                                      const std::string& directory, int showCommand) = 0;
+  // Window-manager requests.
+  // Keeps the window above every ordinary window. With `place`, its outer top-left corner
+  // moves there at the same time; without, it keeps its place. Its size is kept.
+  virtual void MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) = 0;
+  // Called while the left button is down on the window: the system moves the window with the
+  // pointer, as if its title bar had been pressed, until the button is released.
+  virtual void BeginSystemMove(std::uintptr_t window) = 0;
+  // The pointer's place on the screen, in pixels.
+  virtual CursorPoint CursorPosition() = 0;
+  // The system's open-file dialog, modal for `request.owner`.
+  virtual OpenFileAnswer ChooseFileToOpen(const OpenFileRequest& request) = 0;
+  // Opens a web or mail address or a document with the user's program for it. Throws Error
+  // when the request cannot even be made; whether the program then starts is not reported.
+  virtual void OpenDocument(std::uintptr_t owner, const std::string& target, ShowState show) = 0;
 
   // Screen and drawing.
   virtual float TwipsPerPixelX() const = 0;
@@ -273,9 +265,24 @@ class Platform {
   virtual std::string ShortPathName(const std::string& path) const = 0;
 };
 
+class ControlRuntime;  // the control model's running state (platform/controls/form.h)
+
 // The platform in use; set once at start-up (or by each unit test).
 Platform& Sys();
+// The control model's running state that belongs to the platform in use.
+ControlRuntime& Runtime();
+// Installs `platform` (nullptr: none) with a fresh ControlRuntime. The runtime installed before
+// is destroyed first, unloading the windows it holds while their platform is still there.
 void SetPlatform(Platform* platform);
+
+// Installs a platform for this object's lifetime.
+class InstalledPlatform {
+ public:
+  explicit InstalledPlatform(Platform& platform) { SetPlatform(&platform); }
+  ~InstalledPlatform() { SetPlatform(nullptr); }
+  InstalledPlatform(const InstalledPlatform&) = delete;
+  InstalledPlatform& operator=(const InstalledPlatform&) = delete;
+};
 
 // Ends the program at once through the platform.
 [[noreturn]] void End();

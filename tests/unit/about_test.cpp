@@ -50,17 +50,17 @@ TEST_F(AboutTest, TheLinkUnderThePointerLightsUpUntilTheBareWindowOrTheOtherLink
   }
 }
 
-TEST_F(AboutTest, TheLinksAskTheShellForMailAndTheHomePage) {
+TEST_F(AboutTest, TheLinksOpenMailAndTheHomePage) {
   ClickOn(about, about.Label2);
   ClickOn(about, about.Label3);
   std::vector<std::vector<std::string>> requests;
   for (const RecordedCall& c : sys.calls) {
-    if (c.name == "ShellExecuteA") requests.push_back(c.args);
+    if (c.name == "OpenDocument") requests.push_back(c.args);
   }
   const std::string hwnd = HeadlessPlatform::HandleText(about.hWnd());
   EXPECT_EQ(requests, (std::vector<std::vector<std::string>>{
-                          {hwnd, "open", std::string("mailto:") + maker::kEmail, "", "", "1"},
-                          {hwnd, "open", maker::kHomeAddress, "", "", "2"}}));
+                          {hwnd, std::string("mailto:") + maker::kEmail, "normal"},
+                          {hwnd, maker::kHomeAddress, "minimized"}}));
   EXPECT_TRUE(about.Visible()) << "a link click leaves the window open";
 }
 

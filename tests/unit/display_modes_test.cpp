@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
+#include "windows/menu/corvane_menu.h"
 #include "windows/picture/corvane_form1.h"
 
 namespace corvane::testing {
@@ -88,6 +89,88 @@ TEST_F(DisplayModesTest, TheLinkLabelLiesOverTheTopLeftCornerOfThePicture) {
   ShowPictureMode();
   EXPECT_EQ(form.ControlAt({1, 1}), &form.Labelmy2);
   EXPECT_EQ(form.ControlAt({99, 49}), &form.Image1);
+}
+
+}  // namespace
+}  // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+// A window partly off the top-left corner that becomes smaller can end up wholly off the
+// screen: once the change is done, it comes back to the default place, as at start-up. The
+// sizes a change passes through on its way are never judged.
+struct ReachCase {
+  const char* name;
+  PixelPoint start;         // the saved place, in pixels
+  const char* startPicture;  // saved with the place; none: the help panel
+  const char* action;        // "help": the Show item; "select <path>": a picture chosen
+  PixelPoint expected;
+};
+
+class WindowWithinReachTest : public ProgramTest {
+ protected:
+  WindowWithinReachTest() {
+    sys.pictureFiles["C:\\big.bmp"] = {640, 480};
+    sys.pictureFiles["C:\\small.bmp"] = {100, 100};
+    sys.pictureFiles["C:\\wide.bmp"] = {620, 420};
+    sys.pictureFiles["C:\\huge.bmp"] = {800, 600};
+  }
+  PixelPoint Place() {
+    const PixelRect frame = WindowOf(PictureWindow()).Frame();
+    return {frame.left, frame.top};
+  }
+};
+
+TEST_F(WindowWithinReachTest, AfterAChangeOfSizeAWindowOffEveryMonitorComesBackToTheDefaultPlace) {
+  const PixelPoint home{23, 7};  // 350, 100 twips
+  const ReachCase cases[] = {
+      {"a smaller picture", {-600, -400}, "C:\\big.bmp", "select C:\\small.bmp", home},
+      {"the help panel over a picture", {-600, -400}, "C:\\big.bmp", "help", home},
+      {"a small picture over the help panel", {-400, -300}, nullptr, "select C:\\small.bmp", home},
+      {"the help panel still partly on the screen", {-400, -300}, "C:\\big.bmp", "help", {-400, -300}},
+      {"a smaller picture still partly on the screen", {-600, -400}, "C:\\big.bmp", "select C:\\wide.bmp",
+       {-600, -400}},
+      {"a larger picture", {-600, -400}, "C:\\big.bmp", "select C:\\huge.bmp", {-600, -400}},
+      {"a picture that cannot be shown", {-600, -400}, "C:\\big.bmp", "select C:\\gone.bmp", {-600, -400}},
+  };
+  for (const ReachCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetProgramState();
+    sys.files.clear();
+    PutSettings(c.start.x * 15, c.start.y * 15, c.startPicture ? c.startPicture : NoPictureMarker);
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(Place(), c.start) << "a saved place partly on the screen is kept at start-up";
+    const std::string action = c.action;
+    CorvaneMenu& menu = OpenMenu();
+    if (action == "help") {
+      ClickOn(menu, menu.Label4);
+    } else {
+      const std::string path = action.substr(7);
+      sys.dialog = [path](const OpenFileRequest&) {
+        return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, path, 0};
+      };
+      ClickOn(menu, menu.Label7);
+    }
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(Place(), c.expected);
+    EXPECT_TRUE(sys.IsOnAnyMonitor(WindowOf(PictureWindow()).Frame()));
+  }
+}
+
+TEST_F(WindowWithinReachTest, OnlyTheSizeAHandlerLeavesIsJudged) {
+  ASSERT_TRUE(Start());
+  CorvaneForm1& form = PictureWindow();
+  WindowOf(form).MoveTo({-400, -300});
+  Deliver([&] {
+    RunHandler([&] {
+      form.SetWidth(100 * 15);  // wholly off the screen for a moment
+      form.SetWidth(6960);
+    });
+  });
+  EXPECT_EQ(Place(), (PixelPoint{-400, -300}));
+  Deliver([&] { RunHandler([&] { form.SetWidth(100 * 15); }); });
+  EXPECT_EQ(Place(), (PixelPoint{23, 7}));
 }
 
 }  // namespace

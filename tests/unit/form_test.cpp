@@ -293,7 +293,6 @@ TEST_F(FormTest, AnUnloadedWindowOutlivesTheHandlerThatUnloadedItAndTheNextRefer
   EXPECT_NE(second, first);
   EXPECT_TRUE(second->Loaded());
   EXPECT_TRUE(slot.Loaded());
-  slot.Reset();
 }
 
 }  // namespace

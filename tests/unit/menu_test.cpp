@@ -22,11 +22,11 @@ class MenuTest : public ProgramTest {
   std::vector<std::string> Story() {
     std::vector<std::string> story;
     for (const RecordedCall& c : sys.calls) {
-      if (c.name == "ShellExecuteA") story.push_back("open " + c.args[2] + " " + c.args[5]);
+      if (c.name == "OpenDocument") story.push_back("open " + c.args[1] + " " + c.args[2]);
       if (c.name == "DestroyWindow") story.push_back(c.args[1].empty() ? "close menu" : "close " + c.args[1]);
       if (c.name == "CreateWindow") story.push_back("create " + c.args[0]);
       if (c.name == "MessageBox") story.push_back("message");
-      if (c.name == "ShowOpenFileDialog") story.push_back("dialog");
+      if (c.name == "ChooseFileToOpen") story.push_back("dialog");
       if (c.name == "EndProgram") story.push_back("end");
       if (c.name == "OpenFile") story.push_back("write");
     }
@@ -88,10 +88,10 @@ TEST_F(MenuTest, TheMenuOpensWithTheFocusOnItsSpareButtonAndRunsNoItem) {
 TEST_F(MenuTest, TabGoesFromTheSpareButtonToGetProfessionalAndShiftTabToHomepage) {
   CorvaneMenu& menu = OpenMenu();
   Type(menu, Key::Tab);
-  EXPECT_EQ(Story(), (std::vector<std::string>{"close menu", std::string("open ") + maker::kProfessionalPage + " 2"}));
+  EXPECT_EQ(Story(), (std::vector<std::string>{"close menu", std::string("open ") + maker::kProfessionalPage + " minimized"}));
   CorvaneMenu& again = OpenMenu();
   Type(again, Key::Tab, 0, kShift);
-  EXPECT_EQ(Story(), (std::vector<std::string>{std::string("open ") + maker::kHomePage + " 2", "close menu"}));
+  EXPECT_EQ(Story(), (std::vector<std::string>{std::string("open ") + maker::kHomePage + " minimized", "close menu"}));
 }
 
 TEST_F(MenuTest, LabelsNeverTakeTheFocus) {
@@ -136,8 +136,8 @@ TEST_P(MenuItemTest, ByItsAccessKey) {
   EXPECT_EQ(Story(), GetParam().byKey);
 }
 
-const std::string kOpenHome = std::string("open ") + maker::kHomePage + " 2";
-const std::string kOpenPro = std::string("open ") + maker::kProfessionalPage + " 2";
+const std::string kOpenHome = std::string("open ") + maker::kHomePage + " minimized";
+const std::string kOpenPro = std::string("open ") + maker::kProfessionalPage + " minimized";
 
 INSTANTIATE_TEST_SUITE_P(
     Items, MenuItemTest,

@@ -17,10 +17,9 @@ class PictureSelectionTest : public ProgramTest {
 
   // The dialog answers with `path` as the user's choice.
   void Choose(const std::string& path) {
-    sys.dialog = [this, path](OpenFileRequest& r) {
+    sys.dialog = [this, path](const OpenFileRequest& r) {
       lastRequest = r;
-      std::copy(path.begin(), path.end(), r.file.begin());
-      return OpenFileResult{1, 0};
+      return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, path, 0};
     };
   }
 
@@ -48,19 +47,12 @@ TEST_F(PictureSelectionTest, TheDialogIsAskedForPicturesInTheProgramsFolder) {
   sys.pictureFiles["C:\\x.bmp"] = {10, 10};
   Select();
   const OpenFileRequest& r = lastRequest;
-  EXPECT_EQ(r.structSize, 76u);
   EXPECT_EQ(r.owner, PictureWindow().hWnd());
-  EXPECT_EQ(r.instance, sys.InstanceHandle());
-  EXPECT_EQ(r.filter,
-            std::string("Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)") + '\0' + "*.bmp;*.gif;*.jpg;*.dib;*.wmf;*.emf;*.ico;*.cur");
-  EXPECT_EQ(r.filterIndex, 1u);
-  EXPECT_EQ(r.maxCustomFilter, 0u);
-  EXPECT_GE(r.file.size(), 32768u) << "room for any path the system can return";
-  EXPECT_EQ(r.maxFile, r.file.size() - 1);
-  EXPECT_EQ(r.maxFileTitle, r.fileTitle.size() - 1);
-  EXPECT_EQ(r.initialDir, "C:\\Corvane");
+  ASSERT_EQ(r.filters.size(), 1u);
+  EXPECT_EQ(r.filters[0].description, "Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)");
+  EXPECT_EQ(r.filters[0].patterns, "*.bmp;*.gif;*.jpg;*.dib;*.wmf;*.emf;*.ico;*.cur");
+  EXPECT_EQ(r.initialFolder, "C:\\Corvane");
   EXPECT_EQ(r.title, "Select a picture file please");
-  EXPECT_EQ(r.flags, 0u);
 }
 
 TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
@@ -68,7 +60,7 @@ TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
   Choose("  C:\\pics\\cat.jpg ");  // blanks around the path are dropped
   bool menuHiddenDuringDialog = false;
   const auto answer = sys.dialog;
-  sys.dialog = [&](OpenFileRequest& r) {
+  sys.dialog = [&](const OpenFileRequest& r) {
     menuHiddenDuringDialog = MenuWindowLoaded() && !MenuWindow().Visible();
     return answer(r);
   };
@@ -96,11 +88,11 @@ TEST_F(PictureSelectionTest, ACancelChangesNothingAndTheMenuReappearsWhereItWasW
   EXPECT_EQ(WindowOf(again).Frame(), place);
   EXPECT_TRUE(again.Visible());
   EXPECT_EQ(again.FocusedControl(), &again.Command1000);
-  EXPECT_EQ(sys.CountCalls("ShowOpenFileDialog"), 0);
+  EXPECT_EQ(sys.CountCalls("ChooseFileToOpen"), 0);
 }
 
 TEST_F(PictureSelectionTest, ADialogFailureIsReportedNotTakenForACancel) {
-  sys.dialog = [](OpenFileRequest&) { return OpenFileResult{0, 0x3003}; };
+  sys.dialog = [](const OpenFileRequest&) { return OpenFileAnswer{OpenFileAnswer::Outcome::Failed, "", 0x3003}; };
   const Snapshot before = Now();
   Select();
   const RecordedCall* message = sys.LastCall("MessageBox");

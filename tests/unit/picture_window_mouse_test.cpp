@@ -32,16 +32,16 @@ TEST_F(PictureWindowMouseTest, ALeftPressAnywhereButTheLinkHandsTheMoveToTheSyst
     sys.calls.clear();
     const PixelRect before = WindowOf(Form()).Frame();
     Press(Form(), place, MouseButton::Left);
-    EXPECT_EQ(Requests(), (std::vector<std::string>{"ReleaseCapture", "SendMessageA"}));
-    EXPECT_EQ(sys.LastCall("SendMessageA")->args,
-              (std::vector<std::string>{HeadlessPlatform::HandleText(Form().hWnd()), "0xA1", "2", "0"}));
+    EXPECT_EQ(Requests(), (std::vector<std::string>{"BeginSystemMove"}));
+    EXPECT_EQ(sys.LastCall("BeginSystemMove")->args,
+              (std::vector<std::string>{HeadlessPlatform::HandleText(Form().hWnd())}));
     EXPECT_EQ(WindowOf(Form()).Frame().left, before.left + 40);
     EXPECT_EQ(WindowOf(Form()).Frame().top, before.top - 5);
   }
   ShowPicture({200, 100});
   sys.calls.clear();
   Press(Form(), &Form().Image1, MouseButton::Left);
-  EXPECT_EQ(Requests(), (std::vector<std::string>{"ReleaseCapture", "SendMessageA"}));
+  EXPECT_EQ(Requests(), (std::vector<std::string>{"BeginSystemMove"}));
 }
 
 TEST_F(PictureWindowMouseTest, ARightPressStoresTheCursorAndOpensTheMenuModally) {
@@ -151,10 +151,10 @@ TEST_F(PictureWindowMouseTest, AHiddenLinkReturnsOnlyWithThePictureMode) {
 TEST_F(PictureWindowMouseTest, ClickingTheLinkOpensItsTextMinimizedAndFailsQuietly) {
   ShowPicture({200, 100});
   ClickOn(Form(), Form().Labelmy2);
-  const RecordedCall* open = sys.LastCall("ShellExecuteA");
+  const RecordedCall* open = sys.LastCall("OpenDocument");
   ASSERT_NE(open, nullptr);
-  EXPECT_EQ(open->args, (std::vector<std::string>{HeadlessPlatform::HandleText(Form().hWnd()), "open",
-                                                  "www.corvane.com", "", "", "2"}));
+  EXPECT_EQ(open->args,
+            (std::vector<std::string>{HeadlessPlatform::HandleText(Form().hWnd()), "www.corvane.com", "minimized"}));
 
   sys.shellThrows = true;
   ClickOn(Form(), Form().Labelmy2);

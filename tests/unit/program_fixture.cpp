@@ -8,6 +8,14 @@
 
 namespace corvane::testing {
 
+void ProgramTest::ResetProgramState() {
+  SetPlatform(nullptr);  // unloads and frees the windows of the run before
+  SetPlatform(&sys);
+  SettingsRecord = {};
+  CurrentPicturePath = NoPictureMarker;
+  MenuAnchor = {};
+}
+
 bool ProgramTest::Start() {
   ended = false;
   sys.ended = false;

@@ -20,17 +20,14 @@ namespace corvane::testing {
 class ProgramTest : public ::testing::Test {
  public:
   ProgramTest() {
-    SetPlatform(&sys);
     ResetProgramState();
     sys.calls.clear();
   }
-  ~ProgramTest() override {
-    try {
-      ResetProgramState();
-    } catch (const ProgramEnded&) {
-    }
-    SetPlatform(nullptr);
-  }
+  ~ProgramTest() override { SetPlatform(nullptr); }
+
+  // Starts over as a new run of the program on the same system: every window of the run before
+  // unloaded and freed, the control model's and the application's state as before start-up.
+  void ResetProgramState();
 
   // Runs the program's start: the picture window loads (running the start-up sequence) and
   // shows. Returns false when the program ended instead.

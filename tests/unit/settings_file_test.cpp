@@ -25,10 +25,47 @@ TEST(SettingsRecord, EncodesLittleEndianTwosComplementWithALengthPrefix) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.left);
     EXPECT_EQ(EncodeSettingsRecord(c.left, c.top, c.path), c.bytes);
-    const SettingsHeader header = DecodeSettingsHeader(c.bytes);
+    const SettingsHeader header = DecodeSettingsHeader(c.bytes).value();
     EXPECT_EQ(header.left, c.left);
     EXPECT_EQ(header.top, c.top);
     EXPECT_EQ(header.pathLength, c.path.size());
+    EXPECT_EQ(DecodeSettingsRecord(c.bytes), (DecodedSettings{c.left, c.top, c.path}));
+  }
+}
+
+// Whatever the bytes, the decoder reads only them: fewer than the header gives nothing, a path
+// that is cut short or holds a NUL gives the position alone, leftovers are ignored.
+TEST(SettingsRecord, DecodesDamagedRecordsKeepingThePositionWheneverTheHeaderIsWhole) {
+  const std::string header = Bytes("2C 01 00 00 9C FF FF FF");  // 300, -100
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::optional<DecodedSettings> expected;
+  };
+  const Case cases[] = {
+      {"empty", "", std::nullopt},
+      {"one byte", Bytes("2C"), std::nullopt},
+      {"nine bytes", header + Bytes("05"), std::nullopt},
+      {"the header alone, empty path", header + Bytes("00 00"), DecodedSettings{300, -100, ""}},
+      {"the header alone, a path announced", header + Bytes("05 00"), DecodedSettings{300, -100, std::nullopt}},
+      {"the path one byte short", header + Bytes("05 00") + "C:\\a", DecodedSettings{300, -100, std::nullopt}},
+      {"the whole path", header + Bytes("05 00") + "C:\\ab", DecodedSettings{300, -100, "C:\\ab"}},
+      {"leftovers after the path", header + Bytes("05 00") + "C:\\abcdef", DecodedSettings{300, -100, "C:\\ab"}},
+      {"the longest length over a short file", header + Bytes("FF FF") + "C:\\a.jpg",
+       DecodedSettings{300, -100, std::nullopt}},
+      {"a NUL inside the path", header + Bytes("05 00") + std::string("C:\\\0b", 5),
+       DecodedSettings{300, -100, std::nullopt}},
+      {"the longest length, all there", header + Bytes("FF FF") + std::string(0xFFFF, 'x'),
+       DecodedSettings{300, -100, std::string(0xFFFF, 'x')}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A copy of exactly these bytes, so that a read past them is caught by the sanitizers.
+    const std::unique_ptr<char[]> exact(new char[c.bytes.size() + 1]);
+    std::copy(c.bytes.begin(), c.bytes.end(), exact.get());
+    const std::string_view bytes(exact.get(), c.bytes.size());
+    EXPECT_EQ(DecodeSettingsRecord(bytes), c.expected);
+    EXPECT_EQ(DecodeSettingsHeader(bytes).has_value(), c.expected.has_value());
   }
 }
 
@@ -87,10 +124,21 @@ TEST_F(SettingsFileTest, AShorterPathOverALongerOneKeepsTheFileLengthAndReadsOnl
   EXPECT_EQ(ReadSettings(), (SettingsRecordData{-30, 45, "C:\\b.gif"}));
 }
 
-TEST_F(SettingsFileTest, AFileShorterThanTheRecordItAnnouncesFailsTheRead) {
-  for (const std::string& bytes : {kDefaultRecord.substr(0, 30), kDefaultRecord.substr(0, 9), std::string()}) {
+TEST_F(SettingsFileTest, AFileShorterThanTheHeaderFailsTheRead) {
+  for (const std::string& bytes : {kDefaultRecord.substr(0, 9), std::string()}) {
     sys.PutFile(path, bytes);
     EXPECT_THROW(ReadSettings(), Error) << bytes.size() << " bytes";
+  }
+}
+
+TEST_F(SettingsFileTest, ARecordWhosePathIsDamagedReadsAsThePositionWithNoPicture) {
+  const std::string record = EncodeSettingsRecord(-450, 2250, "C:\\pictures\\sea.jpg");
+  for (const std::string& bytes : {record.substr(0, 10), record.substr(0, record.size() - 1),
+                                   record.substr(0, 8) + Bytes("FF FF") + record.substr(10),
+                                   EncodeSettingsRecord(-450, 2250, std::string("C:\\sea.jpg\0.bmp", 15))}) {
+    sys.PutFile(path, bytes);
+    EXPECT_EQ(ReadSettings(), (SettingsRecordData{-450, 2250, NoPictureMarker})) << bytes.size() << " bytes";
+    EXPECT_EQ(SettingsBytes(), bytes) << "reading leaves the file as it is";
   }
 }
 

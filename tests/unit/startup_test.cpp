@@ -38,11 +38,11 @@ TEST_F(StartupTest, TheStepsRunInOrderTopMostFirstThenTheFile) {
   ASSERT_TRUE(Start());
   std::vector<std::string> order;
   for (const RecordedCall& c : sys.calls) {
-    if (c.name == "SetWindowPos" || c.name == "FindFileName" || c.name == "OpenFile") order.push_back(c.name);
+    if (c.name == "MakeTopMost" || c.name == "FindFileName" || c.name == "OpenFile") order.push_back(c.name);
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"SetWindowPos", "FindFileName", "OpenFile", "OpenFile"}));
-  EXPECT_EQ(sys.LastCall("SetWindowPos")->args,
-            (std::vector<std::string>{HeadlessPlatform::HandleText(PictureWindow().hWnd()), "-1", "0", "0", "0", "0", "3"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"MakeTopMost", "FindFileName", "OpenFile", "OpenFile"}));
+  EXPECT_EQ(sys.LastCall("MakeTopMost")->args,
+            (std::vector<std::string>{HeadlessPlatform::HandleText(PictureWindow().hWnd()), "kept"}));
 }
 
 TEST_F(StartupTest, ASecondInstanceEndsAtOnceShowingNothingAndTouchingNoFile) {
@@ -51,7 +51,7 @@ TEST_F(StartupTest, ASecondInstanceEndsAtOnceShowingNothingAndTouchingNoFile) {
   const std::string before = SettingsBytes();
   EXPECT_FALSE(Start());
   EXPECT_TRUE(sys.ended);
-  EXPECT_EQ(sys.CountCalls("SetWindowPos"), 0);
+  EXPECT_EQ(sys.CountCalls("MakeTopMost"), 0);
   EXPECT_EQ(sys.CountCalls("FindFileName"), 0);
   EXPECT_EQ(sys.CountCalls("OpenFile"), 0);
   EXPECT_EQ(SettingsBytes(), before);
@@ -106,9 +106,12 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      false},
         RecoveryCase{"ReadOnlyFolder", [](StartupTest& fixture) { fixture.sys.folderReadOnly = true; }, false},
-        RecoveryCase{"TruncatedSettings",
-                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 12)); },
+        RecoveryCase{"SettingsShorterThanTheHeader",
+                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 9)); },
                      false},
+        RecoveryCase{"PathCutShort",
+                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 12)); },
+                     true},
         RecoveryCase{"EmptyPath", [](StartupTest& fixture) { fixture.PutSettings(900, 600, ""); }, true}),
     RecoveryName);
 
@@ -118,6 +121,20 @@ TEST_F(StartupTest, AMissingPictureIsForgottenAtTheNextSave) {
   DoubleClickOn(PictureWindow(), nullptr);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes().substr(0, 31), EncodeSettingsRecord(900, 600, NoPictureMarker));
+}
+
+TEST_F(StartupTest, ADamagedPathKeepsTheSavedPlaceThroughTheNextSave) {
+  sys.pictureFiles["C:\\x.jpg"] = {640, 480};
+  const std::string record = EncodeSettingsRecord(-450, 1500, "C:\\x.jpg");
+  sys.PutFile(kSettings, record.substr(0, record.size() - 2));
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Frame().left, -30);
+  EXPECT_EQ(Frame().top, 100);
+  EXPECT_TRUE(HelpPanel());
+  EXPECT_EQ(sys.CountCalls("LoadPicture"), 0) << "no part of a cut path is taken for a file";
+  DoubleClickOn(PictureWindow(), nullptr);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(-450, 1500, NoPictureMarker));
 }
 
 TEST_F(StartupTest, NegativeAndPartlyOffScreenPositionsComeBackExactly) {
@@ -182,7 +199,7 @@ TEST_F(StartupTest, SaveAndExitRoundsNonWholeTwipsHalvesToEven) {
     ASSERT_TRUE(Start());
     WindowOf(PictureWindow()).MoveTo({c.pixel, c.pixel});
     DoubleClickOn(PictureWindow(), nullptr);
-    const SettingsHeader saved = DecodeSettingsHeader(SettingsBytes());
+    const SettingsHeader saved = DecodeSettingsHeader(SettingsBytes()).value();
     EXPECT_EQ(saved.left, c.twips);
     EXPECT_EQ(saved.top, c.twips);
   }

@@ -8,25 +8,12 @@ namespace corvane {
 
 namespace {
 
-int g_handlerDepth = 0;
-std::vector<std::unique_ptr<Form>>& Retired() {
-  static std::vector<std::unique_ptr<Form>> retired;
-  return retired;
-}
-std::vector<Form*>& LiveForms() {
-  static std::vector<Form*> forms;
-  return forms;
-}
-std::string& ErrorTitle() {
-  static std::string title;
-  return title;
-}
-
 struct HandlerScope {
-  HandlerScope() { ++g_handlerDepth; }
-  ~HandlerScope() { --g_handlerDepth; }
+  HandlerScope() : runtime(Runtime()) { ++runtime.handlerDepth; }
+  ~HandlerScope() { --runtime.handlerDepth; }
   HandlerScope(const HandlerScope&) = delete;
   HandlerScope& operator=(const HandlerScope&) = delete;
+  ControlRuntime& runtime;
 };
 
 int ToPixels(float twips, float twipsPerPixel) {
@@ -39,34 +26,49 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
   return {std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
 }
 
-void SetErrorTitle(std::string title) { ErrorTitle() = std::move(title); }
+ControlRuntime::ControlRuntime() = default;
+
+ControlRuntime::~ControlRuntime() {
+  // Slot forms first, then the retired ones; each leaves liveForms as it goes.
+  slots_.clear();
+  retired.clear();
+}
+
+void ControlRuntime::UnloadAll() {
+  const std::vector<Form*> forms = liveForms;
+  for (Form* f : forms) {
+    if (std::find(liveForms.begin(), liveForms.end(), f) != liveForms.end()) f->Unload();
+  }
+}
+
+void SetErrorTitle(std::string title) { Runtime().errorTitle = std::move(title); }
 
 void RunHandler(const std::function<void()>& handler) {
   HandlerScope scope;
   try {
     handler();
+    const std::vector<Form*> forms = scope.runtime.liveForms;
+    for (Form* f : forms) f->SettleResize();
   } catch (const std::exception& e) {
     // Nothing caught it on the way: the program cannot go on safely.
-    Sys().ShowMessage(0, std::string("Corvane has to close: ") + e.what(), ErrorTitle());
+    Sys().ShowMessage(0, std::string("Corvane has to close: ") + e.what(), scope.runtime.errorTitle);
     End();
   }
 }
 
-bool HandlerRunning() { return g_handlerDepth > 0; }
+bool HandlerRunning() { return Runtime().handlerDepth > 0; }
 
-void RetireForm(std::unique_ptr<Form> form) { Retired().push_back(std::move(form)); }
+void RetireForm(std::unique_ptr<Form> form) { Runtime().retired.push_back(std::move(form)); }
 
 void FreeRetiredForms() {
-  if (!HandlerRunning()) Retired().clear();
+  if (!HandlerRunning()) Runtime().retired.clear();
 }
 
 // --- Form ---
 
-Form::Form(FormLayout layout) : layout_(std::move(layout)) { LiveForms().push_back(this); }
+Form::Form(FormLayout layout) : runtime_(Runtime()), layout_(std::move(layout)) { runtime_.liveForms.push_back(this); }
 
-Form::~Form() {
-  std::erase(LiveForms(), this);
-}
+Form::~Form() { std::erase(runtime_.liveForms, this); }
 
 int Form::ToPixelsX(float twips) { return ToPixels(twips, Sys().TwipsPerPixelX()); }
 int Form::ToPixelsY(float twips) { return ToPixels(twips, Sys().TwipsPerPixelY()); }
@@ -114,7 +116,7 @@ void Form::ShowModal() {
   Show();
   if (!Loaded()) return;
   std::vector<Form*> blocked;
-  for (Form* f : LiveForms()) {
+  for (Form* f : runtime_.liveForms) {
     if (f != this && f->Loaded()) {
       if (f->modalBlocks_++ == 0) f->window_->SetEnabled(false);
       blocked.push_back(f);
@@ -126,7 +128,7 @@ void Form::ShowModal() {
   }
   Form* next = nullptr;
   for (Form* f : blocked) {
-    if (std::find(LiveForms().begin(), LiveForms().end(), f) == LiveForms().end()) continue;
+    if (std::find(runtime_.liveForms.begin(), runtime_.liveForms.end(), f) == runtime_.liveForms.end()) continue;
     if (--f->modalBlocks_ == 0 && f->Loaded()) {
       f->window_->SetEnabled(true);
       if (!next && f->Visible()) next = f;
@@ -156,14 +158,24 @@ void Form::SetTop(float twips) { Window().MoveTo({Window().Frame().left, ToPixel
 
 void Form::SetWidth(float twips) {
   NativeWindow& w = Window();
-  const int border = w.Frame().Width() - w.ClientSize().width;
-  w.SetClientSize({std::max(0, ToPixelsX(twips) - border), w.ClientSize().height});
+  const PixelSize before = w.ClientSize();
+  const int border = w.Frame().Width() - before.width;
+  w.SetClientSize({std::max(0, ToPixelsX(twips) - border), before.height});
+  if (w.ClientSize() != before) resized_ = true;
 }
 
 void Form::SetHeight(float twips) {
   NativeWindow& w = Window();
-  const int border = w.Frame().Height() - w.ClientSize().height;
-  w.SetClientSize({w.ClientSize().width, std::max(0, ToPixelsY(twips) - border)});
+  const PixelSize before = w.ClientSize();
+  const int border = w.Frame().Height() - before.height;
+  w.SetClientSize({before.width, std::max(0, ToPixelsY(twips) - border)});
+  if (w.ClientSize() != before) resized_ = true;
+}
+
+void Form::SettleResize() {
+  if (!resized_ || !Loaded()) return;
+  resized_ = false;
+  AfterResize();
 }
 
 void Form::InvalidatePixels(const PixelRect& r) {
@@ -258,13 +270,15 @@ MouseArgs Form::ArgsFor(const Control* control, const MouseEvent& e) const {
 }
 
 void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {
-  canvas.FillRect(dirty, ResolveColor(layout_.backColor));
-  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-    const Control& c = **it;
-    if (!c.Visible()) continue;
-    const PixelRect box = c.PixelBounds();
-    if (!box.Intersect(dirty).Empty()) c.Paint(canvas, box);
-  }
+  RunHandler([&] {
+    canvas.FillRect(dirty, ResolveColor(layout_.backColor));
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+      const Control& c = **it;
+      if (!c.Visible()) continue;
+      const PixelRect box = c.PixelBounds();
+      if (!box.Intersect(dirty).Empty()) c.Paint(canvas, box);
+    }
+  });
 }
 
 void Form::OnMouseDown(const MouseEvent& e) {
@@ -360,8 +374,12 @@ void Form::OnCloseRequest() {
 void Form::Deliver(const std::function<void()>& work) { RunHandler(work); }
 
 std::string Form::TooltipAt(PixelPoint client) {
-  const Control* c = ControlAt(client);
-  return c ? c->ToolTipText : std::string();
+  std::string text;
+  RunHandler([&] {
+    const Control* c = ControlAt(client);
+    if (c) text = c->ToolTipText;
+  });
+  return text;
 }
 
 }  // namespace corvane

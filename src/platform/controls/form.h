@@ -4,8 +4,10 @@
 // modal show, hide and unload.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 #include "platform/controls/controls.h"
@@ -82,6 +84,10 @@ class Form : private WindowEvents {
   void InvalidatePixels(const PixelRect& r);
   void ControlChanged(const Control& control, const PixelRect& before);
 
+  // Runs AfterResize once if the window's size changed since the last call. RunHandler calls it
+  // for every form when a handler ends, so a handler's passing sizes are never looked at.
+  void SettleResize();
+
  protected:
   // Adds controls from the top of the drawing order down.
   void Add(std::initializer_list<Control*> controls);
@@ -90,6 +96,8 @@ class Form : private WindowEvents {
   virtual void OnClosedByUser() {}
   // The loaded form whose window owns this one's (it stays above it), or nullptr.
   virtual const Form* Owner() const { return nullptr; }
+  // Runs once the handler that changed the window's size has ended.
+  virtual void AfterResize() {}
 
  private:
   void OnPaint(Canvas& canvas, const PixelRect& dirty) override;
@@ -108,10 +116,12 @@ class Form : private WindowEvents {
   bool HandleAccessKey(char key);
   MouseArgs ArgsFor(const Control* control, const MouseEvent& e) const;
 
+  ControlRuntime& runtime_;  // where this form is listed
   FormLayout layout_;
   std::vector<Control*> controls_;
   std::unique_ptr<NativeWindow> window_;
   bool unloaded_ = false;
+  bool resized_ = false;  // since the last SettleResize
   int modalBlocks_ = 0;  // modal windows shown over this one
   Control* focus_ = nullptr;
   Control* pressed_ = nullptr;  // the control (or nullptr: the form) under the left press
@@ -120,17 +130,23 @@ class Form : private WindowEvents {
 };
 
 // Runs a handler the way the window system does: an error that escapes it shows the error
-// and ends the program. Forms unloaded meanwhile are freed once no handler runs any more.
+// and ends the program. Forms unloaded meanwhile are freed once no handler runs any more. Every
+// delivery from the window system (input, painting, tooltip queries) comes through here.
 void RunHandler(const std::function<void()>& handler);
 // The title of the message that reports an error no handler caught.
 void SetErrorTitle(std::string title);
 // True while any handler or modal loop is running.
 bool HandlerRunning();
 
+class FormSlotBase {
+ public:
+  virtual ~FormSlotBase() = default;
+};
+
 // A window that is created and loaded on first reference and can be unloaded; a reference
 // after an unload makes a fresh one.
 template <class F>
-class FormSlot {
+class FormSlot : public FormSlotBase {
  public:
   F& operator()() {
     if (!form_ || form_->Unloaded()) {
@@ -141,22 +157,46 @@ class FormSlot {
     return *form_;
   }
   bool Loaded() const { return form_ && !form_->Unloaded(); }
-  // Forgets the form, unloading it first (used when the program starts over in tests).
-  void Reset() {
-    if (Loaded()) form_->Unload();
-    Retire();
-  }
 
  private:
   void Retire();
   std::unique_ptr<F> form_;
 };
 
+// The control model's running state: how deep handlers are nested, the forms alive, those
+// unloaded but kept until no handler can still run inside them, the one form of each window
+// type, and the title of the fatal-error message. One exists for each installed platform
+// (SetPlatform makes it, Runtime() finds it), so a new platform starts from a clean state.
+class ControlRuntime {
+ public:
+  ControlRuntime();
+  // Frees every form it holds.
+  ~ControlRuntime();
+  ControlRuntime(const ControlRuntime&) = delete;
+  ControlRuntime& operator=(const ControlRuntime&) = delete;
+
+  template <class F>
+  FormSlot<F>& Slot() {
+    std::unique_ptr<FormSlotBase>& slot = slots_[std::type_index(typeid(F))];
+    if (!slot) slot = std::make_unique<FormSlot<F>>();
+    return static_cast<FormSlot<F>&>(*slot);
+  }
+  // Unloads every form that is still loaded.
+  void UnloadAll();
+
+  int handlerDepth = 0;
+  std::vector<Form*> liveForms;  // every Form object in existence, loaded or not
+  std::vector<std::unique_ptr<Form>> retired;
+  std::string errorTitle;
+
+ private:
+  std::map<std::type_index, std::unique_ptr<FormSlotBase>> slots_;
+};
+
 // The one slot of window type F for the whole program.
 template <class F>
 FormSlot<F>& SlotOf() {
-  static FormSlot<F> slot;
-  return slot;
+  return Runtime().Slot<F>();
 }
 
 // Keeps an unloaded form alive until no handler can still be running inside it.

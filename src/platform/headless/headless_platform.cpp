@@ -114,51 +114,36 @@ HeadlessWindow* HeadlessPlatform::WindowOf(std::uintptr_t handle) const {
   return nullptr;
 }
 
-std::intptr_t HeadlessPlatform::SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx,
-                                             int cy, unsigned flags) {
-  Record("SetWindowPos", {HexText(hwnd), std::to_string(insertAfter), std::to_string(x), std::to_string(y),
-                          std::to_string(cx), std::to_string(cy), std::to_string(flags)});
-  HeadlessWindow* w = WindowOf(hwnd);
-  if (!w || w->Destroyed()) return 0;
-  if (insertAfter == kHwndTopmost) w->topMost = true;
-  if ((flags & kSwpNoMove) == 0) w->MoveTo({x, y});
-  return 1;
+void HeadlessPlatform::MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) {
+  Record("MakeTopMost", {HexText(window), place ? std::to_string(place->x) + "," + std::to_string(place->y) : "kept"});
+  HeadlessWindow* w = WindowOf(window);
+  if (!w || w->Destroyed()) return;
+  w->topMost = true;
+  if (place) w->MoveTo(*place);
 }
 
-std::intptr_t HeadlessPlatform::ReleaseCapture() {
-  Record("ReleaseCapture");
-  return 1;
+void HeadlessPlatform::BeginSystemMove(std::uintptr_t window) {
+  Record("BeginSystemMove", {HexText(window)});
+  HeadlessWindow* w = WindowOf(window);
+  if (!w || w->Destroyed()) return;
+  const PixelRect frame = w->Frame();
+  w->MoveTo({frame.left + dragOffset.x, frame.top + dragOffset.y});
 }
 
-std::intptr_t HeadlessPlatform::SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam,
-                                             std::intptr_t lparam) {
-  Record("SendMessageA", {HexText(hwnd), HexText(msg), std::to_string(wparam), std::to_string(lparam)});
-  HeadlessWindow* w = WindowOf(hwnd);
-  if (w && msg == kWmNcLButtonDown && wparam == kHtCaption) {
-    const PixelRect frame = w->Frame();
-    w->MoveTo({frame.left + dragOffset.x, frame.top + dragOffset.y});
-  }
-  return 0;
+CursorPoint HeadlessPlatform::CursorPosition() {
+  Record("CursorPosition");
+  return cursor;
 }
 
-std::intptr_t HeadlessPlatform::GetCursorPos(CursorPoint& point) {
-  Record("GetCursorPos");
-  point = cursor;
-  return 1;
-}
-
-OpenFileResult HeadlessPlatform::ShowOpenFileDialog(OpenFileRequest& request) {
-  Record("ShowOpenFileDialog", {request.title});
+OpenFileAnswer HeadlessPlatform::ChooseFileToOpen(const OpenFileRequest& request) {
+  Record("ChooseFileToOpen", {HexText(request.owner), request.title});
   if (!dialog) return {};
   return dialog(request);
 }
 
-std::intptr_t HeadlessPlatform::ShellExecuteA(std::uintptr_t hwnd, const std::string& operation,
-                                              const std::string& file, const std::string& parameters,
-                                              const std::string& directory, int showCommand) {
-  if (shellThrows) throw Error("the request could not be converted");
-  Record("ShellExecuteA", {HexText(hwnd), operation, file, parameters, directory, std::to_string(showCommand)});
-  return shellResult;
+void HeadlessPlatform::OpenDocument(std::uintptr_t owner, const std::string& target, ShowState show) {
+  if (shellThrows) throw Error("the request could not be made");
+  Record("OpenDocument", {HexText(owner), target, show == ShowState::Minimized ? "minimized" : "normal"});
 }
 
 Color HeadlessPlatform::SystemColor(int index) const {

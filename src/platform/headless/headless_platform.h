@@ -1,8 +1,8 @@
 // The headless backend: the whole platform in memory, for unit tests.
 //
 // Implements: windows (geometry, visibility, enabled state, top-most), a recording canvas,
-// a fixed font metric, pictures by path, the message box, the open-file dialog, shell
-// requests, the cursor, the system drag, an in-memory file system with attributes, a
+// a fixed font metric, pictures by path, the message box, the open-file dialog, documents
+// opened, the cursor, the system move, an in-memory file system with attributes, a
 // Latin-1 "ANSI" code page, monitors, and modal loops fed from a queue of test actions.
 //
 // It records every request the program makes in `calls`, in order, and answers from the
@@ -50,9 +50,8 @@ class HeadlessPlatform : public Platform {
   // Where the system drag takes the window: its top-left corner moves by this many pixels.
   PixelPoint dragOffset;
   std::map<std::string, PixelSize> pictureFiles;  // path → natural size; other paths fail to load
-  std::function<OpenFileResult(OpenFileRequest&)> dialog;  // default: cancelled
-  std::intptr_t shellResult = 42;
-  bool shellThrows = false;  // the shell request cannot even be made
+  std::function<OpenFileAnswer(const OpenFileRequest&)> dialog;  // default: cancelled
+  bool shellThrows = false;  // the request to open a document cannot even be made
   bool prevInstance = false;
   std::string appPath = "C:\\Corvane";
   char decimalSeparator = '.';
@@ -94,14 +93,11 @@ class HeadlessPlatform : public Platform {
   std::vector<HeadlessWindow*> windows;  // live native windows, in creation order
 
   // --- Platform ---
-  std::intptr_t SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx, int cy,
-                             unsigned flags) override;
-  std::intptr_t ReleaseCapture() override;
-  std::intptr_t SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
-  std::intptr_t GetCursorPos(CursorPoint& point) override;
-  OpenFileResult ShowOpenFileDialog(OpenFileRequest& request) override;
-  std::intptr_t ShellExecuteA(std::uintptr_t hwnd, const std::string& operation, const std::string& file,
-                              const std::string& parameters, const std::string& directory, int showCommand) override;
+  void MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) override;
+  void BeginSystemMove(std::uintptr_t window) override;
+  CursorPoint CursorPosition() override;
+  OpenFileAnswer ChooseFileToOpen(const OpenFileRequest& request) override;
+  void OpenDocument(std::uintptr_t owner, const std::string& target, ShowState show) override;
   float TwipsPerPixelX() const override { return twipsPerPixel; }
   float TwipsPerPixelY() const override { return twipsPerPixel; }
   Color SystemColor(int index) const override;

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -72,15 +74,28 @@ std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const Window
                                                 FontCache& fonts);
 
 // Starts the system's move of `window` as a press on its title bar would (WM_NCLBUTTONDOWN
-// with HTCAPTION; `point` as that message takes it), but only while the primary button that
+// with HTCAPTION), but only while the primary button that
 // pressed it is still down. A move begun after the release would leave the window following
 // the pointer until the next click, which it would swallow. A press already released (its
 // release waiting in this thread's queue) moves the window by as much as the pointer moved
 // in between: nothing for a click, the whole way for a drag quicker than the program.
 // Returns the message's result, 0 when no system move started.
-LRESULT BeginSystemMove(HWND window, LPARAM point);
+LRESULT MoveWhilePressed(HWND window);
 // True while the primary mouse button is physically down.
 bool PrimaryButtonStillDown();
+// The Unicode open-file dialog's record for a request, with the buffers it points into. It
+// is the record the program has always passed: the first published size, no custom filter,
+// the first filter in force, room for the longest path the system returns, no flags.
+struct OpenFileRecord {
+  static constexpr DWORD kFileBufferChars = 65536;
+  std::wstring filter;  // pairs of description and patterns, each closed by a NUL, then a NUL
+  std::wstring file;
+  std::wstring fileTitle;
+  std::wstring initialDir;
+  std::wstring title;
+  OPENFILENAMEW ofn{};
+};
+std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& request, HINSTANCE instance);
 
 // The folder holding the running program; a trailing separator only at a drive's root.
 std::string ProgramDirectory();

@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const corvane::win32::ScopedOleInitialize ole;
     PrepareSystem(ole);
     corvane::win32::Win32Platform platform(instance, prevInstance);
-    corvane::SetPlatform(&platform);
+    const corvane::InstalledPlatform installed(platform);
     corvane::RunApplication();
   } catch (const std::exception& e) {
     MessageBoxW(nullptr, corvane::win32::Widen(e.what()).c_str(), L"Corvane", MB_OK | MB_ICONERROR);

@@ -2,7 +2,6 @@
 // application's facts, files and the ANSI code page.
 #include "platform/win32/win32_platform.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include "platform/win32/win32_internal.h"
@@ -32,14 +31,37 @@ ScopedMemoryDC MeasuringContext() {
   return dc;
 }
 
-std::wstring MultiString(const std::string& text) {
-  std::wstring wide = Widen(text);
-  wide.push_back(L'\0');
-  wide.push_back(L'\0');
-  return wide;
-}
-
 }  // namespace
+
+std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& request, HINSTANCE instance) {
+  auto record = std::make_unique<OpenFileRecord>();
+  for (const FileFilter& f : request.filters) {
+    record->filter += Widen(f.description);
+    record->filter.push_back(L'\0');
+    record->filter += Widen(f.patterns);
+    record->filter.push_back(L'\0');
+  }
+  record->filter.push_back(L'\0');
+  record->file.assign(OpenFileRecord::kFileBufferChars, L'\0');
+  record->fileTitle.assign(OpenFileRecord::kFileBufferChars, L'\0');
+  record->initialDir = Widen(request.initialFolder);
+  record->title = Widen(request.title);
+  OPENFILENAMEW& ofn = record->ofn;
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  ofn.hwndOwner = reinterpret_cast<HWND>(request.owner);
+  ofn.hInstance = instance;
+  ofn.lpstrFilter = record->filter.c_str();
+  ofn.nMaxCustFilter = 0;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = record->file.data();
+  ofn.nMaxFile = OpenFileRecord::kFileBufferChars - 1;
+  ofn.lpstrFileTitle = record->fileTitle.data();
+  ofn.nMaxFileTitle = OpenFileRecord::kFileBufferChars - 1;
+  ofn.lpstrInitialDir = record->initialDir.c_str();
+  ofn.lpstrTitle = record->title.c_str();
+  ofn.Flags = 0;
+  return record;
+}
 
 Win32Platform::Win32Platform(HINSTANCE instance, bool prevInstance)
     : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_), screen_(MeasuringContext()) {
@@ -48,69 +70,48 @@ Win32Platform::Win32Platform(HINSTANCE instance, bool prevInstance)
 
 Win32Platform::~Win32Platform() = default;
 
-std::intptr_t Win32Platform::SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx, int cy,
-                                          unsigned flags) {
-  return ::SetWindowPos(reinterpret_cast<HWND>(hwnd), reinterpret_cast<HWND>(insertAfter), x, y, cx, cy, flags);
+void Win32Platform::MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) {
+  const UINT flags = place ? SWP_NOSIZE : SWP_NOMOVE | SWP_NOSIZE;
+  ::SetWindowPos(reinterpret_cast<HWND>(window), HWND_TOPMOST, place ? place->x : 0, place ? place->y : 0, 0, 0, flags);
 }
 
-std::intptr_t Win32Platform::ReleaseCapture() { return ::ReleaseCapture(); }
-
-std::intptr_t Win32Platform::SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
-  if (msg == WM_NCLBUTTONDOWN && wparam == HTCAPTION) return BeginSystemMove(reinterpret_cast<HWND>(hwnd), lparam);
-  return ::SendMessageA(reinterpret_cast<HWND>(hwnd), msg, wparam, lparam);
+// The press becomes one on the title bar: the system's own move loop follows the pointer
+// while the button stays down (MoveWhilePressed: only while it does).
+void Win32Platform::BeginSystemMove(std::uintptr_t window) {
+  ::ReleaseCapture();
+  MoveWhilePressed(reinterpret_cast<HWND>(window));
 }
 
-std::intptr_t Win32Platform::GetCursorPos(CursorPoint& point) {
+CursorPoint Win32Platform::CursorPosition() {
   POINT p{};
-  const BOOL ok = ::GetCursorPos(&p);
-  point.x = p.x;
-  point.y = p.y;
-  return ok;
+  ::GetCursorPos(&p);
+  return {p.x, p.y};
 }
 
-OpenFileResult Win32Platform::ShowOpenFileDialog(OpenFileRequest& request) {
-  // The Unicode dialog takes the same request as the ANSI one; the path it returns is whole,
+OpenFileAnswer Win32Platform::ChooseFileToOpen(const OpenFileRequest& request) {
+  // The Unicode dialog takes the same record as the ANSI one; the path it returns is whole,
   // even where the ANSI code page cannot spell it.
-  const std::wstring filter = MultiString(request.filter);
-  std::wstring file(request.maxFile + 1, L'\0');
-  std::wstring fileTitle(request.maxFileTitle + 1, L'\0');
-  const std::wstring initialDir = Widen(request.initialDir);
-  const std::wstring title = Widen(request.title);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = request.structSize == OpenFileRequest::kFirstPublishedSize ? OPENFILENAME_SIZE_VERSION_400W
-                                                                                : sizeof(OPENFILENAMEW);
-  ofn.hwndOwner = reinterpret_cast<HWND>(request.owner);
-  ofn.hInstance = reinterpret_cast<HINSTANCE>(request.instance);
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nMaxCustFilter = request.maxCustomFilter;
-  ofn.nFilterIndex = request.filterIndex;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = request.maxFile;
-  ofn.lpstrFileTitle = fileTitle.data();
-  ofn.nMaxFileTitle = request.maxFileTitle;
-  ofn.lpstrInitialDir = initialDir.c_str();
-  ofn.lpstrTitle = title.c_str();
-  ofn.Flags = request.flags;
-  OpenFileResult result;
-  result.result = GetOpenFileNameW(&ofn);
-  if (result.result) {
-    request.file = Narrow(file.c_str());
-  } else {
-    result.failure = CommDlgExtendedError();
+  const std::unique_ptr<OpenFileRecord> record = MakeOpenFileRecord(request, instance_);
+  OpenFileAnswer answer;
+  if (GetOpenFileNameW(&record->ofn)) {
+    answer.outcome = OpenFileAnswer::Outcome::Chosen;
+    answer.path = Narrow(record->file.c_str());
+    return answer;
   }
-  return result;
+  answer.failure = CommDlgExtendedError();
+  answer.outcome = answer.failure ? OpenFileAnswer::Outcome::Failed : OpenFileAnswer::Outcome::Cancelled;
+  return answer;
 }
 
-std::intptr_t Win32Platform::ShellExecuteA(std::uintptr_t hwnd, const std::string& operation, const std::string& file,
-                                           const std::string& parameters, const std::string& directory, int showCommand) {
+void Win32Platform::OpenDocument(std::uintptr_t owner, const std::string& target, ShowState show) {
   const auto ansi = [this](const std::string& text) {
     std::optional<std::string> converted = ToAnsi(text);
     if (!converted) throw Error("the request cannot be written in the system's code page");
     return *converted;
   };
-  const std::string op = ansi(operation), target = ansi(file), params = ansi(parameters), dir = ansi(directory);
-  return reinterpret_cast<std::intptr_t>(
-      ::ShellExecuteA(reinterpret_cast<HWND>(hwnd), op.c_str(), target.c_str(), params.c_str(), dir.c_str(), showCommand));
+  const std::string op = ansi("open"), file = ansi(target), params = ansi(""), dir = ansi("");
+  ::ShellExecuteA(reinterpret_cast<HWND>(owner), op.c_str(), file.c_str(), params.c_str(), dir.c_str(),
+                  show == ShowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
 }
 
 float Win32Platform::TwipsPerPixelX() const { return 1440.0f / static_cast<float>(dpi_); }

@@ -1,7 +1,8 @@
 // The Win32 backend of the platform.
 //
-// Implements: the system calls (SetWindowPos, ReleaseCapture, SendMessageA, GetCursorPos,
-// the open-file dialog, ShellExecuteA), screen DPI and system colours, "MS Sans Serif" fonts
+// Implements: the window-manager requests (top-most through SetWindowPos, the system move
+// through WM_NCLBUTTONDOWN, the cursor), the open-file dialog, documents through
+// ShellExecuteA, screen DPI and system colours, "MS Sans Serif" fonts
 // and text measurement, top-level windows (win32_window.cpp), GDI painting
 // (win32_canvas.cpp), OLE pictures (win32_picture.cpp), the message box, the event loop and
 // modal loops, the program directory and previous instance, the settings file operations
@@ -23,14 +24,11 @@ class Win32Platform : public Platform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
-  std::intptr_t SetWindowPos(std::uintptr_t hwnd, std::intptr_t insertAfter, int x, int y, int cx, int cy,
-                             unsigned flags) override;
-  std::intptr_t ReleaseCapture() override;
-  std::intptr_t SendMessageA(std::uintptr_t hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
-  std::intptr_t GetCursorPos(CursorPoint& point) override;
-  OpenFileResult ShowOpenFileDialog(OpenFileRequest& request) override;
-  std::intptr_t ShellExecuteA(std::uintptr_t hwnd, const std::string& operation, const std::string& file,
-                              const std::string& parameters, const std::string& directory, int showCommand) override;
+  void MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) override;
+  void BeginSystemMove(std::uintptr_t window) override;
+  CursorPoint CursorPosition() override;
+  OpenFileAnswer ChooseFileToOpen(const OpenFileRequest& request) override;
+  void OpenDocument(std::uintptr_t owner, const std::string& target, ShowState show) override;
 
   float TwipsPerPixelX() const override;
   float TwipsPerPixelY() const override;

@@ -142,18 +142,14 @@ class Win32Window : public NativeWindow {
       self->tooltip_ = nullptr;
       return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
-    // Every delivery runs on the program's handler path, which reports a failure; nothing may
-    // unwind through the system, which cannot pass an exception on.
-    LRESULT result = 0;
-    bool handled = false;
+    // Nothing may unwind through the system, which cannot pass an exception on. The form's
+    // handlers report their own failures; the backend's own work for a delivery (the paint
+    // pass, a tooltip's text) runs on the same handler path through Deliver.
     try {
-      self->events_.Deliver([&] {
-        result = self->Handle(msg, wparam, lparam);
-        handled = true;
-      });
+      return self->Handle(msg, wparam, lparam);
     } catch (...) {
+      return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
-    return handled ? result : DefWindowProcW(hwnd, msg, wparam, lparam);
   }
 
  private:
@@ -185,7 +181,7 @@ class Win32Window : public NativeWindow {
   LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
       case WM_PAINT:
-        Paint();
+        events_.Deliver([this] { Paint(); });
         return 0;
       case WM_ERASEBKGND:
         return 1;  // the paint pass covers every pixel
@@ -229,10 +225,13 @@ class Win32Window : public NativeWindow {
       case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lparam);
         if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOW) {
-          POINT p{};
-          GetCursorPos(&p);
-          ScreenToClient(hwnd_, &p);
-          tipText_ = Widen(events_.TooltipAt({p.x, p.y}));
+          tipText_.clear();
+          events_.Deliver([this] {
+            POINT p{};
+            if (!GetCursorPos(&p)) throw CallFailed("GetCursorPos");
+            ScreenToClient(hwnd_, &p);
+            tipText_ = Widen(events_.TooltipAt({p.x, p.y}));
+          });
           reinterpret_cast<NMTTDISPINFOW*>(lparam)->lpszText = tipText_.data();
           return 0;
         }
@@ -327,7 +326,7 @@ bool PrimaryButtonStillDown() {
   return (GetAsyncKeyState(primary) & 0x8000) != 0;
 }
 
-LRESULT BeginSystemMove(HWND window, LPARAM point) {
+LRESULT MoveWhilePressed(HWND window) {
   // A press whose release is queued already (a click, or a drag quicker than this thread) is
   // over: the window moves as far as the pointer did between them, as the system's move would
   // when it took the queued input, and nothing goes on following the pointer. The window holds
@@ -350,7 +349,7 @@ LRESULT BeginSystemMove(HWND window, LPARAM point) {
     return 0;
   }
   if (!PrimaryButtonStillDown()) return 0;
-  return SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, point);
+  return SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,

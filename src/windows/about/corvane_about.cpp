@@ -32,7 +32,6 @@ LabelLook Link() {
 
 CorvaneAbout& AboutWindow() { return SlotOf<CorvaneAbout>()(); }
 bool AboutWindowLoaded() { return SlotOf<CorvaneAbout>().Loaded(); }
-void ResetAboutWindow() { SlotOf<CorvaneAbout>().Reset(); }
 
 CorvaneAbout::CorvaneAbout() : Form({WindowKind::Framed, "About Corvane", 4890, 2520, kGrey}) {
   Add({&Label8, &Label7, &Label3, &Label2, &Label4, &Label6, &Label5, &Label1});
@@ -57,7 +56,7 @@ CorvaneAbout::CorvaneAbout() : Form({WindowKind::Framed, "About Corvane", 4890, 
 const Form* CorvaneAbout::Owner() const { return PictureWindowLoaded() ? &PictureWindow() : nullptr; }
 
 void CorvaneAbout::Form_Load() {
-  Sys().SetWindowPos(hWnd(), kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+  Sys().MakeTopMost(hWnd(), std::nullopt);
 }
 
 void CorvaneAbout::Form_MouseMove(const MouseArgs&) {
@@ -79,7 +78,7 @@ void CorvaneAbout::Label2_Click() {
   try {
     const std::uintptr_t hwnd = hWnd();
     const std::string address = Label2.Caption();
-    Sys().ShellExecuteA(hwnd, "open", "mailto:" + address, "", "", kSwShowNormal);
+    Sys().OpenDocument(hwnd, "mailto:" + address, ShowState::Normal);
   } catch (const std::exception&) {
     // No mail program, or no way to ask for one: the click ends quietly.
   }
@@ -89,7 +88,7 @@ void CorvaneAbout::Label3_Click() {
   try {
     const std::uintptr_t hwnd = hWnd();
     const std::string address = Label3.Caption();
-    Sys().ShellExecuteA(hwnd, "open", address, "", "", kSwShowMinimized);
+    Sys().OpenDocument(hwnd, address, ShowState::Minimized);
   } catch (const std::exception&) {
     // The home page is a courtesy: a failure ends the click quietly.
   }

@@ -38,6 +38,5 @@ inline constexpr Color kLinkLit = 0xFFFFFF;
 
 CorvaneAbout& AboutWindow();
 bool AboutWindowLoaded();
-void ResetAboutWindow();
 
 }  // namespace corvane

@@ -39,7 +39,6 @@ constexpr Item kItems[7] = {
 
 CorvaneMenu& MenuWindow() { return SlotOf<CorvaneMenu>()(); }
 bool MenuWindowLoaded() { return SlotOf<CorvaneMenu>().Loaded(); }
-void ResetMenuWindow() { SlotOf<CorvaneMenu>().Reset(); }
 
 CorvaneMenu::CorvaneMenu() : Form({WindowKind::ToolPopup, "", 2070, 2550, kWhite}) {
   Add({&Command1, &Command7, &Command6, &Command5, &Command4, &Command3, &Command2, &Command1000, &Line4, &Line3,
@@ -118,13 +117,13 @@ void CorvaneMenu::Form_Load() {
   const char* caption = PictureWindow().Image1.Visible() ? kShowHelpCaption : kShowPictureCaption;
   Label4.SetCaption(caption);
   Command4.SetCaption(caption);
-  Sys().SetWindowPos(hWnd(), kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+  Sys().MakeTopMost(hWnd(), std::nullopt);
 }
 
 // Homepage: the page is requested, then the menu closes.
 void CorvaneMenu::Command1_GotFocus() {
   const std::uintptr_t hwnd = hWnd();
-  Sys().ShellExecuteA(hwnd, "open", maker::kHomePage, "", "", kSwShowMinimized);
+  Sys().OpenDocument(hwnd, maker::kHomePage, ShowState::Minimized);
   Unload();
 }
 
@@ -132,7 +131,7 @@ void CorvaneMenu::Command1_GotFocus() {
 void CorvaneMenu::Command2_GotFocus() {
   const std::uintptr_t hwnd = hWnd();
   Unload();
-  Sys().ShellExecuteA(hwnd, "open", maker::kProfessionalPage, "", "", kSwShowMinimized);
+  Sys().OpenDocument(hwnd, maker::kProfessionalPage, ShowState::Minimized);
 }
 
 void CorvaneMenu::Command3_GotFocus() { SaveAndExit(ExitFrom::Menu); }

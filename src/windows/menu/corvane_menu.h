@@ -63,6 +63,5 @@ void ResetMenuHighlight();
 
 CorvaneMenu& MenuWindow();
 bool MenuWindowLoaded();
-void ResetMenuWindow();
 
 }  // namespace corvane

@@ -68,29 +68,19 @@ std::string StorablePath(const std::string& chosen) {
 
 OpenFileRequest MakePictureFileRequest() {
   OpenFileRequest request;
-  request.structSize = OpenFileRequest::kFirstPublishedSize;
   request.owner = PictureWindow().hWnd();
-  request.instance = Sys().InstanceHandle();
-  request.filter = std::string(kPictureFilterName) + '\0' + kPictureFilterPatterns;
-  request.maxCustomFilter = 0;
-  request.filterIndex = 1;
-  request.file.assign(kFileBufferSize, '\0');
-  request.maxFile = static_cast<std::uint32_t>(request.file.size() - 1);
-  request.fileTitle = request.file;
-  request.maxFileTitle = request.maxFile;
-  request.initialDir = Sys().AppPath();
   request.title = kOpenDialogTitle;
-  request.flags = 0;
+  request.filters = {{kPictureFilterName, kPictureFilterPatterns}};
+  request.initialFolder = Sys().AppPath();
   return request;
 }
 
 void SelectPictureFile(CorvaneMenu& menu) {
   menu.Hide();
-  OpenFileRequest request = MakePictureFileRequest();
-  const OpenFileResult answer = Sys().ShowOpenFileDialog(request);
+  const OpenFileAnswer answer = Sys().ChooseFileToOpen(MakePictureFileRequest());
   CorvaneForm1& form = PictureWindow();
-  if (answer.result == 0) {
-    if (answer.failure != 0) {
+  if (answer.outcome != OpenFileAnswer::Outcome::Chosen) {
+    if (answer.outcome == OpenFileAnswer::Outcome::Failed) {
       Sys().ShowMessage(form.hWnd(),
                         "The file dialog could not be shown (error code " + std::to_string(answer.failure) +
                             "). No picture was selected.",
@@ -99,7 +89,7 @@ void SelectPictureFile(CorvaneMenu& menu) {
     return;  // the menu stays loaded and hidden
   }
 
-  const std::string chosen = TrimBlanks(request.file.substr(0, request.file.find('\0')));
+  const std::string chosen = TrimBlanks(answer.path);
   const std::string path = StorablePath(chosen);
   if (path.empty()) {
     Sys().ShowMessage(form.hWnd(),

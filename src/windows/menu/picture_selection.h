@@ -13,8 +13,6 @@ class CorvaneMenu;
 inline constexpr const char* kPictureFilterName = "Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)";
 inline constexpr const char* kPictureFilterPatterns = "*.bmp;*.gif;*.jpg;*.dib;*.wmf;*.emf;*.ico;*.cur";
 inline constexpr const char* kOpenDialogTitle = "Select a picture file please";
-// Room for the longest path the system can return, in any code page.
-inline constexpr std::size_t kFileBufferSize = 65536;
 
 // The dialog request as the Select item makes it.
 OpenFileRequest MakePictureFileRequest();

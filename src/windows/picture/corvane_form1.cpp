@@ -31,7 +31,6 @@ LabelLook Look(float points, bool bold, Color fore, Color back, bool fits, Align
 
 CorvaneForm1& PictureWindow() { return SlotOf<CorvaneForm1>()(); }
 bool PictureWindowLoaded() { return SlotOf<CorvaneForm1>().Loaded(); }
-void ResetPictureWindow() { SlotOf<CorvaneForm1>().Reset(); }
 
 CorvaneForm1::CorvaneForm1()
     : Form({WindowKind::Popup, "Corvane Standard  v0.02", 6960, 5145, kGreen}) {
@@ -97,15 +96,16 @@ void CorvaneForm1::Form_Load() { RunStartup(*this); }
 
 void CorvaneForm1::OnClosedByUser() { EndWithoutSaving(); }
 
+void CorvaneForm1::AfterResize() { BringIntoReach(*this); }
+
 // A left press moves the window through the system as if its title bar were dragged; a right
 // press opens the menu at the cursor.
 void CorvaneForm1::Form_MouseDown(const MouseArgs& args) {
   if (args.Button == static_cast<int>(MouseButton::Left)) {
-    Sys().ReleaseCapture();
-    Sys().SendMessageA(hWnd(), kWmNcLButtonDown, kHtCaption, 0);
+    Sys().BeginSystemMove(hWnd());
   }
   if (args.Button == static_cast<int>(MouseButton::Right)) {
-    Sys().GetCursorPos(MenuAnchor);
+    MenuAnchor = Sys().CursorPosition();
     MenuWindow().ShowModal();
   }
 }
@@ -140,7 +140,7 @@ void CorvaneForm1::Labelmy2_Click() {
   try {
     const std::uintptr_t hwnd = hWnd();
     const std::string address = Labelmy2.Caption();
-    Sys().ShellExecuteA(hwnd, "open", address, "", "", kSwShowMinimized);
+    Sys().OpenDocument(hwnd, address, ShowState::Minimized);
   } catch (const std::exception&) {
     // Opening the site is a courtesy: a failure ends the click quietly.
   }

@@ -35,6 +35,8 @@ class CorvaneForm1 : public Form {
  protected:
   void Form_Load() override;
   void OnClosedByUser() override;
+  // A window that its new size leaves on no monitor comes back to the default place.
+  void AfterResize() override;
 
  private:
   void Form_DblClick();
@@ -47,6 +49,5 @@ class CorvaneForm1 : public Form {
 // The one picture window, loaded on first reference.
 CorvaneForm1& PictureWindow();
 bool PictureWindowLoaded();
-void ResetPictureWindow();
 
 }  // namespace corvane

@@ -1,8 +1,16 @@
 #include "windows/picture/display_modes.h"
 
+#include "app/app_state.h"
 #include "windows/picture/corvane_form1.h"
 
 namespace corvane {
+
+void BringIntoReach(CorvaneForm1& form) {
+  if (Sys().IsOnAnyMonitor(form.ScreenBounds())) return;
+  const SettingsRecordData defaults = DefaultSettings();
+  form.SetLeft(static_cast<float>(defaults.WindowLeft));
+  form.SetTop(static_cast<float>(defaults.WindowTop));
+}
 
 void ShowHelpMode() {
   CorvaneForm1& form = PictureWindow();

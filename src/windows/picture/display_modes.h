@@ -3,6 +3,13 @@
 
 namespace corvane {
 
+class CorvaneForm1;
+
+// Moves the picture window to the default place when no monitor shows any of it: after a start
+// at a saved place that no monitor shows now, or a change of size that left the window wholly
+// off the screens (a window partly off the top-left that becomes smaller).
+void BringIntoReach(CorvaneForm1& form);
+
 // Help labels shown, picture and link label hidden, window 6960 by 5145 twips.
 void ShowHelpMode();
 // Help labels hidden, picture and link label shown, window sized to Image1.

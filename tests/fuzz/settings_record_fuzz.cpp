@@ -1,0 +1,99 @@
+// Fuzzes the settings record. For any bytes: decoding reads nothing past them (the sanitizers
+// watch), fewer than the header decode to nothing, a whole header always gives its position, a
+// path that decodes encodes back to the same bytes, a damaged path gives the position alone,
+// every shorter cut of a record keeps the position, and ReadSettings on a file of those bytes
+// agrees with the decoder.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/settings_file.h"
+#include "platform/headless/headless_platform.h"
+
+namespace corvane {
+namespace {
+
+void Check(bool holds, const char* what) {
+  if (holds) return;
+  std::fprintf(stderr, "settings record: %s\n", what);
+  std::abort();
+}
+
+// The decoder on exactly these bytes, from a copy that ends where they end.
+std::optional<DecodedSettings> DecodeExactly(std::string_view bytes) {
+  const std::string copy(bytes);
+  return DecodeSettingsRecord(copy);
+}
+
+void CheckDecoding(std::string_view bytes) {
+  const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes);
+  const std::optional<SettingsHeader> header = DecodeSettingsHeader(bytes);
+  Check(record.has_value() == (bytes.size() >= kSettingsHeaderSize), "a record exactly when the header is whole");
+  Check(header.has_value() == record.has_value(), "the header and the record agree on being there");
+  if (!record) return;
+  Check(record->left == header->left && record->top == header->top, "the position is the header's");
+
+  const std::string_view rest = bytes.substr(kSettingsHeaderSize);
+  const bool whole = rest.size() >= header->pathLength;
+  const bool clean = whole && rest.substr(0, header->pathLength).find('\0') == std::string_view::npos;
+  Check(record->ansiPath.has_value() == clean, "a path exactly when it is whole and holds no NUL");
+  if (record->ansiPath) {
+    const std::string encoded = EncodeSettingsRecord(record->left, record->top, *record->ansiPath);
+    Check(encoded == bytes.substr(0, encoded.size()), "a decoded record encodes back to its bytes");
+  }
+}
+
+// Every cut of the record these bytes hold keeps the position; only the whole one has the path.
+void CheckCuts(const DecodedSettings& record) {
+  const std::string path = record.ansiPath.value_or("C:\\pictures\\sea.jpg");
+  const std::string encoded = EncodeSettingsRecord(record.left, record.top, path);
+  // Every cut around the header's end and the record's end, and about 64 spread in between.
+  std::vector<std::size_t> cuts;
+  for (std::size_t size = 0; size <= kSettingsHeaderSize + 2 && size <= encoded.size(); ++size) cuts.push_back(size);
+  for (std::size_t size = 0; size < encoded.size(); size += encoded.size() / 64 + 1) cuts.push_back(size);
+  for (std::size_t back = 0; back < 3 && back <= encoded.size(); ++back) cuts.push_back(encoded.size() - back);
+  for (const std::size_t size : cuts) {
+    const std::optional<DecodedSettings> cut = DecodeExactly(std::string_view(encoded).substr(0, size));
+    if (size < kSettingsHeaderSize) {
+      Check(!cut, "a cut inside the header decodes to nothing");
+      continue;
+    }
+    Check(cut && cut->left == record.left && cut->top == record.top, "a cut record keeps its position");
+    Check(cut->ansiPath.has_value() == (size == encoded.size()), "only the whole record has its path");
+  }
+}
+
+void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
+  const std::string file = sys.appPath + "\\" + kSettingsFileName;
+  sys.files.clear();
+  sys.calls.clear();
+  sys.PutFile(file, std::string(bytes));
+  const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes);
+  try {
+    const SettingsRecordData read = ReadSettings();
+    Check(record.has_value(), "a file shorter than the header is not read");
+    Check(read.WindowLeft == record->left && read.WindowTop == record->top, "the file's position is read");
+    Check(read.PicturePath == (record->ansiPath ? sys.FromAnsi(*record->ansiPath) : NoPictureMarker),
+          "a damaged path reads as no picture");
+  } catch (const Error&) {
+    Check(!record.has_value(), "only a file shorter than the header fails the read");
+  }
+  Check(sys.FindFile(file)->bytes == bytes, "reading leaves the file as it was");
+}
+
+}  // namespace
+}  // namespace corvane
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace corvane;
+  static HeadlessPlatform sys;
+  static const InstalledPlatform installed(sys);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  CheckDecoding(bytes);
+  if (const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes)) CheckCuts(*record);
+  CheckReading(sys, bytes);
+  return 0;
+}
