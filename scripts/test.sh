@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The test command. Installs what is missing, then runs three stages, each through ctest:
+# The test command. Installs what is missing, then runs its stages, each through ctest:
 #
 #   main      builds the windows and native presets, starts two private Xvfb displays (one bare,
 #             one with openbox as its window manager) and the servers of two Wine prefixes
 #             (unmanaged windows for the bare display, Wine's default managed windows for the
-#             other), and runs every test there (unit tests, Windows tests under Wine,
-#             end-to-end tests on the bare display, the window-manager end-to-end tests, label
-#             e2e-wm, on the other)
+#             other), and runs the tests (unit tests, Windows tests under Wine, end-to-end
+#             tests on the bare display; the window-manager ones, label e2e-wm, on the other
+#             only when the arguments ask for them)
+#   wm        (after main, not run by default yet) the window-manager end-to-end tests, label
+#             e2e-wm, on the display with openbox: CORVANE_STAGES="main wm"
 #   sanitize  builds the native-asan preset and runs the unit tests (label unit) with
 #             AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz      builds the fuzz preset (clang++) and runs each libFuzzer target (label fuzz) for a
@@ -14,7 +16,7 @@
 #
 # It stops what it started and exits with the first failing stage's status (every stage runs).
 #
-#   bash scripts/test.sh                 every stage, every test
+#   bash scripts/test.sh                 the main, sanitize and fuzz stages
 #   bash scripts/test.sh -L e2e          arguments go to ctest; with arguments only the main stage
 #                                        runs, unless CORVANE_STAGES names others (-L e2e takes
 #                                        both displays' end-to-end tests, -L '^e2e$' the bare one's)
@@ -71,8 +73,17 @@ for stage in $stages; do
       corvane_prepare_prefix unmanaged
       corvane_start_wineserver unmanaged
       rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
-      # One display and one single-instance Corvane: the tests run one at a time.
-      run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@"
+      # One display and one single-instance Corvane: the tests run one at a time. Without
+      # arguments the window-manager tests are left to the wm stage.
+      if (($# > 0)); then
+        run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@"
+      else
+        run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error -LE e2e-wm
+      fi
+      ;;
+    wm)
+      [[ -n ${CORVANE_WM_DISPLAY:-} ]] || corvane_die "the wm stage runs after the main stage"
+      run_ctest window-manager --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error -L e2e-wm
       ;;
     sanitize)
       corvane_build_preset native-asan
@@ -86,7 +97,7 @@ for stage in $stages; do
       run_ctest fuzz --test-dir "$CORVANE_ROOT/build/fuzz" --output-on-failure -L fuzz --no-tests=error "$@"
       ;;
     *)
-      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, sanitize, fuzz)"
+      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, wm, sanitize, fuzz)"
       ;;
   esac
 done

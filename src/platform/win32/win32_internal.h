@@ -77,8 +77,8 @@ std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const Window
 // with HTCAPTION), but only while the primary button that
 // pressed it is still down. A move begun after the release would leave the window following
 // the pointer until the next click, which it would swallow. A press already released (its
-// release waiting in this thread's queue) moves the window by as much as the pointer moved
-// in between: nothing for a click, the whole way for a drag quicker than the program.
+// release waiting in this thread's queue) moves nothing if it was a click, and the window as
+// far as the pointer went if it was a drag quicker than the program.
 // Returns the message's result, 0 when no system move started.
 LRESULT MoveWhilePressed(HWND window);
 // True while the primary mouse button is physically down.

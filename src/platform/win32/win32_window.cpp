@@ -327,14 +327,18 @@ bool PrimaryButtonStillDown() {
 }
 
 LRESULT MoveWhilePressed(HWND window) {
-  // A press whose release is queued already (a click, or a drag quicker than this thread) is
-  // over: the window moves as far as the pointer did between them, as the system's move would
-  // when it took the queued input, and nothing goes on following the pointer. The window holds
-  // the mouse while it looks, so that a release off the window counts as its own.
+  // A press whose release is queued already is over: a click, however short, moves nothing,
+  // and a drag quicker than this thread (pointer moves with the button held, then the release)
+  // moves the window as far as the pointer went, as the system's move would when it took the
+  // queued input. Nothing goes on following the pointer. The window holds the mouse while it
+  // looks, so that a release off the window counts as its own.
   const HWND captured = GetCapture();
   SetCapture(window);
   MSG release{};
+  MSG move{};
   const bool released = PeekMessageW(&release, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD) != 0;
+  const bool dragged = released && PeekMessageW(&move, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE | PM_NOYIELD) &&
+                       (move.wParam & MK_LBUTTON) && static_cast<LONG>(release.time - move.time) >= 0;
   if (captured != window) ReleaseCapture();
   if (released) {
     const auto pressed = [&](const wchar_t* name) {
@@ -343,7 +347,7 @@ LRESULT MoveWhilePressed(HWND window) {
     const int dx = release.pt.x - pressed(kLeftPressX);
     const int dy = release.pt.y - pressed(kLeftPressY);
     RECT frame{};
-    if (GetPropW(window, kLeftPressed) && (dx || dy) && GetWindowRect(window, &frame)) {
+    if (dragged && GetPropW(window, kLeftPressed) && (dx || dy) && GetWindowRect(window, &frame)) {
       SetWindowPos(window, nullptr, frame.left + dx, frame.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return 0;
