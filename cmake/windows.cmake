@@ -8,10 +8,12 @@ add_library(corvane_win32 STATIC
   src/platform/win32/win32_window.cpp
   src/platform/win32/win32_canvas.cpp
   src/platform/win32/win32_picture.cpp
+  src/platform/win32/win32_wic_picture.cpp
   src/platform/win32/win32_files.cpp
   src/platform/win32/win32_text.cpp
 )
-target_link_libraries(corvane_win32 PUBLIC corvane_core ole32 oleaut32 uuid comdlg32 comctl32 shell32 gdi32 user32)
+target_link_libraries(corvane_win32 PUBLIC corvane_core windowscodecs msimg32 ole32 oleaut32 uuid comdlg32 comctl32
+                                            shell32 gdi32 user32)
 
 add_executable(Corvane WIN32 src/platform/win32/win32_main.cpp res/corvane.rc)
 target_link_libraries(Corvane PRIVATE corvane_win32)
@@ -35,3 +37,6 @@ if(MINGW)
   target_compile_options(corvane_core PRIVATE -ffunction-sections -fdata-sections)
   target_compile_options(corvane_win32 PRIVATE -ffunction-sections -fdata-sections)
 endif()
+
+# The floors the benchmark (scripts/bench.sh) holds Corvane.exe against.
+add_subdirectory(tools/bench)

@@ -1,20 +1,82 @@
 #!/usr/bin/env bash
-# Measures Corvane under Wine: how long a start takes until its window is on the screen, and
-# the memory the process holds then, for the help panel and for a large saved picture.
+# Start-up and memory benchmark. Each program is held against a floor: a minimal program of our
+# own (tools/bench) or a well-known viewer that puts the same thing on the screen. Both sides of
+# a pair run in turn, repetition after repetition (the order swapping each time), and the
+# medians and the median of the per-repetition ratios are printed: this machine is shared, so
+# only the ratios mean much.
 #
-#   bash scripts/bench.sh [runs]       default 5 runs per case; prints the median of each
+#   bash scripts/bench.sh [runs]     default 5 repetitions; `bash scripts/bench.sh 1` is a quick
+#                                    check that every pair runs end to end
 #
-# Needs what scripts/test.sh installs; runs on a private Xvfb and stops what it started.
+# Pairs:
+#   picture      Corvane.exe under Wine showing a saved 6000x4000 colour JPEG, against
+#                wic_picture_floor.exe (WIC straight into a DIB section, top-most popup)
+#   help panel   Corvane.exe under Wine with default settings, against popup_floor.exe (a
+#                top-most popup of the panel's size painted the panel's ground colour)
+#   native       build/linux/corvane (when the linux preset exists) showing the same JPEG,
+#                against `feh --borderless`; its help panel against gtk_window_floor
+# Time: from the program's start to the moment the X screen shows the expected colours at
+# sample points inside the window (tools/bench/first_pixel.cpp); a window merely mapped does not
+# count; the CPU time the program's process had used by then is printed too, as it suffers less
+# from the machine's load. Memory: the peak resident set (VmHWM) of the process that drew the window, read once it
+# has gone idle after the first paint; under Wine that is the wine-preloader process running the
+# exe (the shared wineserver and the X server are not counted, for either side).
+#
+# Everything runs on a private 1280x1024 Xvfb. The Wine pairs run without a window manager and
+# with Wine's unmanaged windows, as the tests do; the native pairs under openbox, as a Linux
+# desktop has one (CORVANE_BENCH_NATIVE_WM=none runs them without). The WIC floor keeps the
+# JPEG's 24-bit rows as they come; CORVANE_BENCH_FLOOR_BITS=32 has it convert them to 32 bits
+# BGR instead, as a program drawing every picture from 32-bit pixels does.
 set -euo pipefail
+# A Wine prefix of its own: Corvane runs once per Wine session, so a Corvane started by run.sh or
+# by a test would otherwise be the instance the measured one hands over to.
+: "${CORVANE_WINEPREFIX:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine/prefix-bench}"
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exec </dev/null
 
 runs=${1:-5}
+[[ $runs =~ ^[1-9][0-9]*$ ]] || corvane_die "usage: bash scripts/bench.sh [runs]"
+native_wm=${CORVANE_BENCH_NATIVE_WM:-openbox}
+floor_bits=${CORVANE_BENCH_FLOOR_BITS:-24}
+floor_option=()
+case $floor_bits in
+  24) ;;
+  32) floor_option=(32) ;;
+  *) corvane_die "CORVANE_BENCH_FLOOR_BITS is 24 or 32" ;;
+esac
+
 bash "$CORVANE_ROOT/scripts/setup.sh"
 corvane_build_preset windows
+(cd "$CORVANE_ROOT" && cmake --preset native >/dev/null &&
+  cmake --build --preset native --target first_pixel $(pkg-config --exists gtk+-3.0 && echo gtk_window_floor)) ||
+  corvane_die "building the benchmark's native programs failed"
+linux_corvane=$CORVANE_ROOT/build/linux/corvane
+if (cd "$CORVANE_ROOT" && cmake --list-presets 2>/dev/null | grep -q '"linux"'); then
+  corvane_build_preset linux
+fi
+
+windows_build=$CORVANE_ROOT/build/windows
+native_build=$CORVANE_ROOT/build/native
+first_pixel=$native_build/bench/first_pixel
+commit=$(git -C "$CORVANE_ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)
+git -C "$CORVANE_ROOT" diff --quiet HEAD 2>/dev/null || commit="$commit+changes"
+
+# The picture: 6000x4000 with noise over a gradient, about 11 MB, so that the decoder has real
+# work. Every channel at full resolution: decoders then differ by a step or two at most, and the
+# colours ImageMagick reads are the colours a correct window shows.
+picture=$CORVANE_ROOT/build/bench/noise-6000x4000.jpg
+if [[ ! -s $picture ]]; then
+  mkdir -p "$(dirname "$picture")"
+  convert -seed 9 -size 6000x4000 gradient:navy-gold -attenuate 0.45 +noise Gaussian \
+    -sampling-factor 1x1 -quality 90 "$picture.tmp.jpg"
+  mv "$picture.tmp.jpg" "$picture"
+fi
+picture_windows_path="Z:${picture//\//\\}"
 
 work=$(mktemp -d)
+openbox_pid=
 cleanup() {
+  [[ -n $openbox_pid ]] && { kill "$openbox_pid" 2>/dev/null; wait "$openbox_pid" 2>/dev/null; } || true
   corvane_stop_wineserver
   corvane_stop_xvfb
   rm -rf "$work"
@@ -23,40 +85,209 @@ trap cleanup EXIT
 corvane_start_xvfb
 corvane_prepare_prefix
 corvane_start_wineserver
+[[ -n ${CORVANE_WINESERVER_STARTED:-} ]] ||
+  corvane_die "another Wine session runs in $WINEPREFIX (a benchmark already running?)"
+# The pointer stays off every window, so that no tooltip covers a sample point.
+xdotool mousemove 0 0
 
-cp "$CORVANE_ROOT/build/windows/Corvane.exe" "$work/"
-convert -size 4000x3000 gradient:navy-gold "bmp3:$work/large.bmp"
+cp "$windows_build/Corvane.exe" "$windows_build/bench/wic_picture_floor.exe" \
+  "$windows_build/bench/popup_floor.exe" "$work/"
 
-# A settings record: left and top in twips, the path's length, then the path (plain ASCII here).
-write_settings() {
-  perl -e 'print pack("l< l< S<", 1500, 1500, length $ARGV[0]), $ARGV[0]' "$1" >"$work/corvane.ini"
-}
+# --- sample points -----------------------------------------------------------------------------
 
-median() {
-  sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
-
-measure() {
-  local name=$1 geometry=$2 i start pid rss times=() sizes=()
-  for ((i = 0; i < runs; i++)); do
-    [[ $name == help ]] && rm -f "$work/corvane.ini"
-    [[ $name == large ]] && write_settings "Z:${work//\//\\}\\large.bmp"
-    start=$(date +%s%N)
-    (cd "$work" && exec wine Corvane.exe) &
-    pid=$!
-    until xwininfo -root -children 2>/dev/null | grep -q "\"Corvane Standard  v0.02\".*$geometry"; do
-      sleep 0.005
-    done
-    times+=($((($(date +%s%N) - start) / 1000000)))
-    rss=$(awk '/VmRSS/ { print $2 }' "/proc/$pid/status")
-    sizes+=($((rss / 1024)))
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
+# The picture window's place: 1500 twips, 100 pixels at 96 DPI, from the screen's corner; the
+# screen shows its first 1180x924 pixels. The points avoid the link label in the top left corner.
+picture_left=100
+picture_top=100
+picture_points=(200,40 1000,60 600,300 60,500 1100,480 640,620 350,820 900,880)
+format=
+for p in "${picture_points[@]}"; do format+="%[hex:p{$p}] "; done
+read -r -a picture_colours <<<"$(convert "$picture" -format "$format" info:)"
+# first_pixel's --point options: LEFT TOP (the window's place), then one colour per point of the
+# array named $1.
+point_options() {
+  local -n offsets=$1
+  local left=$2 top=$3 i
+  local colours=("${@:4}")
+  for i in "${!offsets[@]}"; do
+    printf -- '--point\n%s,%s,%s\n' "$((left + ${offsets[i]%,*}))" "$((top + ${offsets[i]#*,}))" "${colours[i]}"
   done
-  printf '%-28s start to window %5s ms   resident memory %4s MiB\n' "$name ($geometry)" \
-    "$(printf '%s\n' "${times[@]}" | median)" "$(printf '%s\n' "${sizes[@]}" | median)"
+}
+mapfile -t picture_check < <(point_options picture_points "$picture_left" "$picture_top" "${picture_colours[@]}")
+
+# The help panel's ground, where no label lies, at 96 DPI (464x343 pixels).
+help_size=(464 343)
+help_ground=00C000
+help_points=(20,50 440,120 30,320 450,335 230,330 8,150)
+
+# --- measuring ---------------------------------------------------------------------------------
+
+# Runs first_pixel with the arguments after $1; appends "wall-ms cpu-ms peak-KiB" to the file
+# named $1.
+measure() {
+  local out=$1 line
+  shift
+  # A shared, loaded machine fails a run now and then (a connection refused, a start that takes
+  # a minute): one more try before giving up.
+  if ! line=$("$@") && ! { corvane_log "a run failed, trying once more: ${*: -4}"; line=$("$@"); }; then
+    corvane_die "a run failed twice: ${*: -4}"
+  fi
+  [[ $line =~ first_pixel_ms=([0-9.]+)\ cpu_ms=([0-9]+)\ peak_kib=([0-9]+) ]] ||
+    corvane_die "unexpected output: $line"
+  printf '%s %s %s\n' "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" >>"$out"
 }
 
-printf 'Corvane.exe: %s bytes; median of %s runs\n' "$(stat -c %s "$work/Corvane.exe")" "$runs"
-measure help 464x343
-measure large 4000x3000
+# Runs the command in the array named $2 (after the function before_$2, if there is one).
+run() {
+  declare -F "before_$2" >/dev/null && "before_$2"
+  local -n command=$2
+  measure "$1" "${command[@]}"
+}
+
+# Runs the two commands held in the arrays named $2 and $3 in turn, $runs times after a warm-up
+# run each (not counted: the first start of a program fills caches), and adds a row to each
+# table. $4 holds the targets for the time and the memory ratio ("-": none). Each run's figures
+# are kept in build/bench/<array name>.times (a line as measure writes it).
+results=()
+cpu_results=()
+pair() {
+  local name=$1 a=$2 b=$3 targets=$4 i start
+  start=$(corvane_now)
+  rm -f "$work/$a.times" "$work/$b.times"
+  run /dev/null "$a"
+  run /dev/null "$b"
+  for ((i = 0; i < runs; i++)); do
+    if ((i % 2 == 0)); then
+      run "$work/$a.times" "$a"
+      run "$work/$b.times" "$b"
+    else
+      run "$work/$b.times" "$b"
+      run "$work/$a.times" "$a"
+    fi
+  done
+  local rows
+  rows=$(paste -d' ' "$work/$a.times" "$work/$b.times" | awk -v name="$name" -v targets="$targets" '
+    function median(v, n,   i, j, t) {
+      for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+      return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+    }
+    function bound(target) { return target == "-" ? "-" : "<=" target }
+    function verdict(ratio, target) { return target == "-" ? "" : ratio <= target ? "met" : "MISS" }
+    {
+      pt[NR] = $1; pc[NR] = $2; pm[NR] = $3 / 1024; ft[NR] = $4; fc[NR] = $5; fm[NR] = $6 / 1024
+      rt[NR] = $1 / $4; rc[NR] = $5 > 0 ? $2 / $5 : 0; rm[NR] = $3 / $6
+      if (NR == 1 || $1 < bp) bp = $1
+      if (NR == 1 || $4 < bf) bf = $4
+    }
+    END {
+      split(targets, t, " ")
+      r = median(rt, NR); s = median(rm, NR)
+      printf "%-32s %7.0f %7.0f %6.2f %6.2f  %-6s %-4s | %6.1f %6.1f %6.2f  %-6s %s\n", name, median(pt, NR),
+        median(ft, NR), r, bp / bf, bound(t[1]), verdict(r, t[1]), median(pm, NR), median(fm, NR), s, bound(t[2]),
+        verdict(s, t[2])
+      printf "%-32s %7.0f %7.0f %6.2f\n", name, median(pc, NR), median(fc, NR), median(rc, NR)
+    }')
+  results+=("$(sed -n 1p <<<"$rows")")
+  cpu_results+=("$(sed -n 2p <<<"$rows")")
+  cp "$work/$a.times" "$work/$b.times" "$CORVANE_ROOT/build/bench/"
+  corvane_log "$name: done in $(corvane_elapsed "$start")"
+}
+
+# Starts the program in the directory $1 without a settings file (arguments after $1), waits
+# for its help panel, ends it and prints the panel's place on the screen as LEFT TOP. Only a
+# viewable window counts: before it shows, a window may still sit where it was made.
+help_panel_place() {
+  local directory=$1 pid info deadline=$((SECONDS + 60))
+  shift
+  rm -f "$directory/corvane.ini"
+  (cd "$directory" && exec "$@") >/dev/null 2>&1 &
+  pid=$!
+  until info=$(xwininfo -name "Corvane Standard  v0.02" 2>/dev/null) && [[ $info == *IsViewable* ]]; do
+    ((SECONDS < deadline)) || corvane_die "the help panel of $* did not show"
+    sleep 0.05
+  done
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }' <<<"$info"
+}
+
+# --- the Wine pairs ----------------------------------------------------------------------------
+
+wine_first_pixel=("$first_pixel" --directory "$work")
+
+perl -e 'print pack("l< l< S<", 1500, 1500, length $ARGV[0]), $ARGV[0]' "$picture_windows_path" >"$work/picture.ini"
+# Corvane reads corvane.ini beside it; the same file serves every picture run.
+cp "$work/picture.ini" "$work/corvane.ini"
+wine_picture=("${wine_first_pixel[@]}" --process Corvane.exe "${picture_check[@]}" -- wine Corvane.exe)
+wine_picture_floor=("${wine_first_pixel[@]}" --process wic_picture_floor.exe "${picture_check[@]}" --
+  wine wic_picture_floor.exe "$picture_windows_path" "$picture_left" "$picture_top" "${floor_option[@]}")
+pair "picture 6000x4000 JPEG, Wine" wine_picture wine_picture_floor "1.10 1.10"
+
+# Without corvane.ini Corvane starts on the help panel at its default place, and writes the
+# file: each run starts without it.
+place=$(help_panel_place "$work" wine Corvane.exe)
+read -r help_left help_top <<<"$place"
+colours=()
+for p in "${help_points[@]}"; do colours+=("$help_ground"); done
+mapfile -t help_check < <(point_options help_points "$help_left" "$help_top" "${colours[@]}")
+wine_help=("${wine_first_pixel[@]}" --process Corvane.exe "${help_check[@]}" -- wine Corvane.exe)
+before_wine_help() { rm -f "$work/corvane.ini"; }
+wine_help_floor=("${wine_first_pixel[@]}" --process popup_floor.exe "${help_check[@]}" --
+  wine popup_floor.exe "$help_left" "$help_top" "${help_size[@]}" "$help_ground")
+pair "help panel, Wine" wine_help wine_help_floor "1.10 -"
+
+# --- the native pairs --------------------------------------------------------------------------
+
+native_note=
+if [[ ! -x $linux_corvane ]]; then
+  native_note="native pairs skipped: no native build at build/linux/corvane (cmake --preset linux)"
+elif [[ ! -x $native_build/bench/gtk_window_floor ]]; then
+  native_note="native pairs skipped: gtk_window_floor was not built (GTK 3 development files missing)"
+elif ! command -v feh >/dev/null; then
+  native_note="native pairs skipped: feh is not installed (apt-get install feh)"
+elif [[ $native_wm == openbox ]] && ! command -v openbox >/dev/null; then
+  native_note="native pairs skipped: openbox is not installed (or set CORVANE_BENCH_NATIVE_WM=none)"
+else
+  corvane_stop_wineserver
+  export XDG_RUNTIME_DIR=$work/runtime
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  if [[ $native_wm == openbox ]]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    openbox_pid=$!
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.05; done
+  fi
+  mkdir "$work/native"
+  cp "$linux_corvane" "$work/native/"
+  perl -e 'print pack("l< l< S<", 1500, 1500, length $ARGV[0]), $ARGV[0]' "$picture" >"$work/native/picture.ini"
+  cp "$work/native/picture.ini" "$work/native/corvane.ini"
+  native_picture=("$first_pixel" --directory "$work/native" "${picture_check[@]}" -- ./corvane)
+  feh_picture=("$first_pixel" --directory "$work/native" "${picture_check[@]}" --
+    feh --borderless --geometry "+$picture_left+$picture_top" "$picture")
+  pair "picture 6000x4000 JPEG, native" native_picture feh_picture "1.00 1.10"
+
+  place=$(help_panel_place "$work/native" ./corvane)
+  read -r help_left help_top <<<"$place"
+  mapfile -t help_check < <(point_options help_points "$help_left" "$help_top" "${colours[@]}")
+  native_help=("$first_pixel" --directory "$work/native" "${help_check[@]}" -- ./corvane)
+  before_native_help() { rm -f "$work/native/corvane.ini"; }
+  gtk_help_floor=("$first_pixel" "${help_check[@]}" --
+    "$native_build/bench/gtk_window_floor" "$help_left" "$help_top" "${help_size[@]}" "$help_ground")
+  pair "help panel, native" native_help gtk_help_floor "1.10 -"
+fi
+
+# --- the table ---------------------------------------------------------------------------------
+
+printf '\nCorvane %s, %s repetitions per program in turn with its floor; medians\n' "$commit" "$runs"
+printf '%-32s %-43s| %s\n' "" "start to first correct pixel (ms)" "peak resident memory (MiB)"
+printf '%-32s %7s %7s %6s %6s  %-12s| %6s %6s %6s  %s\n' pair program floor ratio best target \
+  program floor ratio target
+printf '%s\n' "${results[@]}"
+printf '\n%-32s %s\n' "" "CPU time of the process at its first correct pixel (ms)"
+printf '%-32s %7s %7s %6s\n' pair program floor ratio
+printf '%s\n' "${cpu_results[@]}"
+printf '\nratio: median of program/floor over the repetitions; best: fastest program run over fastest floor run.\n'
+printf '\nFloors: wic_picture_floor.exe (%s-bit DIB section), popup_floor.exe (Wine, no window manager);\n' \
+  "$floor_bits"
+printf '        feh --borderless, gtk_window_floor (native, %s).\n' \
+  "$([[ $native_wm == openbox ]] && echo "under openbox" || echo "no window manager")"
+[[ -z $native_note ]] || printf '%s\n' "$native_note"

@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
-# Makes the release package: builds Corvane.exe (the windows preset) and packs it with the
-# user's read-me into Corvane-<version>.zip.
+# Makes the release packages: builds Corvane.exe (the windows preset) and packs it with the
+# user's read-me into Corvane-<version>.zip; builds the Linux program (the linux preset) and
+# packs it with its icon and desktop entry into corvane-<version>-linux-x86_64.tar.gz.
 #
 #   scripts/release.sh [--no-build] [output-folder]
 #
-#   output-folder  where the zip is written; default $CORVANE_DIST_DIR, else dist/ in the
-#                  repository
-#   --no-build     pack the Corvane.exe already built, without running the build
+#   output-folder  where the packages are written; default $CORVANE_DIST_DIR, else dist/ in
+#                  the repository
+#   --no-build     pack what is already built, without running the builds; the Linux
+#                  package is then made only where the Linux program is built
 #
-# The Windows build folder is build/windows unless CORVANE_WINDOWS_BUILD_DIR names another.
-# The script installs nothing: CMake, Ninja and MinGW-w64 must be there (scripts/setup.sh
-# puts them in place).
+# The build folders are build/windows and build/linux unless CORVANE_WINDOWS_BUILD_DIR or
+# CORVANE_LINUX_BUILD_DIR name others. The script installs nothing: CMake, Ninja, MinGW-w64
+# and GTK 3 must be there (scripts/setup.sh puts them in place).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="${CORVANE_WINDOWS_BUILD_DIR:-$root/build/windows}"
+linux_dir="${CORVANE_LINUX_BUILD_DIR:-$root/build/linux}"
 out_dir="${CORVANE_DIST_DIR:-$root/dist}"
 build=1
 
@@ -27,7 +30,7 @@ for arg in "$@"; do
   case $arg in
     --no-build) build= ;;
     -h | --help)
-      sed -n '2,13s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+      sed -n '2,16s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
       exit 0
       ;;
     -*) die "unknown option $arg" ;;
@@ -46,6 +49,10 @@ if [[ -n $build ]]; then
     (cd "$root" && cmake --preset windows >&2) || die "configuring the windows preset failed"
   fi
   cmake --build "$build_dir" --target Corvane >&2 || die "building Corvane.exe failed"
+  if [[ $linux_dir == "$root/build/linux" ]]; then
+    (cd "$root" && cmake --preset linux >&2) || die "configuring the linux preset failed"
+  fi
+  cmake --build "$linux_dir" --target corvane corvane_png >&2 || die "building the Linux program failed"
 fi
 
 exe="$build_dir/Corvane.exe"
@@ -66,3 +73,20 @@ cp -p "$readme" "$stage/ReadMe.txt"
 (cd "$stage" && cmake -E tar cf package.zip --format=zip Corvane.exe ReadMe.txt) || die "packing $zip failed"
 mv -f "$stage/package.zip" "$zip"
 printf '%s\n' "$zip"
+
+# The Linux package: one folder holding the program, its icon and its desktop entry.
+if [[ -n $build || -f $linux_dir/corvane ]]; then
+  for file in "$linux_dir/corvane" "$linux_dir/corvane.png" "$root/res/corvane.desktop"; do
+    [[ -f $file ]] || die "$file is missing: build the linux preset first"
+  done
+  tarball="$out_dir/corvane-$version-linux-x86_64.tar.gz"
+  folder="corvane-$version"
+  mkdir -p "$stage/$folder"
+  cp -p "$linux_dir/corvane" "$stage/$folder/corvane"
+  strip "$stage/$folder/corvane" 2>/dev/null || true
+  cp -p "$linux_dir/corvane.png" "$stage/$folder/corvane.png"
+  cp -p "$root/res/corvane.desktop" "$stage/$folder/corvane.desktop"
+  (cd "$stage" && tar -czf package.tar.gz --owner=0 --group=0 "$folder") || die "packing $tarball failed"
+  mv -f "$stage/package.tar.gz" "$tarball"
+  printf '%s\n' "$tarball"
+fi

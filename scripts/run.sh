@@ -1,46 +1,83 @@
 #!/usr/bin/env bash
-# The run command. Installs what is missing, builds Corvane.exe and starts it under Wine from
-# build/run/ (where its corvane.ini stays between runs).
-#  - With a usable $DISPLAY it runs there until you quit it (double-click it, or Alt+F4). At a
-#    desktop with a window manager it runs with Wine's default, managed windows (prefix
-#    build/wine/prefix-managed), so the window manager keeps the menu and About window above
-#    the picture, gives them the keyboard and passes Alt+F4 on; on a display without one, with
-#    unmanaged windows (build/wine/prefix), which Wine then places and stacks itself.
-#  - Without one it runs on a private Xvfb, saves a screenshot of the screen to
-#    build/screenshot.png once its window is painted, and stops.
+# The run command. Installs what is missing, builds Corvane and starts it.
+#
+#   bash scripts/run.sh           the native Linux program (GTK 3), build/linux/corvane
+#   bash scripts/run.sh --wine    the Windows program, Corvane.exe, under Wine
+#
+# Each runs from its own folder, where its corvane.ini stays between runs: build/run-linux/
+# (the native program keeps its settings beside itself there) or build/run/ (Wine).
+#  - With a usable $DISPLAY it runs there until you quit it (double-click it, or Alt+F4). Under
+#    Wine at a desktop with a window manager it runs with Wine's default, managed windows
+#    (prefix build/wine/prefix-managed), so the window manager keeps the menu and About window
+#    above the picture, gives them the keyboard and passes Alt+F4 on; on a display without
+#    one, with unmanaged windows (build/wine/prefix), which Wine then places and stacks itself.
+#  - Without one it runs on a private Xvfb (with openbox for the native program), saves a
+#    screenshot of the screen to build/screenshot.png once its window is painted, and stops.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 exec </dev/null
 
-bash "$CORVANE_ROOT/scripts/setup.sh"
-corvane_build_preset windows
+target=linux
+for arg in "$@"; do
+  case $arg in
+    --wine) target=wine ;;
+    --linux) target=linux ;;
+    -h | --help)
+      sed -n '2,11s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+      exit 0
+      ;;
+    *) corvane_die "unknown option $arg (try --help)" ;;
+  esac
+done
 
-run_dir="$CORVANE_ROOT/build/run"
-mkdir -p "$run_dir"
-cp "$CORVANE_ROOT/build/windows/Corvane.exe" "$run_dir/"
+bash "$CORVANE_ROOT/scripts/setup.sh"
+if [[ $target == wine ]]; then
+  corvane_build_preset windows
+  run_dir="$CORVANE_ROOT/build/run"
+  mkdir -p "$run_dir"
+  cp "$CORVANE_ROOT/build/windows/Corvane.exe" "$run_dir/"
+  program=(wine Corvane.exe)
+else
+  corvane_build_preset linux
+  run_dir="$CORVANE_ROOT/build/run-linux"
+  mkdir -p "$run_dir"
+  cp "$CORVANE_ROOT/build/linux/corvane" "$run_dir/"
+  program=(./corvane)
+fi
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
-  if corvane_display_has_wm "$DISPLAY"; then
-    corvane_prepare_prefix managed
-  else
-    corvane_prepare_prefix unmanaged
+  if [[ $target == wine ]]; then
+    if corvane_display_has_wm "$DISPLAY"; then
+      corvane_prepare_prefix managed
+    else
+      corvane_prepare_prefix unmanaged
+    fi
   fi
   corvane_log "starting Corvane on $DISPLAY"
   cd "$run_dir"
-  exec wine Corvane.exe
+  exec "${program[@]}"
 fi
 
+openbox_pid=
 cleanup() {
-  corvane_stop_wineserver
+  [[ -n $openbox_pid ]] && kill "$openbox_pid" 2>/dev/null
+  [[ $target == wine ]] && corvane_stop_wineserver
   corvane_stop_xvfb
 }
 trap cleanup EXIT
 
 corvane_log "no usable DISPLAY: running on a private Xvfb"
 corvane_start_xvfb
-corvane_prepare_prefix
-corvane_start_wineserver
-(cd "$run_dir" && exec wine Corvane.exe) &
+if [[ $target == wine ]]; then
+  corvane_prepare_prefix
+  corvane_start_wineserver
+else
+  # The native program is made for a desktop with a window manager.
+  openbox >/dev/null 2>&1 &
+  openbox_pid=$!
+fi
+(cd "$run_dir" && exec "${program[@]}") &
+program_pid=$!
 
 # Waits for a shown window whose title starts with "Corvane", then for its first painting (more
 # than one colour inside it).
@@ -60,3 +97,5 @@ screenshot="$CORVANE_ROOT/build/screenshot.png"
 import -window root "$screenshot"
 corvane_log "Corvane's window: $geometry"
 echo "screenshot: $screenshot"
+[[ $target == linux ]] && kill "$program_pid" 2>/dev/null
+exit 0

@@ -11,10 +11,14 @@ CORVANE_PACKAGES=(
   g++-mingw-w64-x86-64-posix             # Corvane.exe
   wine wine64 fonts-wine                 # running it
   xvfb x11-utils x11-apps xdotool        # a virtual display and looking at it
-  openbox                                # a window manager on the second test display
-  imagemagick                            # screenshots for people
+  imagemagick libimage-exiftool-perl     # screenshots for people; the test pictures
   libx11-dev libxtst-dev zlib1g-dev      # the end-to-end tests: X, XTest input, PNG files
   zip unzip                              # release packages
+  libgtk-3-dev openbox                   # the native Linux program; the window manager its tests run under
+  librsvg2-common webp-pixbuf-loader     # picture loaders for gdk-pixbuf: svg, webp,
+  heif-gdk-pixbuf libavif-gdk-pixbuf     #   heif, avif,
+  libwmf0.2-7-gtk                        #   wmf
+  fonts-liberation                       # Liberation Sans: Arial's widths for the layouts' face
 )
 
 missing=()

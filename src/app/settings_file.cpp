@@ -35,7 +35,7 @@ void WriteRecord(const SettingsRecordData& record) {
 
 }  // namespace
 
-std::string SettingsFilePath() { return Sys().AppPath() + "\\" + kSettingsFileName; }
+std::string SettingsFilePath() { return Sys().SettingsFilePath(kSettingsFileName); }
 
 std::string EncodeSettingsRecord(std::int32_t left, std::int32_t top, std::string_view ansiPath) {
   std::string bytes;

@@ -78,6 +78,12 @@ class Picture {
  public:
   virtual ~Picture() = default;
   virtual PixelSize Size() const = 0;
+  // For an animation: how long the frame now shown stays, in milliseconds. 0 for a still
+  // picture, and for an animation that has shown its last frame for good.
+  virtual int FrameDelay() const { return 0; }
+  // Moves an animation on to its next frame and returns the part of the picture that changed
+  // (empty for a still picture).
+  virtual PixelRect NextFrame() { return {}; }
 };
 
 // Drawing surface for one paint pass, in client pixels. Every operation is clipped to `clip`.
@@ -129,6 +135,8 @@ class WindowEvents {
   // on the program's one handler path: a failure that escapes `work` is reported there like
   // any handler's, never dropped by the backend.
   virtual void Deliver(const std::function<void()>& work) = 0;
+  // The time asked for with NativeWindow::StartTimer has come.
+  virtual void OnTimer() = 0;
 };
 
 enum class WindowKind {
@@ -164,6 +172,9 @@ class NativeWindow {
   virtual void Invalidate(const PixelRect& client) = 0;
   // The control under the pointer changed: the tooltip must ask TooltipAt again.
   virtual void RefreshTooltip() = 0;
+  // Calls WindowEvents::OnTimer once, `milliseconds` from now, in place of any earlier request;
+  // 0 cancels. The call waits behind input: it never delays the mouse or the keys.
+  virtual void StartTimer(int milliseconds) = 0;
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.
@@ -246,6 +257,9 @@ class Platform {
   // Dialogs and pictures.
   virtual void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) = 0;
   virtual std::shared_ptr<Picture> LoadPicture(const std::string& path) = 0;  // throws Error
+  // The file name extensions (lower case, without the dot) of every format LoadPicture can
+  // read on this system, the most common first.
+  virtual std::vector<std::string> PictureExtensions() = 0;
 
   // Application facts.
   virtual std::string AppPath() const = 0;  // trailing separator only at a drive root
@@ -253,6 +267,9 @@ class Platform {
   virtual std::uintptr_t InstanceHandle() const = 0;
 
   // Files.
+  // The full path of the settings file called `fileName`: beside the program on Windows; on
+  // other systems wherever their rules put it.
+  virtual std::string SettingsFilePath(const std::string& fileName) const = 0;
   // The stored name of the file that `path` names (letter case as stored, any attributes), or
   // the empty text when there is none or it is a folder.
   virtual std::string FindFileName(const std::string& path) = 0;

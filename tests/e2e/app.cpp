@@ -29,10 +29,12 @@ std::string Lower(std::string text) {
 }  // namespace
 
 App::App() : base_(MakeTempFolder()), folder_(base_ / "app"), log_(base_ / "output.log") {
-  const std::filesystem::path exe = CORVANE_EXE_PATH;
+  TargetDisplay();  // the program inherits the display of its target, chosen before it starts
+  const std::filesystem::path exe = NativeTarget() ? CORVANE_LINUX_PATH : CORVANE_EXE_PATH;
   if (!std::filesystem::exists(exe)) {
     std::filesystem::remove_all(base_);
-    throw std::runtime_error(exe.string() + " does not exist: build the windows preset first");
+    throw std::runtime_error(exe.string() + " does not exist: build the " + (NativeTarget() ? "linux" : "windows") +
+                             " preset first");
   }
   std::filesystem::create_directory(folder_);
   std::filesystem::copy_file(exe, Exe());
@@ -57,13 +59,23 @@ App::~App() {
   if (failed) {
     std::ifstream in(log_);
     const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!output.empty()) std::cerr << "--- output of wine Corvane.exe ---\n" << output << "---\n";
+    if (!output.empty()) std::cerr << "--- output of Corvane ---\n" << output << "---\n";
   }
   std::error_code ignored;
   std::filesystem::remove_all(base_, ignored);
 }
 
+std::vector<std::string> App::Command() const {
+  if (NativeTarget()) return {Exe().string()};
+  return {WineProgram(), Exe().string()};
+}
+
+std::string App::ProgramPath(const std::string& name) const {
+  return NativeTarget() ? (folder_ / name).string() : WindowsFolder() + "\\" + name;
+}
+
 std::string App::WindowsFolder() const {
+  if (NativeTarget()) return folder_.string();
   std::string path = "Z:" + folder_.string();
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
@@ -83,7 +95,10 @@ std::optional<std::vector<std::uint8_t>> App::ReadSettings() const {
 
 void App::Start(const std::vector<std::string>& args) {
   if (process_.Started()) throw std::logic_error("this App was started already");
-  std::vector<std::string> argv{WineProgram(), Exe().string()};
+  // The program inherits the tests' environment: settle which display it opens before it starts,
+  // even when no test step has talked to the X server yet.
+  TargetDisplay();
+  std::vector<std::string> argv = Command();
   argv.insert(argv.end(), args.begin(), args.end());
   process_ = ChildProcess::Start(argv, folder_, log_);
 }
@@ -121,6 +136,8 @@ testing::AssertionResult App::WaitForWindow(const std::string& title, XTopLevel*
 void App::Stop() {
   if (!process_.Running()) return;
   process_.Kill();
+  // The kernel drops the native program's instance lock with the process.
+  if (NativeTarget()) return;
   // The Unix process is gone; the Windows one is gone once wineserver has noticed.
   const std::string prefix = Lower(WindowsFolder() + "\\");
   const auto gone = Eventually("Wine to forget the killed Corvane in " + WindowsFolder(), [&] {

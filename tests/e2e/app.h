@@ -1,6 +1,7 @@
-// One Corvane under test: its own copy of Corvane.exe in a fresh temporary folder (the settings
-// file lives beside the program, so every test owns its own), started with wine, watched and,
-// if it is still running at the end, killed.
+// One Corvane under test: its own copy of Corvane.exe (or, for the native target, of the Linux
+// program) in a fresh temporary folder (the settings file lives beside the program, so every
+// test owns its own), started with wine (or directly), watched and, if it is still running at
+// the end, killed.
 #pragma once
 
 #include <sys/types.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "process.h"
+#include "target.h"
 #include "wait.h"
 #include "x11.h"
 
@@ -31,10 +33,15 @@ class App {
   App& operator=(const App&) = delete;
 
   const std::filesystem::path& Folder() const { return folder_; }
-  std::filesystem::path Exe() const { return folder_ / "Corvane.exe"; }
+  std::filesystem::path Exe() const { return folder_ / (NativeTarget() ? "corvane" : "Corvane.exe"); }
+  // The command that starts the program in the folder: wine Corvane.exe, or the program.
+  std::vector<std::string> Command() const;
   std::filesystem::path SettingsFile() const { return folder_ / kSettingsFileName; }
-  // The folder as the program sees it, e.g. Z:\tmp\corvane-e2e-Ab12Cd\app.
+  // The folder as the program sees it, e.g. Z:\tmp\corvane-e2e-Ab12Cd\app (the native
+  // program sees the Unix path).
   std::string WindowsFolder() const;
+  // A file in the folder as the program names it.
+  std::string ProgramPath(const std::string& name) const;
 
   // Writes the settings file before a start.
   void WriteSettings(const std::vector<std::uint8_t>& bytes) const;

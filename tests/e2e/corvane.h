@@ -161,7 +161,7 @@ inline testing::AssertionResult StartWithSettings(App& app, const std::vector<st
 // --- files beside the program ------------------------------------------------------------------
 
 // A file in the program's folder by the name Windows gives it (UTF-8).
-inline std::string WindowsPath(const App& app, const std::string& name) { return app.WindowsFolder() + "\\" + name; }
+inline std::string WindowsPath(const App& app, const std::string& name) { return app.ProgramPath(name); }
 
 // Writes a file of these bytes into the program's folder and returns the program's path for it.
 inline std::string AddFile(const App& app, const std::string& name, const std::string& bytes) {

@@ -1,7 +1,10 @@
 #include "input.h"
 
+#include <cstdlib>
+#include <optional>
 #include <stdexcept>
 
+#include "target.h"
 #include "x11.h"
 
 // After every header that includes GoogleTest: Xlib's macros clash with it.
@@ -83,11 +86,56 @@ void DoubleClick(Point p, Button button) {
   Click(p, button);
 }
 
+namespace {
+
+// The shown top-level window under `at`, topmost first.
+std::optional<XTopLevel> WindowAt(Point at) {
+  std::optional<XTopLevel> found;
+  for (const XTopLevel& w : TopLevelWindows()) {
+    if (w.mapped && at.x >= w.rect.x && at.y >= w.rect.y && at.x < w.rect.x + w.rect.width &&
+        at.y < w.rect.y + w.rect.height) {
+      found = w;
+    }
+  }
+  return found;
+}
+
+// Under a window manager a left press on the native program hands the move to the manager,
+// which follows the pointer only once it has taken it. A hand's drag gives it that moment;
+// this one moves to the first point of the path until the window follows (or, for a press
+// that moves nothing, until a short deadline).
+void AwaitWindowManagerMove(Point from, Point first) {
+  const std::optional<XTopLevel> window = WindowAt(from);
+  if (!window) return;
+  int wiggle = 0;
+  (void)Eventually(
+      "the window manager's move",
+      [&] {
+        MoveTo({first.x + (wiggle++ % 2), first.y});
+        for (const XTopLevel& w : TopLevelWindows()) {
+          if (w.id == window->id) return w.rect.x != window->rect.x || w.rect.y != window->rect.y;
+        }
+        return true;  // gone: nothing to wait for
+      },
+      2s);
+}
+
+}  // namespace
+
 void DragPath(const std::vector<Point>& path, Button button) {
   if (path.empty()) throw std::invalid_argument("a drag needs at least one point");
   MoveTo(path.front());
   Press(button);
-  for (size_t i = 1; i < path.size(); ++i) MoveTo(path[i]);
+  size_t next = 1;
+  if (NativeTarget() && button == Button::Left) {
+    // The manager's move starts once the pointer is past the desktop's drag threshold (GTK's
+    // is 8 pixels): the first point of the path that far from the press is where it is awaited.
+    while (next < path.size() && std::abs(path[next].x - path[0].x) < 10 && std::abs(path[next].y - path[0].y) < 10) {
+      MoveTo(path[next++]);
+    }
+    if (next < path.size()) AwaitWindowManagerMove(path[0], path[next++]);
+  }
+  for (size_t i = next; i < path.size(); ++i) MoveTo(path[i]);
   Release(button);
 }
 

@@ -91,7 +91,9 @@ std::vector<ProbeRecord> ProbeOutput::OfKind(const std::string& kind) const {
 ProbeOutput RunProbe(const std::vector<std::string>& args, Millis timeout) {
   std::vector<std::string> argv{WineProgram(), CORVANE_PROBE_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
-  const CommandResult result = RunCommand(argv, timeout);
+  // Wine's own error messages go to the probe's standard error, which a failure quotes: a probe
+  // that Wine could not start or that crashed then says why.
+  const CommandResult result = RunCommand(argv, timeout, {"WINEDEBUG=-all,err+all"});
   if (!result.status) {
     throw std::runtime_error("probe " + Joined(args) + " did not finish within " + std::to_string(timeout.count()) +
                              " ms");

@@ -41,13 +41,32 @@ class FileActions {
   posix_spawn_file_actions_t actions_;
 };
 
-pid_t Spawn(const std::vector<std::string>& argv, FileActions& actions) {
+// This process's environment with `overrides` ("NAME=value") put in place of, or beside, its own.
+std::vector<std::string> MergedEnvironment(const std::vector<std::string>& overrides) {
+  std::vector<std::string> merged;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string text = *entry;
+    const std::string name = text.substr(0, text.find('=') + 1);
+    bool replaced = false;
+    for (const std::string& o : overrides) replaced = replaced || o.rfind(name, 0) == 0;
+    if (!replaced) merged.push_back(text);
+  }
+  merged.insert(merged.end(), overrides.begin(), overrides.end());
+  return merged;
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, FileActions& actions, const std::vector<std::string>& environment = {}) {
   if (argv.empty()) throw std::runtime_error("no program to start");
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  const std::vector<std::string> merged = MergedEnvironment(environment);
+  std::vector<char*> env;
+  for (const std::string& entry : merged) env.push_back(const_cast<char*>(entry.c_str()));
+  env.push_back(nullptr);
   pid_t pid = -1;
-  const int error = posix_spawnp(&pid, args[0], actions.get(), nullptr, args.data(), environ);
+  const int error = posix_spawnp(&pid, args[0], actions.get(), nullptr, args.data(),
+                                 environment.empty() ? environ : env.data());
   if (error != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
   return pid;
 }
@@ -139,7 +158,8 @@ void ChildProcess::Kill() {
   status_ = FromWaitStatus(status);
 }
 
-CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {
+CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+                         const std::vector<std::string>& environment) {
   int outPipe[2];
   int errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
@@ -155,7 +175,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::mill
     posix_spawn_file_actions_adddup2(actions.get(), outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(actions.get(), errPipe[1], STDERR_FILENO);
     try {
-      child = ChildProcess(Spawn(argv, actions));
+      child = ChildProcess(Spawn(argv, actions, environment));
     } catch (...) {
       for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
       throw;

@@ -61,7 +61,8 @@ class ChildProcess {
   void Kill();
 
  private:
-  friend CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout);
+  friend CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+                                  const std::vector<std::string>& environment);
   explicit ChildProcess(pid_t pid) : pid_(pid) {}
 
   pid_t pid_ = -1;
@@ -69,7 +70,9 @@ class ChildProcess {
 };
 
 // Runs argv (looked up on PATH) with stdin from /dev/null, collecting standard output and error.
+// `environment` ("NAME=value" each) is set for the command over this process's environment.
 // A command still running at the deadline is killed.
-CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout);
+CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+                         const std::vector<std::string>& environment = {});
 
 }  // namespace corvane::e2e

@@ -1,7 +1,8 @@
 // The settings file and start-up: the saved place and picture come back and are stored again
-// at the double click, a place no monitor shows is given up, a picture that cannot be shown and
-// a settings file that cannot be written fall back to the help panel, and a settings file of
-// another letter case or with hidden and system attributes is the program's own.
+// at the double click, a place no monitor shows is given up (also when a change of size leaves
+// the window off the screen), a record whose path is damaged keeps its place, a picture that
+// cannot be shown and a settings file that cannot be written fall back to the help panel, and a
+// settings file of another letter case or with hidden and system attributes is the program's own.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -124,6 +125,87 @@ TEST_P(StartPlace, IsTheSavedPlaceWhileAnyOfTheWindowIsOnTheScreen) {
 INSTANTIATE_TEST_SUITE_P(Settings, StartPlace, testing::ValuesIn(kEdges),
                          [](const testing::TestParamInfo<EdgeCase>& test) { return std::string(test.param.name); });
 
+// --- a window that a change of size would leave off the screen --------------------------------
+
+// The large picture partly off the top-left corner (40 by 80 pixels of it on the screen); the
+// help panel there would be wholly off, so it comes to the default place instead.
+TEST(Settings, AWindowTheHelpPanelWouldLeaveOffTheScreenComesToTheDefaultPlace) {
+  App app;
+  const std::string path = Cp1252(AddFixture(app, "photo640x480.jpg"));
+  const Point saved{-600, -400};
+  ASSERT_TRUE(StartWithSettings(app, EncodeSettings({saved.x * kTwipsPerPixel, saved.y * kTwipsPerPixel, path})));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {saved.x, saved.y, 640, 480}));
+
+  WindowFacts menu;
+  ASSERT_TRUE(OpenMenu({20, 60}, &menu));
+  Click(MenuItemPoint(menu.rect, MenuItem::Show));
+  ASSERT_TRUE(WaitForNoMenu());
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight}));
+  EXPECT_TRUE(WaitForScreen({kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight}, "the help panel",
+                            [](const Image& shot) {
+                              return SpotsHold(shot, {{"the green ground", HelpGround(kDefaultPlace), kGroundGreen}});
+                            },
+                            "rescued-help-panel"));
+
+  ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(kDefaultPlace)));
+  EXPECT_EQ(app.ReadSettings(), EncodeSettings({kDefaultPlace.x * kTwipsPerPixel, kDefaultPlace.y * kTwipsPerPixel, path}));
+}
+
+// --- a damaged settings record -----------------------------------------------------------------
+
+// The header is whole but the path is not usable: the saved place stays, with the help panel,
+// and the double click stores that place with no picture.
+struct DamagedCase {
+  const char* name;
+  std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& record)> damage;
+};
+
+void PrintTo(const DamagedCase& c, std::ostream* out) { *out << c.name; }
+
+class DamagedRecord : public testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedRecord, KeepsTheSavedPlaceWithTheHelpPanel) {
+  App app;
+  const std::string path = Cp1252(AddFixture(app, "bmp40x30.bmp"));
+  const std::vector<std::uint8_t> damaged = GetParam().damage(EncodeSettings({3000, 1500, path}));
+  ASSERT_TRUE(StartWithSettings(app, damaged));
+  const Point place{200, 100};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
+  EXPECT_TRUE(ProbeDialogs().empty()) << "the damage is passed over without a word";
+
+  ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(place)));
+  const std::vector<std::uint8_t> marker = EncodeSettings({3000, 1500, kNoPictureMarker});
+  std::vector<std::uint8_t> expected = damaged;
+  if (expected.size() < marker.size()) expected.resize(marker.size());
+  std::copy(marker.begin(), marker.end(), expected.begin());
+  EXPECT_EQ(app.ReadSettings(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, DamagedRecord,
+    testing::Values(
+        DamagedCase{"PathCutShort",
+                    [](const std::vector<std::uint8_t>& r) { return std::vector<std::uint8_t>(r.begin(), r.end() - 5); }},
+        DamagedCase{"HeaderOnly",
+                    [](const std::vector<std::uint8_t>& r) { return std::vector<std::uint8_t>(r.begin(), r.begin() + 10); }},
+        DamagedCase{"AbsurdLength",
+                    [](std::vector<std::uint8_t> r) {
+                      r[8] = r[9] = 0xFF;  // 65535 bytes announced, the real path after it
+                      return r;
+                    }},
+        DamagedCase{"NulInsideThePath",
+                    [](std::vector<std::uint8_t> r) {
+                      // The picture's whole path, a NUL, and more: read up to the NUL, it would
+                      // name the picture.
+                      const std::vector<std::uint8_t> more{0x00, '.', 'b', 'a', 'k'};
+                      r.insert(r.end(), more.begin(), more.end());
+                      const auto length = static_cast<std::uint16_t>(r.size() - 10);
+                      r[8] = static_cast<std::uint8_t>(length & 0xFF);
+                      r[9] = static_cast<std::uint8_t>(length >> 8);
+                      return r;
+                    }}),
+    [](const testing::TestParamInfo<DamagedCase>& test) { return std::string(test.param.name); });
+
 // --- pictures that cannot be shown ----------------------------------------------------------
 
 struct BadPictureCase {
@@ -157,7 +239,10 @@ TEST_P(BadPicture, GivesTheHelpPanelAtTheSavedPlaceAndIsForgottenAtTheDoubleClic
 
 INSTANTIATE_TEST_SUITE_P(Settings, BadPicture,
                          testing::Values(BadPictureCase{"Missing", nullptr}, BadPictureCase{"NotAPicture", "text.jpg"},
-                                         BadPictureCase{"Empty", "empty.bmp"}),
+                                         BadPictureCase{"Empty", "empty.bmp"}, BadPictureCase{"CutShort", "cut-short.png"},
+                                         BadPictureCase{"ClaimingAnAbsurdSize", "huge20000.jpg"},
+                                         BadPictureCase{"MetafileWithNoArea", "empty-frame.emf"},
+                                         BadPictureCase{"WithoutADecoder", "webp46x36.webp"}),
                          [](const testing::TestParamInfo<BadPictureCase>& test) {
                            return std::string(test.param.name);
                          });

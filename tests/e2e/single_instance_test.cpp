@@ -40,7 +40,7 @@ TEST(SingleInstance, ASecondStartFromTheSameFolderLeavesTheSettingsFileAlone) {
   const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
   std::filesystem::last_write_time(first.SettingsFile(), stamp);
 
-  ChildProcess second = ChildProcess::Start({WineProgram(), first.Exe().string()}, first.Folder());
+  ChildProcess second = ChildProcess::Start(first.Command(), first.Folder());
   ASSERT_TRUE(second.Wait(10s).has_value()) << "the second Corvane still runs";
   EXPECT_TRUE(second.Status()->Exited()) << second.Status()->Describe();
 

@@ -1,5 +1,7 @@
 #include "x11.h"
 
+#include "target.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -74,28 +76,34 @@ pid_t WindowPid(Window window) {
   return static_cast<pid_t>(*reinterpret_cast<const unsigned long*>(pid->data.get()));
 }
 
-// Whether a window manager manages this window (it sets WM_STATE on the windows it manages).
-bool Managed(Window window) {
-  Display* display = XDisplay();
-  const Atom state = XInternAtom(display, "WM_STATE", False);
-  return GetProperty(window, state, state, 32, 2).has_value();
+bool HasWmState(Window window) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  const Atom wmState = XInternAtom(XDisplay(), "WM_STATE", False);
+  const bool found = XGetWindowProperty(XDisplay(), window, wmState, 0, 0, False, AnyPropertyType, &type, &format, &count,
+                                        &remaining, &data) == Success &&
+                     type != None;
+  if (data) XFree(data);
+  return found;
 }
 
-// The program's window a top-level window stands for: itself, or under a window manager the
-// managed window inside its frame (searched a few levels down); 0 when the frame holds none.
+// Under a reparenting window manager the root's child is the manager's frame: the program's
+// window is the one below it that carries WM_STATE. Without a manager it is the child itself.
 Window ClientOf(Window top, int depth = 0) {
-  if (Managed(top)) return top;
-  if (depth >= 4) return 0;
+  if (HasWmState(top) || depth > 3) return depth == 0 || HasWmState(top) ? top : 0;
   Window root = 0;
   Window parent = 0;
   Window* children = nullptr;
   unsigned int count = 0;
-  if (!XQueryTree(XDisplay(), top, &root, &parent, &children, &count)) return 0;
+  if (!XQueryTree(XDisplay(), top, &root, &parent, &children, &count)) return depth == 0 ? top : 0;
   std::unique_ptr<Window, XFreeDeleter<Window>> owned(children);
-  for (unsigned int i = count; i-- > 0;) {
+  for (unsigned int i = 0; i < count; ++i) {
     if (const Window client = ClientOf(children[i], depth + 1)) return client;
   }
-  return 0;
+  return depth == 0 ? top : 0;
 }
 
 int MaskShift(unsigned long mask) {
@@ -135,8 +143,9 @@ bool UnderWindowManager() { return underWindowManager; }
 
 Display* XDisplay() {
   static Display* display = [] {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) {
+    const std::string chosen = TargetDisplay();
+    const char* name = chosen.c_str();
+    if (!*name) {
       throw std::runtime_error("DISPLAY is not set: run the end-to-end tests through scripts/test.sh");
     }
     // A busy server may turn a connection away for a moment: try again until a deadline.
@@ -161,28 +170,29 @@ std::vector<XTopLevel> TopLevelWindows() {
   std::unique_ptr<Window, XFreeDeleter<Window>> owned(children);
   for (unsigned int i = 0; i < count; ++i) {
     lastXError = 0;
-    // Under a window manager the program's window sits in a frame: it is the one described, at
-    // the frame's place in the stacking order.
-    const Window client = ClientOf(children[i]);
-    const Window described = client ? client : children[i];
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, described, &attributes)) continue;
+    if (!XGetWindowAttributes(display, children[i], &attributes)) continue;
     XTopLevel window;
-    window.id = described;
+    const Window client = ClientOf(children[i]);
+    window.id = client;
     window.frame = children[i];
-    window.name = WindowName(described);
+    window.name = WindowName(client);
     window.rect = {attributes.x + attributes.border_width, attributes.y + attributes.border_width, attributes.width,
                    attributes.height};
-    if (described != children[i]) {
+    window.mapped = attributes.map_state == IsViewable;
+    if (client != children[i]) {
+      // A managed window: where the program's own window lies inside the frame.
+      XWindowAttributes inner{};
+      Window ignored = 0;
       int x = 0;
       int y = 0;
-      Window child = 0;
-      XTranslateCoordinates(display, described, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-      window.rect.x = x;
-      window.rect.y = y;
+      if (XGetWindowAttributes(display, client, &inner) &&
+          XTranslateCoordinates(display, client, DefaultRootWindow(display), 0, 0, &x, &y, &ignored)) {
+        window.rect = {x, y, inner.width, inner.height};
+        window.mapped = window.mapped && inner.map_state == IsViewable;
+      }
     }
-    window.mapped = attributes.map_state == IsViewable;
-    window.pid = WindowPid(described);
+    window.pid = WindowPid(client);
     window.stackIndex = static_cast<int>(i);
     XSync(display, False);
     if (lastXError == 0) windows.push_back(window);

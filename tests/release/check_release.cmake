@@ -1,9 +1,11 @@
 # Runs scripts/release.sh into a fresh folder and checks the zip it makes: exactly Corvane.exe
 # and ReadMe.txt, the program byte for byte the one built, the read-me the one in res/ with
-# Windows line endings. Then a release without a built program must fail and leave no zip.
+# Windows line endings. Where the Linux program is built, the tarball beside it holds the
+# program, its icon and its desktop entry in one folder. Then a release without a built
+# program must fail and leave no package.
 #
-#   cmake -D SCRIPT=... -D WINDOWS_BUILD_DIR=... -D README=... -D VERSION_HEADER=...
-#         -D WORK_DIR=... -P check_release.cmake
+#   cmake -D SCRIPT=... -D WINDOWS_BUILD_DIR=... -D LINUX_BUILD_DIR=... -D README=...
+#         -D VERSION_HEADER=... -D WORK_DIR=... -P check_release.cmake
 
 # check(<message> <condition>...): fails the test with the message unless the condition holds.
 function(check message)
@@ -23,15 +25,35 @@ check("no CORVANE_VERSION_TEXT in ${VERSION_HEADER}" version)
 
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env CORVANE_WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR}
+          CORVANE_LINUX_BUILD_DIR=${LINUX_BUILD_DIR}
           bash ${SCRIPT} --no-build ${dist}
   RESULT_VARIABLE result
   OUTPUT_VARIABLE output
   ERROR_VARIABLE errors)
 check("release.sh failed (${result}):\n${output}${errors}" result EQUAL 0)
 
-# The folder holds the one package, named after the version.
+# The folder holds the packages, named after the version.
+set(tarball corvane-${version}-linux-x86_64.tar.gz)
 file(GLOB made RELATIVE ${dist} ${dist}/* ${dist}/.*)
-check("expected only Corvane-${version}.zip in ${dist}, found: ${made}" made STREQUAL "Corvane-${version}.zip")
+list(SORT made)
+list(JOIN made ", " made)
+if(EXISTS ${LINUX_BUILD_DIR}/corvane)
+  check("expected Corvane-${version}.zip and ${tarball} in ${dist}, found: ${made}"
+        made STREQUAL "Corvane-${version}.zip, ${tarball}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar tzf ${dist}/${tarball}
+    RESULT_VARIABLE result OUTPUT_VARIABLE listing ERROR_VARIABLE errors)
+  check("cannot list ${tarball}: ${errors}" result EQUAL 0)
+  string(STRIP "${listing}" listing)
+  string(REPLACE "\n" ";" entries "${listing}")
+  list(FILTER entries EXCLUDE REGEX "/$")
+  list(SORT entries)
+  list(JOIN entries ", " entries)
+  set(folder corvane-${version})
+  check("the tarball holds [${entries}]"
+        entries STREQUAL "${folder}/corvane, ${folder}/corvane.desktop, ${folder}/corvane.png")
+else()
+  check("expected only Corvane-${version}.zip in ${dist}, found: ${made}" made STREQUAL "Corvane-${version}.zip")
+endif()
 set(zip ${dist}/Corvane-${version}.zip)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip}
@@ -81,6 +103,7 @@ set(failed_dist ${WORK_DIR}/failed-dist)
 file(MAKE_DIRECTORY ${empty_build} ${failed_dist})
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env CORVANE_WINDOWS_BUILD_DIR=${empty_build}
+          CORVANE_LINUX_BUILD_DIR=${empty_build}
           bash ${SCRIPT} --no-build ${failed_dist}
   RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
 check("release.sh succeeded without a built Corvane.exe" NOT result EQUAL 0)

@@ -147,9 +147,7 @@ TEST_F(WindowWithinReachTest, AfterAChangeOfSizeAWindowOffEveryMonitorComesBackT
       ClickOn(menu, menu.Label4);
     } else {
       const std::string path = action.substr(7);
-      sys.dialog = [path](const OpenFileRequest&) {
-        return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, path, 0};
-      };
+      sys.dialog = [path](const OpenFileRequest&) { return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, path, 0}; };
       ClickOn(menu, menu.Label7);
     }
     EXPECT_FALSE(ended);

@@ -329,3 +329,28 @@ TEST_F(FormTest, TextWhoseColourResolvesToItsOwnGroundTakesTheContrastingColour)
 
 }  // namespace
 }  // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+// A drawing surface that fails at the first fill, as a lost device context would.
+class FailingCanvas : public Canvas {
+ public:
+  void FillRect(const PixelRect&, Color) override { throw Error("Win32: FillRect failed: the device is gone"); }
+  void DrawString(int, int, std::string_view, const FontSpec&, Color, const PixelRect&) override {}
+  void DrawPicture(const Picture&, int, int, const PixelRect&) override {}
+  void DrawLine(PixelPoint, PixelPoint, int, Color, const PixelRect&) override {}
+};
+
+TEST_F(FormTest, AFailureWhilePaintingIsReportedAndEndsTheProgram) {
+  form.Show();
+  FailingCanvas canvas;
+  Deliver([&] { WindowOf(form).Events().OnPaint(canvas, {0, 0, 10, 10}); });
+  EXPECT_TRUE(ended);
+  const RecordedCall* message = sys.LastCall("MessageBox");
+  ASSERT_NE(message, nullptr) << "the failure is not swallowed";
+  EXPECT_NE(message->args[1].find("FillRect failed: the device is gone"), std::string::npos) << message->args[1];
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -11,6 +11,13 @@
 namespace corvane::testing {
 namespace {
 
+using FilterPairs = std::vector<std::pair<std::string, std::string>>;
+FilterPairs Pairs(const std::vector<FileFilter>& filters) {
+  FilterPairs pairs;
+  for (const FileFilter& f : filters) pairs.emplace_back(f.description, f.patterns);
+  return pairs;
+}
+
 class PictureSelectionTest : public ProgramTest {
  protected:
   PictureSelectionTest() { EXPECT_TRUE(Start()); }
@@ -48,9 +55,9 @@ TEST_F(PictureSelectionTest, TheDialogIsAskedForPicturesInTheProgramsFolder) {
   Select();
   const OpenFileRequest& r = lastRequest;
   EXPECT_EQ(r.owner, PictureWindow().hWnd());
-  ASSERT_EQ(r.filters.size(), 1u);
-  EXPECT_EQ(r.filters[0].description, "Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)");
-  EXPECT_EQ(r.filters[0].patterns, "*.bmp;*.gif;*.jpg;*.dib;*.wmf;*.emf;*.ico;*.cur");
+  EXPECT_EQ(Pairs(r.filters), (FilterPairs{{"Pictures (bmp;gif;jpg;jpeg;png;wmf)", "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.wmf"},
+                                          {"All files", "*.*"}}))
+      << "every extension the system reads, then all files";
   EXPECT_EQ(r.initialFolder, "C:\\Corvane");
   EXPECT_EQ(r.title, "Select a picture file please");
 }
@@ -123,6 +130,27 @@ TEST_F(PictureSelectionTest, AFileThatCannotBeShownIsReportedAndEverythingStaysA
     EXPECT_NE(message->args[1].find("File not found"), std::string::npos);
     EXPECT_EQ(message->args[2], kAppTitle);
   }
+}
+
+TEST(PictureFilters, NameEachExtensionOnceInLowerCaseInTheOrderGiven) {
+  EXPECT_EQ(Pairs(PictureFilters({"PNG", "jpg", "Jpg", "", "heic", "png", "jfif"})),
+            (FilterPairs{{"Pictures (png;jpg;heic;jfif)", "*.png;*.jpg;*.heic;*.jfif"}, {"All files", "*.*"}}));
+}
+
+TEST_F(PictureSelectionTest, APictureWithNoAreaIsRefusedWithTheReasonAndTheOldPictureStays) {
+  ShowPicture("C:\\first.bmp", {50, 40});
+  PictureWindow().Text100.SetText("C:\\first.bmp");
+  const Snapshot before = Now();
+  sys.pictureFiles["C:\\empty.emf"] = {0, 0};
+  Choose("C:\\empty.emf");
+  Select();
+  EXPECT_EQ(Now(), before);
+  EXPECT_EQ(PictureWindow().Image1.GetPicture()->Size(), (PixelSize{50, 40}));
+  const RecordedCall* message = sys.LastCall("MessageBox");
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(message->args[1].find("C:\\empty.emf"), std::string::npos) << message->args[1];
+  EXPECT_NE(message->args[1].find("0 x 0 pixels"), std::string::npos) << message->args[1];
+  EXPECT_FALSE(ended);
 }
 
 TEST_F(PictureSelectionTest, ANameTheCodePageCannotHoldIsStoredByItsShortPathOrRefused) {

@@ -93,6 +93,18 @@ INSTANTIATE_TEST_SUITE_P(
     Causes, StartupRecoveryTest,
     ::testing::Values(
         RecoveryCase{"PictureGone", [](StartupTest& fixture) { fixture.PutSettings(900, 600, "C:\\gone.jpg"); }, true},
+        RecoveryCase{"PictureWithNoArea",
+                     [](StartupTest& fixture) {
+                       fixture.PutSettings(900, 600, "C:\\empty.emf");
+                       fixture.sys.pictureFiles["C:\\empty.emf"] = {0, 48};
+                     },
+                     true},
+        RecoveryCase{"PictureWithInvertedFrame",
+                     [](StartupTest& fixture) {
+                       fixture.PutSettings(900, 600, "C:\\inverted.wmf");
+                       fixture.sys.pictureFiles["C:\\inverted.wmf"] = {96, -48};
+                     },
+                     true},
         RecoveryCase{"NotAPicture",
                      [](StartupTest& fixture) {
                        fixture.PutSettings(900, 600, "C:\\notes.txt");

@@ -1,14 +1,19 @@
-// The system's OLE picture loader behind LoadPicture: every format at its natural size,
-// transparency, and clean failures.
+// Loading pictures: the system's OLE picture loader, WIC for every format it decodes, the
+// choice between them, the looks before decoding (claimed size, cut-short files), orientation,
+// transparency and animation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/win32_scoped.h"
 #include "win32_test_support.h"
 
 namespace corvane::win32::testing {
 namespace {
+
+// WIC is a COM component: the test program initialises COM as Corvane.exe does.
+const ScopedOleInitialize kOle;
 
 // A placeable Windows metafile whose frame is `inchesX` by `inchesY` inches.
 std::string MakePlaceableWmf(int unitsPerInch, int right, int bottom) {
@@ -120,7 +125,7 @@ class Surface {
   Surface& operator=(const Surface&) = delete;
 
   void Draw(const Picture& picture, int x, int y, const RECT& part) {
-    static_cast<const OlePicture&>(picture).Render(dc_, x, y, part);
+    static_cast<const GdiPicture&>(picture).Render(dc_, x, y, part);
   }
   COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
 
@@ -183,6 +188,221 @@ TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {
                               [&](const char* r) { return text.find(r) != std::string::npos; }))
           << text;
     }
+  }
+}
+
+
+// --- WIC, and the choice of loader ---
+
+std::shared_ptr<Picture> Load(const std::string& path) { return LoadPictureFile(path, 96); }
+const char* LoaderOf(const Picture& p) { return static_cast<const GdiPicture&>(p).Loader(); }
+
+// Within `tolerance` on each channel (JPEG pixels are near, not exact).
+::testing::AssertionResult Near(COLORREF got, COLORREF want, int tolerance) {
+  const auto off = [](int a, int b) { return a > b ? a - b : b - a; };
+  if (off(GetRValue(got), GetRValue(want)) <= tolerance && off(GetGValue(got), GetGValue(want)) <= tolerance &&
+      off(GetBValue(got), GetBValue(want)) <= tolerance)
+    return ::testing::AssertionSuccess();
+  char text[80];
+  wsprintfA(text, "got %02X%02X%02X, want %02X%02X%02X", GetRValue(got), GetGValue(got), GetBValue(got),
+            GetRValue(want), GetGValue(want), GetBValue(want));
+  return ::testing::AssertionFailure() << text;
+}
+
+constexpr COLORREF kGround = RGB(0, 192, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kOrange = RGB(255, 128, 0);
+
+struct Sample {
+  PixelPoint at;
+  COLORREF color;
+};
+
+TEST(WicPictures, EveryFormatWicDecodesLoadsThroughItAtItsSizeWithItsPixels) {
+  struct Case {
+    const char* file;
+    PixelSize size;
+    std::vector<Sample> samples;
+    int tolerance;
+  };
+  const Case cases[] = {
+      {"bmp40x30.bmp", {40, 30}, {{{5, 5}, kBlue}, {{30, 20}, kRed}}, 0},
+      {"dib41x31.dib", {41, 31}, {{{5, 5}, kBlue}, {{30, 20}, kRed}}, 0},
+      {"gif42x32.gif", {42, 32}, {{{2, 2}, kGround}, {{20, 15}, kOrange}}, 0},
+      {"jpg43x33.jpg", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
+      {"jpeg43x33.jpeg", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
+      {"jfif43x33.jfif", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
+      {"with-video43x33.jpg", {43, 33}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 40},
+      {"png48x36.png", {48, 36}, {{{1, 1}, kGround}, {{10, 10}, kBlue}, {{30, 20}, RGB(128, 96, 0)}}, 2},
+      {"png45x35-named.jpg", {45, 35}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 0},
+      {"tif44x34.tif", {44, 34}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 0},
+      {"tiff44x34.tiff", {44, 34}, {{{5, 5}, kBlue}, {{35, 25}, kRed}}, 0},
+      {"ico32x32.ico", {32, 32}, {{{2, 2}, kGround}, {{16, 16}, kOrange}}, 0},
+      {"photo640x480.jpg", {640, 480}, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::shared_ptr<Picture> picture = Load(FixturePath(c.file));
+    EXPECT_STREQ(LoaderOf(*picture), "WIC") << "Windows' OLE loader reads no PNG or TIFF: WIC must take them all";
+    EXPECT_EQ(picture->Size(), c.size);
+    Surface green(64, 48, kGround);
+    green.Draw(*picture, 0, 0, RECT{0, 0, 64, 48});
+    for (const Sample& s : c.samples) {
+      EXPECT_TRUE(Near(green.Pixel(s.at.x, s.at.y), s.color, c.tolerance)) << "at " << s.at.x << "," << s.at.y;
+    }
+  }
+}
+
+TEST(WicPictures, ABlendedPictureDrawsOnlyThePartAskedFor) {
+  Surface green(64, 48, kGround);
+  green.Draw(*Load(FixturePath("png48x36.png")), 0, 0, RECT{0, 0, 15, 48});
+  EXPECT_TRUE(Near(green.Pixel(10, 10), kBlue, 0));
+  EXPECT_TRUE(Near(green.Pixel(16, 10), kGround, 0)) << "outside the part: untouched";
+}
+
+TEST(WicPictures, MetafilesAndCursorsGoOnThroughTheOleLoader) {
+  TempFolder temp;
+  WriteBytes(temp / "frame.wmf", MakePlaceableWmf(1000, 1000, 500));
+  MakeEmf(temp / "frame.emf", 2540, 1270);
+  WriteBytes(temp / "pointer.cur", MakeCursor());
+  const FormatCase cases[] = {{"frame.wmf", {96, 48}}, {"frame.emf", {96, 48}}, {"pointer.cur", {32, 32}}};
+  for (const FormatCase& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::shared_ptr<Picture> picture = Load(temp / c.file);
+    EXPECT_STREQ(LoaderOf(*picture), "OLE");
+    EXPECT_EQ(picture->Size(), c.size);
+  }
+}
+
+TEST(WicPictures, AJpegStandsUprightAsItsExifOrientationSays) {
+  // The stored picture is 40 by 20: blue at (5,5), green at (35,5), red below. Where those
+  // points belong once upright, from the Exif definitions of the eight orientations.
+  struct Case {
+    int orientation;
+    PixelSize size;
+    PixelPoint blue, green;
+  };
+  const Case cases[] = {
+      {1, {40, 20}, {5, 5}, {35, 5}},  {2, {40, 20}, {34, 5}, {4, 5}},   {3, {40, 20}, {34, 14}, {4, 14}},
+      {4, {40, 20}, {5, 14}, {35, 14}}, {5, {20, 40}, {5, 5}, {5, 35}},   {6, {20, 40}, {14, 5}, {14, 35}},
+      {7, {20, 40}, {14, 34}, {14, 4}}, {8, {20, 40}, {5, 34}, {5, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.orientation);
+    const std::string path = FixturePath("orient" + std::to_string(c.orientation) + ".jpg");
+    const std::shared_ptr<Picture> picture = LoadWicPicture(path, GlanceAtFile(path));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_STREQ(LoaderOf(*Load(path)), "WIC");
+    EXPECT_EQ(picture->Size(), c.size);
+    Surface white(48, 48, RGB(255, 255, 255));
+    white.Draw(*picture, 0, 0, RECT{0, 0, 48, 48});
+    EXPECT_TRUE(Near(white.Pixel(c.blue.x, c.blue.y), kBlue, 40));
+    EXPECT_TRUE(Near(white.Pixel(c.green.x, c.green.y), RGB(0, 255, 0), 40));
+  }
+}
+
+TEST(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
+  const std::shared_ptr<Picture> picture = Load(FixturePath("anim30x20.gif"));
+  EXPECT_STREQ(LoaderOf(*picture), "WIC");
+  ASSERT_EQ(picture->Size(), (PixelSize{30, 20}));
+  const auto at = [&](PixelPoint p) {
+    Surface green(30, 20, kGround);
+    green.Draw(*picture, 0, 0, RECT{0, 0, 30, 20});
+    return green.Pixel(p.x, p.y);
+  };
+  const PixelPoint corner{1, 1}, left{7, 7}, right{17, 7};
+  struct Step {
+    PixelRect changed;  // by the step into this frame
+    int delay;
+    COLORREF corner, left, right;
+  };
+  const Step steps[] = {
+      {{}, 300, kRed, kRed, kRed},
+      {{5, 5, 15, 15}, 100, kRed, RGB(0, 255, 0), kRed},  // a 10 ms delay shows for 100 ms
+      {{5, 5, 25, 15}, 400, kRed, kGround, kBlue},         // the green square cleared to the ground
+      {{0, 0, 25, 15}, 300, RGB(255, 255, 255), kGround, kRed},  // what lay under the blue restored
+      {{0, 0, 30, 20}, 300, kRed, kRed, kRed},             // the next round starts afresh
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    const Step& s = steps[i];
+    if (i > 0) {
+      EXPECT_EQ(picture->NextFrame(), s.changed);
+    }
+    EXPECT_EQ(picture->FrameDelay(), s.delay);
+    EXPECT_EQ(at(corner), s.corner);
+    EXPECT_EQ(at(left), s.left);
+    EXPECT_EQ(at(right), s.right);
+  }
+}
+
+TEST(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
+  const std::shared_ptr<Picture> picture = Load(FixturePath("anim-twice.gif"));
+  std::vector<int> delays;
+  while (picture->FrameDelay() > 0 && delays.size() < 20) {
+    delays.push_back(picture->FrameDelay());
+    picture->NextFrame();
+  }
+  EXPECT_EQ(delays, std::vector<int>(5, 20)) << "three frames twice over: five steps, then the last frame stays";
+  EXPECT_EQ(picture->NextFrame(), PixelRect{});
+}
+
+TEST(WicPictures, BadFilesAreRefusedWithTheReason) {
+  const bool webp = [] {
+    const std::vector<std::string> e = WicExtensions();
+    return std::find(e.begin(), e.end(), "webp") != e.end();
+  }();
+  struct Case {
+    const char* file;
+    std::vector<const char*> reasons;  // every one must be in the message
+  };
+  const std::vector<Case> cases = {
+      {"cut-short.png", {"cut short"}},
+      {"cut-short.jpg", {"cut short"}},
+      {"cut-short.gif", {"damaged"}},
+      {"huge60000.bmp", {"60000 x 60000 pixels", "32767 pixels a side", "64 million pixels"}},
+      {"huge65535.gif", {"65535 x 65535 pixels", "32767 pixels a side"}},
+      {"huge20000.jpg", {"20000 x 20000 pixels", "64 million pixels"}},
+      {"text.jpg", {"not a picture Corvane can show", "png", "jpeg"}},
+      {"empty.bmp", {"empty"}},
+      {"empty-frame.emf", {"0 x 0 pixels", "nothing to show"}},
+      {"inverted-frame.emf", {"nothing to show"}},
+      {"zero-unit.wmf", {"nothing to show"}},
+      {"no-such-file.png", {}},
+  };
+  std::vector<Case> all = cases;
+  if (!webp) all.push_back({"webp46x36.webp", {"WebP picture", "no decoder for WebP", "png"}});
+  for (const Case& c : all) {
+    SCOPED_TRACE(c.file);
+    try {
+      const std::shared_ptr<Picture> p = Load(FixturePath(c.file));
+      ADD_FAILURE() << "loaded, " << p->Size().width << " x " << p->Size().height;
+    } catch (const Error& e) {
+      const std::string text = e.what();
+      EXPECT_FALSE(text.empty());
+      for (const char* r : c.reasons) EXPECT_NE(text.find(r), std::string::npos) << text;
+    }
+  }
+  if (webp) {
+    EXPECT_EQ(Load(FixturePath("webp46x36.webp"))->Size(), (PixelSize{46, 36}));
+  }
+}
+
+TEST(WicPictures, TheExtensionsComeFromWicsDecodersThenTheOleLoader) {
+  const std::vector<std::string> wic = WicExtensions();
+  for (const char* e : {"bmp", "dib", "gif", "jpg", "jpeg", "jfif", "png", "tif", "tiff", "ico"}) {
+    EXPECT_NE(std::find(wic.begin(), wic.end(), e), wic.end()) << e << " missing from WIC's decoders";
+  }
+  const std::vector<std::string> all = PictureFileExtensions();
+  ASSERT_GE(all.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 5),
+            (std::vector<std::string>{"bmp", "gif", "jpg", "jpeg", "png"}));
+  for (const std::string& e : wic) EXPECT_NE(std::find(all.begin(), all.end(), e), all.end()) << e;
+  for (const char* e : {"wmf", "emf", "cur"}) EXPECT_NE(std::find(all.begin(), all.end(), e), all.end()) << e;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(std::count(all.begin(), all.end(), all[i]), 1) << all[i];
+    EXPECT_EQ(all[i].find_first_of(".ABCDEFGHIJKLMNOPQRSTUVWXYZ "), std::string::npos) << all[i];
   }
 }
 

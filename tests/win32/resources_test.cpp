@@ -216,20 +216,33 @@ TEST(ProgramManifest, ActivationContextIsDpiAwareAndUsesCommonControlsSix) {
       << "QueryActCtxSettingsW: " << ErrorText(GetLastError());
   EXPECT_EQ(Narrow(setting), "true");
 
+  // Which assembly the context sends comctl32.dll to. Asked of the context itself rather than by
+  // loading the library: this test program already has the system's comctl32.dll loaded (the
+  // open-file dialog's library imports it), and a loaded module answers for its base name.
+  ACTCTX_SECTION_KEYED_DATA redirection{};
+  redirection.cbSize = sizeof redirection;
   ULONG_PTR cookie = 0;
   ASSERT_TRUE(ActivateActCtx(context, &cookie)) << "ActivateActCtx: " << ErrorText(GetLastError());
-  HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-  const DWORD loadError = GetLastError();
+  const BOOL found = FindActCtxSectionStringW(FIND_ACTCTX_SECTION_KEY_RETURN_HACTCTX, nullptr,
+                                              ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &redirection);
+  const DWORD findError = GetLastError();
   DeactivateActCtx(0, cookie);
-  ReleaseActCtx(context);
-  ASSERT_NE(comctl, nullptr) << "LoadLibraryW(comctl32.dll): " << ErrorText(loadError);
+  ASSERT_TRUE(found) << "FindActCtxSectionStringW(comctl32.dll): " << ErrorText(findError);
 
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(comctl, path, MAX_PATH);
-  FreeLibrary(comctl);
-  std::string loaded = Narrow(path);
-  for (char& c : loaded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  EXPECT_NE(loaded.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::string::npos) << loaded;
+  std::vector<char> buffer(4096);
+  SIZE_T needed = 0;
+  DWORD index = redirection.ulAssemblyRosterIndex;
+  const BOOL queried = QueryActCtxW(0, redirection.hActCtx, &index, AssemblyDetailedInformationInActivationContext,
+                                    buffer.data(), buffer.size(), &needed);
+  const DWORD queryError = GetLastError();
+  if (redirection.hActCtx) ReleaseActCtx(redirection.hActCtx);
+  ReleaseActCtx(context);
+  ASSERT_TRUE(queried) << "QueryActCtxW: " << ErrorText(queryError);
+  const auto* assembly = reinterpret_cast<const ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(buffer.data());
+  std::string identity = assembly->lpAssemblyDirectoryName ? Narrow(assembly->lpAssemblyDirectoryName) : "";
+  if (assembly->lpAssemblyManifestPath) identity += " " + Narrow(assembly->lpAssemblyManifestPath);
+  for (char& c : identity) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(identity.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::string::npos) << identity;
 }
 
 }  // namespace

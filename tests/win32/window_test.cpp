@@ -24,6 +24,7 @@ class FailingPaint : public WindowEvents {
   void OnDoubleClick(const MouseEvent&) override {}
   bool OnKey(const KeyEvent&) override { return false; }
   void OnCloseRequest() override {}
+  void OnTimer() override {}
   std::string TooltipAt(PixelPoint) override { return {}; }
   void Deliver(const std::function<void()>& work) override {
     try {

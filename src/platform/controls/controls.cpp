@@ -35,6 +35,7 @@ void Control::SetVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
   if (form_) form_->ControlChanged(*this, PixelBounds());
+  VisibilityChanged();
 }
 
 // --- Label ---
@@ -135,10 +136,32 @@ void Image::SetPicture(std::shared_ptr<Picture> picture) {
             static_cast<float>(size.height) * Sys().TwipsPerPixelY());
   }
   Invalidate();
+  ScheduleFrame();
 }
 
 void Image::Paint(Canvas& canvas, const PixelRect& box) const {
   if (picture_) canvas.DrawPicture(*picture_, box.left, box.top, box);
+}
+
+void Image::ScheduleFrame() {
+  if (!Owner()) return;
+  const int delay = picture_ && Visible() ? picture_->FrameDelay() : 0;
+  if (delay > 0) {
+    Owner()->StartTimer(*this, delay);
+  } else {
+    Owner()->StopTimer(*this);
+  }
+}
+
+void Image::OnTick() {
+  if (!picture_ || !Visible()) return;
+  const PixelRect changed = picture_->NextFrame();
+  if (!changed.Empty() && Owner()) {
+    const PixelRect box = PixelBounds();
+    Owner()->InvalidatePixels({box.left + changed.left, box.top + changed.top, box.left + changed.right,
+                               box.top + changed.bottom});
+  }
+  ScheduleFrame();
 }
 
 // --- Line ---

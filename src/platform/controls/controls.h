@@ -71,6 +71,8 @@ class Control {
   // Sizes the control to its content once the platform can measure it.
   virtual void Fit() {}
   virtual void Paint(Canvas& canvas, const PixelRect& box) const = 0;
+  // The time the control asked its form for has come.
+  virtual void OnTick() {}
 
   PixelRect PixelBounds() const;
   Form* Owner() const { return form_; }
@@ -78,6 +80,7 @@ class Control {
  protected:
   void Invalidate() const;
   void SetSize(float width, float height);
+  virtual void VisibilityChanged() {}
 
  private:
   friend class Form;
@@ -124,12 +127,18 @@ class Image : public Control {
  public:
   using Control::Control;
   void Define(const TwipsRect& rect, std::string toolTip);
-  // Shows `picture` at its natural size; the control takes that size.
+  // Shows `picture` at its natural size; the control takes that size. An animated picture
+  // plays while the control is visible, repainting only what each frame changes.
   void SetPicture(std::shared_ptr<Picture> picture);
   const std::shared_ptr<Picture>& GetPicture() const { return picture_; }
   void Paint(Canvas& canvas, const PixelRect& box) const override;
+  void OnTick() override;
 
  private:
+  void VisibilityChanged() override { ScheduleFrame(); }
+  // Asks for a tick when the shown frame's time is up, or cancels the request when nothing
+  // plays.
+  void ScheduleFrame();
   std::shared_ptr<Picture> picture_;
 };
 

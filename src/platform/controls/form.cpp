@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <utility>
 
 namespace corvane {
 
@@ -372,6 +373,24 @@ void Form::OnCloseRequest() {
 }
 
 void Form::Deliver(const std::function<void()>& work) { RunHandler(work); }
+
+void Form::StartTimer(Control& control, int milliseconds) {
+  if (!Loaded()) return;
+  timed_ = &control;
+  Window().StartTimer(milliseconds);
+}
+
+void Form::StopTimer(const Control& control) {
+  if (timed_ != &control) return;
+  timed_ = nullptr;
+  if (Loaded()) Window().StartTimer(0);
+}
+
+void Form::OnTimer() {
+  RunHandler([&] {
+    if (Control* control = std::exchange(timed_, nullptr)) control->OnTick();
+  });
+}
 
 std::string Form::TooltipAt(PixelPoint client) {
   std::string text;

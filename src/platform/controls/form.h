@@ -84,6 +84,11 @@ class Form : private WindowEvents {
   void InvalidatePixels(const PixelRect& r);
   void ControlChanged(const Control& control, const PixelRect& before);
 
+  // One control at a time may ask for a tick: its OnTick runs once, `milliseconds` from now.
+  // A new request replaces the earlier one; StopTimer cancels the control's own request.
+  void StartTimer(Control& control, int milliseconds);
+  void StopTimer(const Control& control);
+
   // Runs AfterResize once if the window's size changed since the last call. RunHandler calls it
   // for every form when a handler ends, so a handler's passing sizes are never looked at.
   void SettleResize();
@@ -109,6 +114,7 @@ class Form : private WindowEvents {
   void OnCloseRequest() override;
   std::string TooltipAt(PixelPoint client) override;
   void Deliver(const std::function<void()>& work) override;
+  void OnTimer() override;
 
   NativeWindow& Window() const;
   void FocusFirst();
@@ -127,6 +133,7 @@ class Form : private WindowEvents {
   Control* pressed_ = nullptr;  // the control (or nullptr: the form) under the left press
   bool leftDown_ = false;
   Control* hovered_ = nullptr;
+  Control* timed_ = nullptr;  // the control whose tick is due
 };
 
 // Runs a handler the way the window system does: an error that escapes it shows the error

@@ -33,6 +33,25 @@ class HeadlessPicture : public Picture {
   PixelSize size_;
 };
 
+// An animation that records each step and changes nothing but its frame counter.
+class HeadlessAnimatedPicture : public Picture {
+ public:
+  HeadlessAnimatedPicture(HeadlessPlatform& platform, const HeadlessPlatform::Animation& animation)
+      : platform_(platform), size_(animation.size), clock_(animation.frames, animation.size, animation.repeats) {}
+  PixelSize Size() const override { return size_; }
+  int FrameDelay() const override { return clock_.CurrentDelay(); }
+  PixelRect NextFrame() override {
+    const auto step = clock_.Advance();
+    platform_.calls.push_back({"NextFrame", {std::to_string(step.frame)}});
+    return step.changed;
+  }
+
+ private:
+  HeadlessPlatform& platform_;
+  PixelSize size_;
+  pictures::AnimationClock clock_;
+};
+
 class HeadlessFile : public BinaryFile {
  public:
   HeadlessFile(HeadlessPlatform& platform, HeadlessPlatform::File& file, std::string path)
@@ -198,6 +217,8 @@ void HeadlessPlatform::ShowMessage(std::uintptr_t owner, const std::string& text
 
 std::shared_ptr<Picture> HeadlessPlatform::LoadPicture(const std::string& path) {
   Record("LoadPicture", {path});
+  if (const auto animated = animatedPictures.find(path); animated != animatedPictures.end())
+    return std::make_shared<HeadlessAnimatedPicture>(*this, animated->second);
   const auto it = pictureFiles.find(path);
   if (it == pictureFiles.end()) throw Error("File not found: " + path);
   return std::make_shared<HeadlessPicture>(it->second);
@@ -281,6 +302,7 @@ void HeadlessWindow::Destroy() {
   if (destroyed_) return;
   destroyed_ = true;
   visible_ = false;
+  timerMs = 0;
   platform_.Record("DestroyWindow", {HexText(handle_), layout_.title});
 }
 
@@ -299,6 +321,18 @@ void HeadlessWindow::Show() {
 }
 
 void HeadlessWindow::Hide() { visible_ = false; }
+
+void HeadlessWindow::StartTimer(int milliseconds) {
+  platform_.Record("StartTimer", {layout_.title, std::to_string(milliseconds)});
+  timerMs = destroyed_ ? 0 : milliseconds;
+}
+
+bool HeadlessWindow::FireTimer() {
+  if (timerMs == 0 || destroyed_) return false;
+  timerMs = 0;  // one-shot
+  events_.OnTimer();
+  return true;
+}
 
 std::vector<DrawOp> HeadlessWindow::Render() {
   RecordingCanvas canvas;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/pictures/animation.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -50,6 +51,14 @@ class HeadlessPlatform : public Platform {
   // Where the system drag takes the window: its top-left corner moves by this many pixels.
   PixelPoint dragOffset;
   std::map<std::string, PixelSize> pictureFiles;  // path → natural size; other paths fail to load
+  // Animated pictures by path: their frames (the canvas is the whole picture) and loop count.
+  struct Animation {
+    PixelSize size;
+    std::vector<pictures::AnimationFrame> frames;
+    int repeats = pictures::AnimationClock::kForever;
+  };
+  std::map<std::string, Animation> animatedPictures;
+  std::vector<std::string> pictureExtensions{"bmp", "gif", "jpg", "jpeg", "png", "wmf"};
   std::function<OpenFileAnswer(const OpenFileRequest&)> dialog;  // default: cancelled
   bool shellThrows = false;  // the request to open a document cannot even be made
   bool prevInstance = false;
@@ -111,9 +120,11 @@ class HeadlessPlatform : public Platform {
   [[noreturn]] void EndProgram() override;
   void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
   std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
+  std::vector<std::string> PictureExtensions() override { return pictureExtensions; }
   std::string AppPath() const override { return appPath; }
   bool PrevInstance() const override { return prevInstance; }
   std::uintptr_t InstanceHandle() const override { return 0x400000; }
+  std::string SettingsFilePath(const std::string& fileName) const override { return appPath + "\\" + fileName; }
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
   std::optional<std::string> ToAnsi(std::string_view text) const override;
@@ -142,13 +153,20 @@ class HeadlessWindow : public NativeWindow {
   void Activate() override { platform_.Record("Activate", {layout_.title}); }
   bool IsVisible() const override { return visible_ && !destroyed_; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  void Invalidate(const PixelRect&) override {}
+  void Invalidate(const PixelRect& r) override { invalidated.push_back(r); }
   void RefreshTooltip() override {}
+  void StartTimer(int milliseconds) override;
 
   const WindowLayout& Layout() const { return layout_; }
   bool Enabled() const { return enabled_ && !destroyed_; }
   bool Destroyed() const { return destroyed_; }
   bool topMost = false;
+  // Every rectangle invalidated, in order (a test may clear it).
+  std::vector<PixelRect> invalidated;
+  // The pending timer's delay; 0 when none is asked for.
+  int timerMs = 0;
+  // Delivers the pending timer as the system would; false when none was pending.
+  bool FireTimer();
   WindowEvents& Events() { return events_; }
   // Paints the whole client area and returns what was drawn.
   std::vector<DrawOp> Render();

@@ -31,7 +31,7 @@ void GdiCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& 
 }
 
 void GdiCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) {
-  static_cast<const OlePicture&>(picture).Render(dc_, x, y, ToRect(clip));
+  static_cast<const GdiPicture&>(picture).Render(dc_, x, y, ToRect(clip));
 }
 
 void GdiCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) {

@@ -4,11 +4,13 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_scoped.h"
@@ -46,12 +48,44 @@ class FontCache {
   std::map<std::tuple<float, bool, bool>, ScopedFont> fonts_;
 };
 
-// A picture decoded by the system's OLE picture loader.
-class OlePicture : public Picture {
+// A decoded picture the GDI canvas draws.
+class GdiPicture : public Picture {
  public:
+  // Draws the picture with its top-left corner at (x, y), touching only `clip`.
   virtual void Render(HDC dc, int x, int y, const RECT& clip) const = 0;
+  // Which loader made it: "WIC" or "OLE".
+  virtual const char* Loader() const = 0;
 };
+
+// A picture refused on sight (its claimed size); no other loader is tried.
+class RefusedPicture : public Error {
+ public:
+  using Error::Error;
+};
+
+// A file's first and last bytes and its length: enough to know its format, the size it
+// claims and whether it ends too early, before any decoder runs.
+struct FileGlance {
+  std::vector<std::uint8_t> head;
+  std::vector<std::uint8_t> tail;
+  std::uint64_t size = 0;
+};
+// Throws Error naming the reason when the file cannot be read or is empty.
+FileGlance GlanceAtFile(const std::string& path);
+
+// Every picture: refused on sight when its header claims an absurd or empty size or its file
+// ends too early; otherwise decoded by WIC, else by the OLE loader (metafiles, cursors, and
+// anything WIC refuses). The message for a file nobody reads lists the kinds this system reads.
+std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi);
+// WIC alone: nullptr when no WIC decoder takes the file's content; throws Error when one does
+// and fails, RefusedPicture when the picture is too large.
+std::shared_ptr<Picture> LoadWicPicture(const std::string& path, const FileGlance& glance);
+// The system's OLE picture loader alone.
 std::shared_ptr<Picture> LoadOlePicture(const std::string& path, int dpi);
+// The extensions of WIC's installed decoders, lower case, without dots, as WIC lists them.
+std::vector<std::string> WicExtensions();
+// Every extension LoadPictureFile reads on this system, the most common first.
+std::vector<std::string> PictureFileExtensions();
 
 // Paints into a device context; the paint pass sets the clip region to the dirty area.
 class GdiCanvas : public Canvas {

@@ -1,8 +1,14 @@
-// Pictures through the system's OLE picture loader: bmp, dib, gif, jpg, wmf, emf, ico, cur.
+// Loading a picture file: a look at its first and last bytes, then WIC, then the system's OLE
+// picture loader (bmp, dib, gif, jpg, wmf, emf, ico, cur) for what WIC does not take.
 #include "platform/win32/win32_internal.h"
 
 #include <ole2.h>
 #include <olectl.h>
+
+#include <algorithm>
+
+#include "platform/pictures/picture_header.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
@@ -22,7 +28,7 @@ PixelSize IconSize(HICON icon, PixelSize fallback) {
   return size;
 }
 
-class Win32Picture : public OlePicture {
+class Win32Picture : public GdiPicture {
  public:
   Win32Picture(IPicture* picture, int dpi) : picture_(picture) {
     picture_->get_Width(&himetricWidth_);
@@ -54,6 +60,7 @@ class Win32Picture : public OlePicture {
   Win32Picture& operator=(const Win32Picture&) = delete;
 
   PixelSize Size() const override { return size_; }
+  const char* Loader() const override { return "OLE"; }
 
   // An opaque bitmap needs nothing but its pixels: the loader's object, which also keeps a copy
   // of the whole file, goes.
@@ -145,6 +152,121 @@ std::shared_ptr<Picture> LoadOlePicture(const std::string& path, int dpi) {
   if (FAILED(hr) || !picture)
     throw Error("The file is not a picture Corvane can show (bmp, gif, jpg, dib, wmf, emf, ico or cur).");
   return std::make_shared<Win32Picture>(picture, dpi);
+}
+
+FileGlance GlanceAtFile(const std::string& path) {
+  ScopedKernelHandle file(FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!file) throw Error(ErrorText(GetLastError()));
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.Get(), &size)) throw Error(ErrorText(GetLastError()));
+  if (size.QuadPart == 0) throw Error("The file is empty.");
+  FileGlance glance;
+  glance.size = static_cast<std::uint64_t>(size.QuadPart);
+  const auto read = [&](std::uint64_t offset, std::size_t count, std::vector<std::uint8_t>& into) {
+    into.resize(count);
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file.Get(), into.data(), static_cast<DWORD>(count), &got, nullptr))
+      throw Error(ErrorText(GetLastError()));
+    into.resize(got);
+  };
+  read(0, static_cast<std::size_t>(std::min<std::uint64_t>(glance.size, pictures::kHeadBytes)), glance.head);
+  const std::uint64_t tail = std::min<std::uint64_t>(glance.size, pictures::kTailBytes);
+  read(glance.size - tail, static_cast<std::size_t>(tail), glance.tail);
+  return glance;
+}
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+  return text;
+}
+
+// Why no loader took the file, and what this system can show instead.
+std::string NoDecoderText(pictures::PictureFormat format, const std::vector<std::string>& extensions) {
+  const std::string known = "Corvane shows these kinds of picture on this system: " + Joined(extensions) + ".";
+  const std::string name = pictures::FormatName(format);
+  if (name.empty()) return "The file is not a picture Corvane can show. " + known;
+  const std::string extension = pictures::FormatExtension(format);
+  if (std::find(extensions.begin(), extensions.end(), extension) != extensions.end())
+    return "The file looks like a " + name + " picture, but it is damaged or cut short: no decoder can read it.";
+  return "The file is a " + name + " picture, and this system has no decoder for " + name + " pictures. " + known;
+}
+
+// Reads the JPEG from its first scan on, a chunk at a time, for its end marker: the last bytes
+// lacked it, but data may follow the picture.
+bool HasJpegEnd(const std::string& path, std::uint64_t scanStart) {
+  ScopedKernelHandle file(FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(scanStart);
+  if (!file || !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) return false;
+  pictures::JpegEndFinder finder;
+  std::vector<std::uint8_t> chunk(64 * 1024);
+  DWORD got = 0;
+  while (ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0) {
+    if (finder.Feed({chunk.data(), got})) return true;
+  }
+  return false;
+}
+
+void CheckClaimedSize(std::int64_t width, std::int64_t height) {
+  const std::string problem = pictures::SizeProblem(width, height);
+  if (!problem.empty()) throw RefusedPicture(problem);
+}
+
+}  // namespace
+
+std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
+  const FileGlance glance = GlanceAtFile(path);
+  pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
+  if (header.format == pictures::PictureFormat::Jpeg && header.cutShort && header.scanStart > 0)
+    header.cutShort = !HasJpegEnd(path, header.scanStart);
+  // Refused before any decoder allocates for it.
+  if (header.sizeKnown) CheckClaimedSize(header.width, header.height);
+  if (header.cutShort) throw Error("The file is cut short: it ends before the picture it holds does.");
+  std::string wicFailure;
+  try {
+    if (std::shared_ptr<Picture> picture = LoadWicPicture(path, glance)) return picture;
+  } catch (const RefusedPicture&) {
+    throw;
+  } catch (const Error& e) {
+    wicFailure = e.what();  // the OLE loader may still read it, as it did before WIC was asked
+  }
+  std::shared_ptr<Picture> picture;
+  try {
+    picture = LoadOlePicture(path, dpi);
+  } catch (const Error&) {
+    if (!wicFailure.empty()) throw Error(wicFailure);
+    // Asked only now: enumerating the decoders is no part of showing a picture.
+    throw Error(NoDecoderText(header.format, PictureFileExtensions()));
+  }
+  // A metafile's frame gives its size: empty, inverted or absurd frames show nothing usable.
+  CheckClaimedSize(picture->Size().width, picture->Size().height);
+  return picture;
+}
+
+std::vector<std::string> PictureFileExtensions() {
+  // The common kinds first, as people look for them, then the rest of WIC's in its own order,
+  // then what only the OLE loader reads.
+  const char* const common[] = {"bmp", "gif", "jpg", "jpeg", "png", "tif", "tiff", "ico", "webp"};
+  const char* const oleOnly[] = {"bmp", "dib", "gif", "jpg", "wmf", "emf", "ico", "cur"};
+  const std::vector<std::string> wic = WicExtensions();
+  std::vector<std::string> all;
+  const auto add = [&all](const std::string& e) {
+    if (std::find(all.begin(), all.end(), e) == all.end()) all.push_back(e);
+  };
+  for (const char* e : common) {
+    if (std::find(wic.begin(), wic.end(), e) != wic.end()) add(e);
+  }
+  for (const std::string& e : wic) add(e);
+  for (const char* e : oleOnly) add(e);
+  return all;
 }
 
 }  // namespace corvane::win32

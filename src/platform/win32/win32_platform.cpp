@@ -182,9 +182,18 @@ void Win32Platform::ShowMessage(std::uintptr_t owner, const std::string& text, c
   MessageBoxW(reinterpret_cast<HWND>(owner), Widen(text).c_str(), Widen(title).c_str(), MB_OK);
 }
 
-std::shared_ptr<Picture> Win32Platform::LoadPicture(const std::string& path) { return LoadOlePicture(path, dpi_); }
+std::shared_ptr<Picture> Win32Platform::LoadPicture(const std::string& path) {
+  return LoadPictureFile(path, dpi_);
+}
+
+std::vector<std::string> Win32Platform::PictureExtensions() {
+  if (pictureExtensions_.empty()) pictureExtensions_ = PictureFileExtensions();
+  return pictureExtensions_;
+}
 
 std::string Win32Platform::AppPath() const { return ProgramDirectory(); }
+
+std::string Win32Platform::SettingsFilePath(const std::string& fileName) const { return AppPath() + "\\" + fileName; }
 
 std::string Win32Platform::FindFileName(const std::string& path) { return StoredFileName(path); }
 

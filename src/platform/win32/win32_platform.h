@@ -45,11 +45,13 @@ class Win32Platform : public Platform {
 
   void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
   std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
+  std::vector<std::string> PictureExtensions() override;
 
   std::string AppPath() const override;
   bool PrevInstance() const override { return prevInstance_; }
   std::uintptr_t InstanceHandle() const override { return reinterpret_cast<std::uintptr_t>(instance_); }
 
+  std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
   std::optional<std::string> ToAnsi(std::string_view text) const override;
@@ -62,6 +64,7 @@ class Win32Platform : public Platform {
   int dpi_;
   FontCache fonts_;
   ScopedMemoryDC screen_;  // for measuring text
+  std::vector<std::string> pictureExtensions_;  // asked of WIC once
 };
 
 }  // namespace corvane::win32

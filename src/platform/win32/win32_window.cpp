@@ -18,6 +18,8 @@ constexpr wchar_t kClassWithoutIcon[] = L"CorvaneMenuWindow";
 constexpr wchar_t kLeftPressX[] = L"Corvane.LeftPressX";
 constexpr wchar_t kLeftPressY[] = L"Corvane.LeftPressY";
 constexpr wchar_t kLeftPressed[] = L"Corvane.LeftPressed";
+// The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
+constexpr UINT_PTR kFormTimer = 1;
 
 int ShiftState() {
   int shift = 0;
@@ -125,6 +127,15 @@ class Win32Window : public NativeWindow {
     SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
   }
 
+  void StartTimer(int milliseconds) override {
+    if (!hwnd_) return;
+    if (milliseconds <= 0) {
+      KillTimer(hwnd_, kFormTimer);
+    } else if (!SetTimer(hwnd_, kFormTimer, static_cast<UINT>(milliseconds), nullptr)) {
+      throw CallFailed("SetTimer");
+    }
+  }
+
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -221,6 +232,11 @@ class Win32Window : public NativeWindow {
         break;
       case WM_CLOSE:
         events_.OnCloseRequest();
+        return 0;
+      case WM_TIMER:
+        if (wparam != kFormTimer) break;
+        KillTimer(hwnd_, kFormTimer);  // one-shot: the form asks again for the next time
+        events_.OnTimer();
         return 0;
       case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lparam);

@@ -1,5 +1,7 @@
 #include "windows/menu/picture_selection.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/picture/corvane_form1.h"
@@ -66,11 +68,27 @@ std::string StorablePath(const std::string& chosen) {
 
 }  // namespace
 
+std::vector<FileFilter> PictureFilters(const std::vector<std::string>& extensions) {
+  std::vector<std::string> seen;
+  std::string names;
+  std::string patterns;
+  for (std::string extension : extensions) {
+    for (char& c : extension) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (extension.empty() || std::find(seen.begin(), seen.end(), extension) != seen.end()) continue;
+    seen.push_back(extension);
+    names += (names.empty() ? "" : ";") + extension;
+    patterns += (patterns.empty() ? "*." : ";*.") + extension;
+  }
+  return {{"Pictures (" + names + ")", patterns}, {kAllFilesFilter, "*.*"}};
+}
+
 OpenFileRequest MakePictureFileRequest() {
   OpenFileRequest request;
   request.owner = PictureWindow().hWnd();
   request.title = kOpenDialogTitle;
-  request.filters = {{kPictureFilterName, kPictureFilterPatterns}};
+  request.filters = PictureFilters(Sys().PictureExtensions());
   request.initialFolder = Sys().AppPath();
   return request;
 }

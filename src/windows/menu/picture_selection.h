@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -10,9 +11,12 @@ namespace corvane {
 
 class CorvaneMenu;
 
-inline constexpr const char* kPictureFilterName = "Pictures (bmp;gif;jpg;dib;wmf;emf;ico;cur)";
-inline constexpr const char* kPictureFilterPatterns = "*.bmp;*.gif;*.jpg;*.dib;*.wmf;*.emf;*.ico;*.cur";
+inline constexpr const char* kAllFilesFilter = "All files";
 inline constexpr const char* kOpenDialogTitle = "Select a picture file please";
+
+// The dialog's filters: one entry naming every extension the system can show (each once, in
+// the order given, lower case) so the dialog lists them all at first, then all files.
+std::vector<FileFilter> PictureFilters(const std::vector<std::string>& extensions);
 
 // The dialog request as the Select item makes it.
 OpenFileRequest MakePictureFileRequest();

@@ -10,7 +10,15 @@ inline constexpr const char* kPictureUsage = "Right-click to open menu, Double-c
 void ApplyPicture() {
   CorvaneForm1& form = PictureWindow();
 
-  form.Image1.SetPicture(Sys().LoadPicture(CurrentPicturePath));
+  std::shared_ptr<Picture> picture = Sys().LoadPicture(CurrentPicturePath);
+  // A picture with no area (a metafile with an empty or inverted frame) would leave a window
+  // nobody can see or reach: it counts as a picture that cannot be shown.
+  const PixelSize size = picture->Size();
+  if (size.width <= 0 || size.height <= 0) {
+    throw Error("The picture's size comes out as " + std::to_string(size.width) + " x " +
+                std::to_string(size.height) + " pixels, so there is nothing to show.");
+  }
+  form.Image1.SetPicture(std::move(picture));
 
   form.SetWidth(form.Image1.Width());
   form.SetHeight(form.Image1.Height());

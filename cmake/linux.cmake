@@ -1,0 +1,46 @@
+# The Linux program: build/<preset>/corvane, GTK 3 on X11.
+
+# What the GTK backend decides on its own, without GTK: the face, the settings file's place,
+# the instance lock, double clicks, the largest picture. Unit-tested natively.
+add_library(corvane_gtk_logic STATIC
+  src/platform/gtk/font_map.cpp
+  src/platform/gtk/settings_place.cpp
+  src/platform/gtk/instance_lock.cpp
+  src/platform/gtk/click_counter.cpp
+  src/platform/gtk/picture_limits.cpp
+)
+target_link_libraries(corvane_gtk_logic PUBLIC corvane_core)
+
+find_package(PkgConfig)
+if(PKG_CONFIG_FOUND)
+  pkg_check_modules(GTK3 IMPORTED_TARGET gtk+-3.0 x11)
+endif()
+if(NOT GTK3_FOUND)
+  message(STATUS "GTK 3 not found (libgtk-3-dev): the Linux program is not built")
+  return()
+endif()
+
+add_library(corvane_gtk STATIC
+  src/platform/gtk/gtk_platform.cpp
+  src/platform/gtk/gtk_window.cpp
+  src/platform/gtk/gtk_canvas.cpp
+  src/platform/gtk/gtk_picture.cpp
+  src/platform/gtk/gtk_files.cpp
+  src/platform/gtk/gtk_x11.cpp
+)
+target_link_libraries(corvane_gtk PUBLIC corvane_gtk_logic PkgConfig::GTK3)
+
+add_executable(corvane src/platform/gtk/gtk_main.cpp)
+target_link_libraries(corvane PRIVATE corvane_gtk)
+set_target_properties(corvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The icon for desktops, drawn from the Windows icon, beside the program.
+pkg_check_modules(PIXBUF IMPORTED_TARGET gdk-pixbuf-2.0)
+add_executable(png_icon tools/png_icon.cpp)
+target_link_libraries(png_icon PRIVATE PkgConfig::PIXBUF)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/corvane.png
+  COMMAND png_icon ${PROJECT_SOURCE_DIR}/res/corvane.ico ${CMAKE_BINARY_DIR}/corvane.png
+  DEPENDS png_icon ${PROJECT_SOURCE_DIR}/res/corvane.ico
+  COMMENT "Drawing corvane.png"
+  VERBATIM)
+add_custom_target(corvane_png ALL DEPENDS ${CMAKE_BINARY_DIR}/corvane.png)

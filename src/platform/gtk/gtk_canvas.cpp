@@ -1,0 +1,88 @@
+// Cairo drawing for the paint pass, and the Pango layouts of the one face.
+#include <algorithm>
+
+#include "platform/gtk/font_map.h"
+#include "platform/gtk/gtk_internal.h"
+
+namespace corvane::gtk {
+
+namespace {
+
+void SetColor(cairo_t* cr, Color rgb) {
+  cairo_set_source_rgb(cr, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, ((rgb >> 16) & 0xFF) / 255.0);
+}
+
+void Clip(cairo_t* cr, const PixelRect& clip) {
+  cairo_rectangle(cr, clip.left, clip.top, clip.Width(), clip.Height());
+  cairo_clip(cr);
+}
+
+}  // namespace
+
+GRef<PangoLayout> Fonts::Layout(PangoContext* context, const FontSpec& font, std::string_view text) const {
+  const FaceChoice face = ChooseFace(font, dpi_);
+  PangoFontDescription* description = pango_font_description_from_string(face.families.c_str());
+  pango_font_description_set_absolute_size(description, face.pixelSize * PANGO_SCALE);
+  pango_font_description_set_weight(description, face.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  GRef<PangoLayout> layout(pango_layout_new(context));
+  pango_layout_set_font_description(layout.get(), description);
+  pango_font_description_free(description);
+  if (face.underline) {
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    pango_layout_set_attributes(layout.get(), attributes);
+    pango_attr_list_unref(attributes);
+  }
+  pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
+  return layout;
+}
+
+void CairoCanvas::FillRect(const PixelRect& r, Color rgb) {
+  if (r.Empty()) return;
+  SetColor(cr_, rgb);
+  cairo_rectangle(cr_, r.left, r.top, r.Width(), r.Height());
+  cairo_fill(cr_);
+}
+
+void CairoCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) {
+  if (text.empty() || clip.Empty()) return;
+  cairo_save(cr_);
+  Clip(cr_, clip);
+  SetColor(cr_, rgb);
+  const GRef<PangoLayout> layout = fonts_.Layout(gtk_widget_get_pango_context(widget_), font, text);
+  cairo_move_to(cr_, x, y);
+  pango_cairo_show_layout(cr_, layout.get());
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) {
+  if (clip.Empty()) return;
+  cairo_save(cr_);
+  Clip(cr_, clip);
+  static_cast<const PixbufPicture&>(picture).Render(cr_, x, y);
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) {
+  const int before = width / 2;  // a wide line is centred on its segment
+  if (from.x == to.x || from.y == to.y) {
+    PixelRect band;
+    if (from.y == to.y) {
+      band = {std::min(from.x, to.x), from.y - before, std::max(from.x, to.x) + 1, from.y - before + width};
+    } else {
+      band = {from.x - before, std::min(from.y, to.y), from.x - before + width, std::max(from.y, to.y) + 1};
+    }
+    FillRect(band.Intersect(clip), rgb);
+    return;
+  }
+  cairo_save(cr_);
+  Clip(cr_, clip);
+  SetColor(cr_, rgb);
+  cairo_set_line_width(cr_, width);
+  cairo_move_to(cr_, from.x + 0.5, from.y + 0.5);
+  cairo_line_to(cr_, to.x + 0.5, to.y + 0.5);
+  cairo_stroke(cr_);
+  cairo_restore(cr_);
+}
+
+}  // namespace corvane::gtk

@@ -1,0 +1,111 @@
+// Shared pieces of the GTK backend. Only files in this folder include it; no GTK or X header
+// is seen above this folder.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace corvane::gtk {
+
+// Owns one reference of a GObject.
+template <typename T>
+class GRef {
+ public:
+  GRef() = default;
+  explicit GRef(T* object) : object_(object) {}
+  ~GRef() { Reset(); }
+  GRef(const GRef&) = delete;
+  GRef& operator=(const GRef&) = delete;
+  GRef(GRef&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
+  T* get() const { return object_; }
+  explicit operator bool() const { return object_ != nullptr; }
+  void Reset(T* object = nullptr) {
+    if (object_) g_object_unref(object_);
+    object_ = object;
+  }
+
+ private:
+  T* object_ = nullptr;
+};
+
+// "GTK: <call> failed: <reason>", taking the error's message (and freeing it).
+Error CallFailed(const char* call, GError* error);
+
+// Pango font descriptions for the one face, by size, weight and underline.
+class Fonts {
+ public:
+  explicit Fonts(double dpi) : dpi_(dpi) {}
+  // A layout of `text` in `font` on `context`.
+  GRef<PangoLayout> Layout(PangoContext* context, const FontSpec& font, std::string_view text) const;
+  double Dpi() const { return dpi_; }
+
+ private:
+  double dpi_;
+};
+
+// A picture decoded by gdk-pixbuf; an animation moves on a frame when the program asks.
+class PixbufPicture : public Picture {
+ public:
+  virtual void Render(cairo_t* cr, int x, int y) const = 0;
+};
+std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
+// What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
+std::string PictureFormatNames();
+// The file name extensions of every installed loader, the common kinds first.
+std::vector<std::string> PixbufExtensions();
+
+class CairoCanvas : public Canvas {
+ public:
+  CairoCanvas(cairo_t* cr, GtkWidget* widget, const Fonts& fonts) : cr_(cr), widget_(widget), fonts_(fonts) {}
+  void FillRect(const PixelRect& r, Color rgb) override;
+  void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override;
+  void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) override;
+  void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) override;
+
+ private:
+  cairo_t* cr_;
+  GtkWidget* widget_;
+  const Fonts& fonts_;
+};
+
+class GtkNativeWindow;
+class WindowRegistry {
+ public:
+  virtual ~WindowRegistry() = default;
+  virtual void Forget(GtkNativeWindow* window) = 0;
+  // The window others belong to (the first plain popup still alive), or null.
+  virtual GtkWindow* MainWindow() const = 0;
+};
+
+std::unique_ptr<GtkNativeWindow> CreateGtkWindow(const WindowLayout& layout, WindowEvents& events, const Fonts& fonts,
+                                                 WindowRegistry& registry);
+
+// The program's window as the platform sees it, with what the system move needs.
+class GtkNativeWindow : public NativeWindow {
+ public:
+  virtual GtkWindow* Widget() const = 0;
+  virtual WindowKind Kind() const = 0;
+  // Starts the window manager's move from the last left press, if the button is still down.
+  virtual void BeginMove() = 0;
+};
+
+// EWMH: ends the window manager's move of `window` at once (after a release it never saw).
+// Only gtk_x11.cpp sees the X headers, whose macros clash with plain names.
+void CancelWindowManagerMove(GdkWindow* window);
+
+// The folder holding the running program; '/' only at the root.
+std::string ProgramFolder();
+
+std::unique_ptr<BinaryFile> OpenPosixFile(const std::string& path);
+std::string StoredFileName(const std::string& path);
+
+// The target as a URI the desktop can open: addresses without a scheme become http(s)/mailto,
+// a local path a file URI.
+std::string DocumentUri(const std::string& target);
+
+}  // namespace corvane::gtk

@@ -1,0 +1,72 @@
+// The GTK 3 backend of the platform, for Linux desktops on X11 (XWayland under Wayland).
+//
+// Implements: the window-manager requests through EWMH (keep-above, the WM's move, the pointer),
+// the portal-capable open-file dialog, documents through the desktop's URI handlers, screen
+// resolution and colours, the one face through Pango, windows (gtk_window.cpp), cairo painting
+// (gtk_canvas.cpp), gdk-pixbuf pictures (gtk_picture.cpp), message dialogs, the event loops,
+// the program's folder and the settings file's place and operations (gtk_files.cpp). Text on
+// Linux is UTF-8 end to end: the "ANSI" code page is UTF-8 and no name has a short form.
+#pragma once
+
+#include <vector>
+
+#include "platform/gtk/gtk_internal.h"
+
+namespace corvane::gtk {
+
+class GtkPlatform : public Platform, public WindowRegistry {
+ public:
+  explicit GtkPlatform(bool prevInstance);
+  ~GtkPlatform() override;
+  GtkPlatform(const GtkPlatform&) = delete;
+  GtkPlatform& operator=(const GtkPlatform&) = delete;
+
+  void MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) override;
+  void BeginSystemMove(std::uintptr_t window) override;
+  CursorPoint CursorPosition() override;
+  OpenFileAnswer ChooseFileToOpen(const OpenFileRequest& request) override;
+  void OpenDocument(std::uintptr_t owner, const std::string& target, ShowState show) override;
+
+  float TwipsPerPixelX() const override;
+  float TwipsPerPixelY() const override;
+  Color SystemColor(int index) const override;
+  FontMetrics MeasureFont(const FontSpec& font) override;
+  int TextWidth(const FontSpec& font, std::string_view text) override;
+  bool IsOnAnyMonitor(const PixelRect& screen) const override;
+  char DecimalSeparator() const override;
+
+  std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
+  void RunEventLoop(const std::function<void()>& idle) override;
+  void RunModalLoop(const std::function<bool()>& done) override;
+  [[noreturn]] void EndProgram() override;
+
+  void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
+  std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
+  std::vector<std::string> PictureExtensions() override;
+
+  std::string AppPath() const override { return programFolder_; }
+  bool PrevInstance() const override { return prevInstance_; }
+  std::uintptr_t InstanceHandle() const override { return 0; }
+
+  std::string SettingsFilePath(const std::string& fileName) const override;
+  std::string FindFileName(const std::string& path) override;
+  std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
+  std::optional<std::string> ToAnsi(std::string_view text) const override;
+  std::string FromAnsi(std::string_view bytes) const override;
+  std::string ShortPathName(const std::string&) const override { return {}; }
+
+  // WindowRegistry
+  void Forget(GtkNativeWindow* window) override;
+  GtkWindow* MainWindow() const override;
+
+ private:
+  GtkNativeWindow* Find(std::uintptr_t handle) const;
+
+  bool prevInstance_;
+  std::string programFolder_;
+  Fonts fonts_;
+  GRef<PangoContext> measure_;
+  std::vector<GtkNativeWindow*> windows_;  // live windows, in creation order
+};
+
+}  // namespace corvane::gtk

@@ -1,0 +1,40 @@
+#include "platform/gtk/settings_place.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace corvane::gtk {
+
+std::string SettingsFolder(const SettingsPlaceFacts& facts) {
+  if (facts.programFolderWritable) return facts.programFolder;
+  std::string base = facts.xdgConfigHome;
+  if (base.empty() || base.front() != '/') base = (facts.home.empty() ? std::string() : facts.home) + "/.config";
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  return (base == "/" ? std::string() : base) + "/corvane";
+}
+
+SettingsPlaceFacts CurrentSettingsPlaceFacts(const std::string& programFolder) {
+  SettingsPlaceFacts facts;
+  facts.programFolder = programFolder;
+  facts.programFolderWritable = access(programFolder.c_str(), W_OK) == 0;
+  if (const char* config = std::getenv("XDG_CONFIG_HOME")) facts.xdgConfigHome = config;
+  if (const char* home = std::getenv("HOME")) facts.home = home;
+  return facts;
+}
+
+void MakeFolders(const std::string& folder) {
+  for (std::size_t at = 1; at <= folder.size(); ++at) {
+    if (at < folder.size() && folder[at] != '/') continue;
+    const std::string part = folder.substr(0, at);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+      throw Error("Cannot create the folder " + part + ": " + std::strerror(errno));
+  }
+}
+
+}  // namespace corvane::gtk

@@ -1,0 +1,31 @@
+// Where the settings file lives on Linux.
+//
+// Beside the program when its folder is writable (the portable way, as on Windows: the whole
+// folder carries its settings). Otherwise, as in an installed copy, in
+// $XDG_CONFIG_HOME/corvane/ ($HOME/.config/corvane/ when that variable is unset or not an
+// absolute path, as the XDG base directory rules say).
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace corvane::gtk {
+
+struct SettingsPlaceFacts {
+  std::string programFolder;
+  bool programFolderWritable = false;
+  std::string xdgConfigHome;  // empty when unset
+  std::string home;
+};
+
+// The folder the settings file goes in (no trailing '/' except at the root).
+std::string SettingsFolder(const SettingsPlaceFacts& facts);
+
+// The facts of this process: the program's folder and its environment.
+SettingsPlaceFacts CurrentSettingsPlaceFacts(const std::string& programFolder);
+
+// Creates `folder` and any missing parents (mode 0700 for new ones). Throws Error naming the
+// folder that could not be made.
+void MakeFolders(const std::string& folder);
+
+}  // namespace corvane::gtk

@@ -1,0 +1,367 @@
+// Pictures through the Windows Imaging Component: every format a decoder installed on the
+// system reads, chosen by the file's content. The decoded picture lives once, as a DIB section
+// of 32-bit pixels; an opaque one is copied to the screen, one with transparency is blended
+// over the window's ground. An animated GIF keeps its decoder and composes each frame on the
+// fly into that one DIB section.
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <vector>
+
+#include "platform/pictures/animation.h"
+#include "platform/pictures/exif_orientation.h"
+#include "platform/pictures/picture_header.h"
+#include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_scoped.h"
+
+namespace corvane::win32 {
+
+namespace {
+
+using pictures::AnimationClock;
+using pictures::AnimationFrame;
+using pictures::Disposal;
+
+std::string HResultText(HRESULT hr) {
+  std::string text = ErrorText(static_cast<DWORD>(hr));
+  if (text.rfind("error ", 0) == 0) {
+    char hex[16];
+    wsprintfA(hex, "0x%08lX", static_cast<unsigned long>(hr));
+    text = std::string("error ") + hex;
+  }
+  return text;
+}
+
+Error WicFailed(const char* call, HRESULT hr) { return Error(std::string("WIC: ") + call + " failed: " + HResultText(hr)); }
+
+void Check(HRESULT hr, const char* call) {
+  if (FAILED(hr)) throw WicFailed(call, hr);
+}
+
+ComPtr<IWICImagingFactory> MakeFactory() {
+  ComPtr<IWICImagingFactory> factory;
+  Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                         factory.PutVoid()),
+        "CoCreateInstance(WICImagingFactory)");
+  return factory;
+}
+
+// A DIB section of 32-bit pixels, top row first.
+struct Dib {
+  ScopedBitmap bitmap;
+  std::uint32_t* bits = nullptr;
+};
+
+Dib MakeDib(PixelSize size) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size.width;
+  info.bmiHeader.biHeight = -size.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  Dib dib;
+  dib.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib.bitmap) throw Error("There is not enough memory for a picture of " + std::to_string(size.width) + " x " +
+                               std::to_string(size.height) + " pixels.");
+  dib.bits = static_cast<std::uint32_t*>(bits);
+  return dib;
+}
+
+UINT Stride(PixelSize size) { return static_cast<UINT>(size.width) * 4u; }
+UINT ByteCount(PixelSize size) { return Stride(size) * static_cast<UINT>(size.height); }
+
+PixelSize SizeOf(IWICBitmapSource* source) {
+  UINT width = 0, height = 0;
+  Check(source->GetSize(&width, &height), "IWICBitmapSource::GetSize");
+  return {static_cast<int>(std::min<UINT>(width, 0x7FFFFFFF)), static_cast<int>(std::min<UINT>(height, 0x7FFFFFFF))};
+}
+
+void CheckSize(std::int64_t width, std::int64_t height) {
+  const std::string problem = pictures::SizeProblem(width, height);
+  if (!problem.empty()) throw Error(problem);
+}
+
+// False only for pixel formats that cannot carry transparency; palettes (a transparent
+// entry), alpha channels and unknown formats are blended, which draws right either way.
+bool MayBeTransparent(IWICBitmapSource* source) {
+  WICPixelFormatGUID format{};
+  if (FAILED(source->GetPixelFormat(&format))) return true;
+  const WICPixelFormatGUID opaque[] = {
+      GUID_WICPixelFormat24bppBGR,  GUID_WICPixelFormat24bppRGB,  GUID_WICPixelFormat32bppBGR,
+      GUID_WICPixelFormat8bppGray,  GUID_WICPixelFormat16bppGray, GUID_WICPixelFormat48bppRGB,
+      GUID_WICPixelFormat48bppBGR,  GUID_WICPixelFormat32bppCMYK, GUID_WICPixelFormatBlackWhite,
+      GUID_WICPixelFormat16bppBGR555, GUID_WICPixelFormat16bppBGR565,
+  };
+  return std::find(std::begin(opaque), std::end(opaque), format) == std::end(opaque);
+}
+
+ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID format) {
+  ComPtr<IWICFormatConverter> converter;
+  Check(factory->CreateFormatConverter(converter.Put()), "CreateFormatConverter");
+  Check(converter->Initialize(source, format, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom),
+        "IWICFormatConverter::Initialize");
+  return ComPtr<IWICBitmapSource>(converter.As<IWICBitmapSource>(IID_IWICBitmapSource));
+}
+
+Error DamagedPicture(HRESULT hr) {
+  return Error("The picture's data is damaged or cut short, so it cannot be shown (" + HResultText(hr) + ").");
+}
+
+// A picture decoded into one DIB section.
+class DibPicture : public GdiPicture {
+ public:
+  DibPicture(PixelSize size, Dib dib, bool blended) : size_(size), dib_(std::move(dib)), blended_(blended) {}
+
+  PixelSize Size() const override { return size_; }
+  const char* Loader() const override { return "WIC"; }
+
+  void Render(HDC dc, int x, int y, const RECT& clip) const override {
+    RECT part{};
+    const RECT whole{x, y, x + size_.width, y + size_.height};
+    if (!IntersectRect(&part, &whole, &clip)) return;
+    ScopedMemoryDC source(CreateCompatibleDC(dc));
+    if (!source) throw CallFailed("CreateCompatibleDC");
+    ScopedSelect select(source.Get(), dib_.bitmap.Get());
+    const int w = part.right - part.left;
+    const int h = part.bottom - part.top;
+    if (!blended_) {
+      BitBlt(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, SRCCOPY);
+      return;
+    }
+    // Per-pixel alpha over whatever the window painted beneath: its own ground.
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend);
+  }
+
+ protected:
+  pictures::PixelView Pixels() const { return {dib_.bits, size_.width, size_.height, size_.width}; }
+  void Flush() const { GdiFlush(); }
+
+ private:
+  PixelSize size_;
+  Dib dib_;
+  bool blended_;
+};
+
+// A frame's metadata value as an unsigned number; `fallback` when missing.
+unsigned ReadNumber(IWICMetadataQueryReader* reader, const wchar_t* name, unsigned fallback) {
+  if (!reader) return fallback;
+  PROPVARIANT value;
+  PropVariantInit(&value);
+  unsigned result = fallback;
+  if (SUCCEEDED(reader->GetMetadataByName(name, &value))) {
+    if (value.vt == VT_UI1) result = value.bVal;
+    if (value.vt == VT_UI2) result = value.uiVal;
+    if (value.vt == VT_UI4) result = value.ulVal;
+  }
+  PropVariantClear(&value);
+  return result;
+}
+
+ComPtr<IWICMetadataQueryReader> QueryReader(IWICBitmapFrameDecode* frame) {
+  ComPtr<IWICMetadataQueryReader> reader;
+  frame->GetMetadataQueryReader(reader.Put());
+  return reader;
+}
+
+// The loop count of the NETSCAPE2.0 application extension: repeats after the first showing,
+// 0 for ever; kOnce without the extension.
+int LoopCount(IWICBitmapDecoder* decoder) {
+  ComPtr<IWICMetadataQueryReader> reader;
+  if (FAILED(decoder->GetMetadataQueryReader(reader.Put()))) return AnimationClock::kOnce;
+  int repeats = AnimationClock::kOnce;
+  PROPVARIANT app;
+  PropVariantInit(&app);
+  if (SUCCEEDED(reader->GetMetadataByName(L"/appext/Application", &app)) && app.vt == (VT_UI1 | VT_VECTOR) &&
+      app.caub.cElems == 11 &&
+      (std::equal(app.caub.pElems, app.caub.pElems + 11, "NETSCAPE2.0") ||
+       std::equal(app.caub.pElems, app.caub.pElems + 11, "ANIMEXTS1.0"))) {
+    PROPVARIANT data;
+    PropVariantInit(&data);
+    // The data sub-block: its size (3), the id 1, the count in two bytes, low first.
+    if (SUCCEEDED(reader->GetMetadataByName(L"/appext/Data", &data)) && data.vt == (VT_UI1 | VT_VECTOR) &&
+        data.caub.cElems >= 4 && data.caub.pElems[0] >= 3 && data.caub.pElems[1] == 1) {
+      repeats = data.caub.pElems[2] | data.caub.pElems[3] << 8;
+    }
+    PropVariantClear(&data);
+  }
+  PropVariantClear(&app);
+  return repeats;
+}
+
+Disposal DisposalOf(unsigned method) {
+  if (method == 2) return Disposal::Background;
+  if (method == 3) return Disposal::Previous;
+  return Disposal::Keep;
+}
+
+// An animated GIF: one canvas (the DIB section shown), at most one saved area for frames that
+// restore what lay beneath them, and the decoder, which reads each frame when its turn comes.
+class WicAnimation : public DibPicture {
+ public:
+  WicAnimation(ComPtr<IWICImagingFactory> factory, ComPtr<IWICBitmapDecoder> decoder, PixelSize canvas,
+               std::vector<AnimationFrame> frames, int repeats)
+      : DibPicture(canvas, MakeDib(canvas), true),
+        factory_(std::move(factory)),
+        decoder_(std::move(decoder)),
+        clock_(std::move(frames), canvas, repeats) {
+    pictures::Clear(Pixels(), {0, 0, canvas.width, canvas.height});
+    if (clock_.Frame(0).disposal == Disposal::Previous) pictures::SaveArea(Pixels(), clock_.Frame(0).rect, saved_);
+    DrawFrame(0);
+  }
+
+  int FrameDelay() const override { return failed_ ? 0 : clock_.CurrentDelay(); }
+
+  PixelRect NextFrame() override {
+    if (failed_) return {};
+    const AnimationClock::Step step = clock_.Advance();
+    if (step.changed.Empty()) return {};
+    Flush();
+    const pictures::PixelView canvas = Pixels();
+    if (step.clearAll) pictures::Clear(canvas, {0, 0, canvas.width, canvas.height});
+    pictures::Clear(canvas, step.clear);
+    pictures::RestoreArea(canvas, step.restore, saved_);
+    if (step.saveBeforeDrawing) pictures::SaveArea(canvas, clock_.Frame(step.frame).rect, saved_);
+    try {
+      DrawFrame(step.frame);
+    } catch (const Error&) {
+      failed_ = true;  // a frame the decoder cannot read ends the animation where it is
+    }
+    return step.changed;
+  }
+
+ private:
+  void DrawFrame(int index) {
+    ComPtr<IWICBitmapFrameDecode> frame;
+    Check(decoder_->GetFrame(static_cast<UINT>(index), frame.Put()), "IWICBitmapDecoder::GetFrame");
+    ComPtr<IWICBitmapSource> pixels = ConvertedTo(factory_.Get(), frame.Get(), GUID_WICPixelFormat32bppPBGRA);
+    const PixelSize size = SizeOf(pixels.Get());
+    const PixelRect place = clock_.Frame(index).rect;
+    // The frame's own pixels, placed where its descriptor says (clipped to the canvas).
+    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
+    const HRESULT hr = pixels->CopyPixels(nullptr, Stride(size), ByteCount(size), reinterpret_cast<BYTE*>(buffer.data()));
+    if (FAILED(hr)) throw DamagedPicture(hr);
+    pictures::DrawOver(Pixels(), {place.left, place.top, place.left + size.width, place.top + size.height},
+                       buffer.data());
+  }
+
+  ComPtr<IWICImagingFactory> factory_;
+  ComPtr<IWICBitmapDecoder> decoder_;
+  AnimationClock clock_;
+  std::vector<std::uint32_t> saved_;
+  bool failed_ = false;
+};
+
+std::shared_ptr<Picture> LoadAnimation(const ComPtr<IWICImagingFactory>& factory, const ComPtr<IWICBitmapDecoder>& decoder,
+                                       UINT frameCount) {
+  ComPtr<IWICMetadataQueryReader> global;
+  decoder->GetMetadataQueryReader(global.Put());
+  std::vector<AnimationFrame> frames;
+  frames.reserve(frameCount);
+  for (UINT i = 0; i < frameCount; ++i) {
+    ComPtr<IWICBitmapFrameDecode> frame;
+    Check(decoder->GetFrame(i, frame.Put()), "IWICBitmapDecoder::GetFrame");
+    const PixelSize size = SizeOf(frame.Get());
+    CheckSize(size.width, size.height);
+    ComPtr<IWICMetadataQueryReader> reader = QueryReader(frame.Get());
+    const int left = static_cast<int>(ReadNumber(reader.Get(), L"/imgdesc/Left", 0));
+    const int top = static_cast<int>(ReadNumber(reader.Get(), L"/imgdesc/Top", 0));
+    frames.push_back({{left, top, left + size.width, top + size.height},
+                      static_cast<int>(ReadNumber(reader.Get(), L"/grctlext/Delay", 0)) * 10,
+                      DisposalOf(ReadNumber(reader.Get(), L"/grctlext/Disposal", 0))});
+  }
+  const PixelSize first{frames[0].rect.right, frames[0].rect.bottom};
+  const PixelSize canvas{static_cast<int>(ReadNumber(global.Get(), L"/logscrdesc/Width", static_cast<unsigned>(first.width))),
+                         static_cast<int>(ReadNumber(global.Get(), L"/logscrdesc/Height", static_cast<unsigned>(first.height)))};
+  CheckSize(canvas.width, canvas.height);
+  return std::make_shared<WicAnimation>(factory, decoder, canvas, std::move(frames), LoopCount(decoder.Get()));
+}
+
+std::shared_ptr<Picture> LoadStill(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
+                                   pictures::Orientation orientation) {
+  const bool blended = MayBeTransparent(frame);
+  ComPtr<IWICBitmapSource> pixels =
+      ConvertedTo(factory, frame, blended ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGR);
+  const PixelSize stored = SizeOf(pixels.Get());
+  if (orientation == pictures::Orientation::Upright) {
+    Dib dib = MakeDib(stored);
+    // Straight from the decoder into the pixels that are drawn: no copy in between.
+    const HRESULT hr = pixels->CopyPixels(nullptr, Stride(stored), ByteCount(stored), reinterpret_cast<BYTE*>(dib.bits));
+    if (FAILED(hr)) throw DamagedPicture(hr);
+    return std::make_shared<DibPicture>(stored, std::move(dib), blended);
+  }
+  // A turned or mirrored photo passes through one buffer of its stored pixels, freed at once.
+  // (WIC's flip-rotator would do it, but Wine's does only vertical flips.)
+  std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stored.width) * static_cast<std::size_t>(stored.height));
+  const HRESULT hr = pixels->CopyPixels(nullptr, Stride(stored), ByteCount(stored), reinterpret_cast<BYTE*>(buffer.data()));
+  if (FAILED(hr)) throw DamagedPicture(hr);
+  pixels.Reset();
+  const PixelSize upright = pictures::SwapsSides(orientation) ? PixelSize{stored.height, stored.width} : stored;
+  Dib dib = MakeDib(upright);
+  pictures::StandUpright(buffer.data(), stored.width, stored.height, orientation, dib.bits);
+  return std::make_shared<DibPicture>(upright, std::move(dib), blended);
+}
+
+}  // namespace
+
+std::shared_ptr<Picture> LoadWicPicture(const std::string& path, const FileGlance& glance) {
+  const ComPtr<IWICImagingFactory> factory = MakeFactory();
+  ComPtr<IWICBitmapDecoder> decoder;
+  // The decoder is chosen by the file's content, whatever its name says.
+  if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, decoder.Put())))
+    return nullptr;
+  UINT frameCount = 0;
+  Check(decoder->GetFrameCount(&frameCount), "IWICBitmapDecoder::GetFrameCount");
+  if (frameCount == 0) throw Error("The file holds no picture.");
+  GUID container{};
+  Check(decoder->GetContainerFormat(&container), "IWICBitmapDecoder::GetContainerFormat");
+  if (frameCount > 1 && container == GUID_ContainerFormatGif) return LoadAnimation(factory, decoder, frameCount);
+
+  ComPtr<IWICBitmapFrameDecode> frame;
+  Check(decoder->GetFrame(0, frame.Put()), "IWICBitmapDecoder::GetFrame");
+  const PixelSize stored = SizeOf(frame.Get());
+  CheckSize(stored.width, stored.height);  // before any pixel is decoded
+  // Only a JPEG's bytes carry the orientation this reader finds (a PNG named .jpg stays as it is).
+  const pictures::Orientation orientation = pictures::ReadJpegOrientation(glance.head);
+  return LoadStill(factory.Get(), frame.Get(), orientation);
+}
+
+std::vector<std::string> WicExtensions() {
+  std::vector<std::string> extensions;
+  ComPtr<IWICImagingFactory> factory;
+  try {
+    factory = MakeFactory();
+  } catch (const Error&) {
+    return extensions;
+  }
+  ComPtr<IEnumUnknown> components;
+  if (FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, components.Put())))
+    return extensions;
+  ComPtr<IUnknown> component;
+  ULONG fetched = 0;
+  while (components->Next(1, component.Put(), &fetched) == S_OK && fetched == 1) {
+    ComPtr<IWICBitmapCodecInfo> info = component.As<IWICBitmapCodecInfo>(IID_IWICBitmapCodecInfo);
+    UINT length = 0;
+    if (!info || FAILED(info->GetFileExtensions(0, nullptr, &length)) || length == 0) continue;
+    std::wstring text(length, L'\0');
+    if (FAILED(info->GetFileExtensions(length, text.data(), &length))) continue;
+    // ".bmp,.dib,.rle": a list of dotted names, separated by commas (or semicolons).
+    std::wstring name;
+    for (wchar_t c : text + L",") {
+      if (c == L',' || c == L';' || c == L'\0') {
+        if (!name.empty()) extensions.push_back(Narrow(name));
+        name.clear();
+        if (c == L'\0') break;
+      } else if (c != L'.' && c != L' ') {
+        name += static_cast<wchar_t>(std::towlower(c));
+      }
+    }
+  }
+  return extensions;
+}
+
+}  // namespace corvane::win32

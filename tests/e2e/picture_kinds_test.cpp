@@ -1,0 +1,191 @@
+// The kinds of picture adverts come in, as a person sees them: PNG with transparency blended
+// over the window's green ground, JPEG under every name, TIFF, a PNG under a JPEG's name, a
+// photo turned by its Exif orientation, an animation that plays and loops while the mouse keeps
+// working, and files no picture comes from, refused with the reason while the picture shown
+// before stays.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "corvane.h"
+
+namespace corvane::e2e {
+namespace {
+
+testing::AssertionResult StartShowing(App& app, Point place, const std::string& path) {
+  return StartWithSettings(app, EncodeSettings({place.x * kTwipsPerPixel, place.y * kTwipsPerPixel, Cp1252(path)}));
+}
+
+constexpr Rgb kLime = Rgb::FromHex(0x00FF00);
+
+struct KindCase {
+  const char* name;  // for the test's name
+  const char* file;  // a fixture
+  int width;
+  int height;
+  std::vector<PixelSpot> spots;  // relative to the window's top-left corner
+};
+
+void PrintTo(const KindCase& c, std::ostream* out) { *out << c.file; }
+
+const KindCase kKinds[] = {
+    // Opaque blue, half-transparent red over the green ground, and the clear ground itself.
+    {"PngWithAlpha", "png48x36.png", 48, 36,
+     {{"opaque blue", {10, 20}, Rgb::FromHex(0x0000FF), 4},
+      {"half red over the ground", {30, 20}, Rgb::FromHex(0x806000), 6},
+      {"the clear ground", {46, 34}, kGroundGreen, 4}}},
+    {"Tiff", "tif44x34.tif", 44, 34, {{"red", {38, 28}, kRed, 4}}},
+    {"JpegNamedJpeg", "jpeg43x33.jpeg", 43, 33, {{"red", {38, 28}, kRed, 24}}},
+    {"JpegNamedJfif", "jfif43x33.jfif", 43, 33, {{"red", {38, 28}, kRed, 24}}},
+    {"PngNamedJpg", "png45x35-named.jpg", 45, 35, {{"red", {40, 30}, kRed, 4}}},
+    // Stored 40 by 20, blue and green above red; turned a quarter clockwise it stands 20 by 40,
+    // red on the left, green at the bottom right.
+    {"TurnedJpeg", "orient6.jpg", 20, 40,
+     {{"red, once the bottom", {5, 20}, kRed, 40}, {"green, once the top right", {15, 35}, kLime, 40}}},
+};
+
+class PictureKinds : public testing::TestWithParam<KindCase> {};
+
+TEST_P(PictureKinds, ShowAtTheirSizeWithTheirColours) {
+  const KindCase& c = GetParam();
+  App app;
+  const Point place{300, 300};
+  ASSERT_TRUE(StartShowing(app, place, AddFixture(app, c.file)));
+  const Rect window{place.x, place.y, c.width, c.height};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
+  std::vector<PixelSpot> spots = c.spots;
+  for (PixelSpot& s : spots) s.at = {place.x + s.at.x, place.y + s.at.y};
+  EXPECT_TRUE(WaitForScreen(window, std::string("the picture ") + c.file,
+                            [&](const Image& shot) { return SpotsHold(shot, spots); }, c.name));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, PictureKinds, testing::ValuesIn(kKinds),
+                         [](const testing::TestParamInfo<KindCase>& test) { return test.param.name; });
+
+// A 200 by 100 animation looping for ever, each frame half a second: red all over; then a
+// green block at (100,50), cleared to the ground when it goes; then a blue block at (20,50),
+// after which the canvas is as it was before it.
+std::string AddAnimation(const App& app) {
+  return AddConvertedPicture(app,
+                             {"-loop", "0",
+                              "(", "-size", "200x100", "xc:red", "-set", "delay", "50", "-set", "dispose", "none", ")",
+                              "(", "-size", "80x40", "xc:lime", "-set", "page", "200x100+100+50", "-set", "delay", "50",
+                              "-set", "dispose", "background", ")",
+                              "(", "-size", "80x40", "xc:blue", "-set", "page", "200x100+20+50", "-set", "delay", "50",
+                              "-set", "dispose", "previous", ")"},
+                             "spin200x100.gif");
+}
+
+struct Frame {
+  const char* what;
+  Rgb right;  // at (140, 70)
+  Rgb left;   // at (60, 70)
+};
+
+TEST(Animation, PlaysEachFrameInTurnLoopsAndNeverHoldsUpTheMouse) {
+  App app;
+  const Point place{200, 200};
+  ASSERT_TRUE(StartShowing(app, place, AddAnimation(app)));
+  const Rect window{place.x, place.y, 200, 100};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
+  const Point right{place.x + 140, place.y + 70};
+  const Point left{place.x + 60, place.y + 70};
+  const Frame frames[] = {
+      {"the green block", kLime, kRed},
+      {"the blue block, the green cleared to the ground", kGroundGreen, kBlue},
+      {"red all over again", kRed, kRed},
+  };
+  // Two rounds, each frame seen on the screen in its turn.
+  for (int round = 0; round < 2; ++round) {
+    for (const Frame& f : frames) {
+      ASSERT_TRUE(WaitForScreen(window, std::string("round ") + std::to_string(round + 1) + ": " + f.what,
+                                [&](const Image& shot) {
+                                  return SpotsHold(shot, {{"the right block", right, f.right, 8},
+                                                          {"the left block", left, f.left, 8}});
+                                },
+                                "animation", 5s));
+    }
+  }
+  // The menu opens and closes, and a double click ends the program, while frames keep coming.
+  WindowFacts menu;
+  ASSERT_TRUE(OpenMenu({place.x + 150, place.y + 30}, &menu));
+  PressKey("Alt+c");  // the menu's Close item
+  ASSERT_TRUE(WaitForNoMenu());
+  DoubleClick({place.x + 150, place.y + 30});
+  ASSERT_TRUE(app.WaitForExit());
+  const auto saved = ReadSettingsRecord(app);
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->left, place.x * kTwipsPerPixel);
+}
+
+// --- files no picture comes from ------------------------------------------------------------
+
+constexpr int kFileNameId = 1148;  // the open-file dialog's file-name box
+
+struct BadFile {
+  const char* name;
+  const char* fixture;
+  std::vector<const char*> reasons;  // each must be in the message
+};
+
+void PrintTo(const BadFile& b, std::ostream* out) { *out << b.fixture; }
+
+class BadFiles : public testing::TestWithParam<BadFile> {};
+
+TEST_P(BadFiles, AreRefusedWithTheReasonWhileThePictureShownStays) {
+  const BadFile& b = GetParam();
+  App app;
+  const Point place{250, 250};
+  const std::string shown = AddFixture(app, "photo640x480.jpg");
+  const std::string bad = AddFixture(app, b.fixture);
+  ASSERT_TRUE(StartShowing(app, place, shown));
+  const Rect window{place.x, place.y, 640, 480};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
+  const std::vector<std::uint8_t> settings = *app.ReadSettings();
+
+  WindowFacts menu;
+  ASSERT_TRUE(OpenMenu({place.x + 300, place.y + 200}, &menu));
+  Click(MenuItemPoint(menu.rect, MenuItem::Select));
+  ASSERT_TRUE(WaitForDialog(kOpenDialogTitle));
+  TypeText(bad);
+  ASSERT_TRUE(Eventually("the file name typed", [&] {
+    const auto dialog = ShownDialog(kOpenDialogTitle);
+    if (!dialog) return false;
+    for (const ControlFacts& c : dialog->controls) {
+      if (c.className == "Edit" && c.id == kFileNameId) return c.text == bad;
+    }
+    return false;
+  }));
+  PressKey("Return");
+  ASSERT_TRUE(WaitForNoDialog(kOpenDialogTitle));
+
+  DialogFacts box;
+  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
+  const auto texts = MessageTexts(box);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find(bad), std::string::npos) << texts[0];
+  for (const char* r : b.reasons) EXPECT_NE(texts[0].find(r), std::string::npos) << r << " not in: " << texts[0];
+  ProbeClickButton(box, "OK");
+  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+
+  EXPECT_TRUE(WaitForPictureWindowAt(app, window)) << "the picture shown before stays, at its size";
+  EXPECT_TRUE(WaitForScreen(window, "the photo as before", [&](const Image& shot) {
+    return SpotsHold(shot, {{"the photo's middle", {place.x + 320, place.y + 240}, Rgb::FromHex(0x5080C0), 12}});
+  }, std::string("after-") + b.name));
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(*app.ReadSettings(), settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, BadFiles,
+    testing::Values(BadFile{"CutShortPng", "cut-short.png", {"cut short"}},
+                    BadFile{"HugeJpeg", "huge20000.jpg", {"20000 x 20000 pixels", "32767 pixels a side", "64 million"}},
+                    BadFile{"HugeBmp", "huge60000.bmp", {"60000 x 60000 pixels"}},
+                    BadFile{"HugeGif", "huge65535.gif", {"65535 x 65535 pixels"}},
+                    BadFile{"WebpWithoutCodec", "webp46x36.webp", {"WebP", "no decoder"}},
+                    BadFile{"EmptyFrameMetafile", "empty-frame.emf", {"nothing to show"}}),
+    [](const testing::TestParamInfo<BadFile>& test) { return std::string(test.param.name); });
+
+}  // namespace
+}  // namespace corvane::e2e

@@ -1,0 +1,204 @@
+// The Linux program's own decisions: the face for the layouts' sizes, where the settings file
+// goes, the single-instance lock, double clicks and the largest picture.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/gtk/click_counter.h"
+#include "platform/gtk/font_map.h"
+#include "platform/gtk/instance_lock.h"
+#include "platform/gtk/picture_limits.h"
+#include "platform/gtk/settings_place.h"
+
+namespace corvane::gtk::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "corvane-gtk-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(FaceChoice, TheLayoutsSizesBecomeGdiPixelHeightsInAWidthCompatibleSans) {
+  struct Case {
+    float points;
+    double dpi;
+    int pixels;
+  };
+  const Case cases[] = {
+      {8.25f, 96, 11}, {9.75f, 96, 13}, {12, 96, 16}, {13.5f, 96, 18},  // the layouts' sizes at 100 %
+      {8.25f, 144, 17}, {12, 144, 24},                                   // a 150 % screen
+      {8.25f, 0, 11},                                                    // an unknown resolution counts as 96
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.points) + " pt at " + std::to_string(c.dpi));
+    const FaceChoice face = ChooseFace({c.points, false, false}, c.dpi);
+    EXPECT_EQ(face.pixelSize, c.pixels);
+    EXPECT_EQ(face.families.rfind("Liberation Sans,", 0), 0u) << "Arial's widths come first";
+    EXPECT_NE(face.families.find("sans-serif"), std::string::npos) << "some sans always answers";
+  }
+  const FaceChoice link = ChooseFace({12, true, true}, 96);
+  EXPECT_TRUE(link.bold);
+  EXPECT_TRUE(link.underline);
+  EXPECT_EQ(ChooseFace({0.1f, false, false}, 96).pixelSize, 1) << "never a zero-pixel face";
+}
+
+TEST(SettingsPlace, BesideTheProgramWhenItsFolderIsWritableElseInTheUsersConfigFolder) {
+  struct Case {
+    SettingsPlaceFacts facts;
+    std::string folder;
+  };
+  const Case cases[] = {
+      {{"/opt/corvane", true, "/home/ann/.cfg", "/home/ann"}, "/opt/corvane"},
+      {{"/usr/bin", false, "/home/ann/.cfg", "/home/ann"}, "/home/ann/.cfg/corvane"},
+      {{"/usr/bin", false, "/home/ann/.cfg/", "/home/ann"}, "/home/ann/.cfg/corvane"},
+      {{"/usr/bin", false, "", "/home/ann"}, "/home/ann/.config/corvane"},
+      {{"/usr/bin", false, "relative/cfg", "/home/ann"}, "/home/ann/.config/corvane"},  // not absolute: ignored
+      {{"/usr/bin", false, "/", "/home/ann"}, "/corvane"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.facts.programFolder + " " + c.facts.xdgConfigHome);
+    EXPECT_EQ(SettingsFolder(c.facts), c.folder);
+  }
+}
+
+TEST(SettingsPlace, TheFactsComeFromTheFolderAndTheEnvironmentAndMissingFoldersAreMade) {
+  TempFolder temp;
+  EXPECT_TRUE(CurrentSettingsPlaceFacts(temp.Path()).programFolderWritable);
+  fs::permissions(temp.Path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  if (geteuid() != 0) {
+    EXPECT_FALSE(CurrentSettingsPlaceFacts(temp.Path()).programFolderWritable);
+  }
+  fs::permissions(temp.Path(), fs::perms::owner_all, fs::perm_options::add);
+
+  setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
+  EXPECT_EQ(CurrentSettingsPlaceFacts("/x").xdgConfigHome, temp / "config");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(CurrentSettingsPlaceFacts("/x").xdgConfigHome, "");
+
+  const std::string deep = temp / "config/corvane";
+  MakeFolders(deep);
+  EXPECT_TRUE(fs::is_directory(deep));
+  MakeFolders(deep);  // already there: nothing to do
+  std::ofstream(temp / "file") << "x";
+  EXPECT_THROW(MakeFolders(temp / "file/corvane"), Error) << "a file where a folder must go";
+}
+
+TEST(InstanceLock, TheLockFileIsPerRuntimeFolderAndDisplay) {
+  EXPECT_EQ(InstanceLockPath("/run/user/1000", ":0", 1000), "/run/user/1000/corvane-_0.lock");
+  EXPECT_EQ(InstanceLockPath("/run/user/1000/", "localhost:10.0", 1000), "/run/user/1000/corvane-localhost_10.0.lock");
+  EXPECT_EQ(InstanceLockPath("/run/user/1000", "../../etc/x", 1000), "/run/user/1000/corvane-.._.._etc_x.lock")
+      << "a display name never leaves the folder";
+  EXPECT_EQ(InstanceLockPath("", ":1", 1000), "/tmp/corvane-1000-_1.lock");
+  EXPECT_EQ(InstanceLockPath("relative", ":1", 7), "/tmp/corvane-7-_1.lock");
+  EXPECT_NE(InstanceLockPath("/run/user/1000", ":0", 1000), InstanceLockPath("/run/user/1000", ":1", 1000));
+}
+
+TEST(InstanceLock, TheFirstHolderIsAloneAndTheNextSeesIt) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.lock";
+  auto first = std::make_unique<InstanceLock>(path);
+  EXPECT_FALSE(first->AnotherInstanceRuns());
+  {
+    const InstanceLock second(path);
+    EXPECT_TRUE(second.AnotherInstanceRuns());
+  }
+  first.reset();
+  const InstanceLock third(path);
+  EXPECT_FALSE(third.AnotherInstanceRuns()) << "released when the holder goes";
+}
+
+TEST(InstanceLock, ALeftoverFileOrADeadHolderNeverBlocksAStart) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.lock";
+  std::ofstream(path) << "12345\n";  // a file from a program that crashed
+  EXPECT_FALSE(InstanceLock(path).AnotherInstanceRuns());
+
+  // A holder that dies without cleaning up: the kernel drops its lock.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const InstanceLock held(path);
+    std::abort();
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_FALSE(InstanceLock(path).AnotherInstanceRuns());
+}
+
+TEST(InstanceLock, ProgramsStartedFromCorvaneDoNotKeepTheLock) {
+  TempFolder temp;
+  const InstanceLock lock(temp / "corvane-_0.lock");
+  ASSERT_GE(lock.Descriptor(), 0);
+  EXPECT_NE(fcntl(lock.Descriptor(), F_GETFD) & FD_CLOEXEC, 0);
+}
+
+TEST(InstanceLock, ALockThatCannotBeMadeLetsTheProgramStart) {
+  const InstanceLock lock("/nonexistent-folder/corvane-_0.lock");
+  EXPECT_FALSE(lock.AnotherInstanceRuns());
+}
+
+TEST(ClickCounter, ASecondPressOfTheSameButtonSoonAndNearIsADoubleClick) {
+  const ClickRules rules{400, 5};
+  struct Press {
+    int button;
+    PixelPoint at;
+    std::uint32_t time;
+    bool twice;
+  };
+  const Press story[] = {
+      {1, {10, 10}, 1000, false},
+      {1, {12, 13}, 1300, true},   // within time and distance
+      {1, {12, 13}, 1400, false},  // a third press starts afresh
+      {1, {12, 13}, 1801, false},  // too late after the last
+      {2, {12, 13}, 1900, false},  // another button
+      {1, {12, 13}, 2000, false},
+      {1, {18, 13}, 2100, false},  // too far
+      {1, {18, 13}, 2200, true},
+      {1, {0, 0}, 0xFFFFFF00u, false},
+      {1, {0, 0}, 0x00000010u, true},  // the server's clock wrapped between the presses
+  };
+  ClickCounter counter;
+  for (const Press& p : story) {
+    SCOPED_TRACE(std::to_string(p.time));
+    EXPECT_EQ(counter.Press(p.button, p.at, p.time, rules), p.twice);
+  }
+}
+
+TEST(PictureLimits, APictureTooLargeIsRefusedBeforeDecodingWithItsSizeNamed) {
+  EXPECT_EQ(RefuseSize({6000, 4000}), "");
+  EXPECT_EQ(RefuseSize({32767, 1}), "");
+  EXPECT_EQ(RefuseSize({16384, 16384}), "");
+  EXPECT_NE(RefuseSize({32768, 10}).find("32768 x 10"), std::string::npos);
+  EXPECT_NE(RefuseSize({10, 40000}).find("too large"), std::string::npos);
+  EXPECT_NE(RefuseSize({20000, 20000}).find("too large"), std::string::npos) << "a side fits, the area does not";
+  EXPECT_NE(RefuseSize({0, 10}), "");
+}
+
+}  // namespace
+}  // namespace corvane::gtk::testing
