@@ -1,12 +1,16 @@
-# Shell helpers shared by setup.sh, test.sh and run.sh: building, a private Xvfb, the Wine
-# prefix under build/ and its persistent wineserver. Source it; it defines functions only, plus
-# the variables below.
+# Shell helpers shared by setup.sh, test.sh and run.sh: building, private Xvfb displays (one
+# of them with a window manager), the Wine prefixes under build/ and their persistent
+# wineservers. Source it; it defines functions only, plus the variables below.
 #
-#   CORVANE_ROOT       the repository
-#   CORVANE_WINEPREFIX where the prefix lives (default build/wine/prefix; may be set beforehand)
+#   CORVANE_ROOT               the repository
+#   CORVANE_WINEPREFIX         the prefix of unmanaged windows, for a display without a window
+#                              manager (default build/wine/prefix; may be set beforehand)
+#   CORVANE_MANAGED_WINEPREFIX the prefix of Wine's default, managed windows, for a desktop
+#                              with a window manager (default build/wine/prefix-managed)
 
 CORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX:-$CORVANE_ROOT/build/wine/prefix}"
+CORVANE_MANAGED_WINEPREFIX="${CORVANE_MANAGED_WINEPREFIX:-$CORVANE_ROOT/build/wine/prefix-managed}"
 
 corvane_log() {
   printf '[corvane] %s\n' "$*" >&2
@@ -39,10 +43,21 @@ corvane_build_preset() {
 
 # --- Wine -------------------------------------------------------------------------------------
 
-# The environment every Wine process of ours runs with: a 64-bit prefix inside build/, no debug
-# chatter, and no Mono/Gecko installer prompts or desktop menu entries.
+# The prefix for Wine's windows of one kind: "unmanaged" (the default) or "managed".
+corvane_prefix_path() {
+  case ${1:-unmanaged} in
+    unmanaged) printf '%s' "$CORVANE_WINEPREFIX" ;;
+    managed) printf '%s' "$CORVANE_MANAGED_WINEPREFIX" ;;
+    *) corvane_die "no Wine prefix of $1 windows" ;;
+  esac
+}
+
+# The environment every Wine process of ours runs with: a 64-bit prefix inside build/ (that of
+# the kind $1, default unmanaged), no debug chatter, and no Mono/Gecko installer prompts or
+# desktop menu entries.
 corvane_wine_env() {
-  export WINEPREFIX="$CORVANE_WINEPREFIX"
+  WINEPREFIX=$(corvane_prefix_path "${1:-unmanaged}")
+  export WINEPREFIX
   export WINEARCH=win64
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -53,9 +68,14 @@ corvane_prefix_marker() {
   printf '%s/.corvane-prefix' "$WINEPREFIX"
 }
 
-# What the marker holds: the Wine version and the revision of the setup below.
+# What the marker holds: the Wine version, the revision of the setup below and, for a prefix
+# of managed windows, that kind ($1).
 corvane_prefix_stamp() {
-  printf '%s; corvane prefix 2\n' "$(wine --version 2>/dev/null)"
+  if [[ $1 == managed ]]; then
+    printf '%s; corvane prefix 2; managed windows\n' "$(wine --version 2>/dev/null)"
+  else
+    printf '%s; corvane prefix 2\n' "$(wine --version 2>/dev/null)"
+  fi
 }
 
 corvane_prefix_complete() {
@@ -63,23 +83,31 @@ corvane_prefix_complete() {
   marker=$(corvane_prefix_marker)
   [[ -f $marker && -f $WINEPREFIX/system.reg && -f $WINEPREFIX/user.reg &&
      -f $WINEPREFIX/drive_c/windows/system32/kernel32.dll ]] || return 1
-  [[ $(cat "$marker") == "$(corvane_prefix_stamp)" ]] || return 1
+  [[ $(cat "$marker") == "$(corvane_prefix_stamp "$1")" ]] || return 1
   # Debian's Wine does not look in its own font folder, so the prefix carries a copy.
   for font in /usr/share/wine/fonts/*; do
     [[ -f $WINEPREFIX/drive_c/windows/Fonts/$(basename "$font") ]] || return 1
   done
 }
 
-# Creates the prefix unless a complete one is there; a broken or outdated one is made anew.
+# Creates the prefix of the kind $1 (unmanaged, the default, or managed) unless a complete one
+# is there, and leaves the Wine environment set for it; a broken or outdated one is made anew.
+#  - unmanaged: top-level windows are not handed to a window manager. For the test display,
+#    which has none: Wine would otherwise wait two seconds for one every time an active window
+#    is hidden or destroyed; Wine then also stacks top-most windows and moves the keyboard
+#    focus itself. At a desktop this is wrong: the window manager knows nothing of the
+#    windows, so Alt+F4 and the keyboard focus do not reach them.
+#  - managed: Wine's default, for a desktop with a window manager.
 corvane_prepare_prefix() {
-  corvane_wine_env
-  if corvane_prefix_complete; then
+  local kind=${1:-unmanaged}
+  corvane_wine_env "$kind"
+  if corvane_prefix_complete "$kind"; then
     corvane_log "reusing the Wine prefix $WINEPREFIX"
     return
   fi
   local start
   start=$(corvane_now)
-  corvane_log "creating the Wine prefix $WINEPREFIX"
+  corvane_log "creating the Wine prefix $WINEPREFIX ($kind windows)"
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
@@ -87,44 +115,48 @@ corvane_prepare_prefix() {
   wineserver -w
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-  # Top-level windows are not handed to a window manager. Under Xvfb there is none, and Wine
-  # would wait two seconds for it every time an active window is hidden or destroyed; Wine
-  # then also stacks top-most windows and moves the keyboard focus itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
-    corvane_die "could not configure the X11 driver in $WINEPREFIX"
-  wineserver -w
-  corvane_prefix_stamp >"$(corvane_prefix_marker)"
-  corvane_prefix_complete || corvane_die "the new Wine prefix $WINEPREFIX is incomplete"
+  if [[ $kind == unmanaged ]]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
+      corvane_die "could not configure the X11 driver in $WINEPREFIX"
+    wineserver -w
+  fi
+  corvane_prefix_stamp "$kind" >"$(corvane_prefix_marker)"
+  corvane_prefix_complete "$kind" || corvane_die "the new Wine prefix $WINEPREFIX is incomplete"
   corvane_log "Wine prefix ready in $(corvane_elapsed "$start")"
 }
 
 # A persistent wineserver makes every later Wine start quick; `wineboot` then brings up the
-# prefix's system processes once, so the first test does not pay for them.
+# prefix's system processes once, so the first test does not pay for them. For the prefix of
+# the kind $1 (default unmanaged); it leaves the Wine environment set for that prefix.
 corvane_start_wineserver() {
-  corvane_wine_env
+  corvane_wine_env "${1:-unmanaged}"
   # A server may already run for this prefix (Corvane started by run.sh, say): then it is used
   # as it is and left running at the end.
   if wineserver -p >/dev/null 2>&1; then
-    CORVANE_WINESERVER_STARTED=1
+    CORVANE_WINESERVERS_STARTED+=("$WINEPREFIX")
   else
     corvane_log "using the wineserver already running for $WINEPREFIX"
   fi
   wineboot >/dev/null 2>&1 || corvane_die "wineboot failed in $WINEPREFIX"
 }
 
+# Stops the wineservers corvane_start_wineserver started.
 corvane_stop_wineserver() {
-  if [[ -n ${CORVANE_WINESERVER_STARTED:-} ]]; then
-    WINEPREFIX="$CORVANE_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
-    CORVANE_WINESERVER_STARTED=
-  fi
+  local prefix
+  for prefix in "${CORVANE_WINESERVERS_STARTED[@]}"; do
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  done
+  CORVANE_WINESERVERS_STARTED=()
 }
+CORVANE_WINESERVERS_STARTED=()
 
 # --- X ----------------------------------------------------------------------------------------
 
-# Starts Xvfb (24-bit, 1280x1024) and exports DISPLAY. It takes display number $1 if given,
-# otherwise Xvfb picks a free one itself and reports it once it accepts connections.
-corvane_start_xvfb() {
-  local wanted=${1:-} fifo_dir number=
+# Starts an Xvfb (24-bit, 1280x1024) on display number $1 if given, otherwise on one Xvfb picks
+# itself and reports once it accepts connections. Sets CORVANE_NEW_DISPLAY (":N") and
+# CORVANE_NEW_XVFB_PID; corvane_stop_xvfb stops it.
+corvane_launch_xvfb() {
+  local wanted=${1:-} fifo_dir number= pid
   fifo_dir=$(mktemp -d)
   mkfifo "$fifo_dir/displayfd"
   if [[ -n $wanted ]]; then
@@ -133,22 +165,66 @@ corvane_start_xvfb() {
   else
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo_dir/displayfd" >/dev/null 2>&1 &
   fi
-  CORVANE_XVFB_PID=$!
+  pid=$!
+  CORVANE_XVFB_PIDS+=("$pid")
   # The read ends when Xvfb writes its display number, or with nothing when it dies.
   read -r -t 30 number <"$fifo_dir/displayfd" || true
   rm -rf "$fifo_dir"
-  if [[ -z $number ]] || ! kill -0 "$CORVANE_XVFB_PID" 2>/dev/null; then
-    CORVANE_XVFB_PID=
+  if [[ -z $number ]] || ! kill -0 "$pid" 2>/dev/null; then
     corvane_die "Xvfb did not start${wanted:+ on display :$wanted}"
   fi
-  export DISPLAY=":$number"
+  CORVANE_NEW_DISPLAY=":$number"
+  CORVANE_NEW_XVFB_PID=$pid
+}
+
+# Starts Xvfb (24-bit, 1280x1024), without a window manager, and exports DISPLAY. It takes
+# display number $1 if given, otherwise a free one.
+corvane_start_xvfb() {
+  corvane_launch_xvfb "${1:-}"
+  export DISPLAY=$CORVANE_NEW_DISPLAY
+  CORVANE_XVFB_PID=$CORVANE_NEW_XVFB_PID
   corvane_log "Xvfb running on $DISPLAY (pid $CORVANE_XVFB_PID)"
 }
 
-corvane_stop_xvfb() {
-  if [[ -n ${CORVANE_XVFB_PID:-} ]]; then
-    kill "$CORVANE_XVFB_PID" 2>/dev/null || true
-    wait "$CORVANE_XVFB_PID" 2>/dev/null || true
-    CORVANE_XVFB_PID=
-  fi
+# Whether the display $1 has a window manager that says so (EWMH's supporting-WM check).
+corvane_display_has_wm() {
+  DISPLAY=$1 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
+
+# Starts a second Xvfb on a free display with openbox as its window manager, as a desktop has,
+# with openbox's own default settings (not the user's). Sets and exports CORVANE_WM_DISPLAY;
+# DISPLAY stays as it is. corvane_stop_xvfb stops both.
+corvane_start_wm_display() {
+  local config deadline
+  corvane_launch_xvfb
+  CORVANE_WM_DISPLAY=$CORVANE_NEW_DISPLAY
+  export CORVANE_WM_DISPLAY
+  config="$CORVANE_ROOT/build/openbox-config"
+  mkdir -p "$config"
+  DISPLAY=$CORVANE_WM_DISPLAY XDG_CONFIG_HOME=$config openbox --sm-disable >/dev/null 2>&1 &
+  CORVANE_OPENBOX_PID=$!
+  deadline=$((SECONDS + 30))
+  until corvane_display_has_wm "$CORVANE_WM_DISPLAY"; do
+    kill -0 "$CORVANE_OPENBOX_PID" 2>/dev/null || corvane_die "openbox did not start on $CORVANE_WM_DISPLAY"
+    ((SECONDS < deadline)) || corvane_die "openbox did not take $CORVANE_WM_DISPLAY within 30 s"
+    sleep 0.1
+  done
+  corvane_log "Xvfb with openbox running on $CORVANE_WM_DISPLAY (openbox pid $CORVANE_OPENBOX_PID)"
+}
+
+# Stops openbox and every Xvfb started here.
+corvane_stop_xvfb() {
+  local pid
+  if [[ -n ${CORVANE_OPENBOX_PID:-} ]]; then
+    kill "$CORVANE_OPENBOX_PID" 2>/dev/null || true
+    wait "$CORVANE_OPENBOX_PID" 2>/dev/null || true
+    CORVANE_OPENBOX_PID=
+  fi
+  for pid in "${CORVANE_XVFB_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  CORVANE_XVFB_PIDS=()
+  CORVANE_XVFB_PID=
+}
+CORVANE_XVFB_PIDS=()

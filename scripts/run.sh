@@ -6,7 +6,11 @@
 #
 # Each runs from its own folder, where its corvane.ini stays between runs: build/run-linux/
 # (the native program keeps its settings beside itself there) or build/run/ (Wine).
-#  - With a usable $DISPLAY it runs there until you quit it (double-click it, or Alt+F4).
+#  - With a usable $DISPLAY it runs there until you quit it (double-click it, or Alt+F4). Under
+#    Wine at a desktop with a window manager it runs with Wine's default, managed windows
+#    (prefix build/wine/prefix-managed), so the window manager keeps the menu and About window
+#    above the picture, gives them the keyboard and passes Alt+F4 on; on a display without
+#    one, with unmanaged windows (build/wine/prefix), which Wine then places and stacks itself.
 #  - Without one it runs on a private Xvfb (with openbox for the native program), saves a
 #    screenshot of the screen to build/screenshot.png once its window is painted, and stops.
 set -euo pipefail
@@ -42,7 +46,13 @@ else
 fi
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
-  [[ $target == wine ]] && corvane_prepare_prefix
+  if [[ $target == wine ]]; then
+    if corvane_display_has_wm "$DISPLAY"; then
+      corvane_prepare_prefix managed
+    else
+      corvane_prepare_prefix unmanaged
+    fi
+  fi
   corvane_log "starting Corvane on $DISPLAY"
   cd "$run_dir"
   exec "${program[@]}"

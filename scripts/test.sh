@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The test command. Installs what is missing, then runs three stages, each through ctest:
+# The test command. Installs what is missing, then runs its stages, each through ctest:
 #
 #   main      builds the windows, linux and native presets, starts a private Xvfb and the Wine
-#             prefix's server, and a second Xvfb with openbox for the native program, and runs
-#             every test there (unit tests, Windows tests under Wine, end-to-end tests of both
-#             programs)
+#             prefix's server, a second Xvfb with openbox for the native program, and a third
+#             Xvfb with openbox and a Wine prefix of Wine's default, managed windows for the
+#             window-manager tests of the Windows program (label e2e-wm), and runs the tests
+#             there (unit tests, Windows tests under Wine, end-to-end tests of both programs;
+#             the e2e-wm ones only when the arguments ask for them)
+#   wm        (after main, not run by default yet) the window-manager end-to-end tests of the
+#             Windows program, label e2e-wm: CORVANE_STAGES="main wm"
 #   sanitize  builds the native-asan preset and runs the unit tests (label unit) with
 #             AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz      builds the fuzz preset (clang++) and runs each libFuzzer target (label fuzz) for a
@@ -12,13 +16,17 @@
 #
 # It stops what it started and exits with the first failing stage's status (every stage runs).
 #
-#   bash scripts/test.sh                 every stage, every test
+#   bash scripts/test.sh                 the main, sanitize and fuzz stages
 #   bash scripts/test.sh -L e2e          arguments go to ctest; with arguments only the main stage
-#                                        runs, unless CORVANE_STAGES names others
+#                                        runs, unless CORVANE_STAGES names others (-L e2e takes
+#                                        both displays' end-to-end tests, -L '^e2e$' the bare one's)
 #   CORVANE_STAGES="sanitize fuzz" bash scripts/test.sh
 #
-# CORVANE_DISPLAY_NUMBER picks the Xvfb display (default: a free one); CORVANE_WINEPREFIX the
-# prefix (default build/wine/prefix). Screenshots of the end-to-end tests: build/e2e-screenshots.
+# CORVANE_DISPLAY_NUMBER picks the bare Xvfb's display (default: a free one); CORVANE_WINEPREFIX
+# and CORVANE_MANAGED_WINEPREFIX the prefixes (default build/wine/prefix and
+# build/wine/prefix-managed). The window-manager tests find their display and prefix in
+# CORVANE_WM_DISPLAY and CORVANE_WM_WINEPREFIX. Screenshots of the end-to-end tests:
+# build/e2e-screenshots.
 # With CI set, every build treats warnings as errors.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -79,11 +87,26 @@ for stage in $stages; do
       corvane_build_preset native
       start_managed_display
       corvane_start_xvfb "${CORVANE_DISPLAY_NUMBER:-}"
-      corvane_prepare_prefix
-      corvane_start_wineserver
+      # The window-manager tests (label e2e-wm) run on a second display with openbox and a
+      # prefix of Wine's default, managed windows; the others on the bare display, unmanaged.
+      corvane_start_wm_display
+      corvane_prepare_prefix managed
+      corvane_start_wineserver managed
+      export CORVANE_WM_WINEPREFIX=$WINEPREFIX
+      corvane_prepare_prefix unmanaged
+      corvane_start_wineserver unmanaged
       rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
-      # One display and one single-instance Corvane: the tests run one at a time.
-      run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@"
+      # One display and one single-instance Corvane: the tests run one at a time. Without
+      # arguments the window-manager tests are left to the wm stage.
+      if (($# > 0)); then
+        run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@"
+      else
+        run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error -LE e2e-wm
+      fi
+      ;;
+    wm)
+      [[ -n ${CORVANE_WM_DISPLAY:-} ]] || corvane_die "the wm stage runs after the main stage"
+      run_ctest window-manager --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error -L e2e-wm
       ;;
     sanitize)
       corvane_build_preset native-asan
@@ -97,7 +120,7 @@ for stage in $stages; do
       run_ctest fuzz --test-dir "$CORVANE_ROOT/build/fuzz" --output-on-failure -L fuzz --no-tests=error "$@"
       ;;
     *)
-      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, sanitize, fuzz)"
+      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, wm, sanitize, fuzz)"
       ;;
   esac
 done

@@ -131,6 +131,10 @@ class WindowEvents {
   // The user or the system asked the window to close (close box, Alt+F4).
   virtual void OnCloseRequest() = 0;
   virtual std::string TooltipAt(PixelPoint client) = 0;
+  // Runs the backend's own work for one delivery from the window system (a paint pass, say)
+  // on the program's one handler path: a failure that escapes `work` is reported there like
+  // any handler's, never dropped by the backend.
+  virtual void Deliver(const std::function<void()>& work) = 0;
   // The time asked for with NativeWindow::StartTimer has come.
   virtual void OnTimer() = 0;
 };
@@ -145,6 +149,9 @@ struct WindowLayout {
   WindowKind kind = WindowKind::Popup;
   std::string title;
   PixelSize clientSize;
+  // The window this one belongs to (a native handle, 0 for none). An owned window always stays
+  // above its owner, whatever the window manager does with a click on the owner.
+  std::uintptr_t owner = 0;
 };
 
 class NativeWindow {

@@ -487,13 +487,20 @@ inline std::optional<WindowFacts> ShownWindowOfClass(const std::string& classNam
   return std::nullopt;
 }
 
+// Under a window manager the keyboard reaches the menu once the window manager has given it
+// the focus, a moment after it shows: the wait lasts until then.
 inline testing::AssertionResult WaitForMenu(WindowFacts* found = nullptr, Millis timeout = kDefaultTimeout) {
   return Eventually(
       "the menu to show",
       [&] {
         const auto menu = ShownWindowOfClass(kMenuClass);
         if (menu && found) *found = *menu;
-        return menu.has_value();
+        if (!menu || !UnderWindowManager()) return menu.has_value();
+        // The menu is the program's one window without a title.
+        for (const XTopLevel& w : TopLevelWindows()) {
+          if (w.mapped && w.name.empty() && w.pid != 0 && HasInputFocus(w)) return true;
+        }
+        return false;
       },
       timeout);
 }

@@ -3,6 +3,7 @@
 #include "target.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -114,7 +115,31 @@ int MaskShift(unsigned long mask) {
   return shift;
 }
 
+// The suites labelled for a window manager run with CORVANE_E2E_WM=1 on the display with a
+// window manager and the Wine prefix of managed windows that scripts/test.sh made for them,
+// named by CORVANE_WM_DISPLAY and CORVANE_WM_WINEPREFIX. They become DISPLAY and WINEPREFIX
+// before any connection is opened or any Wine process started.
+bool ChooseDesktop() {
+  const char* wanted = std::getenv("CORVANE_E2E_WM");
+  if (!wanted || std::string(wanted) != "1") return false;
+  const char* display = std::getenv("CORVANE_WM_DISPLAY");
+  const char* prefix = std::getenv("CORVANE_WM_WINEPREFIX");
+  if (!display || !*display || !prefix || !*prefix) {
+    std::fprintf(stderr,
+                 "CORVANE_E2E_WM=1 needs CORVANE_WM_DISPLAY and CORVANE_WM_WINEPREFIX: run the tests through "
+                 "scripts/test.sh\n");
+    std::exit(2);
+  }
+  setenv("DISPLAY", display, 1);
+  setenv("WINEPREFIX", prefix, 1);
+  return true;
+}
+
+const bool underWindowManager = ChooseDesktop();
+
 }  // namespace
+
+bool UnderWindowManager() { return underWindowManager; }
 
 Display* XDisplay() {
   static Display* display = [] {
@@ -150,6 +175,7 @@ std::vector<XTopLevel> TopLevelWindows() {
     XTopLevel window;
     const Window client = ClientOf(children[i]);
     window.id = client;
+    window.frame = children[i];
     window.name = WindowName(client);
     window.rect = {attributes.x + attributes.border_width, attributes.y + attributes.border_width, attributes.width,
                    attributes.height};
@@ -217,6 +243,26 @@ std::vector<XIcon> WindowIcons(XWindowId window) {
     icons.push_back(std::move(icon));
   }
   return icons;
+}
+
+bool HasInputFocus(const XTopLevel& window) {
+  Display* display = XDisplay();
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  // The focus may rest on the window, its frame or a window inside it.
+  for (int depth = 0; focus != 0 && focus != PointerRoot && depth < 16; ++depth) {
+    if (focus == window.id || focus == window.frame) return true;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, focus, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    if (parent == root) return false;
+    focus = parent;
+  }
+  return false;
 }
 
 Rect ScreenRect() {

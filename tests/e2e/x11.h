@@ -1,6 +1,7 @@
 // The X side of the end-to-end tests: one connection to $DISPLAY, the top-level windows Wine
 // makes (without a window manager they are direct children of the root window, placed exactly
-// where Windows places them, named by their Windows title), and screenshots.
+// where Windows places them, named by their Windows title; under one, the windows it manages
+// sit in its frames), and screenshots.
 #pragma once
 
 #include <sys/types.h>
@@ -20,11 +21,16 @@ namespace corvane::e2e {
 
 using XWindowId = unsigned long;
 
+// True when the tests run on the display with a window manager (openbox) and Wine's managed
+// windows, false on the bare display with Wine's unmanaged windows.
+bool UnderWindowManager();
+
 // The connection, opened from $DISPLAY on first use. Throws std::runtime_error if it cannot be.
 Display* XDisplay();
 
 struct XTopLevel {
-  XWindowId id = 0;
+  XWindowId id = 0;     // the program's window
+  XWindowId frame = 0;  // the root's child holding it: the window manager's frame, or id itself
   std::string name;    // _NET_WM_NAME, else WM_NAME
   Rect rect;           // on the screen; X's size, without any border
   bool mapped = false; // shown
@@ -32,7 +38,8 @@ struct XTopLevel {
   int stackIndex = 0;  // 0 is the bottom of the stacking order
 };
 
-// The root's children, bottom to top, as they are now.
+// The root's children, bottom to top, as they are now; a window manager's frame stands for the
+// window it holds.
 std::vector<XTopLevel> TopLevelWindows();
 
 // The topmost shown window named exactly `name`.
@@ -55,6 +62,9 @@ struct XIcon {
 // window's big icon (WM_GETICON), else its class icon (GCLP_HICON), else Wine's own default
 // logo, followed by the small icon if the window or class has one. Empty if there is none.
 std::vector<XIcon> WindowIcons(XWindowId window);
+
+// Whether the X keyboard focus is on the window (or inside it, or on its frame).
+bool HasInputFocus(const XTopLevel& window);
 
 Rect ScreenRect();
 

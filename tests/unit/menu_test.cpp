@@ -210,6 +210,22 @@ TEST_F(MenuTest, TheAboutLabelClosesTheMenuThenShowsTheAboutWindowModally) {
   EXPECT_TRUE(WindowOf(PictureWindow()).Enabled());
 }
 
+// Owned by the picture window, the menu and the About window stay above it under any window
+// manager, whatever is clicked.
+TEST_F(MenuTest, TheMenuAndTheAboutWindowAreOwnedByThePictureWindow) {
+  const std::uintptr_t picture = PictureWindow().hWnd();
+  CorvaneMenu& menu = OpenMenu();
+  EXPECT_EQ(WindowOf(menu).Layout().owner, picture);
+  std::uintptr_t aboutOwner = 0;
+  sys.modalActions = {[&] {
+    aboutOwner = WindowOf(AboutWindow()).Layout().owner;
+    AboutWindow().Events().OnCloseRequest();
+  }};
+  ClickOn(menu, menu.Label5);
+  EXPECT_EQ(aboutOwner, picture);
+  EXPECT_EQ(WindowOf(PictureWindow()).Layout().owner, 0u) << "the picture window belongs to no other";
+}
+
 TEST_F(MenuTest, TheItemUnderThePointerIsWhiteAndStaysSoOffTheItems) {
   CorvaneMenu& menu = OpenMenu();
   const std::array<Label*, 7> items = menu.ItemLabels();

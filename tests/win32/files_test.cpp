@@ -41,6 +41,33 @@ TEST(SettingsFileSystem, OpeningCreatesAMissingFileAndNeverShortensOne) {
   EXPECT_THROW(OpenBinaryFile(path)->Read(18, 4), Error) << "past the end";
 }
 
+// A short read succeeds as far as the system is concerned, so its error says what came back
+// and never repeats the thread's last error, which belongs to some earlier call.
+TEST(SettingsFileSystem, AShortReadOrAReadPastTheEndSaysHowManyBytesCame) {
+  TempFolder temp;
+  const std::string path = temp / "corvane.ini";
+  WriteBytes(path, "0123456789ABC");
+  struct Case {
+    std::uint64_t offset;
+    std::size_t count;
+    const char* message;
+  };
+  const Case cases[] = {{10, 8, "Win32: ReadFile stopped short: 3 of 8 bytes"},
+                        {13, 2, "Win32: ReadFile stopped short: 0 of 2 bytes"},
+                        {40, 10, "Win32: ReadFile stopped short: 0 of 10 bytes"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    const auto file = OpenBinaryFile(path);
+    SetLastError(ERROR_ACCESS_DENIED);  // left over from something else
+    try {
+      file->Read(c.offset, c.count);
+      ADD_FAILURE() << "the short read succeeded";
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
+}
+
 TEST(SettingsFileSystem, AReadOnlyOrLockedFileFailsTheOpenWithTheSystemsReason) {
   TempFolder temp;
   const std::string path = temp / "corvane.ini";
@@ -51,6 +78,7 @@ TEST(SettingsFileSystem, AReadOnlyOrLockedFileFailsTheOpenWithTheSystemsReason) 
     ADD_FAILURE() << "a read-only file opened for writing";
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find("denied"), std::string::npos) << e.what();  // "Access (is) denied."
+    EXPECT_EQ(std::string(e.what()).rfind("Win32: CreateFile failed: ", 0), 0u) << e.what();
   }
   SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 

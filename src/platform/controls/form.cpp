@@ -92,6 +92,7 @@ void Form::Load() {
   ws.kind = layout_.kind;
   ws.title = layout_.caption;
   ws.clientSize = {ToPixelsX(layout_.width), ToPixelsY(layout_.height)};
+  if (const Form* owner = Owner(); owner && owner->Loaded()) ws.owner = owner->hWnd();
   window_ = Sys().CreateNativeWindow(ws, *this);
   for (Control* c : controls_) c->Fit();
   Form_Load();
@@ -370,6 +371,8 @@ void Form::OnCloseRequest() {
     OnClosedByUser();
   });
 }
+
+void Form::Deliver(const std::function<void()>& work) { RunHandler(work); }
 
 void Form::StartTimer(Control& control, int milliseconds) {
   if (!Loaded()) return;

@@ -99,6 +99,8 @@ class Form : private WindowEvents {
   virtual void Form_Load() {}
   // Runs after the window is unloaded by its close box or Alt+F4.
   virtual void OnClosedByUser() {}
+  // The loaded form whose window owns this one's (it stays above it), or nullptr.
+  virtual const Form* Owner() const { return nullptr; }
   // Runs once the handler that changed the window's size has ended.
   virtual void AfterResize() {}
 
@@ -111,6 +113,7 @@ class Form : private WindowEvents {
   bool OnKey(const KeyEvent& e) override;
   void OnCloseRequest() override;
   std::string TooltipAt(PixelPoint client) override;
+  void Deliver(const std::function<void()>& work) override;
   void OnTimer() override;
 
   NativeWindow& Window() const;

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
@@ -10,21 +11,23 @@ RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 }  // namespace
 
 void GdiCanvas::FillRect(const PixelRect& r, Color rgb) {
+  if (r.Empty()) return;
   const RECT rect = ToRect(r);
   SetDCBrushColor(dc_, rgb);
-  ::FillRect(dc_, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  if (!::FillRect(dc_, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)))) throw CallFailed("FillRect");
 }
 
 void GdiCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) {
   if (text.empty()) return;
   const std::wstring wide = Widen(text);
   const RECT rect = ToRect(clip);
-  const HGDIOBJ old = SelectObject(dc_, fonts_.Get(font));
+  const ScopedSelect selected(dc_, fonts_.Get(font));
+  if (!selected) throw CallFailed("SelectObject");
   SetTextColor(dc_, rgb);
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  ExtTextOutW(dc_, x, y, ETO_CLIPPED, &rect, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
-  SelectObject(dc_, old);
+  if (!ExtTextOutW(dc_, x, y, ETO_CLIPPED, &rect, wide.c_str(), static_cast<UINT>(wide.size()), nullptr))
+    throw CallFailed("ExtTextOut");
 }
 
 void GdiCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) {
@@ -44,15 +47,14 @@ void GdiCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, c
     if (!visible.Empty()) FillRect(visible, rgb);
     return;
   }
-  const int saved = SaveDC(dc_);
+  const ScopedPen pen(CreatePen(PS_SOLID, width, rgb));
+  if (!pen) throw CallFailed("CreatePen");
+  const ScopedSaveDC saved(dc_);  // restored before the pen is deleted
   IntersectClipRect(dc_, clip.left, clip.top, clip.right, clip.bottom);
-  HPEN pen = CreatePen(PS_SOLID, width, rgb);
-  const HGDIOBJ old = SelectObject(dc_, pen);
+  const ScopedSelect selected(dc_, pen.Get());
+  if (!selected) throw CallFailed("SelectObject");
   MoveToEx(dc_, from.x, from.y, nullptr);
-  LineTo(dc_, to.x, to.y);
-  SelectObject(dc_, old);
-  DeleteObject(pen);
-  RestoreDC(dc_, saved);
+  if (!LineTo(dc_, to.x, to.y)) throw CallFailed("LineTo");
 }
 
 }  // namespace corvane::win32

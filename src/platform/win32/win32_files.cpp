@@ -1,31 +1,45 @@
 // The program's folder and the settings file's operations: directory search, and binary
 // read-write access that never truncates.
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
 namespace {
 
+inline void CloseSearch(HANDLE search) { ::FindClose(search); }
+using ScopedSearch = ScopedHandle<HANDLE, CloseSearch>;
+
+// A count short of what was asked, in the words of the call. A short transfer is a success to
+// the system, so the thread's last error says nothing about it and is not consulted.
+Error StoppedShort(const char* call, DWORD done, std::size_t asked) {
+  return Error(std::string("Win32: ") + call + " stopped short: " + std::to_string(done) + " of " +
+               std::to_string(asked) + " bytes");
+}
+
 class Win32File : public BinaryFile {
  public:
-  explicit Win32File(HANDLE handle) : handle_(handle) {}
-  ~Win32File() override { CloseHandle(handle_); }
-  Win32File(const Win32File&) = delete;
-  Win32File& operator=(const Win32File&) = delete;
+  explicit Win32File(ScopedKernelHandle handle) : handle_(std::move(handle)) {}
 
   void Write(std::uint64_t offset, const std::string& bytes) override {
+    if (bytes.size() > MAXDWORD) throw Error("Win32: WriteFile cannot take " + std::to_string(bytes.size()) + " bytes");
     Seek(offset);
     DWORD written = 0;
-    if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) throw CallFailed("WriteFile");
-    if (written != bytes.size()) throw Error("Win32: WriteFile wrote only part of the record");
+    if (!WriteFile(handle_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+      throw CallFailed("WriteFile");
+    if (written != bytes.size()) throw StoppedShort("WriteFile", written, bytes.size());
   }
 
+  // A file that ends before `count` bytes at `offset` is an error whose text says how many
+  // bytes were there.
   std::string Read(std::uint64_t offset, std::size_t count) override {
+    if (count > MAXDWORD) throw Error("Win32: ReadFile cannot take " + std::to_string(count) + " bytes");
     Seek(offset);
     std::string bytes(count, '\0');
     DWORD read = 0;
-    if (count && !ReadFile(handle_, bytes.data(), static_cast<DWORD>(count), &read, nullptr)) throw CallFailed("ReadFile");
-    if (read != count) throw Error("The settings file ends before the record it holds.");
+    if (count && !ReadFile(handle_.Get(), bytes.data(), static_cast<DWORD>(count), &read, nullptr))
+      throw CallFailed("ReadFile");
+    if (read != count) throw StoppedShort("ReadFile", read, count);
     return bytes;
   }
 
@@ -33,10 +47,10 @@ class Win32File : public BinaryFile {
   void Seek(std::uint64_t offset) {
     LARGE_INTEGER to{};
     to.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) throw CallFailed("SetFilePointerEx");
+    if (!SetFilePointerEx(handle_.Get(), to, nullptr, FILE_BEGIN)) throw CallFailed("SetFilePointerEx");
   }
 
-  HANDLE handle_;
+  ScopedKernelHandle handle_;
 };
 
 }  // namespace
@@ -45,6 +59,7 @@ std::string ProgramDirectory() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) throw CallFailed("GetModuleFileName");
     if (n < path.size()) {
       path.resize(n);
       break;
@@ -62,18 +77,17 @@ std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path) {
   // A read-only file is never written, even by a process whose privileges would let it.
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-    throw Error(ErrorText(ERROR_ACCESS_DENIED));
-  HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) throw Error(ErrorText(GetLastError()));
-  return std::make_unique<Win32File>(handle);
+    throw CallFailed("CreateFile", ERROR_ACCESS_DENIED);
+  ScopedKernelHandle handle(FileOrNull(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!handle) throw CallFailed("CreateFile");
+  return std::make_unique<Win32File>(std::move(handle));
 }
 
 std::string StoredFileName(const std::string& path) {
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(Widen(path).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return {};
-  FindClose(search);
+  const ScopedSearch search(FileOrNull(FindFirstFileW(Widen(path).c_str(), &found)));
+  if (!search) return {};
   if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
   return Narrow(found.cFileName);
 }

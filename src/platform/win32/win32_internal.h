@@ -9,9 +9,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
@@ -21,6 +23,8 @@ std::string Narrow(std::wstring_view wide);
 std::string ErrorText(DWORD code);
 // "Win32: <call> failed: <reason>" for the calling thread's last error.
 Error CallFailed(const char* call);
+// The same for an error code the caller has.
+Error CallFailed(const char* call, DWORD code);
 
 // The face a font really got and the height of its characters (its line height without the
 // internal leading).
@@ -34,14 +38,14 @@ FontFacts InspectFont(HFONT font);
 class FontCache {
  public:
   explicit FontCache(int dpi) : dpi_(dpi) {}
-  ~FontCache();
   FontCache(const FontCache&) = delete;
   FontCache& operator=(const FontCache&) = delete;
+  // The font, made on first use; throws Error when the system cannot make it.
   HFONT Get(const FontSpec& font);
 
  private:
   int dpi_;
-  std::map<std::tuple<float, bool, bool>, HFONT> fonts_;
+  std::map<std::tuple<float, bool, bool>, ScopedFont> fonts_;
 };
 
 // A decoded picture the GDI canvas draws.
@@ -103,6 +107,16 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon);
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
                                                 FontCache& fonts);
 
+// Starts the system's move of `window` as a press on its title bar would (WM_NCLBUTTONDOWN
+// with HTCAPTION), but only while the primary button that
+// pressed it is still down. A move begun after the release would leave the window following
+// the pointer until the next click, which it would swallow. A press already released (its
+// release waiting in this thread's queue) moves nothing if it was a click, and the window as
+// far as the pointer went if it was a drag quicker than the program.
+// Returns the message's result, 0 when no system move started.
+LRESULT MoveWhilePressed(HWND window);
+// True while the primary mouse button is physically down.
+bool PrimaryButtonStillDown();
 // The Unicode open-file dialog's record for a request, with the buffers it points into. It
 // is the record the program has always passed: the first published size, no custom filter,
 // the first filter in force, room for the longest path the system returns, no flags.
@@ -132,13 +146,10 @@ std::string FromAnsiCodePage(std::string_view bytes);
 class InstanceMarker {
  public:
   explicit InstanceMarker(const wchar_t* name);
-  ~InstanceMarker();
-  InstanceMarker(const InstanceMarker&) = delete;
-  InstanceMarker& operator=(const InstanceMarker&) = delete;
   bool AnotherInstanceRuns() const { return another_; }
 
  private:
-  HANDLE handle_ = nullptr;
+  ScopedKernelHandle handle_;
   bool another_ = false;
 };
 

@@ -5,16 +5,30 @@
 #include <shellapi.h>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
 namespace {
 
 int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  const ScopedWindowDC screen(nullptr);
+  if (!screen) throw CallFailed("GetDC");
+  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
   return dpi > 0 ? dpi : 96;
+}
+
+// The program's icon from its resources, shared by the system (never destroyed by us).
+HICON ProgramIcon(HINSTANCE instance) {
+  HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
+  if (!icon) throw CallFailed("LoadImage");
+  return static_cast<HICON>(icon);
+}
+
+ScopedMemoryDC MeasuringContext() {
+  ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
+  if (!dc) throw CallFailed("CreateCompatibleDC");
+  return dc;
 }
 
 }  // namespace
@@ -50,15 +64,11 @@ std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& reques
 }
 
 Win32Platform::Win32Platform(HINSTANCE instance, bool prevInstance)
-    : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_) {
-  screen_ = CreateCompatibleDC(nullptr);
-  HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  RegisterWindowClasses(instance, icon);
+    : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_), screen_(MeasuringContext()) {
+  RegisterWindowClasses(instance, ProgramIcon(instance));
 }
 
-Win32Platform::~Win32Platform() {
-  if (screen_) DeleteDC(screen_);
-}
+Win32Platform::~Win32Platform() = default;
 
 void Win32Platform::MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) {
   const UINT flags = place ? SWP_NOSIZE : SWP_NOMOVE | SWP_NOSIZE;
@@ -66,10 +76,10 @@ void Win32Platform::MakeTopMost(std::uintptr_t window, std::optional<PixelPoint>
 }
 
 // The press becomes one on the title bar: the system's own move loop follows the pointer
-// while the button stays down.
+// while the button stays down (MoveWhilePressed: only while it does).
 void Win32Platform::BeginSystemMove(std::uintptr_t window) {
   ::ReleaseCapture();
-  ::SendMessageA(reinterpret_cast<HWND>(window), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  MoveWhilePressed(reinterpret_cast<HWND>(window));
 }
 
 CursorPoint Win32Platform::CursorPosition() {
@@ -110,20 +120,21 @@ float Win32Platform::TwipsPerPixelY() const { return 1440.0f / static_cast<float
 Color Win32Platform::SystemColor(int index) const { return GetSysColor(index); }
 
 FontMetrics Win32Platform::MeasureFont(const FontSpec& font) {
-  const HGDIOBJ old = SelectObject(screen_, fonts_.Get(font));
+  const ScopedSelect selected(screen_.Get(), fonts_.Get(font));
+  if (!selected) throw CallFailed("SelectObject");
   TEXTMETRICW tm{};
-  GetTextMetricsW(screen_, &tm);
-  SelectObject(screen_, old);
+  if (!GetTextMetricsW(screen_.Get(), &tm)) throw CallFailed("GetTextMetrics");
   return {tm.tmHeight, tm.tmAscent};
 }
 
 int Win32Platform::TextWidth(const FontSpec& font, std::string_view text) {
   if (text.empty()) return 0;
   const std::wstring wide = Widen(text);
-  const HGDIOBJ old = SelectObject(screen_, fonts_.Get(font));
+  const ScopedSelect selected(screen_.Get(), fonts_.Get(font));
+  if (!selected) throw CallFailed("SelectObject");
   SIZE size{};
-  GetTextExtentPoint32W(screen_, wide.c_str(), static_cast<int>(wide.size()), &size);
-  SelectObject(screen_, old);
+  if (!GetTextExtentPoint32W(screen_.Get(), wide.c_str(), static_cast<int>(wide.size()), &size))
+    throw CallFailed("GetTextExtentPoint32");
   return size.cx;
 }
 

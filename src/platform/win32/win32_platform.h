@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
@@ -62,7 +63,7 @@ class Win32Platform : public Platform {
   bool prevInstance_;
   int dpi_;
   FontCache fonts_;
-  HDC screen_ = nullptr;  // for measuring text
+  ScopedMemoryDC screen_;  // for measuring text
   std::vector<std::string> pictureExtensions_;  // asked of WIC once
 };
 

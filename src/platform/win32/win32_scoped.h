@@ -45,6 +45,7 @@ inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void DeleteMemoryDC(HDC dc) { ::DeleteDC(dc); }
 inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
+inline void FreeLocalMemory(void* memory) { ::LocalFree(memory); }
 
 // A kernel object (file, mutex, event) from a call that fails with NULL.
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
@@ -58,6 +59,11 @@ using ScopedIcon = ScopedHandle<HICON, DestroyIconHandle>;
 template <typename T>
 using ScopedGdi = ScopedHandle<T, DeleteGdiObject>;
 using ScopedBitmap = ScopedGdi<HBITMAP>;
+using ScopedFont = ScopedGdi<HFONT>;
+using ScopedPen = ScopedGdi<HPEN>;
+
+// Memory the system allocated for the caller with LocalAlloc (FormatMessage's buffer, say).
+using ScopedLocalMemory = ScopedHandle<void*, FreeLocalMemory>;
 
 // A device context from GetDC, given back to its window with ReleaseDC.
 class ScopedWindowDC {
@@ -76,10 +82,30 @@ class ScopedWindowDC {
   HDC dc_;
 };
 
+// A paint pass: BeginPaint when made, EndPaint at the end whatever happens in between.
+class ScopedPaint {
+ public:
+  explicit ScopedPaint(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~ScopedPaint() {
+    if (dc_) ::EndPaint(window_, &paint_);
+  }
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+  HDC Get() const { return dc_; }
+  const RECT& Dirty() const { return paint_.rcPaint; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
 // An object selected into a device context; the one it replaced goes back at the end.
 class ScopedSelect {
  public:
   ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
+  // False when the selection failed (a bad object, or one of a kind the context cannot take).
+  explicit operator bool() const { return old_ && old_ != HGDI_ERROR; }
   ~ScopedSelect() {
     if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
   }

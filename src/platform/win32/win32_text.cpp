@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
 
@@ -28,16 +29,15 @@ std::string ErrorText(DWORD code) {
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const ScopedLocalMemory owned(buffer);
   std::wstring text = n ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
-  if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
   return Narrow(text);
 }
 
-Error CallFailed(const char* call) {
-  const DWORD code = GetLastError();
-  return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code));
-}
+Error CallFailed(const char* call) { return CallFailed(call, GetLastError()); }
+
+Error CallFailed(const char* call, DWORD code) { return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code)); }
 
 std::optional<std::string> ToAnsiCodePage(std::string_view utf8) {
   const std::wstring wide = Widen(utf8);
@@ -61,19 +61,10 @@ std::string FromAnsiCodePage(std::string_view bytes) {
   return Narrow(wide);
 }
 
-InstanceMarker::InstanceMarker(const wchar_t* name) {
-  handle_ = CreateMutexW(nullptr, FALSE, name);
+InstanceMarker::InstanceMarker(const wchar_t* name) : handle_(CreateMutexW(nullptr, FALSE, name)) {
   const DWORD error = GetLastError();
   // A name held by another user's process in this session cannot even be opened.
   another_ = handle_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
-}
-
-InstanceMarker::~InstanceMarker() {
-  if (handle_) CloseHandle(handle_);
-}
-
-FontCache::~FontCache() {
-  for (auto& entry : fonts_) DeleteObject(entry.second);
 }
 
 namespace {
@@ -86,42 +77,39 @@ HFONT MakeFont(const wchar_t* face, int emHeight, const FontSpec& font, BYTE pre
 }  // namespace
 
 FontFacts InspectFont(HFONT font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, font);
+  const ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
+  if (!dc) throw CallFailed("CreateCompatibleDC");
+  const ScopedSelect selected(dc.Get(), font);
+  if (!selected) throw CallFailed("SelectObject");
   TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
+  if (!GetTextMetricsW(dc.Get(), &tm)) throw CallFailed("GetTextMetrics");
   wchar_t face[LF_FACESIZE] = {};
-  GetTextFaceW(dc, LF_FACESIZE, face);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  if (!GetTextFaceW(dc.Get(), LF_FACESIZE, face)) throw CallFailed("GetTextFace");
   return {face, tm.tmHeight - tm.tmInternalLeading};
 }
 
 HFONT FontCache::Get(const FontSpec& font) {
   const auto key = std::make_tuple(font.points, font.bold, font.underline);
   const auto it = fonts_.find(key);
-  if (it != fonts_.end()) return it->second;
+  if (it != fonts_.end()) return it->second.Get();
   const int em = static_cast<int>(std::lround(static_cast<double>(font.points) * dpi_ / 72.0));
-  HFONT handle = MakeFont(Widen(kFontFace).c_str(), em, font, OUT_DEFAULT_PRECIS);
+  ScopedFont handle(MakeFont(Widen(kFontFace).c_str(), em, font, OUT_DEFAULT_PRECIS));
   if (!handle) throw CallFailed("CreateFont");
   // "MS Sans Serif" is a bitmap face with a few sizes. Where none comes near the size asked
   // for (large text, a scaled screen), a scalable face of the same kind takes its place, so
   // the text grows with the screen and stays sharp.
-  if (std::abs(InspectFont(handle).emHeight - em) > 1) {
+  if (std::abs(InspectFont(handle.Get()).emHeight - em) > 1) {
     for (const wchar_t* face : {L"Microsoft Sans Serif", L"Tahoma"}) {
-      HFONT scalable = MakeFont(face, em, font, OUT_TT_ONLY_PRECIS);
+      ScopedFont scalable(MakeFont(face, em, font, OUT_TT_ONLY_PRECIS));
       if (!scalable) continue;
-      const FontFacts got = InspectFont(scalable);
+      const FontFacts got = InspectFont(scalable.Get());
       if (got.face == face && std::abs(got.emHeight - em) <= 1) {
-        DeleteObject(handle);
-        handle = scalable;
+        handle = std::move(scalable);
         break;
       }
-      DeleteObject(scalable);
     }
   }
-  fonts_.emplace(key, handle);
-  return handle;
+  return fonts_.emplace(key, std::move(handle)).first->second.Get();
 }
 
 }  // namespace corvane::win32

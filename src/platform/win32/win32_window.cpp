@@ -6,12 +6,18 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/win32/win32_scoped.h"
+
 namespace corvane::win32 {
 
 namespace {
 
 constexpr wchar_t kClassWithIcon[] = L"CorvaneWindow";
 constexpr wchar_t kClassWithoutIcon[] = L"CorvaneMenuWindow";
+// Window properties: the screen point of the window's last left press.
+constexpr wchar_t kLeftPressX[] = L"Corvane.LeftPressX";
+constexpr wchar_t kLeftPressY[] = L"Corvane.LeftPressY";
+constexpr wchar_t kLeftPressed[] = L"Corvane.LeftPressed";
 // The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
 constexpr UINT_PTR kFormTimer = 1;
 
@@ -53,8 +59,9 @@ class Win32Window : public NativeWindow {
     }
     RECT outer{0, 0, layout.clientSize.width, layout.clientSize.height};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    // An owned window stays above its owner: a click on the owner never buries it.
     hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(layout.title).c_str(), style, x, y, outer.right - outer.left,
-                            outer.bottom - outer.top, nullptr, nullptr, instance, this);
+                            outer.bottom - outer.top, reinterpret_cast<HWND>(layout.owner), nullptr, instance, this);
     if (!hwnd_) throw CallFailed("CreateWindowEx");
   }
 
@@ -95,12 +102,12 @@ class Win32Window : public NativeWindow {
     // Wine ignores HWND_TOPMOST for a window that already owns a top-most popup.
     if (!tooltip_) CreateTooltip();
     ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    TakeKeyboard();
   }
 
   void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
 
-  void Activate() override { SetForegroundWindow(hwnd_); }
+  void Activate() override { TakeKeyboard(); }
 
   bool IsVisible() const override { return hwnd_ && IsWindowVisible(hwnd_); }
 
@@ -139,11 +146,16 @@ class Win32Window : public NativeWindow {
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      RemovePropW(hwnd, kLeftPressX);
+      RemovePropW(hwnd, kLeftPressY);
+      RemovePropW(hwnd, kLeftPressed);
       self->hwnd_ = nullptr;
       self->tooltip_ = nullptr;
       return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
-    // The form's handlers contain their own failures; nothing may unwind through the system.
+    // Nothing may unwind through the system, which cannot pass an exception on. The form's
+    // handlers report their own failures; the backend's own work for a delivery (the paint
+    // pass, a tooltip's text) runs on the same handler path through Deliver.
     try {
       return self->Handle(msg, wparam, lparam);
     } catch (...) {
@@ -152,6 +164,15 @@ class Win32Window : public NativeWindow {
   }
 
  private:
+  // Brings the window to the front with the keyboard, so that keys typed now reach it and not
+  // the window that had them before: the foreground and active window of the thread, with the
+  // focus on the window itself (its controls are drawn, not windows of their own).
+  void TakeKeyboard() {
+    SetForegroundWindow(hwnd_);
+    SetActiveWindow(hwnd_);
+    SetFocus(hwnd_);
+  }
+
   void CreateTooltip() {
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
@@ -171,13 +192,14 @@ class Win32Window : public NativeWindow {
   LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
       case WM_PAINT:
-        Paint();
+        events_.Deliver([this] { Paint(); });
         return 0;
       case WM_ERASEBKGND:
         return 1;  // the paint pass covers every pixel
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
+        if (msg == WM_LBUTTONDOWN) NoteLeftPress(lparam);
         SetCapture(hwnd_);
         events_.OnMouseDown(MakeMouseEvent(ButtonOf(msg), lparam));
         return 0;
@@ -219,10 +241,13 @@ class Win32Window : public NativeWindow {
       case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lparam);
         if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOW) {
-          POINT p{};
-          GetCursorPos(&p);
-          ScreenToClient(hwnd_, &p);
-          tipText_ = Widen(events_.TooltipAt({p.x, p.y}));
+          tipText_.clear();
+          events_.Deliver([this] {
+            POINT p{};
+            if (!GetCursorPos(&p)) throw CallFailed("GetCursorPos");
+            ScreenToClient(hwnd_, &p);
+            tipText_ = Widen(events_.TooltipAt({p.x, p.y}));
+          });
           reinterpret_cast<NMTTDISPINFOW*>(lparam)->lpszText = tipText_.data();
           return 0;
         }
@@ -232,6 +257,15 @@ class Win32Window : public NativeWindow {
         break;
     }
     return DefWindowProcW(hwnd_, msg, wparam, lparam);
+  }
+
+  // Where on the screen the last left press was, for a system move it may start.
+  void NoteLeftPress(LPARAM lparam) {
+    POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    ClientToScreen(hwnd_, &p);
+    SetPropW(hwnd_, kLeftPressX, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.x)));
+    SetPropW(hwnd_, kLeftPressY, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.y)));
+    SetPropW(hwnd_, kLeftPressed, reinterpret_cast<HANDLE>(1));
   }
 
   static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
@@ -252,29 +286,26 @@ class Win32Window : public NativeWindow {
   }
 
   // Draws the invalid area off-screen and copies it in one go, so nothing flickers and a
-  // window larger than the screen costs only what is shown.
+  // window larger than the screen costs only what is shown. A failure is raised (and so
+  // reported by the handler path); the owners give everything back on the way out.
   void Paint() {
-    PAINTSTRUCT ps{};
-    HDC dc = BeginPaint(hwnd_, &ps);
-    const RECT& r = ps.rcPaint;
+    const ScopedPaint paint(hwnd_);
+    if (!paint.Get()) throw CallFailed("BeginPaint");
+    const RECT& r = paint.Dirty();
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
-    if (width > 0 && height > 0) {
-      HDC memory = CreateCompatibleDC(dc);
-      HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-      if (memory && bitmap) {
-        const HGDIOBJ old = SelectObject(memory, bitmap);
-        SetViewportOrgEx(memory, -r.left, -r.top, nullptr);
-        GdiCanvas canvas(memory, fonts_);
-        events_.OnPaint(canvas, {r.left, r.top, r.right, r.bottom});
-        SetViewportOrgEx(memory, 0, 0, nullptr);
-        BitBlt(dc, r.left, r.top, width, height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-      }
-      if (bitmap) DeleteObject(bitmap);
-      if (memory) DeleteDC(memory);
-    }
-    EndPaint(hwnd_, &ps);
+    if (width <= 0 || height <= 0) return;
+    const ScopedMemoryDC memory(CreateCompatibleDC(paint.Get()));
+    if (!memory) throw CallFailed("CreateCompatibleDC");
+    const ScopedBitmap bitmap(CreateCompatibleBitmap(paint.Get(), width, height));
+    if (!bitmap) throw CallFailed("CreateCompatibleBitmap");
+    const ScopedSelect selected(memory.Get(), bitmap.Get());
+    if (!selected) throw CallFailed("SelectObject");
+    SetViewportOrgEx(memory.Get(), -r.left, -r.top, nullptr);
+    GdiCanvas canvas(memory.Get(), fonts_);
+    events_.OnPaint(canvas, {r.left, r.top, r.right, r.bottom});
+    SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
+    if (!BitBlt(paint.Get(), r.left, r.top, width, height, memory.Get(), 0, 0, SRCCOPY)) throw CallFailed("BitBlt");
   }
 
   HINSTANCE instance_;
@@ -302,6 +333,43 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon) {
   wc.hIconSm = nullptr;
   wc.lpszClassName = kClassWithoutIcon;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throw CallFailed("RegisterClassEx");
+}
+
+bool PrimaryButtonStillDown() {
+  // GetAsyncKeyState reads the physical buttons: with the buttons swapped the primary one is
+  // the right-hand button.
+  const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (GetAsyncKeyState(primary) & 0x8000) != 0;
+}
+
+LRESULT MoveWhilePressed(HWND window) {
+  // A press whose release is queued already is over: a click, however short, moves nothing,
+  // and a drag quicker than this thread (pointer moves with the button held, then the release)
+  // moves the window as far as the pointer went, as the system's move would when it took the
+  // queued input. Nothing goes on following the pointer. The window holds the mouse while it
+  // looks, so that a release off the window counts as its own.
+  const HWND captured = GetCapture();
+  SetCapture(window);
+  MSG release{};
+  MSG move{};
+  const bool released = PeekMessageW(&release, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD) != 0;
+  const bool dragged = released && PeekMessageW(&move, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE | PM_NOYIELD) &&
+                       (move.wParam & MK_LBUTTON) && static_cast<LONG>(release.time - move.time) >= 0;
+  if (captured != window) ReleaseCapture();
+  if (released) {
+    const auto pressed = [&](const wchar_t* name) {
+      return static_cast<int>(reinterpret_cast<LONG_PTR>(GetPropW(window, name)));
+    };
+    const int dx = release.pt.x - pressed(kLeftPressX);
+    const int dy = release.pt.y - pressed(kLeftPressY);
+    RECT frame{};
+    if (dragged && GetPropW(window, kLeftPressed) && (dx || dy) && GetWindowRect(window, &frame)) {
+      SetWindowPos(window, nullptr, frame.left + dx, frame.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+  }
+  if (!PrimaryButtonStillDown()) return 0;
+  return SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,

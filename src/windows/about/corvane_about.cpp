@@ -1,6 +1,7 @@
 #include "windows/about/corvane_about.h"
 
 #include "app/maker.h"
+#include "windows/picture/corvane_form1.h"
 
 namespace corvane {
 
@@ -51,6 +52,8 @@ CorvaneAbout::CorvaneAbout() : Form({WindowKind::Framed, "About Corvane", 4890, 
   Label2.Click = [this] { Label2_Click(); };
   Label3.Click = [this] { Label3_Click(); };
 }
+
+const Form* CorvaneAbout::Owner() const { return PictureWindowLoaded() ? &PictureWindow() : nullptr; }
 
 void CorvaneAbout::Form_Load() {
   Sys().MakeTopMost(hWnd(), std::nullopt);

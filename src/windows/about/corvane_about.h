@@ -22,6 +22,8 @@ class CorvaneAbout : public Form {
 
  protected:
   void Form_Load() override;
+  // The picture window: the window stays above it.
+  const Form* Owner() const override;
 
  private:
   void Form_MouseMove(const MouseArgs& args);

@@ -109,6 +109,8 @@ float PlaceOnAxis(std::int32_t cursor, float twipsPerPixel, float size) {
 
 }  // namespace
 
+const Form* CorvaneMenu::Owner() const { return PictureWindowLoaded() ? &PictureWindow() : nullptr; }
+
 void CorvaneMenu::Form_Load() {
   SetLeft(PlaceOnAxis(MenuAnchor.x, Sys().TwipsPerPixelX(), Width()));
   SetTop(PlaceOnAxis(MenuAnchor.y, Sys().TwipsPerPixelY(), Height()));

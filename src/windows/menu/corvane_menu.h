@@ -47,6 +47,8 @@ class CorvaneMenu : public Form {
 
  protected:
   void Form_Load() override;
+  // The picture window: the window stays above it.
+  const Form* Owner() const override;
 
  private:
   void Label5_Click();
