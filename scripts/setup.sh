@@ -19,6 +19,7 @@ CORVANE_PACKAGES=(
   heif-gdk-pixbuf libavif-gdk-pixbuf     #   heif, avif,
   libwmf0.2-7-gtk                        #   wmf
   fonts-liberation                       # Liberation Sans: Arial's widths for the layouts' face
+  feh                                    # the picture viewer the benchmark compares the Linux program with
 )
 
 missing=()
