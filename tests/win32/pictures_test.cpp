@@ -254,6 +254,36 @@ TEST(WicPictures, EveryFormatWicDecodesLoadsThroughItAtItsSizeWithItsPixels) {
   }
 }
 
+TEST(WicPictures, AnOpaqueUprightJpegIsHeldInItsDecodersThreeBytesAPixel) {
+  // A 6000 by 4000 photo widened to 32 bits would take a third more memory, and a converter
+  // would copy it once more on the way. Turned photos and transparent pictures stay 32-bit.
+  struct Case {
+    const char* file;
+    int bitsPerPixel;
+  };
+  const Case cases[] = {
+      {"jpg43x33.jpg", 24},  // rows of 129 bytes, padded to 132
+      {"photo640x480.jpg", 24},
+      {"orient6.jpg", 32},
+      {"png48x36.png", 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::shared_ptr<Picture> picture = Load(FixturePath(c.file));
+    EXPECT_EQ(static_cast<const GdiPicture&>(*picture).HeldBitsPerPixel(), c.bitsPerPixel);
+  }
+  // Its rows, padded to 4 bytes, line up: the blue corner keeps its straight edges (a row read
+  // at the wrong stride would shear it by a pixel a row), the picture ends where it should.
+  Surface green(64, 48, kGround);
+  green.Draw(*Load(FixturePath("jpg43x33.jpg")), 0, 0, RECT{0, 0, 64, 48});
+  const Sample samples[] = {{{1, 1}, kBlue},  {{18, 1}, kBlue},  {{1, 14}, kBlue},
+                            {{18, 14}, kBlue}, {{24, 14}, kRed}, {{42, 32}, kRed}};
+  for (const Sample& s : samples) {
+    EXPECT_TRUE(Near(green.Pixel(s.at.x, s.at.y), s.color, 40)) << "at " << s.at.x << "," << s.at.y;
+  }
+  EXPECT_TRUE(Near(green.Pixel(43, 10), kGround, 0)) << "right of the picture: untouched";
+}
+
 TEST(WicPictures, ABlendedPictureDrawsOnlyThePartAskedFor) {
   Surface green(64, 48, kGround);
   green.Draw(*Load(FixturePath("png48x36.png")), 0, 0, RECT{0, 0, 15, 48});

@@ -55,6 +55,8 @@ class GdiPicture : public Picture {
   virtual void Render(HDC dc, int x, int y, const RECT& clip) const = 0;
   // Which loader made it: "WIC" or "OLE".
   virtual const char* Loader() const = 0;
+  // Bits per pixel of the bitmap the picture is kept in; 0 when it keeps none of its own.
+  virtual int HeldBitsPerPixel() const { return 0; }
 };
 
 // A picture refused on sight (its claimed size); no other loader is tried.

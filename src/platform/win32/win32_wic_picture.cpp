@@ -1,7 +1,8 @@
 // Pictures through the Windows Imaging Component: every format a decoder installed on the
-// system reads, chosen by the file's content. The decoded picture lives once, as a DIB section
-// of 32-bit pixels; an opaque one is copied to the screen, one with transparency is blended
-// over the window's ground. An animated GIF keeps its decoder and composes each frame on the
+// system reads, chosen by the file's content. The decoded picture lives once, as a DIB section;
+// an opaque one is copied to the screen, kept in the decoder's own 24- or 32-bit pixels when it
+// stands upright (no converter, no second copy), and one with transparency is held as 32-bit
+// premultiplied pixels and blended over the window's ground. An animated GIF keeps its decoder and composes each frame on the
 // fly into that one DIB section.
 #include <wincodec.h>
 
@@ -47,31 +48,38 @@ ComPtr<IWICImagingFactory> MakeFactory() {
   return factory;
 }
 
-// A DIB section of 32-bit pixels, top row first.
+// Bytes in one row of a DIB of `bitsPerPixel` pixels: rows are padded to 4 bytes.
+UINT Stride(PixelSize size, int bitsPerPixel = 32) {
+  return (static_cast<UINT>(size.width) * static_cast<UINT>(bitsPerPixel) + 31u) / 32u * 4u;
+}
+UINT ByteCount(PixelSize size, int bitsPerPixel = 32) {
+  return Stride(size, bitsPerPixel) * static_cast<UINT>(size.height);
+}
+
+// A DIB section of 24- or 32-bit pixels, top row first.
 struct Dib {
   ScopedBitmap bitmap;
-  std::uint32_t* bits = nullptr;
+  void* bits = nullptr;
+  int bitsPerPixel = 32;
+
+  BYTE* Bytes() const { return static_cast<BYTE*>(bits); }
 };
 
-Dib MakeDib(PixelSize size) {
+Dib MakeDib(PixelSize size, int bitsPerPixel = 32) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = size.width;
   info.bmiHeader.biHeight = -size.height;
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
   info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
   Dib dib;
-  dib.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  dib.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &dib.bits, nullptr, 0));
   if (!dib.bitmap) throw Error("There is not enough memory for a picture of " + std::to_string(size.width) + " x " +
                                std::to_string(size.height) + " pixels.");
-  dib.bits = static_cast<std::uint32_t*>(bits);
+  dib.bitsPerPixel = bitsPerPixel;
   return dib;
 }
-
-UINT Stride(PixelSize size) { return static_cast<UINT>(size.width) * 4u; }
-UINT ByteCount(PixelSize size) { return Stride(size) * static_cast<UINT>(size.height); }
 
 PixelSize SizeOf(IWICBitmapSource* source) {
   UINT width = 0, height = 0;
@@ -106,6 +114,17 @@ ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapSour
   return ComPtr<IWICBitmapSource>(converter.As<IWICBitmapSource>(IID_IWICBitmapSource));
 }
 
+// The bits per pixel of a DIB section that holds the source's pixels as they come and that
+// BitBlt copies as they are: 24 for BGR triples, 32 for BGR with an unused fourth byte; 0 for
+// every other format, which goes through a converter.
+int DirectDibBits(IWICBitmapSource* source) {
+  WICPixelFormatGUID format{};
+  if (FAILED(source->GetPixelFormat(&format))) return 0;
+  if (format == GUID_WICPixelFormat24bppBGR) return 24;
+  if (format == GUID_WICPixelFormat32bppBGR) return 32;
+  return 0;
+}
+
 Error DamagedPicture(HRESULT hr) {
   return Error("The picture's data is damaged or cut short, so it cannot be shown (" + HResultText(hr) + ").");
 }
@@ -117,6 +136,11 @@ class DibPicture : public GdiPicture {
 
   PixelSize Size() const override { return size_; }
   const char* Loader() const override { return "WIC"; }
+  int HeldBitsPerPixel() const override {
+    DIBSECTION section{};
+    if (GetObject(dib_.bitmap.Get(), sizeof section, &section) != sizeof section) return 0;
+    return section.dsBm.bmBitsPixel;
+  }
 
   void Render(HDC dc, int x, int y, const RECT& clip) const override {
     RECT part{};
@@ -137,7 +161,10 @@ class DibPicture : public GdiPicture {
   }
 
  protected:
-  pictures::PixelView Pixels() const { return {dib_.bits, size_.width, size_.height, size_.width}; }
+  // The canvas of an animation, which is always made of 32-bit pixels.
+  pictures::PixelView Pixels() const {
+    return {static_cast<std::uint32_t*>(dib_.bits), size_.width, size_.height, size_.width};
+  }
   void Flush() const { GdiFlush(); }
 
  private:
@@ -280,20 +307,32 @@ std::shared_ptr<Picture> LoadAnimation(const ComPtr<IWICImagingFactory>& factory
   return std::make_shared<WicAnimation>(factory, decoder, canvas, std::move(frames), LoopCount(decoder.Get()));
 }
 
+// Copies all of `source`'s pixels into a new DIB section of `bitsPerPixel` pixels, which must
+// be the source's own pixel size.
+Dib CopiedIntoDib(IWICBitmapSource* source, PixelSize size, int bitsPerPixel) {
+  Dib dib = MakeDib(size, bitsPerPixel);
+  const UINT stride = Stride(size, bitsPerPixel);
+  const HRESULT hr = source->CopyPixels(nullptr, stride, stride * static_cast<UINT>(size.height), dib.Bytes());
+  if (FAILED(hr)) throw DamagedPicture(hr);
+  return dib;
+}
+
 std::shared_ptr<Picture> LoadStill(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
                                    pictures::Orientation orientation) {
   const bool blended = MayBeTransparent(frame);
+  const bool standing = orientation == pictures::Orientation::Upright;
+  // An opaque upright picture in pixels GDI draws as they are goes straight from the decoder
+  // into the pixels that are drawn: no converter, which would copy it once more and widen a
+  // JPEG's 3 bytes a pixel to 4.
+  if (const int bits = blended || !standing ? 0 : DirectDibBits(frame)) {
+    const PixelSize stored = SizeOf(frame);
+    return std::make_shared<DibPicture>(stored, CopiedIntoDib(frame, stored, bits), false);
+  }
   ComPtr<IWICBitmapSource> pixels =
       ConvertedTo(factory, frame, blended ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGR);
   const PixelSize stored = SizeOf(pixels.Get());
-  if (orientation == pictures::Orientation::Upright) {
-    Dib dib = MakeDib(stored);
-    // Straight from the decoder into the pixels that are drawn: no copy in between.
-    const HRESULT hr = pixels->CopyPixels(nullptr, Stride(stored), ByteCount(stored), reinterpret_cast<BYTE*>(dib.bits));
-    if (FAILED(hr)) throw DamagedPicture(hr);
-    return std::make_shared<DibPicture>(stored, std::move(dib), blended);
-  }
-  // A turned or mirrored photo passes through one buffer of its stored pixels, freed at once.
+  if (standing) return std::make_shared<DibPicture>(stored, CopiedIntoDib(pixels.Get(), stored, 32), blended);
+  // A turned or mirrored photo passes through one buffer of its stored 32-bit pixels, freed at once.
   // (WIC's flip-rotator would do it, but Wine's does only vertical flips.)
   std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stored.width) * static_cast<std::size_t>(stored.height));
   const HRESULT hr = pixels->CopyPixels(nullptr, Stride(stored), ByteCount(stored), reinterpret_cast<BYTE*>(buffer.data()));
@@ -301,7 +340,7 @@ std::shared_ptr<Picture> LoadStill(IWICImagingFactory* factory, IWICBitmapFrameD
   pixels.Reset();
   const PixelSize upright = pictures::SwapsSides(orientation) ? PixelSize{stored.height, stored.width} : stored;
   Dib dib = MakeDib(upright);
-  pictures::StandUpright(buffer.data(), stored.width, stored.height, orientation, dib.bits);
+  pictures::StandUpright(buffer.data(), stored.width, stored.height, orientation, static_cast<std::uint32_t*>(dib.bits));
   return std::make_shared<DibPicture>(upright, std::move(dib), blended);
 }
 
