@@ -57,6 +57,10 @@ struct PixelRect {
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// The pixels a horizontal or vertical line `width` pixels thick covers, centred on its segment
+// from `from` to `to` (both ends included); nullopt for a slanting line.
+std::optional<PixelRect> StraightLineBand(PixelPoint from, PixelPoint to, int width);
+
 // Every text in the program uses one face in the Western character set; only size, weight and
 // underline vary.
 inline constexpr const char* kFontFace = "MS Sans Serif";

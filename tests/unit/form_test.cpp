@@ -352,5 +352,26 @@ TEST_F(FormTest, AFailureWhilePaintingIsReportedAndEndsTheProgram) {
   EXPECT_NE(message->args[1].find("FillRect failed: the device is gone"), std::string::npos) << message->args[1];
 }
 
+// Lines of the layouts are drawn as filled bands; both backends take the band from here.
+TEST(StraightLineBand, CoversBothEndsCentredOnTheSegment) {
+  const struct {
+    const char* what;
+    PixelPoint from, to;
+    int width;
+    std::optional<PixelRect> band;
+  } cases[] = {
+      {"horizontal, one pixel", {10, 5}, {20, 5}, 1, PixelRect{10, 5, 21, 6}},
+      {"horizontal, drawn right to left", {20, 5}, {10, 5}, 1, PixelRect{10, 5, 21, 6}},
+      {"vertical, two pixels: one above the centre", {7, 3}, {7, 9}, 2, PixelRect{6, 3, 8, 10}},
+      {"vertical, three pixels", {7, 9}, {7, 3}, 3, PixelRect{6, 3, 9, 10}},
+      {"a single point", {4, 4}, {4, 4}, 1, PixelRect{4, 4, 5, 5}},
+      {"slanting", {0, 0}, {5, 3}, 1, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(StraightLineBand(c.from, c.to, c.width), c.band);
+  }
+}
+
 }  // namespace
 }  // namespace corvane::testing

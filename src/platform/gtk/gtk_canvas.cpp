@@ -64,15 +64,8 @@ void CairoCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelR
 }
 
 void CairoCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) {
-  const int before = width / 2;  // a wide line is centred on its segment
-  if (from.x == to.x || from.y == to.y) {
-    PixelRect band;
-    if (from.y == to.y) {
-      band = {std::min(from.x, to.x), from.y - before, std::max(from.x, to.x) + 1, from.y - before + width};
-    } else {
-      band = {from.x - before, std::min(from.y, to.y), from.x - before + width, std::max(from.y, to.y) + 1};
-    }
-    FillRect(band.Intersect(clip), rgb);
+  if (const std::optional<PixelRect> band = StraightLineBand(from, to, width)) {
+    FillRect(band->Intersect(clip), rgb);
     return;
   }
   cairo_save(cr_);
