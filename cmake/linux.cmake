@@ -1,13 +1,12 @@
 # The Linux program: build/<preset>/corvane, GTK 3 on X11.
 
 # What the GTK backend decides on its own, without GTK: the face, the settings file's place,
-# the instance lock, double clicks, the largest picture. Unit-tested natively.
+# the instance lock, double clicks. Unit-tested natively.
 add_library(corvane_gtk_logic STATIC
   src/platform/gtk/font_map.cpp
   src/platform/gtk/settings_place.cpp
   src/platform/gtk/instance_lock.cpp
   src/platform/gtk/click_counter.cpp
-  src/platform/gtk/picture_limits.cpp
 )
 target_link_libraries(corvane_gtk_logic PUBLIC corvane_core)
 

@@ -1,5 +1,5 @@
 // The Linux program's own decisions: the face for the layouts' sizes, where the settings file
-// goes, the single-instance lock, double clicks and the largest picture.
+// goes, the single-instance lock and double clicks.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +13,6 @@
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/instance_lock.h"
-#include "platform/gtk/picture_limits.h"
 #include "platform/gtk/settings_place.h"
 
 namespace corvane::gtk::testing {
@@ -188,16 +187,6 @@ TEST(ClickCounter, ASecondPressOfTheSameButtonSoonAndNearIsADoubleClick) {
     SCOPED_TRACE(std::to_string(p.time));
     EXPECT_EQ(counter.Press(p.button, p.at, p.time, rules), p.twice);
   }
-}
-
-TEST(PictureLimits, APictureTooLargeIsRefusedBeforeDecodingWithItsSizeNamed) {
-  EXPECT_EQ(RefuseSize({6000, 4000}), "");
-  EXPECT_EQ(RefuseSize({32767, 1}), "");
-  EXPECT_EQ(RefuseSize({16384, 16384}), "");
-  EXPECT_NE(RefuseSize({32768, 10}).find("32768 x 10"), std::string::npos);
-  EXPECT_NE(RefuseSize({10, 40000}).find("too large"), std::string::npos);
-  EXPECT_NE(RefuseSize({20000, 20000}).find("too large"), std::string::npos) << "a side fits, the area does not";
-  EXPECT_NE(RefuseSize({0, 10}), "");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "platform/gtk/gtk_internal.h"
-#include "platform/gtk/picture_limits.h"
+#include "platform/pictures/picture_header.h"
 
 namespace corvane::gtk {
 
@@ -124,7 +124,7 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   int width = 0;
   int height = 0;
   if (!gdk_pixbuf_get_file_info(path.c_str(), &width, &height)) throw Error(NotAPicture());
-  if (const std::string refusal = RefuseSize({width, height}); !refusal.empty()) throw Error(refusal);
+  if (const std::string refusal = pictures::SizeProblem(width, height); !refusal.empty()) throw Error(refusal);
 
   GError* error = nullptr;
   GdkPixbufAnimation* animation = gdk_pixbuf_animation_new_from_file(path.c_str(), &error);
