@@ -2,9 +2,9 @@
 # The test command. Installs what is missing, then runs its stages, each through ctest:
 #
 #   main      builds the windows, linux and native presets, starts a private Xvfb and the Wine
-#             prefix's server, a second Xvfb with openbox for the native program, and a third
-#             Xvfb with openbox and a Wine prefix of Wine's default, managed windows for the
-#             window-manager tests of the Windows program (label e2e-wm), and runs the tests
+#             prefix's server, and a second Xvfb with openbox, where the Linux program's tests
+#             (label e2e-linux) run and, with a Wine prefix of Wine's default, managed windows,
+#             the window-manager tests of the Windows program (label e2e-wm); runs the tests
 #             there (unit tests, Windows tests under Wine, end-to-end tests of both programs;
 #             the e2e-wm ones only when the arguments ask for them)
 #   wm        (after main, not run by default yet) the window-manager end-to-end tests of the
@@ -40,32 +40,11 @@ else
 fi
 bash "$CORVANE_ROOT/scripts/setup.sh"
 
-managed_pids=()
 cleanup() {
   corvane_stop_wineserver
   corvane_stop_xvfb
-  local pid
-  for pid in "${managed_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${managed_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 }
 trap cleanup EXIT
-
-# The native program's tests (label e2e-linux) run on a display of their own with openbox, the
-# window manager they are made for: CORVANE_LINUX_DISPLAY names it.
-start_managed_display() {
-  local fifo_dir number=
-  fifo_dir=$(mktemp -d)
-  mkfifo "$fifo_dir/displayfd"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo_dir/displayfd" >/dev/null 2>&1 &
-  managed_pids+=($!)
-  read -r -t 30 number <"$fifo_dir/displayfd" || true
-  rm -rf "$fifo_dir"
-  [[ -n $number ]] || corvane_die "the Xvfb for the native program did not start"
-  DISPLAY=":$number" openbox >/dev/null 2>&1 &
-  managed_pids+=($!)
-  export CORVANE_LINUX_DISPLAY=":$number"
-  corvane_log "Xvfb with openbox for the native program on $CORVANE_LINUX_DISPLAY"
-}
 
 status=0
 
@@ -85,11 +64,13 @@ for stage in $stages; do
       corvane_build_preset windows
       corvane_build_preset linux
       corvane_build_preset native
-      start_managed_display
       corvane_start_xvfb "${CORVANE_DISPLAY_NUMBER:-}"
       # The window-manager tests (label e2e-wm) run on a second display with openbox and a
       # prefix of Wine's default, managed windows; the others on the bare display, unmanaged.
       corvane_start_wm_display
+      # The Linux program's tests (label e2e-linux) run there too, under the window manager
+      # they are made for.
+      export CORVANE_LINUX_DISPLAY=$CORVANE_WM_DISPLAY
       corvane_prepare_prefix managed
       corvane_start_wineserver managed
       export CORVANE_WM_WINEPREFIX=$WINEPREFIX
