@@ -44,7 +44,6 @@ class ScopedHandle {
 inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void DeleteMemoryDC(HDC dc) { ::DeleteDC(dc); }
 inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
-inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
 inline void FreeLocalMemory(void* memory) { ::LocalFree(memory); }
 
 // A kernel object (file, mutex, event) from a call that fails with NULL.
@@ -53,7 +52,6 @@ using ScopedKernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
 inline HANDLE FileOrNull(HANDLE file) { return file == INVALID_HANDLE_VALUE ? nullptr : file; }
 // A memory device context from CreateCompatibleDC.
 using ScopedMemoryDC = ScopedHandle<HDC, DeleteMemoryDC>;
-using ScopedIcon = ScopedHandle<HICON, DestroyIconHandle>;
 
 // A GDI object (bitmap, pen, brush, font, region) of one type.
 template <typename T>
