@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 #include "app/numbers.h"
+#include "platform/pictures/picture_header.h"
 #include "windows/picture/corvane_form1.h"
 #include "windows/picture/display_modes.h"
 
@@ -12,12 +13,10 @@ void ApplyPicture() {
 
   std::shared_ptr<Picture> picture = Sys().LoadPicture(CurrentPicturePath);
   // A picture with no area (a metafile with an empty or inverted frame) would leave a window
-  // nobody can see or reach: it counts as a picture that cannot be shown.
+  // nobody can see or reach, and one beyond the ceiling a window no screen holds: either counts
+  // as a picture that cannot be shown.
   const PixelSize size = picture->Size();
-  if (size.width <= 0 || size.height <= 0) {
-    throw Error("The picture's size comes out as " + std::to_string(size.width) + " x " +
-                std::to_string(size.height) + " pixels, so there is nothing to show.");
-  }
+  if (const std::string problem = pictures::SizeProblem(size.width, size.height); !problem.empty()) throw Error(problem);
   form.Image1.SetPicture(std::move(picture));
 
   form.SetWidth(form.Image1.Width());
