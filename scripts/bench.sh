@@ -85,7 +85,7 @@ trap cleanup EXIT
 corvane_start_xvfb
 corvane_prepare_prefix
 corvane_start_wineserver
-[[ -n ${CORVANE_WINESERVER_STARTED:-} ]] ||
+[[ " ${CORVANE_WINESERVERS_STARTED[*]} " == *" $WINEPREFIX "* ]] ||
   corvane_die "another Wine session runs in $WINEPREFIX (a benchmark already running?)"
 # The pointer stays off every window, so that no tooltip covers a sample point.
 xdotool mousemove 0 0
