@@ -141,6 +141,7 @@ void CorvaneForm1::Labelmy2_MouseMove(const MouseArgs&) {
 void CorvaneForm1::Form_MouseWheel(const WheelEvent& e) {
   const PixelRect frame = ScreenBounds();
   const PixelPoint pointer{frame.left + e.pos.x, frame.top + e.pos.y};
+  if (!frame.Contains(pointer)) return;  // the wheel of a window with the keyboard, turned elsewhere
   if (e.shift == kCtrl) {
     ScalePicture(pictures::StepScale(Image1.Scale(), e.notches), pointer);
   } else if (e.shift == kShift) {
