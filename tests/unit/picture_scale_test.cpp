@@ -155,6 +155,22 @@ TEST_F(ScaleWindowTest, CtrlWheelScalesAboutThePointerAndCtrlZeroComesBack) {
   EXPECT_LE(std::abs(Frame().top - start.top), 1);
 }
 
+// Each step's window is rounded to whole pixels; step after step about the same pointer, the
+// roundings must not add up (at 1000 % half a pixel of drift at 100 % would be five).
+TEST_F(ScaleWindowTest, ManyStepsAboutOnePointerDoNotDrift) {
+  ASSERT_TRUE(Start());
+  ShowPicture("C:\\ad.png", {201, 157});
+  const PixelRect start = Frame();
+  const PixelPoint pointer{start.left + 77, start.top + 101};
+  for (int i = 0; i < 30; ++i) Wheel(1, kCtrl, pointer);
+  EXPECT_EQ(Frame(), pictures::AnchoredPlace(start, {2010, 1570}, pointer)) << "as if scaled in one step";
+  for (int i = 0; i < 60; ++i) Wheel(-1, kCtrl, pointer);
+  for (int i = 0; i < 60; ++i) Wheel(1, kCtrl, pointer);
+  Wheel(-25, kCtrl, pointer);
+  CtrlZero();
+  EXPECT_EQ(Frame(), start);
+}
+
 TEST_F(ScaleWindowTest, APlainWheelAndTheHelpPanelChangeNothing) {
   ASSERT_TRUE(Start());
   const PixelRect help = Frame();

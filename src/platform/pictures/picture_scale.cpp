@@ -75,6 +75,20 @@ PixelRect AnchoredPlace(const PixelRect& before, PixelSize after, PixelPoint poi
   return {left, top, left + after.width, top + after.height};
 }
 
+PicturePoint PointUnder(const PixelRect& shown, PixelSize natural, PixelPoint pointer) {
+  return {(pointer.x - shown.left + 0.5) * natural.width / std::max(1, shown.Width()),
+          (pointer.y - shown.top + 0.5) * natural.height / std::max(1, shown.Height())};
+}
+
+PixelRect PlaceShowing(PicturePoint point, PixelSize natural, PixelSize after, PixelPoint pointer) {
+  const auto edge = [](double at, int naturalSide, int afterSide, int pointerAt) {
+    return pointerAt - static_cast<int>(std::floor(at / std::max(1, naturalSide) * afterSide));
+  };
+  const int left = edge(point.x, natural.width, after.width, pointer.x);
+  const int top = edge(point.y, natural.height, after.height, pointer.y);
+  return {left, top, left + after.width, top + after.height};
+}
+
 PixelRect ScaledArea(const PixelRect& changed, PixelSize natural, const PixelRect& shown) {
   if (changed.Empty() || natural.width <= 0 || natural.height <= 0) return {};
   const auto along = [](int value, int from, int to, bool up) {

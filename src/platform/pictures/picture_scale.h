@@ -37,6 +37,20 @@ bool IsWholeEnlargement(PixelSize natural, PixelSize shown);
 // place is exact to within one pixel.
 PixelRect AnchoredPlace(const PixelRect& before, PixelSize after, PixelPoint pointer);
 
+// A point of the picture, in its own pixels (0.5 is the middle of the first pixel).
+struct PicturePoint {
+  double x = 0;
+  double y = 0;
+  friend bool operator==(const PicturePoint&, const PicturePoint&) = default;
+};
+// The point of a picture `natural` in size and shown over `shown` (screen pixels) that the
+// middle of the pointer pixel `pointer` shows.
+PicturePoint PointUnder(const PixelRect& shown, PixelSize natural, PixelPoint pointer);
+// The outer rectangle, `after` in size, of a window showing that picture so that `point` lies
+// in the pointer pixel `pointer`, as near its middle as whole pixels allow. Taken from the
+// same point step after step, the place never drifts, however many steps there are.
+PixelRect PlaceShowing(PicturePoint point, PixelSize natural, PixelSize after, PixelPoint pointer);
+
 // The part of a picture shown at `shown` that a change of `changed` (picture pixels of a
 // picture `natural` in size) touches, rounded outwards to whole shown pixels.
 PixelRect ScaledArea(const PixelRect& changed, PixelSize natural, const PixelRect& shown);

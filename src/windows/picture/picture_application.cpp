@@ -51,16 +51,39 @@ void ApplyPicture() {
   WritePictureTooltip();
 }
 
+namespace {
+
+// The picture point the last scaling kept under the pointer, while neither the pointer nor the
+// window has moved since: the next step keeps that exact point rather than the one the rounded
+// window shows, so that many steps do not add up their roundings.
+struct ScaleAnchor {
+  const Picture* picture = nullptr;
+  PixelPoint pointer;
+  PixelRect placed;
+  pictures::PicturePoint point;
+};
+ScaleAnchor lastAnchor;
+
+}  // namespace
+
 void ScalePicture(std::int32_t scale, std::optional<PixelPoint> pointer) {
   CorvaneForm1& form = PictureWindow();
-  if (!form.Image1.Visible() || !form.Image1.GetPicture()) return;
+  const Picture* picture = form.Image1.GetPicture().get();
+  if (!form.Image1.Visible() || !picture) return;
+  const PixelSize natural = picture->Size();
   const PixelRect before = form.ScreenBounds();
-  form.Image1.SetScale(std::min(scale, pictures::LargestScale(form.Image1.GetPicture()->Size())));
+  form.Image1.SetScale(std::min(scale, pictures::LargestScale(natural)));
   const PixelSize size = form.Image1.ShownSize();
-  const PixelRect place = pointer && before.Contains(*pointer)
-                              ? pictures::AnchoredPlace(before, size, *pointer)
-                              : PixelRect{before.left, before.top, before.left + size.width, before.top + size.height};
+  PixelRect place{before.left, before.top, before.left + size.width, before.top + size.height};
+  if (pointer && before.Contains(*pointer)) {
+    const bool same = lastAnchor.picture == picture && lastAnchor.pointer == *pointer && lastAnchor.placed == before;
+    const pictures::PicturePoint point = same ? lastAnchor.point : pictures::PointUnder(before, natural, *pointer);
+    place = pictures::PlaceShowing(point, natural, size, *pointer);
+    lastAnchor = {picture, *pointer, place, point};
+  }
   form.SetScreenBounds(place);
+  // What the window really got (a system may refuse a place): the next step starts afresh then.
+  if (lastAnchor.placed != place || form.ScreenBounds() != place) lastAnchor = {};
   WritePictureTooltip();
 }
 
