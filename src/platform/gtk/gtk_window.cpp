@@ -136,6 +136,7 @@ class Window : public GtkNativeWindow {
     // Asked again once the window is managed: a window manager may pull a new window wholly
     // onto the screen, yet leaves a shown one where the program puts it.
     if (place) gtk_window_move(window_, origin_.x, origin_.y);
+    if (opacity_ < 1.0) ApplyOpacity();
     Activate();
   }
 
@@ -173,8 +174,17 @@ class Window : public GtkNativeWindow {
 
   // A toplevel's opacity is _NET_WM_WINDOW_OPACITY on its X window, which a compositing
   // manager applies.
+  // Kept and applied again once the window is shown: a window not yet realized has no X
+  // window to carry it.
   void SetOpacity(int percent) override {
-    if (window_) gtk_widget_set_opacity(GTK_WIDGET(window_), percent / 100.0);
+    opacity_ = percent / 100.0;
+    ApplyOpacity();
+  }
+
+  void ApplyOpacity() {
+    if (!window_) return;
+    gtk_widget_set_opacity(GTK_WIDGET(window_), opacity_);
+    if (GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_))) gdk_window_set_opacity(gdk, opacity_);
   }
 
   void BeginMove() override {
@@ -373,6 +383,7 @@ class Window : public GtkNativeWindow {
   guint32 pressTime_ = 0;
   guint timer_ = 0;
   double scrolled_ = 0;  // smooth scrolling not yet a whole notch
+  double opacity_ = 1.0;
 };
 
 }  // namespace
