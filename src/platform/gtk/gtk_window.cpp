@@ -302,7 +302,12 @@ class Window : public GtkNativeWindow {
       self->scrolled_ -= notches;
     }
     if (notches == 0) return TRUE;
-    const WheelEvent we{notches, ShiftState(e->state), {static_cast<int>(e->x), static_cast<int>(e->y)}};
+    // From the screen point and the place the program gave the window: a scroll queued before
+    // the X server moved the window (as the steps before it asked) carries coordinates
+    // relative to where the window was.
+    const PixelRect frame = self->Frame();
+    const PixelPoint pos{static_cast<int>(e->x_root) - frame.left, static_cast<int>(e->y_root) - frame.top};
+    const WheelEvent we{notches, ShiftState(e->state), pos};
     Guard([&] { self->events_.OnWheel(we); });
     return TRUE;
   }
