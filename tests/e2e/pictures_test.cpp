@@ -204,7 +204,7 @@ TEST(Pictures, TheTooltipGivesTheSizeThePathAndTheMouseUsage) {
   MoveTo({place.x + 320, place.y + 240});
   std::string seen;
   ASSERT_TRUE(WaitForTooltip(&seen));
-  EXPECT_EQ(seen, "640X480," + photo + ",Right-click to open menu, Double-click to exit");
+  EXPECT_EQ(seen, "640X480," + photo + "," + kPictureUsage);
 }
 
 TEST(Pictures, APictureLargerThanTheScreenMakesAWindowLargerThanTheScreen) {

@@ -119,8 +119,7 @@ TEST_P(ScaledPictures, ShowAtTheirSizeInScreenPixels) {
   MoveTo({window.x + c.width - 10, window.y + c.height - 20});
   std::string tip;
   ASSERT_TRUE(WaitForTooltip(&tip));
-  EXPECT_EQ(tip, std::to_string(c.width) + "X" + std::to_string(c.height) + "," + path +
-                     ",Right-click to open menu, Double-click to exit");
+  EXPECT_EQ(tip, std::to_string(c.width) + "X" + std::to_string(c.height) + "," + path + "," + kPictureUsage);
 
   // Left of the pointer, away from the tooltip, below the link label (24 pixels high here).
   DoubleClick({window.x + 10, window.y + c.height - 6});
