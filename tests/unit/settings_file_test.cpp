@@ -174,6 +174,26 @@ TEST_F(SettingsFileTest, TheFileSitsInTheProgramsFolderAlsoAtADriveRoot) {
 
 const PictureLook kLook{1'331'000, 45};
 
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char c : bytes) {
+    crc ^= static_cast<unsigned char>(c);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1u) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+  }
+  return ~crc;
+}
+
+// A block of a later version: this version's fields, then `more` of its own, checksummed.
+std::string LaterBlock(const std::string& record, const PictureLook& look, const std::string& more) {
+  std::string block = EncodeSettingsExtension(record, look);
+  block.resize(block.size() - 4);  // without its checksum
+  block[4] = static_cast<char>(6 + more.size());
+  block += more;
+  const std::uint32_t crc = Crc32(record + block);
+  for (int i = 0; i < 4; ++i) block += static_cast<char>((crc >> (8 * i)) & 0xFF);
+  return block;
+}
+
 std::string WithByte(std::string bytes, std::size_t at, char value) {
   bytes[at] = value;
   return bytes;
@@ -194,6 +214,8 @@ TEST(SettingsExtension, IsTrustedOnlyWhenWholeCurrentAndInRange) {
   const Case cases[] = {
       {"round trip", record + block, kLook},
       {"round trip, with old leftovers after it", record + block + "left over", kLook},
+      {"a later version's longer block gives the fields this one knows", record + LaterBlock(record, kLook, "more"), kLook},
+      {"the checksum is the standard CRC-32", record + LaterBlock(record, kLook, ""), kLook},
       {"the bounds are in range", reblocked({pictures::kScaleMin, 10}), PictureLook{pictures::kScaleMin, 10}},
       {"the other bounds", reblocked({pictures::kScaleMax, 100}), PictureLook{pictures::kScaleMax, 100}},
       {"no block", record, std::nullopt},
