@@ -269,5 +269,27 @@ TEST(PictureLook, WholeEnlargementsAreSharpAndShrinkingIsSmooth) {
                             "board-50"));
 }
 
+// An animation shown scaled (as the settings file can ask) goes on playing, frame after frame,
+// over the whole scaled window.
+TEST(PictureLook, AScaledAnimationKeepsPlaying) {
+  App app;
+  const std::string path =
+      AddConvertedPicture(app, {"-loop", "0", "-delay", "40", "-size", "40x20", "xc:red", "xc:blue"}, "flash40x20.gif");
+  ASSERT_TRUE(StartShowing(app, WithLook(Record(path), 1'500'000, 100)));
+  const Rect window{kPlace.x, kPlace.y, 60, 30};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
+  // Below the link label, and in the far corner that only the scaled picture reaches.
+  const std::vector<Point> points{{window.x + 30, window.y + 22}, {window.Right() - 2, window.Bottom() - 2}};
+  for (int round = 0; round < 2; ++round) {
+    for (const Rgb colour : {kRed, kBlue}) {
+      ASSERT_TRUE(WaitForScreen(window, "the whole window " + std::string(colour == kRed ? "red" : "blue"),
+                                [&](const Image& shot) {
+                                  return SpotsHold(shot, {{"middle", points[0], colour, 8}, {"corner", points[1], colour, 8}});
+                                },
+                                "animation-150", 5s));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace corvane::e2e
