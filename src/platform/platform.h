@@ -113,12 +113,13 @@ struct MouseEvent {
   PixelPoint pos;  // client pixels
 };
 
-enum class Key { Tab, Character, AccessKey };
+// Shortcut: a letter (upper case) or digit typed with Ctrl held.
+enum class Key { Tab, Character, AccessKey, Shortcut };
 
 struct KeyEvent {
   Key key = Key::Tab;
   int shift = 0;
-  char character = 0;  // for Character and AccessKey (Alt held)
+  char character = 0;  // for Character, AccessKey (Alt held) and Shortcut
 };
 
 // What a native window reports to the control model that owns it.
@@ -141,6 +142,8 @@ class WindowEvents {
   virtual void Deliver(const std::function<void()>& work) = 0;
   // The time asked for with NativeWindow::StartTimer has come.
   virtual void OnTimer() = 0;
+  // The system-wide hot key registered with NativeWindow::RegisterHotKey was pressed.
+  virtual void OnHotKey() {}
 };
 
 enum class WindowKind {
@@ -179,6 +182,16 @@ class NativeWindow {
   // Calls WindowEvents::OnTimer once, `milliseconds` from now, in place of any earlier request;
   // 0 cancels. The call waits behind input: it never delays the mouse or the keys.
   virtual void StartTimer(int milliseconds) = 0;
+
+  // Click-through. While on, every mouse event goes through the window to the windows beneath;
+  // the window stays shown and above them. Off gives the window back exactly as it was.
+  virtual void SetClickThrough(bool on) = 0;
+  // Makes `letter` (upper case) with the ShiftMask `modifiers` a system-wide hot key that
+  // reaches WindowEvents::OnHotKey wherever the keyboard is, in place of the one the window
+  // held. False when another program holds that key; throws Error when the system refuses for
+  // another reason. The window gives it up when destroyed.
+  virtual bool RegisterHotKey(int modifiers, char letter) = 0;
+  virtual void UnregisterHotKey() = 0;
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.

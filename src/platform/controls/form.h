@@ -63,6 +63,18 @@ class Form : private WindowEvents {
   MouseHandler MouseDown;
   MouseHandler MouseMove;
   EventHandler DblClick;
+  // Ctrl with a letter (upper case) or digit; true when the key means something to the form.
+  std::function<bool(char)> Shortcut;
+  // The window's system-wide hot key was pressed.
+  EventHandler HotKey;
+
+  // Click-through: the mouse goes to the windows beneath, and the window shows a thin outline
+  // and no tooltip meanwhile (see NativeWindow::SetClickThrough).
+  void SetClickThrough(bool on);
+  bool ClickThrough() const { return clickThrough_; }
+  // The window's one system-wide hot key (see NativeWindow::RegisterHotKey).
+  bool RegisterHotKey(int modifiers, char letter);
+  void UnregisterHotKey();
 
   // Model queries, also used by tests.
   const std::vector<Control*>& Controls() const { return controls_; }
@@ -115,8 +127,10 @@ class Form : private WindowEvents {
   std::string TooltipAt(PixelPoint client) override;
   void Deliver(const std::function<void()>& work) override;
   void OnTimer() override;
+  void OnHotKey() override;
 
   NativeWindow& Window() const;
+  void PaintOutline(Canvas& canvas, const PixelRect& dirty) const;
   void FocusFirst();
   void MoveFocus(int step);
   bool HandleAccessKey(char key);
@@ -134,6 +148,7 @@ class Form : private WindowEvents {
   bool leftDown_ = false;
   Control* hovered_ = nullptr;
   Control* timed_ = nullptr;  // the control whose tick is due
+  bool clickThrough_ = false;
 };
 
 // Runs a handler the way the window system does: an error that escapes it shows the error

@@ -94,6 +94,7 @@ class Window : public GtkNativeWindow {
 
   void Destroy() override {
     StartTimer(0);
+    hotKey_.reset();
     if (!window_) return;
     GtkWindow* window = window_;
     window_ = nullptr;
@@ -169,6 +170,23 @@ class Window : public GtkNativeWindow {
     // Below input and drawing: the call waits behind the mouse and the keys.
     timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimer, this, nullptr);
   }
+
+  // An empty input shape: X hands every pointer event to the windows beneath. No shape gives
+  // the window its whole area back.
+  void SetClickThrough(bool on) override {
+    if (!window_) return;
+    cairo_region_t* nothing = on ? cairo_region_create() : nullptr;
+    gtk_widget_input_shape_combine_region(GTK_WIDGET(window_), nothing);
+    if (nothing) cairo_region_destroy(nothing);
+  }
+
+  bool RegisterHotKey(int modifiers, char letter) override {
+    hotKey_.reset();
+    hotKey_ = GrabHotKey(modifiers, letter, [this] { Guard([&] { events_.OnHotKey(); }); });
+    return hotKey_ != nullptr;
+  }
+
+  void UnregisterHotKey() override { hotKey_.reset(); }
 
   void BeginMove() override {
     if (!window_ || !pressed_) return;
@@ -262,6 +280,11 @@ class Window : public GtkNativeWindow {
       return TRUE;
     }
     const guint32 c = gdk_keyval_to_unicode(e->keyval);
+    if (IsKeyCharacter(c) && (shift & (kCtrl | kAlt)) == kCtrl) {
+      const char key = static_cast<char>(g_ascii_toupper(static_cast<gchar>(c)));
+      Guard([&] { handled = self->events_.OnKey({Key::Shortcut, shift, key}); });
+      return handled;
+    }
     if (!IsKeyCharacter(c) || (shift & kCtrl)) return FALSE;
     const Key key = (shift & kAlt) ? Key::AccessKey : Key::Character;
     Guard([&] { handled = self->events_.OnKey({key, shift, static_cast<char>(c)}); });
@@ -343,6 +366,7 @@ class Window : public GtkNativeWindow {
   int pressY_ = 0;
   guint32 pressTime_ = 0;
   guint timer_ = 0;
+  std::unique_ptr<HotKeyGrab> hotKey_;
 };
 
 }  // namespace

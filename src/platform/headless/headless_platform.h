@@ -69,6 +69,11 @@ class HeadlessPlatform : public Platform {
   // Font metric: a line is `points * 5 / 3` pixels high, a character half that wide (one more
   // when bold); a test may replace the width rule.
   std::function<int(const FontSpec&, std::string_view)> textWidth;
+  // Click-through: the hot keys other programs hold ("Ctrl+Alt+T", modifiers as HotKeyText
+  // writes them), and whether the system refuses every hot key outright.
+  std::vector<std::string> takenHotKeys;
+  bool hotKeysFail = false;
+  static std::string HotKeyText(int modifiers, char letter);
   // Actions run, in order, by modal loops (a modal loop returns when its window closes or the
   // queue runs dry).
   std::deque<std::function<void()>> modalActions;
@@ -156,6 +161,9 @@ class HeadlessWindow : public NativeWindow {
   void Invalidate(const PixelRect& r) override { invalidated.push_back(r); }
   void RefreshTooltip() override {}
   void StartTimer(int milliseconds) override;
+  void SetClickThrough(bool on) override;
+  bool RegisterHotKey(int modifiers, char letter) override;
+  void UnregisterHotKey() override;
 
   const WindowLayout& Layout() const { return layout_; }
   bool Enabled() const { return enabled_ && !destroyed_; }
@@ -168,6 +176,11 @@ class HeadlessWindow : public NativeWindow {
   // Delivers the pending timer as the system would; false when none was pending.
   bool FireTimer();
   WindowEvents& Events() { return events_; }
+  // Click-through as the system has it, and the hot key the window holds ("" for none).
+  bool clickThrough = false;
+  std::string hotKey;
+  // Delivers the window's hot key as the system would; false when it holds none.
+  bool PressHotKey();
   // Paints the whole client area and returns what was drawn.
   std::vector<DrawOp> Render();
 

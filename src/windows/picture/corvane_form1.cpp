@@ -79,6 +79,8 @@ CorvaneForm1::CorvaneForm1()
 
   MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   DblClick = [this] { Form_DblClick(); };
+  Shortcut = [this](char key) { return Form_Shortcut(key); };
+  HotKey = [this] { clickThrough_.WayBackPressed(); };
   Image1.MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   Image1.DblClick = [this] { Image1_DblClick(); };
   Image1.MouseMove = [this](const MouseArgs& a) { Image1_MouseMove(a); };
@@ -108,6 +110,15 @@ void CorvaneForm1::Form_MouseDown(const MouseArgs& args) {
     MenuAnchor = Sys().CursorPosition();
     MenuWindow().ShowModal();
   }
+}
+
+// Ctrl+T switches click-through.
+bool CorvaneForm1::Form_Shortcut(char key) {
+  if (key == 'T') {
+    clickThrough_.Toggle();
+    return true;
+  }
+  return false;
 }
 
 void CorvaneForm1::Form_DblClick() { SaveAndExit(ExitFrom::PictureWindow); }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/controls/form.h"
+#include "windows/picture/click_through.h"
 
 namespace corvane {
 
@@ -39,11 +40,15 @@ class CorvaneForm1 : public Form {
   void AfterResize() override;
 
  private:
+  bool Form_Shortcut(char key);
   void Form_DblClick();
   void Image1_DblClick();
   void Image1_MouseMove(const MouseArgs& args);
   void Labelmy2_MouseMove(const MouseArgs& args);
   void Labelmy2_Click();
+
+  // Ctrl+T and the system-wide way back.
+  ClickThroughSwitch clickThrough_{*this};
 };
 
 // The one picture window, loaded on first reference.
