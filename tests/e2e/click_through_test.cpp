@@ -78,7 +78,8 @@ class HeldHotKey {
 
 class ClickThrough : public testing::Test {
  protected:
-  void SetUp() override {
+  // Starts on the help panel at kPlace and waits until it is shown there.
+  void Start() {
     ASSERT_TRUE(StartWithSettings(app_, EncodeSettings({kPlace.x * kTwipsPerPixel, kPlace.y * kTwipsPerPixel,
                                                         kNoPictureMarker})));
     ASSERT_TRUE(WaitForPictureWindowAt(app_, {kPlace.x, kPlace.y, kHelpWidth, kHelpHeight}, &window_));
@@ -130,8 +131,10 @@ class ClickThrough : public testing::Test {
 };
 
 TEST_F(ClickThrough, CtrlTLetsClicksReachTheWindowBeneathUntilTheHotKey) {
-  ClickTarget target(window_.rect, Log("click-target.log"));
+  // Made first, so that the picture window comes above it without a window manager too.
+  ClickTarget target({kPlace.x, kPlace.y, kHelpWidth, kHelpHeight}, Log("click-target.log"));
   ASSERT_TRUE(target.WaitUntilReady());
+  ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_TRUE(WaitForOutline(false, "before"));  // the picture window above the target
   std::optional<std::uint32_t> exStyleBefore;
   if (!NativeTarget()) exStyleBefore = ExStyle();
@@ -140,6 +143,7 @@ TEST_F(ClickThrough, CtrlTLetsClicksReachTheWindowBeneathUntilTheHotKey) {
   ASSERT_TRUE(WaitForOutline(true, "click-through"));
   if (exStyleBefore) {
     EXPECT_EQ(ExStyle() & (kExLayered | kExTransparent), kExLayered | kExTransparent);
+    EXPECT_TRUE(ProbeWindow(kHelpTitle)->topmost);
   }
   Click(Ground());
   ASSERT_TRUE(Eventually("the click to reach the window beneath", [&] { return target.Presses().size() == 1; }));
@@ -161,6 +165,7 @@ TEST_F(ClickThrough, CtrlTLetsClicksReachTheWindowBeneathUntilTheHotKey) {
 }
 
 TEST_F(ClickThrough, ATakenHotKeyIsToldOnceAndTheFallBackTakesTheMouseBack) {
+  ASSERT_NO_FATAL_FAILURE(Start());
   HeldHotKey held("Ctrl+Alt+t", "ctrl+alt+T", Log("hold-hotkey.log"));
   ASSERT_TRUE(held.WaitUntilHeld());
 

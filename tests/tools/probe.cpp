@@ -510,6 +510,9 @@ LRESULT CALLBACK ClickTargetProcedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM
     std::fflush(stdout);
     return 0;
   }
+  // A press leaves the window where it is: Wine without a window manager raises an activated
+  // window over every other, top-most or not, which Windows never does.
+  if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
   return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
@@ -526,7 +529,7 @@ int ClickTarget(const std::vector<std::string>& args) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = L"ProbeClickTarget";
   if (!RegisterClassW(&wc)) return Fail("RegisterClass failed");
-  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Click target", WS_POPUP, l, t, r - l, b - t, nullptr,
+  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"Click target", WS_POPUP, l, t, r - l, b - t, nullptr,
                               nullptr, wc.hInstance, nullptr);
   if (!hwnd) return Fail("CreateWindowEx failed");
   // Under every top-most window, and shown without taking the keyboard from anyone.

@@ -96,6 +96,7 @@ struct WayBackCase {
   bool refused;     // the system refuses every hot key outright
   std::string key;  // the way back registered; empty: click-through refused
   std::string message;  // a part of the one message shown; empty: none
+  friend void PrintTo(const WayBackCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class ClickThroughWayBack : public ClickThroughTest, public ::testing::WithParamInterface<WayBackCase> {};
