@@ -139,6 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "registered.\n\nHeadless: RegisterHotKey failed: refused"}),
     [](const ::testing::TestParamInfo<WayBackCase>& param) { return param.param.name; });
 
+TEST_F(ClickThroughTest, ASystemThatWillNotLetTheMouseThroughIsToldAndTheWayBackIsFreed) {
+  sys.clickThroughFails = true;
+  CtrlT();
+  EXPECT_FALSE(ended) << "the program goes on";
+  ExpectClickThrough(false);
+  EXPECT_EQ(sys.CountCalls("UnregisterHotKey"), 1);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"The mouse cannot pass through the Corvane window.\n\n"
+                                                  "Headless: SetWindowLongPtr failed: refused"}));
+}
+
 TEST_F(ClickThroughTest, IsNeitherSavedNorBroughtBackAtTheNextStart) {
   Deliver([] { SaveAndExit(ExitFrom::PictureWindow); });
   ASSERT_TRUE(ended);

@@ -72,7 +72,11 @@ class RootKeyGrab : public HotKeyGrab {
     if (event->type != KeyPress && event->type != KeyRelease) return GDK_FILTER_CONTINUE;
     if (event->xkey.keycode != self->code_) return GDK_FILTER_CONTINUE;
     if ((event->xkey.state & (ShiftMask | ControlMask | Mod1Mask)) != self->modifiers_) return GDK_FILTER_CONTINUE;
-    if (event->type == KeyPress) self->pressed_();
+    if (event->type == KeyPress) {
+      // A copy: the press may end the grab, and this object with it.
+      const std::function<void()> pressed = self->pressed_;
+      pressed();
+    }
     return GDK_FILTER_REMOVE;
   }
 

@@ -345,6 +345,7 @@ std::string HeadlessPlatform::HotKeyText(int modifiers, char letter) {
 
 void HeadlessWindow::SetClickThrough(bool on) {
   platform_.Record("SetClickThrough", {layout_.title, on ? "on" : "off"});
+  if (on && platform_.clickThroughFails) throw Error("Headless: SetWindowLongPtr failed: refused");
   clickThrough = on;
 }
 

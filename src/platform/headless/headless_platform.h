@@ -73,6 +73,7 @@ class HeadlessPlatform : public Platform {
   // writes them), and whether the system refuses every hot key outright.
   std::vector<std::string> takenHotKeys;
   bool hotKeysFail = false;
+  bool clickThroughFails = false;  // the system refuses to let the mouse through
   static std::string HotKeyText(int modifiers, char letter);
   // Actions run, in order, by modal loops (a modal loop returns when its window closes or the
   // queue runs dry).

@@ -32,7 +32,13 @@ void ClickThroughSwitch::WayBackPressed() {
 
 void ClickThroughSwitch::Begin() {
   if (!RegisterWayBack()) return;
-  form_.SetClickThrough(true);
+  try {
+    form_.SetClickThrough(true);
+  } catch (const Error& e) {
+    form_.UnregisterHotKey();
+    Sys().ShowMessage(form_.hWnd(), std::string("The mouse cannot pass through the Corvane window.\n\n") + e.what(),
+                      kAppTitle);
+  }
 }
 
 void ClickThroughSwitch::End() {
