@@ -63,6 +63,11 @@ class Form : private WindowEvents {
   MouseHandler MouseDown;
   MouseHandler MouseMove;
   EventHandler DblClick;
+  // Set before the form loads, its window takes dropped files; a drop while another handler or
+  // a modal window runs is ignored.
+  std::function<void(const std::vector<std::string>&)> FilesDropped;
+  // The system's paste keys while the window has the keyboard.
+  EventHandler Paste;
 
   // Model queries, also used by tests.
   const std::vector<Control*>& Controls() const { return controls_; }
@@ -115,6 +120,7 @@ class Form : private WindowEvents {
   std::string TooltipAt(PixelPoint client) override;
   void Deliver(const std::function<void()>& work) override;
   void OnTimer() override;
+  void OnFilesDropped(const std::vector<std::string>& paths) override;
 
   NativeWindow& Window() const;
   void FocusFirst();

@@ -127,6 +127,8 @@ class Win32Window : public NativeWindow {
     SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
   }
 
+  void AcceptFileDrops() override { DragAcceptFiles(hwnd_, TRUE); }
+
   void StartTimer(int milliseconds) override {
     if (!hwnd_) return;
     if (milliseconds <= 0) {
@@ -223,7 +225,16 @@ class Win32Window : public NativeWindow {
           events_.OnKey({Key::Tab, ShiftState(), 0});
           return 0;
         }
+        if (IsPasteKey(wparam)) {
+          events_.OnKey({Key::Paste, ShiftState(), 0});
+          return 0;
+        }
         break;
+      case WM_DROPFILES: {
+        const ScopedDrop drop(reinterpret_cast<HDROP>(wparam));
+        events_.OnFilesDropped(DroppedFilePaths(drop.Get()));
+        return 0;
+      }
       case WM_CHAR:
         if (IsKeyCharacter(wparam)) events_.OnKey({Key::Character, ShiftState(), static_cast<char>(wparam)});
         return 0;
@@ -266,6 +277,13 @@ class Win32Window : public NativeWindow {
     SetPropW(hwnd_, kLeftPressX, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.x)));
     SetPropW(hwnd_, kLeftPressY, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.y)));
     SetPropW(hwnd_, kLeftPressed, reinterpret_cast<HANDLE>(1));
+  }
+
+  // Ctrl+V and Shift+Insert, the system's paste keys.
+  static bool IsPasteKey(WPARAM key) {
+    const int shift = ShiftState();
+    if (shift & kAlt) return false;
+    return (key == 'V' && shift == kCtrl) || (key == VK_INSERT && shift == kShift);
   }
 
   static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
