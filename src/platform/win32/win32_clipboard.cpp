@@ -1,6 +1,5 @@
 // Dropped files and the clipboard's picture. A copied file (CF_HDROP) is named as it is; a
-// picture (the registered "PNG" format, CF_DIBV5, CF_DIB, in the order the clipboard's owner
-// placed them) is checked against the picture ceiling from its header, decoded by WIC into
+// picture (the registered "PNG" format, else CF_DIBV5, else CF_DIB) is checked against the picture ceiling from its header, decoded by WIC into
 // 32-bit pixels with their transparency, and written by WIC's PNG encoder.
 #include <wincodec.h>
 
@@ -215,9 +214,11 @@ ClipboardPicture Win32Platform::ReadClipboardPicture() {
       return pasted;
     }
   }
+  // PNG keeps everything; a version 5 DIB may carry alpha, which a plain DIB does not. Either
+  // DIB may be one the system made from the other.
   const UINT png = RegisterClipboardFormatW(L"PNG");
-  for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
-    if (format != png && format != CF_DIBV5 && format != CF_DIB) continue;
+  for (const UINT format : {png, static_cast<UINT>(CF_DIBV5), static_cast<UINT>(CF_DIB)}) {
+    if (!IsClipboardFormatAvailable(format)) continue;
     const ScopedGlobalLock data(GetClipboardData(format));
     if (!data.Bytes()) throw CallFailed("GetClipboardData");
     pasted.image = format == png ? DecodePicture(pictures::CheckedPictureFile(BytesOf(data))) : DecodeDib(BytesOf(data));
