@@ -93,6 +93,20 @@ class DropAndPaste : public testing::Test {
     if (!NativeTarget()) WaitForWindowsClipboard(type == "image/png" ? "PNG" : "CF_HDROP");
   }
 
+  // Runs clipboard_dib.exe with these arguments until the clipboard holds its bitmap.
+  testing::AssertionResult PutOnWindowsClipboard(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{WineProgram(), CORVANE_CLIPBOARD_TOOL};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const fs::path output = app_.Folder() / ".." / "clipboard_dib.out";
+    fs::remove(output);
+    windowsOwner_ = ChildProcess::Start(argv, {}, output);
+    return Eventually("the bitmap on the clipboard", [&] {
+      std::ifstream in(output);
+      std::string word;
+      return in >> word && word == "ready";
+    }, 60s);
+  }
+
   void WaitForWindowsClipboard(const std::string& format) {
     ASSERT_TRUE(Eventually("the Windows clipboard to offer " + format, [&] {
       return RunCommand({WineProgram(), CORVANE_CLIPBOARD_TOOL, "has", format}, 30s).Succeeded();
@@ -130,6 +144,7 @@ class DropAndPaste : public testing::Test {
   XTopLevel window_;
   std::string picturePath_;
   ChildProcess xclip_;
+  ChildProcess windowsOwner_;  // clipboard_dib.exe
   std::optional<App> next_;
 };
 
@@ -249,17 +264,10 @@ TEST_F(DropAndPaste, ABitmapCopiedByAWindowsProgramIsPastedWithItsTransparency) 
   const Rect shown = PictureAt(kSecondWidth, kSecondHeight);
   for (const bool alpha : {false, true}) {
     SCOPED_TRACE(alpha ? "CF_DIBV5 with alpha" : "CF_DIB");
-    std::vector<std::string> argv{WineProgram(), CORVANE_CLIPBOARD_TOOL, std::to_string(kSecondWidth),
-                                  std::to_string(kSecondHeight)};
-    argv.insert(argv.end(), colours.begin(), colours.end());
-    if (alpha) argv.push_back("alpha");
-    const fs::path output = app_.Folder() / ".." / "clipboard_dib.out";
-    ChildProcess owner = ChildProcess::Start(argv, {}, output);
-    ASSERT_TRUE(Eventually("the bitmap on the clipboard", [&] {
-      std::ifstream in(output);
-      std::string word;
-      return in >> word && word == "ready";
-    }, 60s));
+    std::vector<std::string> args{std::to_string(kSecondWidth), std::to_string(kSecondHeight)};
+    args.insert(args.end(), colours.begin(), colours.end());
+    if (alpha) args.push_back("alpha");
+    ASSERT_TRUE(PutOnWindowsClipboard(args));
     const std::vector<std::string> before = PastedFiles();
     Paste();
     std::string name;
@@ -286,9 +294,26 @@ TEST_F(DropAndPaste, ABitmapCopiedByAWindowsProgramIsPastedWithItsTransparency) 
                                blend(kSecondColours[3], kGroundGreen)};
       EXPECT_TRUE(ShowsQuadrants(shown, expected, "cf-dibv5-alpha", 8));
     }
-    owner.Kill();
-    fs::remove(output);
+    windowsOwner_.Kill();
   }
+}
+
+// A bitmap whose header claims 20000 x 20000 pixels, with 64 bytes of them: refused from the
+// header, before anything is made for it, and the help panel stays.
+TEST_F(DropAndPaste, ABitmapClaimingAnAbsurdSizeIsRefusedWithTheReason) {
+  if (NativeTarget()) GTEST_SKIP() << "the Windows clipboard's bitmaps";
+  ASSERT_TRUE(PutOnWindowsClipboard({"20000", "20000", "0", "0", "0", "0", "claim"}));
+  Paste();
+  DialogFacts box;
+  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
+  const std::vector<std::string> texts = MessageTexts(box);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find("20000 x 20000 pixels"), std::string::npos) << texts[0];
+  ProbeClickButton(box, "OK");
+  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
+  EXPECT_TRUE(PastedFiles().empty());
+  EXPECT_TRUE(app_.Running());
 }
 
 }  // namespace

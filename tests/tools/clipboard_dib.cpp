@@ -1,13 +1,14 @@
 // clipboard_dib.exe: puts a bitmap on the clipboard the way Windows programs copy pictures, for
 // the end-to-end tests of pasting, then keeps the clipboard until it is ended.
 //
-//   clipboard_dib.exe <width> <height> <c1> <c2> <c3> <c4> [alpha]
+//   clipboard_dib.exe <width> <height> <c1> <c2> <c3> <c4> [alpha|claim]
 //   clipboard_dib.exe has <format>
 //
 // The bitmap has four quadrants of the colours c1..c4 (RRGGBB, top-left, top-right, bottom-left,
 // bottom-right). Without "alpha" it is a 24-bit bottom-up CF_DIB. With "alpha" it is a CF_DIBV5
 // of 32-bit pixels with an alpha mask, whose right half is half transparent (alpha 128, the
-// colour not premultiplied). Prints "ready" once the clipboard holds it.
+// colour not premultiplied). With "claim" it is a CF_DIB whose header claims that size while
+// only 64 bytes of pixels follow. Prints "ready" once the clipboard holds it.
 //
 // "has" ends with 0 when the clipboard offers the format now ("PNG", "CF_HDROP", any
 // registered name), 1 when not: Wine takes an X program's copy onto the clipboard a moment
@@ -23,6 +24,20 @@
 namespace {
 
 DWORD Colour(const wchar_t* hex) { return static_cast<DWORD>(std::wcstoul(hex, nullptr, 16)); }
+
+// A header claiming the size, and far fewer pixels than it promises.
+std::vector<BYTE> MakeClaim(int width, int height) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  std::vector<BYTE> dib(sizeof header + 64, 0x7F);
+  std::memcpy(dib.data(), &header, sizeof header);
+  return dib;
+}
 
 std::vector<BYTE> MakeDib(int width, int height, const DWORD (&colours)[4], bool alpha) {
   const int bytesPerPixel = alpha ? 4 : 3;
@@ -76,7 +91,8 @@ int wmain(int argc, wchar_t** argv) {
   const int height = std::wcstol(argv[2], nullptr, 10);
   const DWORD colours[4] = {Colour(argv[3]), Colour(argv[4]), Colour(argv[5]), Colour(argv[6])};
   const bool alpha = argc > 7 && std::wcscmp(argv[7], L"alpha") == 0;
-  const std::vector<BYTE> dib = MakeDib(width, height, colours, alpha);
+  const bool claim = argc > 7 && std::wcscmp(argv[7], L"claim") == 0;
+  const std::vector<BYTE> dib = claim ? MakeClaim(width, height) : MakeDib(width, height, colours, alpha);
 
   // A clipboard owner must be a window: with none, SetClipboardData fails.
   const HWND owner = CreateWindowExW(0, L"STATIC", L"clipboard_dib", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

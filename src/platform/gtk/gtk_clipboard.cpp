@@ -63,8 +63,9 @@ class PixbufClipboardImage : public ClipboardImage {
   GRef<GdkPixbuf> pixbuf_;
 };
 
-// The targets' contents, or nothing when the owner gives none.
-struct Contents {
+// A target's contents, or nothing when the owner gives none.
+class Contents {
+ public:
   explicit Contents(GtkSelectionData* data) : data_(data) {}
   ~Contents() {
     if (data_) gtk_selection_data_free(data_);

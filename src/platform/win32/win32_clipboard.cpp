@@ -48,9 +48,9 @@ void WriteNewFile(const std::string& path, std::span<const BYTE> bytes) {
       FileOrNull(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
   if (!file) throw CallFailed("CreateFile");
   DWORD written = 0;
-  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-      written != bytes.size()) {
-    const DWORD error = written != bytes.size() && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_DISK_FULL : GetLastError();
+  const BOOL wrote = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (!wrote || written != bytes.size()) {
+    const DWORD error = wrote ? static_cast<DWORD>(ERROR_HANDLE_DISK_FULL) : GetLastError();
     file.Reset();
     DeleteFileW(name.c_str());
     throw CallFailed("WriteFile", error);
