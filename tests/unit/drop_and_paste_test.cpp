@@ -100,6 +100,16 @@ TEST_F(DropAndPasteTest, ADroppedFileThatCannotBeShownGetsTheSelectItemsMessageA
   }
 }
 
+TEST_F(DropAndPasteTest, AMenuLeftHiddenByACancelledDialogGoesOnceADropShowsThePicture) {
+  sys.pictureFiles["C:\\pics\\cat.jpg"] = {640, 480};
+  CorvaneMenu& menu = OpenMenu();
+  ClickOn(menu, menu.Label7);  // the dialog is cancelled: the menu stays loaded and hidden
+  ASSERT_TRUE(MenuWindowLoaded());
+  Drop({"C:\\pics\\cat.jpg"});
+  EXPECT_FALSE(MenuWindowLoaded());
+  EXPECT_EQ(OpenMenu().Label4.Caption(), kShowHelpCaption);
+}
+
 TEST_F(DropAndPasteTest, ADropOfNoLocalFileIsExplainedAndChangesNothing) {
   const Snapshot before = Now();
   Drop({});

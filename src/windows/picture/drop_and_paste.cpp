@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "windows/menu/corvane_menu.h"
 #include "windows/menu/picture_selection.h"
 #include "windows/picture/corvane_form1.h"
 
@@ -15,6 +16,12 @@ constexpr int kPastedNameAttempts = 100;
 
 void Tell(const std::string& text) { Sys().ShowMessage(PictureWindow().hWnd(), text, kAppTitle); }
 
+// As after a file chosen through the Select item: a menu left loaded and hidden by a cancelled
+// dialog goes, so that the next one opens at the cursor with the Show item of the new mode.
+void ShowAsChosen(const std::string& path) {
+  if (ShowChosenPicture(path) && MenuWindowLoaded()) MenuWindow().Unload();
+}
+
 }  // namespace
 
 void ShowDroppedFiles(const std::vector<std::string>& paths) {
@@ -23,7 +30,7 @@ void ShowDroppedFiles(const std::vector<std::string>& paths) {
          "paste it with Ctrl+V.");
     return;
   }
-  ShowChosenPicture(paths.front());
+  ShowAsChosen(paths.front());
 }
 
 std::string PastedFileName(const LocalTime& t, int attempt) {
@@ -56,7 +63,7 @@ void PasteClipboardPicture() {
     return;
   }
   if (!pasted.file.empty()) {
-    ShowChosenPicture(pasted.file);
+    ShowAsChosen(pasted.file);
     return;
   }
   if (!pasted.image) {
@@ -73,7 +80,7 @@ void PasteClipboardPicture() {
          "The picture shown stays.");
     return;
   }
-  ShowChosenPicture(path);
+  ShowAsChosen(path);
 }
 
 }  // namespace corvane
