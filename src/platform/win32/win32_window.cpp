@@ -129,6 +129,8 @@ class Win32Window : public NativeWindow {
     SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
   }
 
+  void AcceptFileDrops() override { DragAcceptFiles(hwnd_, TRUE); }
+
   void StartTimer(int milliseconds) override {
     if (!hwnd_) return;
     if (milliseconds <= 0) {
@@ -291,6 +293,10 @@ class Win32Window : public NativeWindow {
           events_.OnKey({Key::Tab, ShiftState(), 0});
           return 0;
         }
+        if (IsPasteKey(wparam)) {
+          events_.OnKey({Key::Paste, ShiftState(), 0});
+          return 0;
+        }
         if (const char key = ShortcutKey(wparam); key && (ShiftState() & (kCtrl | kAlt)) == kCtrl) {
           if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
         }
@@ -303,6 +309,11 @@ class Win32Window : public NativeWindow {
         POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
         ScreenToClient(hwnd_, &p);
         if (notches != 0) events_.OnWheel({notches, ShiftState(), {p.x, p.y}});
+        return 0;
+      }
+      case WM_DROPFILES: {
+        const ScopedDrop drop(reinterpret_cast<HDROP>(wparam));
+        events_.OnFilesDropped(DroppedFilePaths(drop.Get()));
         return 0;
       }
       case WM_CHAR:
@@ -360,10 +371,14 @@ class Win32Window : public NativeWindow {
     return 0;
   }
 
-  static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+  // Ctrl+V and Shift+Insert, the system's paste keys.
+  static bool IsPasteKey(WPARAM key) {
+    const int shift = ShiftState();
+    if (shift & kAlt) return false;
+    return (key == 'V' && shift == kCtrl) || (key == VK_INSERT && shift == kShift);
+  }
 
-  // Virtual-key codes of letters and digits are their upper-case characters.
-  static bool IsShortcutKey(WPARAM vk) { return (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'); }
+  static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
   static int ButtonOf(UINT msg) {
     switch (msg) {
