@@ -42,7 +42,8 @@ void Check(HRESULT hr, const char* call) {
 
 ComPtr<IWICImagingFactory> MakeFactory() {
   ComPtr<IWICImagingFactory> factory;
-  Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+  RequireOle();
+  Check(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                          factory.PutVoid()),
         "CoCreateInstance(WICImagingFactory)");
   return factory;
@@ -157,7 +158,7 @@ class DibPicture : public GdiPicture {
     }
     // Per-pixel alpha over whatever the window painted beneath: its own ground.
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend);
+    late::AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend);
   }
 
  protected:
@@ -184,7 +185,7 @@ unsigned ReadNumber(IWICMetadataQueryReader* reader, const wchar_t* name, unsign
     if (value.vt == VT_UI2) result = value.uiVal;
     if (value.vt == VT_UI4) result = value.ulVal;
   }
-  PropVariantClear(&value);
+  late::PropVariantClear(&value);
   return result;
 }
 
@@ -213,9 +214,9 @@ int LoopCount(IWICBitmapDecoder* decoder) {
         data.caub.cElems >= 4 && data.caub.pElems[0] >= 3 && data.caub.pElems[1] == 1) {
       repeats = data.caub.pElems[2] | data.caub.pElems[3] << 8;
     }
-    PropVariantClear(&data);
+    late::PropVariantClear(&data);
   }
-  PropVariantClear(&app);
+  late::PropVariantClear(&app);
   return repeats;
 }
 
