@@ -199,8 +199,8 @@ class WicMetadata : public pictures::MetadataSource {
   }
 
   std::optional<std::uint32_t> Number(MetadataItem item) const override {
-    if (item == MetadataItem::WebpLoopCount) return BlockNumber(kWebpAnimFormat, 1);
-    if (item == MetadataItem::WebpFrameDuration) return BlockNumber(kWebpAnmfFormat, 1);
+    if (item == MetadataItem::WebpLoopCount) return BlockNumber(kWebpAnimFormat, 1, L"LoopCount");
+    if (item == MetadataItem::WebpFrameDuration) return BlockNumber(kWebpAnmfFormat, 1, L"FrameDuration");
     Variant value;
     Query(item, value);
     return AsNumber(value);
@@ -259,8 +259,9 @@ class WicMetadata : public pictures::MetadataSource {
     if (const wchar_t* name = QueryName(item); name && query_) query_->GetMetadataByName(name, value.Put());
   }
 
-  // Item `id` of the first block of `format` that has it, whatever integer type the id takes.
-  std::optional<std::uint32_t> BlockNumber(REFGUID format, std::uint32_t id) const {
+  // Item `id` of the first block of `format` that has it, whatever integer type the id takes
+  // (or, should a reader key it by name, the item called `name`).
+  std::optional<std::uint32_t> BlockNumber(REFGUID format, std::uint32_t id, const wchar_t* name) const {
     for (const ComPtr<IWICMetadataReader>& reader : blocks_) {
       GUID blockFormat{};
       UINT count = 0;
@@ -269,7 +270,8 @@ class WicMetadata : public pictures::MetadataSource {
       for (UINT i = 0; i < count; ++i) {
         Variant key, value;
         if (FAILED(reader->GetValueByIndex(i, nullptr, key.Put(), value.Put()))) continue;
-        if (AsNumber(key) == id) return AsNumber(value);
+        const bool named = key.Get().vt == VT_LPWSTR && key.Get().pwszVal && lstrcmpiW(key.Get().pwszVal, name) == 0;
+        if (named || AsNumber(key) == id) return AsNumber(value);
       }
     }
     return std::nullopt;
