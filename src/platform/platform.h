@@ -154,6 +154,8 @@ class WindowEvents {
   // The time asked for with NativeWindow::StartTimer has come.
   virtual void OnTimer() = 0;
   virtual void OnWheel(const WheelEvent&) {}
+  // The system-wide hot key registered with NativeWindow::RegisterHotKey was pressed.
+  virtual void OnHotKey() {}
 };
 
 enum class WindowKind {
@@ -195,6 +197,16 @@ class NativeWindow {
   // How opaque the whole window is, 10 to 100 percent (100: not see-through at all). On
   // Windows a window below 100 % is a layered window with that constant alpha.
   virtual void SetOpacity(int percent) = 0;
+
+  // Click-through. While on, every mouse event goes through the window to the windows beneath;
+  // the window stays shown and above them. Off gives the window back exactly as it was.
+  virtual void SetClickThrough(bool on) = 0;
+  // Makes `letter` (upper case) with the ShiftMask `modifiers` a system-wide hot key that
+  // reaches WindowEvents::OnHotKey wherever the keyboard is, in place of the one the window
+  // held. False when another program holds that key; throws Error when the system refuses for
+  // another reason. The window gives it up when destroyed.
+  virtual bool RegisterHotKey(int modifiers, char letter) = 0;
+  virtual void UnregisterHotKey() = 0;
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.

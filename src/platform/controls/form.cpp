@@ -305,7 +305,28 @@ void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {
       const PixelRect box = c.PixelBounds();
       if (!box.Intersect(dirty).Empty()) c.Paint(canvas, box);
     }
+    if (clickThrough_) PaintOutline(canvas, dirty);
   });
+}
+
+// Two pixels round the client area's edge, red outside and white inside, so that one of them
+// shows against any picture.
+void Form::PaintOutline(Canvas& canvas, const PixelRect& dirty) const {
+  const PixelSize size = Window().ClientSize();
+  constexpr Color kOuter = 0x0000FF;
+  constexpr Color kInner = 0xFFFFFF;
+  for (int inset = 0; inset < 2; ++inset) {
+    const Color color = inset == 0 ? kOuter : kInner;
+    const PixelRect ring{inset, inset, size.width - inset, size.height - inset};
+    const PixelRect sides[4] = {{ring.left, ring.top, ring.right, ring.top + 1},
+                                {ring.left, ring.bottom - 1, ring.right, ring.bottom},
+                                {ring.left, ring.top, ring.left + 1, ring.bottom},
+                                {ring.right - 1, ring.top, ring.right, ring.bottom}};
+    for (const PixelRect& side : sides) {
+      const PixelRect shown = side.Intersect(dirty);
+      if (!shown.Empty()) canvas.FillRect(shown, color);
+    }
+  }
 }
 
 void Form::OnMouseDown(const MouseEvent& e) {
@@ -427,9 +448,32 @@ void Form::OnTimer() {
   });
 }
 
+void Form::OnHotKey() {
+  RunHandler([&] {
+    if (HotKey) HotKey();
+  });
+}
+
+void Form::SetClickThrough(bool on) {
+  if (on == clickThrough_) return;
+  NativeWindow& window = Window();
+  window.SetClickThrough(on);
+  clickThrough_ = on;
+  const PixelSize size = window.ClientSize();
+  window.Invalidate({0, 0, size.width, size.height});
+  window.RefreshTooltip();  // a tip shown now goes, and none comes while the mouse passes through
+}
+
+bool Form::RegisterHotKey(int modifiers, char letter) { return Window().RegisterHotKey(modifiers, letter); }
+
+void Form::UnregisterHotKey() {
+  if (Loaded()) Window().UnregisterHotKey();
+}
+
 std::string Form::TooltipAt(PixelPoint client) {
   std::string text;
   RunHandler([&] {
+    if (clickThrough_) return;
     const Control* c = ControlAt(client);
     if (c) text = c->ToolTipText;
   });

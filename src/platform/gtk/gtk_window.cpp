@@ -95,6 +95,7 @@ class Window : public GtkNativeWindow {
 
   void Destroy() override {
     StartTimer(0);
+    hotKey_.reset();
     if (!window_) return;
     GtkWindow* window = window_;
     window_ = nullptr;
@@ -186,6 +187,23 @@ class Window : public GtkNativeWindow {
     gtk_widget_set_opacity(GTK_WIDGET(window_), opacity_);
     if (GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_))) gdk_window_set_opacity(gdk, opacity_);
   }
+
+  // An empty input shape: X hands every pointer event to the windows beneath. No shape gives
+  // the window its whole area back.
+  void SetClickThrough(bool on) override {
+    if (!window_) return;
+    cairo_region_t* nothing = on ? cairo_region_create() : nullptr;
+    gtk_widget_input_shape_combine_region(GTK_WIDGET(window_), nothing);
+    if (nothing) cairo_region_destroy(nothing);
+  }
+
+  bool RegisterHotKey(int modifiers, char letter) override {
+    hotKey_.reset();
+    hotKey_ = GrabHotKey(modifiers, letter, [this] { Guard([&] { events_.OnHotKey(); }); });
+    return hotKey_ != nullptr;
+  }
+
+  void UnregisterHotKey() override { hotKey_.reset(); }
 
   void BeginMove() override {
     if (!window_ || !pressed_) return;
@@ -384,6 +402,7 @@ class Window : public GtkNativeWindow {
   guint timer_ = 0;
   double scrolled_ = 0;  // smooth scrolling not yet a whole notch
   double opacity_ = 1.0;
+  std::unique_ptr<HotKeyGrab> hotKey_;
 };
 
 }  // namespace

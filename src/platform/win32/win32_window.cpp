@@ -20,6 +20,8 @@ constexpr wchar_t kLeftPressY[] = L"Corvane.LeftPressY";
 constexpr wchar_t kLeftPressed[] = L"Corvane.LeftPressed";
 // The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
 constexpr UINT_PTR kFormTimer = 1;
+// The one system-wide hot key a window may hold.
+constexpr int kFormHotKey = 1;
 
 int ShiftState() {
   int shift = 0;
@@ -158,6 +160,50 @@ class Win32Window : public NativeWindow {
     }
   }
 
+  // WS_EX_LAYERED with WS_EX_TRANSPARENT is what Windows documents for a window the mouse
+  // passes through; a window not yet layered is made so at full opacity. Only the styles added
+  // here are taken away again, so a layered window's own opacity stays as it was.
+  void SetClickThrough(bool on) override {
+    if (!hwnd_) return;
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    if (!on) {
+      if (addedExStyle_ == 0) return;
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle & ~addedExStyle_));
+      addedExStyle_ = 0;
+      return;
+    }
+    addedExStyle_ = (WS_EX_LAYERED | WS_EX_TRANSPARENT) & ~exStyle;
+    if (addedExStyle_ == 0) return;
+    SetLastError(0);
+    if (!SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle | addedExStyle_)) &&
+        GetLastError() != 0) {
+      addedExStyle_ = 0;
+      throw CallFailed("SetWindowLongPtr");
+    }
+    if ((addedExStyle_ & WS_EX_LAYERED) && !SetLayeredWindowAttributes(hwnd_, 0, 255, LWA_ALPHA)) {
+      const Error error = CallFailed("SetLayeredWindowAttributes");
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+      addedExStyle_ = 0;
+      throw error;
+    }
+  }
+
+  bool RegisterHotKey(int modifiers, char letter) override {
+    UnregisterHotKey();
+    UINT keys = MOD_NOREPEAT;
+    if (modifiers & kCtrl) keys |= MOD_CONTROL;
+    if (modifiers & kAlt) keys |= MOD_ALT;
+    if (modifiers & kShift) keys |= MOD_SHIFT;
+    if (::RegisterHotKey(hwnd_, kFormHotKey, keys, static_cast<UINT>(static_cast<unsigned char>(letter)))) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_HOTKEY_ALREADY_REGISTERED) return false;
+    throw CallFailed("RegisterHotKey", error);
+  }
+
+  void UnregisterHotKey() override {
+    if (hwnd_) ::UnregisterHotKey(hwnd_, kFormHotKey);
+  }
+
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -167,6 +213,7 @@ class Win32Window : public NativeWindow {
     auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
     if (msg == WM_NCDESTROY) {
+      ::UnregisterHotKey(hwnd, kFormHotKey);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       RemovePropW(hwnd, kLeftPressX);
       RemovePropW(hwnd, kLeftPressY);
@@ -283,6 +330,10 @@ class Win32Window : public NativeWindow {
       case WM_CLOSE:
         events_.OnCloseRequest();
         return 0;
+      case WM_HOTKEY:
+        if (wparam != kFormHotKey) break;
+        events_.OnHotKey();
+        return 0;
       case WM_TIMER:
         if (wparam != kFormTimer) break;
         KillTimer(hwnd_, kFormTimer);  // one-shot: the form asks again for the next time
@@ -326,6 +377,9 @@ class Win32Window : public NativeWindow {
   }
 
   static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+  // Virtual-key codes of letters and digits are their upper-case characters.
+  static bool IsShortcutKey(WPARAM vk) { return (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'); }
 
   static int ButtonOf(UINT msg) {
     switch (msg) {
@@ -372,6 +426,7 @@ class Win32Window : public NativeWindow {
   std::wstring tipText_;
   int opacity_ = 100;
   int wheel_ = 0;  // wheel turns not yet a whole notch
+  DWORD addedExStyle_ = 0;  // what click-through added to the extended style
   WindowEvents& events_;
   FontCache& fonts_;
 };

@@ -79,6 +79,7 @@ CorvaneForm1::CorvaneForm1()
 
   MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   DblClick = [this] { Form_DblClick(); };
+  HotKey = [this] { clickThrough_.WayBackPressed(); };
   Image1.MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   Image1.DblClick = [this] { Image1_DblClick(); };
   Image1.MouseMove = [this](const MouseArgs& a) { Image1_MouseMove(a); };
@@ -149,7 +150,12 @@ void CorvaneForm1::Form_MouseWheel(const WheelEvent& e) {
   }
 }
 
+// Ctrl+T switches click-through; Ctrl+0 brings the picture back to its own size.
 bool CorvaneForm1::Form_KeyShortcut(char key, int shift) {
+  if (key == 'T') {
+    clickThrough_.Toggle();
+    return true;
+  }
   if (key != '0' || shift != kCtrl || !Image1.Visible()) return false;
   const CursorPoint cursor = Sys().CursorPosition();
   ScalePicture(pictures::kScaleOne, PixelPoint{cursor.x, cursor.y});
