@@ -119,6 +119,29 @@ TEST(Animation, PlaysEachFrameInTurnLoopsAndNeverHoldsUpTheMouse) {
   EXPECT_EQ(saved->left, place.x * kTwipsPerPixel);
 }
 
+// An animated WebP, as adverts often come: red, green, then blue, half a second each, for ever.
+// The Linux program only (label e2e-linux): Wine has no WebP codec; there the decoder's frame
+// durations are read as Windows documents them, tested on fake metadata in the unit tests.
+TEST(AnimatedWebp, PlaysEachFrameInTurnAndLoops) {
+  App app;
+  const Point place{210, 210};
+  const std::string path = AddConvertedPicture(
+      app, {"-loop", "0", "-delay", "50", "-size", "200x100", "xc:red", "xc:lime", "xc:blue", "-define", "webp:lossless=true"},
+      "spin200x100.webp");
+  ASSERT_TRUE(StartShowing(app, place, path));
+  const Rect window{place.x, place.y, 200, 100};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
+  const Point middle{place.x + 100, place.y + 50};
+  const std::pair<const char*, Rgb> frames[] = {{"green", kLime}, {"blue", kBlue}, {"red", kRed}};
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& [what, colour] : frames) {
+      ASSERT_TRUE(WaitForScreen(window, std::string("round ") + std::to_string(round + 1) + ": the " + what + " frame",
+                                [&](const Image& shot) { return SpotsHold(shot, {{what, middle, colour, 8}}); },
+                                "animated-webp", 5s));
+    }
+  }
+}
+
 // --- files no picture comes from ------------------------------------------------------------
 
 constexpr int kFileNameId = 1148;  // the open-file dialog's file-name box

@@ -29,7 +29,10 @@ class StillPicture : public PixbufPicture {
 };
 
 // An animation, played on the program's clock: each NextFrame moves the animation's own clock
-// on by the delay of the frame shown, so no frame is skipped however late the call comes.
+// on by the delay of the frame shown, so no frame is skipped however late the call comes. The
+// iterator is asked a millisecond past that moment: loaders differ on which frame shows at the
+// very instant one ends (the WebP loader keeps the old one, so frames fell out), never a
+// millisecond later. The offset stays one millisecond; it never adds up.
 class AnimatedPicture : public PixbufPicture {
  public:
   explicit AnimatedPicture(GdkPixbufAnimation* animation) : animation_(animation) {
@@ -52,7 +55,9 @@ class AnimatedPicture : public PixbufPicture {
     if (delay == 0) return {};
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     g_time_val_add(&clock_, static_cast<glong>(delay) * 1000);
-    gdk_pixbuf_animation_iter_advance(iter_.get(), &clock_);
+    GTimeVal past = clock_;
+    g_time_val_add(&past, 1000);
+    gdk_pixbuf_animation_iter_advance(iter_.get(), &past);
     G_GNUC_END_IGNORE_DEPRECATIONS
     const PixelSize size = Size();
     return {0, 0, size.width, size.height};
