@@ -48,6 +48,7 @@ class StillPicture : public PixbufPicture {
     cairo_set_source_rgb(cr, 0, 0, 0);  // lets the view go now
     cairo_surface_destroy(view);
   }
+  GdkPixbuf* Pixels() const override { return pixbuf_.get(); }
 
  private:
   cairo_surface_t* surface_;
@@ -87,6 +88,7 @@ class AnimatedPicture : public PixbufPicture {
     gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), x, y);
     cairo_paint(cr);
   }
+  GdkPixbuf* Pixels() const override { return gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()); }
 
  private:
   GRef<GdkPixbufAnimation> animation_;
