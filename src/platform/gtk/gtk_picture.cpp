@@ -48,7 +48,7 @@ class StillPicture : public PixbufPicture {
     cairo_set_source_rgb(cr, 0, 0, 0);  // lets the view go now
     cairo_surface_destroy(view);
   }
-  GdkPixbuf* Pixels() const override { return pixbuf_.get(); }
+  void SetSource(cairo_t* cr) const override { cairo_set_source_surface(cr, surface_, 0, 0); }
 
  private:
   cairo_surface_t* surface_;
@@ -88,7 +88,9 @@ class AnimatedPicture : public PixbufPicture {
     gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), x, y);
     cairo_paint(cr);
   }
-  GdkPixbuf* Pixels() const override { return gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()); }
+  void SetSource(cairo_t* cr) const override {
+    gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), 0, 0);
+  }
 
  private:
   GRef<GdkPixbufAnimation> animation_;
