@@ -63,6 +63,28 @@ TEST_P(PictureKinds, ShowAtTheirSizeWithTheirColours) {
 INSTANTIATE_TEST_SUITE_P(Pictures, PictureKinds, testing::ValuesIn(kKinds),
                          [](const testing::TestParamInfo<KindCase>& test) { return test.param.name; });
 
+// A JPEG far larger than the screen, with a blue block beyond the screen's bottom-right corner:
+// once a drag brings that part into view, it shows the picture's own pixels there.
+TEST(Pictures, PartsBeyondTheScreenShowWhenDraggedIntoView) {
+  App app;
+  const std::string big = AddConvertedPicture(
+      app, {"-size", "1800x1400", "xc:#FF0000", "-fill", "#0000FF", "-draw", "rectangle 1500,1150 1700,1350"},
+      "big1800x1400.jpg");
+  const Point place{100, 100};
+  ASSERT_TRUE(StartShowing(app, place, big));
+  MoveTo({0, 600});
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x, place.y, 1800, 1400}));
+  ASSERT_TRUE(WaitForScreen(ScreenRect(), "the picture's red over the screen",
+                            [](const Image& shot) { return SpotsHold(shot, {{"red", {700, 600}, kRed, 24}}); }));
+
+  // 600 pixels left and 500 up: the block's middle (1600,1250) comes to (1100,850).
+  Drag({700, 700}, {100, 200}, 20);
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x - 600, place.y - 500, 1800, 1400}));
+  EXPECT_TRUE(WaitForScreen(ScreenRect(), "the part once beyond the screen, in view", [](const Image& shot) {
+    return SpotsHold(shot, {{"the blue block", {1100, 850}, kBlue, 24}, {"red left of it", {980, 850}, kRed, 24}});
+  }));
+}
+
 // A 200 by 100 animation looping for ever, each frame half a second: red all over; then a
 // green block at (100,50), cleared to the ground when it goes; then a blue block at (20,50),
 // after which the canvas is as it was before it.
