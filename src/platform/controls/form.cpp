@@ -103,6 +103,7 @@ void Form::Load() {
   ws.clientSize = {ToPixelsX(layout_.width), ToPixelsY(layout_.height)};
   if (const Form* owner = Owner(); owner && owner->Loaded()) ws.owner = owner->hWnd();
   window_ = Sys().CreateNativeWindow(ws, *this);
+  if (FilesDropped) window_->AcceptFileDrops();
   for (Control* c : controls_) c->Fit();
   Form_Load();
 }
@@ -410,6 +411,12 @@ bool Form::OnKey(const KeyEvent& e) {
       case Key::Shortcut:
         if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
         break;
+      case Key::Paste:
+        if (Paste && modalBlocks_ == 0) {
+          Paste();
+          handled = true;
+        }
+        break;
     }
   });
   return handled;
@@ -428,6 +435,13 @@ void Form::OnWheel(const WheelEvent& e) {
   RunHandler([&] {
     if (MouseWheel && e.notches != 0) MouseWheel(e);
   });
+}
+
+// A drop is input like a click: it waits until no handler, message or modal window is running,
+// which a system's drop message may not (it can come while a message box's loop runs).
+void Form::OnFilesDropped(const std::vector<std::string>& paths) {
+  if (!FilesDropped || !Loaded() || HandlerRunning() || modalBlocks_ > 0) return;
+  RunHandler([&] { FilesDropped(paths); });
 }
 
 void Form::StartTimer(Control& control, int milliseconds) {

@@ -83,6 +83,11 @@ class Form : private WindowEvents {
   // The window's one system-wide hot key (see NativeWindow::RegisterHotKey).
   bool RegisterHotKey(int modifiers, char letter);
   void UnregisterHotKey();
+  // Set before the form loads, its window takes dropped files; a drop while another handler or
+  // a modal window runs is ignored.
+  std::function<void(const std::vector<std::string>&)> FilesDropped;
+  // The system's paste keys while the window has the keyboard.
+  EventHandler Paste;
 
   // Model queries, also used by tests.
   const std::vector<Control*>& Controls() const { return controls_; }
@@ -137,6 +142,7 @@ class Form : private WindowEvents {
   void OnTimer() override;
   void OnWheel(const WheelEvent& e) override;
   void OnHotKey() override;
+  void OnFilesDropped(const std::vector<std::string>& paths) override;
 
   NativeWindow& Window() const;
   void PaintOutline(Canvas& canvas, const PixelRect& dirty) const;

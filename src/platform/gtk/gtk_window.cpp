@@ -6,6 +6,7 @@
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/gtk_internal.h"
+#include "platform/gtk/uri_list.h"
 
 namespace corvane::gtk {
 
@@ -96,6 +97,8 @@ class Window : public GtkNativeWindow {
   void Destroy() override {
     StartTimer(0);
     hotKey_.reset();
+    if (dropIdle_) g_source_remove(dropIdle_);
+    dropIdle_ = 0;
     if (!window_) return;
     GtkWindow* window = window_;
     window_ = nullptr;
@@ -205,6 +208,14 @@ class Window : public GtkNativeWindow {
 
   void UnregisterHotKey() override { hotKey_.reset(); }
 
+  // XDND through GTK: a drop of files (text/uri-list) onto the window's surface.
+  void AcceptFileDrops() override {
+    if (!area_) return;
+    gtk_drag_dest_set(area_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(area_);
+    Connect(area_, "drag-data-received", G_CALLBACK(OnDragDataReceived));
+  }
+
   void BeginMove() override {
     if (!window_ || !pressed_) return;
     GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_));
@@ -231,13 +242,50 @@ class Window : public GtkNativeWindow {
     return G_SOURCE_REMOVE;
   }
 
+  static void OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint, guint,
+                                 Window* self) {
+    const guchar* bytes = gtk_selection_data_get_data(data);
+    const gint length = gtk_selection_data_get_length(data);
+    const std::string list = bytes && length > 0 ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)) : std::string();
+    self->dropped_ = LocalPathsOfUriList(list, g_get_host_name());
+    // Handed on once the drop has finished, so the source is not kept waiting while a message
+    // about the file is shown.
+    if (!self->dropIdle_) self->dropIdle_ = g_idle_add(OnDropIdle, self);
+  }
+
+  static gboolean OnDropIdle(gpointer data) {
+    auto* self = static_cast<Window*>(data);
+    self->dropIdle_ = 0;
+    const std::vector<std::string> paths = std::move(self->dropped_);
+    self->dropped_.clear();
+    if (self->enabled_) Guard([&] { self->events_.OnFilesDropped(paths); });
+    return G_SOURCE_REMOVE;
+  }
+
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, Window* self) {
+    ClipToScreen(widget, cr);
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
     const PixelRect dirty{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 + 0.999), static_cast<int>(y2 + 0.999)};
     CairoCanvas canvas(cr, widget, self->fonts_);
     Guard([&] { self->events_.OnPaint(canvas, dirty); });
     return TRUE;
+  }
+
+  // Without a compositing manager the X server keeps nothing of a window beyond the screen's
+  // edges, and exposes such a part when it comes into view: only what the screen can show is
+  // painted (a picture window can be far larger than the screen). A compositing manager keeps
+  // the whole window's pixels, so there all of it is painted.
+  static void ClipToScreen(GtkWidget* widget, cairo_t* cr) {
+    GdkScreen* screen = gtk_widget_get_screen(widget);
+    GdkWindow* window = gtk_widget_get_window(widget);
+    if (!window || gdk_screen_is_composited(screen)) return;
+    GdkWindow* root = gdk_screen_get_root_window(screen);
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(window, &x, &y);
+    cairo_rectangle(cr, -x, -y, gdk_window_get_width(root), gdk_window_get_height(root));
+    cairo_clip(cr);
   }
 
   static gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, Window* self) {
@@ -294,6 +342,12 @@ class Window : public GtkNativeWindow {
     bool handled = false;
     if (e->keyval == GDK_KEY_Tab || e->keyval == GDK_KEY_ISO_Left_Tab || e->keyval == GDK_KEY_KP_Tab) {
       Guard([&] { self->events_.OnKey({Key::Tab, shift, 0}); });
+      return TRUE;
+    }
+    // Ctrl+V and Shift+Insert, the desktop's paste keys.
+    if (((e->keyval == GDK_KEY_v || e->keyval == GDK_KEY_V) && shift == kCtrl) ||
+        ((e->keyval == GDK_KEY_Insert || e->keyval == GDK_KEY_KP_Insert) && shift == kShift)) {
+      Guard([&] { self->events_.OnKey({Key::Paste, shift, 0}); });
       return TRUE;
     }
     const guint32 c = gdk_keyval_to_unicode(e->keyval);
@@ -408,6 +462,8 @@ class Window : public GtkNativeWindow {
   double scrolled_ = 0;  // smooth scrolling not yet a whole notch
   double opacity_ = 1.0;
   std::unique_ptr<HotKeyGrab> hotKey_;
+  std::vector<std::string> dropped_;  // the paths of a drop, until the idle call hands them on
+  guint dropIdle_ = 0;
 };
 
 }  // namespace

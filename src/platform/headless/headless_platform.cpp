@@ -291,6 +291,37 @@ std::string HeadlessPlatform::ShortPathName(const std::string& path) const {
   return it == shortPaths.end() ? std::string() : it->second;
 }
 
+namespace {
+
+// A clipboard picture that becomes an in-memory PNG file the headless loader then reads.
+class HeadlessClipboardImage : public ClipboardImage {
+ public:
+  HeadlessClipboardImage(HeadlessPlatform& platform, PixelSize size) : platform_(platform), size_(size) {}
+  PixelSize Size() const override { return size_; }
+  void SavePng(const std::string& path) const override {
+    platform_.calls.push_back({"SavePng", {path}});
+    if (platform_.FindFile(path)) throw Error("The file exists.");
+    if (platform_.folderReadOnly) throw Error("Access is denied.");
+    platform_.PutFile(path, "\x89PNG");
+    platform_.pictureFiles[path] = size_;
+  }
+
+ private:
+  HeadlessPlatform& platform_;
+  PixelSize size_;
+};
+
+}  // namespace
+
+ClipboardPicture HeadlessPlatform::ReadClipboardPicture() {
+  Record("ReadClipboardPicture");
+  if (!clipboardError.empty()) throw Error(clipboardError);
+  ClipboardPicture picture;
+  picture.file = clipboardFile;
+  if (clipboardFile.empty() && clipboardImage) picture.image = std::make_unique<HeadlessClipboardImage>(*this, *clipboardImage);
+  return picture;
+}
+
 // --- HeadlessWindow ---
 
 HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const WindowLayout& layout, WindowEvents& events,

@@ -80,6 +80,13 @@ class HeadlessPlatform : public Platform {
   // queue runs dry).
   std::deque<std::function<void()>> modalActions;
 
+  // The clipboard: a copied file's path, else a picture of this size, else nothing; with
+  // `clipboardError` set, reading it fails with that text.
+  std::string clipboardFile;
+  std::optional<PixelSize> clipboardImage;
+  std::string clipboardError;
+  LocalTime now{2026, 12, 10, 16, 43, 5};
+
   // --- Record ---
   std::vector<RecordedCall> calls;
   bool ended = false;
@@ -137,6 +144,8 @@ class HeadlessPlatform : public Platform {
   std::optional<std::string> ToAnsi(std::string_view text) const override;
   std::string FromAnsi(std::string_view bytes) const override;
   std::string ShortPathName(const std::string& path) const override;
+  ClipboardPicture ReadClipboardPicture() override;
+  LocalTime Now() const override { return now; }
 
  private:
   friend class HeadlessWindow;
@@ -167,8 +176,13 @@ class HeadlessWindow : public NativeWindow {
   void SetClickThrough(bool on) override;
   bool RegisterHotKey(int modifiers, char letter) override;
   void UnregisterHotKey() override;
+  void AcceptFileDrops() override {
+    acceptsDrops = true;
+    platform_.Record("AcceptFileDrops", {layout_.title});
+  }
 
   const WindowLayout& Layout() const { return layout_; }
+  bool acceptsDrops = false;
   bool Enabled() const { return enabled_ && !destroyed_; }
   bool Destroyed() const { return destroyed_; }
   bool topMost = false;

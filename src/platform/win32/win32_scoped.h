@@ -5,8 +5,11 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include <utility>
+
+#include "platform/win32/win32_late_bound.h"
 
 namespace corvane::win32 {
 
@@ -45,6 +48,7 @@ inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void DeleteMemoryDC(HDC dc) { ::DeleteDC(dc); }
 inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void FreeLocalMemory(void* memory) { ::LocalFree(memory); }
+inline void FreeLibraryModule(HMODULE module) { ::FreeLibrary(module); }
 
 // A kernel object (file, mutex, event) from a call that fails with NULL.
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
@@ -62,6 +66,44 @@ using ScopedPen = ScopedGdi<HPEN>;
 
 // Memory the system allocated for the caller with LocalAlloc (FormatMessage's buffer, say).
 using ScopedLocalMemory = ScopedHandle<void*, FreeLocalMemory>;
+// A library the program loaded itself (LoadLibrary).
+using ScopedLibrary = ScopedHandle<HMODULE, FreeLibraryModule>;
+
+// The files of a drop (WM_DROPFILES), given back with DragFinish.
+inline void FinishDrop(HDROP drop) { ::DragFinish(drop); }
+using ScopedDrop = ScopedHandle<HDROP, FinishDrop>;
+
+// The clipboard, opened for this thread (OpenClipboard) and closed at the end.
+class ScopedClipboard {
+ public:
+  explicit ScopedClipboard(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {}
+  ~ScopedClipboard() {
+    if (open_) ::CloseClipboard();
+  }
+  ScopedClipboard(const ScopedClipboard&) = delete;
+  ScopedClipboard& operator=(const ScopedClipboard&) = delete;
+  explicit operator bool() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+// Global memory locked for reading (GlobalLock) and unlocked at the end.
+class ScopedGlobalLock {
+ public:
+  explicit ScopedGlobalLock(HGLOBAL memory) : memory_(memory), bytes_(memory ? ::GlobalLock(memory) : nullptr) {}
+  ~ScopedGlobalLock() {
+    if (bytes_) ::GlobalUnlock(memory_);
+  }
+  ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+  ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+  const BYTE* Bytes() const { return static_cast<const BYTE*>(bytes_); }
+  SIZE_T Size() const { return bytes_ ? ::GlobalSize(memory_) : 0; }
+
+ private:
+  HGLOBAL memory_;
+  void* bytes_;
+};
 
 // A device context from GetDC, given back to its window with ReleaseDC.
 class ScopedWindowDC {
@@ -182,12 +224,13 @@ class ComPtr {
   T* pointer_ = nullptr;
 };
 
-// OLE for the calling thread, from OleInitialize to OleUninitialize.
+// OLE for the calling thread, from OleInitialize to OleUninitialize (ole32.dll is loaded on
+// first use: win32_late_bound.h).
 class ScopedOleInitialize {
  public:
-  ScopedOleInitialize() : result_(::OleInitialize(nullptr)) {}
+  ScopedOleInitialize() : result_(late::OleInitialize(nullptr)) {}
   ~ScopedOleInitialize() {
-    if (SUCCEEDED(result_)) ::OleUninitialize();
+    if (SUCCEEDED(result_)) late::OleUninitialize();
   }
   ScopedOleInitialize(const ScopedOleInitialize&) = delete;
   ScopedOleInitialize& operator=(const ScopedOleInitialize&) = delete;

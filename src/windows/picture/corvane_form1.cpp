@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/drop_and_paste.h"
 
 namespace corvane {
 
@@ -89,6 +90,9 @@ CorvaneForm1::CorvaneForm1()
   KeyShortcut = [this](char key, int shift) { return Form_KeyShortcut(key, shift); };
   // The help labels hand their presses to the window.
   for (Label* l : HelpLabels()) l->MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
+  // A file dropped on the help panel or the picture, or a picture pasted, is shown as if chosen.
+  FilesDropped = [](const std::vector<std::string>& paths) { ShowDroppedFiles(paths); };
+  Paste = [] { PasteClipboardPicture(); };
 }
 
 std::array<Label*, 10> CorvaneForm1::HelpLabels() {
