@@ -113,13 +113,13 @@ struct MouseEvent {
   PixelPoint pos;  // client pixels
 };
 
-// Shortcut: a letter (upper case) or digit typed with Ctrl held.
+// Shortcut: a letter or digit pressed with Ctrl and without Alt (upper case in `character`).
 enum class Key { Tab, Character, AccessKey, Shortcut };
 
 struct KeyEvent {
   Key key = Key::Tab;
   int shift = 0;
-  char character = 0;  // for Character, AccessKey (Alt held) and Shortcut
+  char character = 0;  // for Character, AccessKey (Alt held) and Shortcut (Ctrl held)
 };
 
 // What a native window reports to the control model that owns it.

@@ -391,7 +391,7 @@ bool Form::OnKey(const KeyEvent& e) {
         if (dynamic_cast<CommandButton*>(focus_)) handled = HandleAccessKey(e.character);
         break;
       case Key::Shortcut:
-        if (Shortcut) handled = Shortcut(e.character);
+        if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
         break;
     }
   });

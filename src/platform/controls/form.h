@@ -63,8 +63,8 @@ class Form : private WindowEvents {
   MouseHandler MouseDown;
   MouseHandler MouseMove;
   EventHandler DblClick;
-  // Ctrl with a letter (upper case) or digit; true when the key means something to the form.
-  std::function<bool(char)> Shortcut;
+  // A letter or digit typed with Ctrl (upper case); returns true when it means something.
+  std::function<bool(char key, int shift)> KeyShortcut;
   // The window's system-wide hot key was pressed.
   EventHandler HotKey;
 

@@ -280,9 +280,9 @@ class Window : public GtkNativeWindow {
       return TRUE;
     }
     const guint32 c = gdk_keyval_to_unicode(e->keyval);
-    if (IsKeyCharacter(c) && (shift & (kCtrl | kAlt)) == kCtrl) {
-      const char key = static_cast<char>(g_ascii_toupper(static_cast<gchar>(c)));
-      Guard([&] { handled = self->events_.OnKey({Key::Shortcut, shift, key}); });
+    if (IsKeyCharacter(c) && (shift & kCtrl) && !(shift & kAlt)) {
+      const auto upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+      Guard([&] { handled = self->events_.OnKey({Key::Shortcut, shift, upper}); });
       return handled;
     }
     if (!IsKeyCharacter(c) || (shift & kCtrl)) return FALSE;

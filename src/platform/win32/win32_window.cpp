@@ -270,10 +270,8 @@ class Win32Window : public NativeWindow {
           events_.OnKey({Key::Tab, ShiftState(), 0});
           return 0;
         }
-        // Ctrl with a letter or digit (without Alt, which makes AltGr characters).
-        if ((ShiftState() & (kCtrl | kAlt)) == kCtrl && IsShortcutKey(wparam) &&
-            events_.OnKey({Key::Shortcut, ShiftState(), static_cast<char>(wparam)})) {
-          return 0;
+        if (const char key = ShortcutKey(wparam); key && (ShiftState() & (kCtrl | kAlt)) == kCtrl) {
+          if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
         }
         break;
       case WM_CHAR:
@@ -324,10 +322,14 @@ class Win32Window : public NativeWindow {
     SetPropW(hwnd_, kLeftPressed, reinterpret_cast<HANDLE>(1));
   }
 
-  static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+  // The letter or digit of a key, for a shortcut with Ctrl; 0 for any other key.
+  static char ShortcutKey(WPARAM vk) {
+    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return static_cast<char>(vk);
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return static_cast<char>('0' + (vk - VK_NUMPAD0));
+    return 0;
+  }
 
-  // Virtual-key codes of letters and digits are their upper-case characters.
-  static bool IsShortcutKey(WPARAM vk) { return (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'); }
+  static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
   static int ButtonOf(UINT msg) {
     switch (msg) {

@@ -79,7 +79,7 @@ CorvaneForm1::CorvaneForm1()
 
   MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   DblClick = [this] { Form_DblClick(); };
-  Shortcut = [this](char key) { return Form_Shortcut(key); };
+  KeyShortcut = [this](char key, int shift) { return Form_KeyShortcut(key, shift); };
   HotKey = [this] { clickThrough_.WayBackPressed(); };
   Image1.MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   Image1.DblClick = [this] { Image1_DblClick(); };
@@ -113,8 +113,8 @@ void CorvaneForm1::Form_MouseDown(const MouseArgs& args) {
 }
 
 // Ctrl+T switches click-through.
-bool CorvaneForm1::Form_Shortcut(char key) {
-  if (key == 'T') {
+bool CorvaneForm1::Form_KeyShortcut(char key, int shift) {
+  if (key == 'T' && shift == kCtrl) {
     clickThrough_.Toggle();
     return true;
   }

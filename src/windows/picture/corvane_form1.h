@@ -40,7 +40,7 @@ class CorvaneForm1 : public Form {
   void AfterResize() override;
 
  private:
-  bool Form_Shortcut(char key);
+  bool Form_KeyShortcut(char key, int shift);
   void Form_DblClick();
   void Image1_DblClick();
   void Image1_MouseMove(const MouseArgs& args);
