@@ -99,6 +99,10 @@ class Canvas {
   virtual void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
                         const PixelRect& clip) = 0;
   virtual void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) = 0;
+  // Draws the whole picture stretched over `shown` (its scaled place and size): smoothly when
+  // it shrinks or grows by a fraction, as sharp square pixels when it grows a whole number of
+  // times.
+  virtual void DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) = 0;
   // A solid line `width` pixels thick, centred on the segment from `from` to `to`.
   virtual void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) = 0;
 };
@@ -122,6 +126,13 @@ struct KeyEvent {
   char character = 0;  // for Character, AccessKey (Alt held) and Shortcut (Ctrl held)
 };
 
+// The mouse wheel turned over a window.
+struct WheelEvent {
+  int notches = 0;  // whole notches: positive away from the user, negative towards
+  int shift = 0;    // ShiftMask bits
+  PixelPoint pos;   // client pixels
+};
+
 // What a native window reports to the control model that owns it.
 class WindowEvents {
  public:
@@ -142,6 +153,7 @@ class WindowEvents {
   virtual void Deliver(const std::function<void()>& work) = 0;
   // The time asked for with NativeWindow::StartTimer has come.
   virtual void OnTimer() = 0;
+  virtual void OnWheel(const WheelEvent&) {}
   // The system-wide hot key registered with NativeWindow::RegisterHotKey was pressed.
   virtual void OnHotKey() {}
 };
@@ -182,6 +194,9 @@ class NativeWindow {
   // Calls WindowEvents::OnTimer once, `milliseconds` from now, in place of any earlier request;
   // 0 cancels. The call waits behind input: it never delays the mouse or the keys.
   virtual void StartTimer(int milliseconds) = 0;
+  // How opaque the whole window is, 10 to 100 percent (100: not see-through at all). On
+  // Windows a window below 100 % is a layered window with that constant alpha.
+  virtual void SetOpacity(int percent) = 0;
 
   // Click-through. While on, every mouse event goes through the window to the windows beneath;
   // the window stays shown and above them. Off gives the window back exactly as it was.

@@ -59,10 +59,18 @@ class Form : private WindowEvents {
   void SetHeight(float twips);
   // The outer rectangle on the screen, in pixels.
   PixelRect ScreenBounds() const;
+  // Moves and sizes the window at once: `screen` is its new outer rectangle, in pixels.
+  void SetScreenBounds(const PixelRect& screen);
+
+  // The whole window's opacity in percent (10 to 100); 100 when the window is made.
+  int Opacity() const { return opacity_; }
+  void SetOpacity(int percent);
 
   MouseHandler MouseDown;
   MouseHandler MouseMove;
   EventHandler DblClick;
+  // The wheel turned anywhere over the window (whichever control is under the pointer).
+  std::function<void(const WheelEvent&)> MouseWheel;
   // A letter or digit typed with Ctrl (upper case); returns true when it means something.
   std::function<bool(char key, int shift)> KeyShortcut;
   // The window's system-wide hot key was pressed.
@@ -127,6 +135,7 @@ class Form : private WindowEvents {
   std::string TooltipAt(PixelPoint client) override;
   void Deliver(const std::function<void()>& work) override;
   void OnTimer() override;
+  void OnWheel(const WheelEvent& e) override;
   void OnHotKey() override;
 
   NativeWindow& Window() const;
@@ -148,6 +157,7 @@ class Form : private WindowEvents {
   bool leftDown_ = false;
   Control* hovered_ = nullptr;
   Control* timed_ = nullptr;  // the control whose tick is due
+  int opacity_ = 100;
   bool clickThrough_ = false;
 };
 

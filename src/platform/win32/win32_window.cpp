@@ -138,6 +138,27 @@ class Win32Window : public NativeWindow {
     }
   }
 
+  // Below 100 % the window is layered with one constant alpha. At 100 % it stays layered only
+  // while it lets the mouse through (WS_EX_TRANSPARENT works on layered windows alone), at full
+  // alpha; otherwise it becomes an ordinary window again.
+  void SetOpacity(int percent) override {
+    opacity_ = percent;
+    ApplyLayeredAlpha();
+  }
+
+  void ApplyLayeredAlpha() {
+    if (!hwnd_) return;
+    const LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    if (opacity_ < 100 || (ex & WS_EX_TRANSPARENT)) {
+      if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+      const auto alpha = static_cast<BYTE>((opacity_ * 255 + 50) / 100);
+      if (!SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA)) throw CallFailed("SetLayeredWindowAttributes");
+    } else if (ex & WS_EX_LAYERED) {
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+  }
+
   // WS_EX_LAYERED with WS_EX_TRANSPARENT is what Windows documents for a window the mouse
   // passes through; a window not yet layered is made so at full opacity. Only the styles added
   // here are taken away again, so a layered window's own opacity stays as it was.
@@ -147,6 +168,8 @@ class Win32Window : public NativeWindow {
     if (!on) {
       if (addedExStyle_ == 0) return;
       SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle & ~addedExStyle_));
+      // A window that stops being layered is drawn again in full.
+      if (addedExStyle_ & WS_EX_LAYERED) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
       addedExStyle_ = 0;
       return;
     }
@@ -274,6 +297,16 @@ class Win32Window : public NativeWindow {
           if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
         }
         break;
+      case WM_MOUSEWHEEL: {
+        // Whole notches; a fine wheel's smaller turns add up to them.
+        wheel_ += GET_WHEEL_DELTA_WPARAM(wparam);
+        const int notches = wheel_ / WHEEL_DELTA;
+        wheel_ -= notches * WHEEL_DELTA;
+        POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        ScreenToClient(hwnd_, &p);
+        if (notches != 0) events_.OnWheel({notches, ShiftState(), {p.x, p.y}});
+        return 0;
+      }
       case WM_CHAR:
         if (IsKeyCharacter(wparam)) events_.OnKey({Key::Character, ShiftState(), static_cast<char>(wparam)});
         return 0;
@@ -373,6 +406,8 @@ class Win32Window : public NativeWindow {
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   std::wstring tipText_;
+  int opacity_ = 100;
+  int wheel_ = 0;  // wheel turns not yet a whole notch
   DWORD addedExStyle_ = 0;  // what click-through added to the extended style
   WindowEvents& events_;
   FontCache& fonts_;
