@@ -348,6 +348,16 @@ Image Capture(const Rect& wanted) {
 
 Image CaptureScreen() { return Capture(ScreenRect()); }
 
+XWindowId WindowUnderPointer() {
+  Display* display = XDisplay();
+  ::Window root = 0;
+  ::Window child = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned mask = 0;
+  XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &mask);
+  return child;
+}
+
 XClickTarget::XClickTarget(const Rect& area) {
   Display* display = XDisplay();
   XSetWindowAttributes attributes{};

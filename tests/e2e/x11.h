@@ -80,6 +80,10 @@ bool HasInputFocus(const XTopLevel& window);
 
 Rect ScreenRect();
 
+// The root's child that X hands the pointer's input to now (a window manager's frame for the
+// window it holds), honouring input shapes; 0 for the root itself.
+XWindowId WindowUnderPointer();
+
 // A plain window of the tests' own, under every other window and left alone by any window
 // manager, that notes the left presses X hands it.
 class XClickTarget {

@@ -82,6 +82,7 @@ TEST_F(ClickThroughTest, TheWayBackEndsItOnThePictureAsOnTheHelpPanel) {
 
 TEST_F(ClickThroughTest, OtherKeysLeaveItAlone) {
   Type(Form(), Key::Shortcut, 'X', kCtrl);
+  Type(Form(), Key::Shortcut, 'T', kCtrl | kShift);
   Type(Form(), Key::Character, 't');
   Type(Form(), Key::Character, 'T', kShift);
   Type(Form(), Key::AccessKey, 't', kAlt);

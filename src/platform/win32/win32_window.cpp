@@ -171,6 +171,8 @@ class Win32Window : public NativeWindow {
     if (!on) {
       if (addedExStyle_ == 0) return;
       SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle & ~addedExStyle_));
+      // A window that stops being layered is drawn again in full.
+      if (addedExStyle_ & WS_EX_LAYERED) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
       addedExStyle_ = 0;
       return;
     }

@@ -156,7 +156,7 @@ void CorvaneForm1::Form_MouseWheel(const WheelEvent& e) {
 
 // Ctrl+T switches click-through; Ctrl+0 brings the picture back to its own size.
 bool CorvaneForm1::Form_KeyShortcut(char key, int shift) {
-  if (key == 'T') {
+  if (key == 'T' && shift == kCtrl) {
     clickThrough_.Toggle();
     return true;
   }
