@@ -99,6 +99,10 @@ class Canvas {
   virtual void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
                         const PixelRect& clip) = 0;
   virtual void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) = 0;
+  // Draws the whole picture stretched over `shown` (its scaled place and size): smoothly when
+  // it shrinks or grows by a fraction, as sharp square pixels when it grows a whole number of
+  // times.
+  virtual void DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) = 0;
   // A solid line `width` pixels thick, centred on the segment from `from` to `to`.
   virtual void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) = 0;
 };
@@ -113,13 +117,21 @@ struct MouseEvent {
   PixelPoint pos;  // client pixels
 };
 
-// Paste: the system's paste keys (Ctrl+V, Shift+Insert).
-enum class Key { Tab, Character, AccessKey, Paste };
+// Shortcut: a letter or digit pressed with Ctrl and without Alt (upper case in `character`).
+// Paste: the system's paste keys (Ctrl+V, Shift+Insert), never reported as a shortcut.
+enum class Key { Tab, Character, AccessKey, Shortcut, Paste };
 
 struct KeyEvent {
   Key key = Key::Tab;
   int shift = 0;
-  char character = 0;  // for Character and AccessKey (Alt held)
+  char character = 0;  // for Character, AccessKey (Alt held) and Shortcut (Ctrl held)
+};
+
+// The mouse wheel turned over a window.
+struct WheelEvent {
+  int notches = 0;  // whole notches: positive away from the user, negative towards
+  int shift = 0;    // ShiftMask bits
+  PixelPoint pos;   // client pixels
 };
 
 // What a native window reports to the control model that owns it.
@@ -145,6 +157,9 @@ class WindowEvents {
   // Files were dropped on a window that accepts them (NativeWindow::AcceptFileDrops): their
   // full paths, in the order given; empty when what was dropped names no file on this computer.
   virtual void OnFilesDropped(const std::vector<std::string>& paths) { (void)paths; }
+  virtual void OnWheel(const WheelEvent&) {}
+  // The system-wide hot key registered with NativeWindow::RegisterHotKey was pressed.
+  virtual void OnHotKey() {}
 };
 
 enum class WindowKind {
@@ -185,6 +200,19 @@ class NativeWindow {
   virtual void StartTimer(int milliseconds) = 0;
   // Lets the user drop files on the window: WindowEvents::OnFilesDropped receives them.
   virtual void AcceptFileDrops() = 0;
+  // How opaque the whole window is, 10 to 100 percent (100: not see-through at all). On
+  // Windows a window below 100 % is a layered window with that constant alpha.
+  virtual void SetOpacity(int percent) = 0;
+
+  // Click-through. While on, every mouse event goes through the window to the windows beneath;
+  // the window stays shown and above them. Off gives the window back exactly as it was.
+  virtual void SetClickThrough(bool on) = 0;
+  // Makes `letter` (upper case) with the ShiftMask `modifiers` a system-wide hot key that
+  // reaches WindowEvents::OnHotKey wherever the keyboard is, in place of the one the window
+  // held. False when another program holds that key; throws Error when the system refuses for
+  // another reason. The window gives it up when destroyed.
+  virtual bool RegisterHotKey(int modifiers, char letter) = 0;
+  virtual void UnregisterHotKey() = 0;
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.

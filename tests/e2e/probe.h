@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "image.h"
+#include "process.h"
 #include "wait.h"
 
 namespace corvane::e2e {
@@ -27,6 +29,7 @@ inline constexpr std::uint32_t kSysMenu = 0x00080000;
 inline constexpr std::uint32_t kExTopmost = 0x00000008;
 inline constexpr std::uint32_t kExToolWindow = 0x00000080;
 inline constexpr std::uint32_t kExAppWindow = 0x00040000;
+inline constexpr std::uint32_t kExLayered = 0x00080000;
 
 inline constexpr int kColorWindow = 5;
 inline constexpr int kColorWindowText = 8;
@@ -54,6 +57,10 @@ struct ProbeOutput {
 
 // Runs `wine probe.exe args...` and parses what it prints.
 ProbeOutput RunProbe(const std::vector<std::string>& args, Millis timeout = 30s);
+// Starts `wine probe.exe args...` for a probe command that keeps running (click-target,
+// hold-hotkey); what it prints goes to `output`, read with ReadProbeOutput.
+ChildProcess StartProbe(const std::vector<std::string>& args, const std::filesystem::path& output);
+ProbeOutput ReadProbeOutput(const std::filesystem::path& output);
 
 // The class icon as probe.exe reads it. Wine does not give out the class icon of another
 // process's window, so under Wine `readable` is false; WindowIcons() (x11.h) shows it instead.
@@ -80,6 +87,7 @@ struct WindowFacts {
   bool foreground = false;
   std::uint64_t owner = 0;
   int dpi = 0;
+  int alpha = -1;  // a layered window's constant alpha, 0 to 255; -1 when there is none
   IconFacts classIcon;
 };
 

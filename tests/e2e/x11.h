@@ -63,10 +63,44 @@ struct XIcon {
 // logo, followed by the small icon if the window or class has one. Empty if there is none.
 std::vector<XIcon> WindowIcons(XWindowId window);
 
+// _NET_WM_WINDOW_OPACITY of the window (0 transparent to 0xFFFFFFFF opaque), or nothing when
+// it has none (fully opaque).
+std::optional<std::uint32_t> WindowOpacity(XWindowId window);
+
 // Whether the X keyboard focus is on the window (or inside it, or on its frame).
 bool HasInputFocus(const XTopLevel& window);
 
 Rect ScreenRect();
+
+// A plain window of the tests' own, under every other window and left alone by any window
+// manager, that notes the left presses X hands it.
+class XClickTarget {
+ public:
+  explicit XClickTarget(const Rect& area);
+  ~XClickTarget();
+  XClickTarget(const XClickTarget&) = delete;
+  XClickTarget& operator=(const XClickTarget&) = delete;
+  // Where each left press so far was, in the window's own pixels.
+  std::vector<Point> Presses();
+
+ private:
+  XWindowId id_ = 0;
+  std::vector<Point> presses_;
+};
+
+// The tests' own passive grab of a key on the root window, as another program would hold a
+// hot key: a key name as PressKey takes it ("Ctrl+Alt+t"), without lock keys.
+class XKeyGrab {
+ public:
+  explicit XKeyGrab(const std::string& chord);  // throws std::runtime_error when X refuses
+  ~XKeyGrab();
+  XKeyGrab(const XKeyGrab&) = delete;
+  XKeyGrab& operator=(const XKeyGrab&) = delete;
+
+ private:
+  unsigned code_ = 0;
+  unsigned modifiers_ = 0;
+};
 
 // Screenshots of the root window: a rectangle (clipped to the screen) or all of it.
 Image Capture(const Rect& area);

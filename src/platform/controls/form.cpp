@@ -164,6 +164,23 @@ float Form::Height() const { return static_cast<float>(Window().Frame().Height()
 
 PixelRect Form::ScreenBounds() const { return Window().Frame(); }
 
+void Form::SetScreenBounds(const PixelRect& screen) {
+  NativeWindow& w = Window();
+  const PixelSize before = w.ClientSize();
+  const PixelRect frame = w.Frame();
+  w.MoveTo({screen.left, screen.top});
+  w.SetClientSize({std::max(1, screen.Width() - (frame.Width() - before.width)),
+                   std::max(1, screen.Height() - (frame.Height() - before.height))});
+  if (w.ClientSize() != before) resized_ = true;
+}
+
+void Form::SetOpacity(int percent) {
+  const int opacity = std::clamp(percent, 10, 100);
+  if (opacity == opacity_) return;
+  opacity_ = opacity;
+  Window().SetOpacity(opacity_);
+}
+
 void Form::SetLeft(float twips) { Window().MoveTo({ToPixelsX(twips), Window().Frame().top}); }
 void Form::SetTop(float twips) { Window().MoveTo({Window().Frame().left, ToPixelsY(twips)}); }
 
@@ -289,7 +306,28 @@ void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {
       const PixelRect box = c.PixelBounds();
       if (!box.Intersect(dirty).Empty()) c.Paint(canvas, box);
     }
+    if (clickThrough_) PaintOutline(canvas, dirty);
   });
+}
+
+// Two pixels round the client area's edge, red outside and white inside, so that one of them
+// shows against any picture.
+void Form::PaintOutline(Canvas& canvas, const PixelRect& dirty) const {
+  const PixelSize size = Window().ClientSize();
+  constexpr Color kOuter = 0x0000FF;
+  constexpr Color kInner = 0xFFFFFF;
+  for (int inset = 0; inset < 2; ++inset) {
+    const Color color = inset == 0 ? kOuter : kInner;
+    const PixelRect ring{inset, inset, size.width - inset, size.height - inset};
+    const PixelRect sides[4] = {{ring.left, ring.top, ring.right, ring.top + 1},
+                                {ring.left, ring.bottom - 1, ring.right, ring.bottom},
+                                {ring.left, ring.top, ring.left + 1, ring.bottom},
+                                {ring.right - 1, ring.top, ring.right, ring.bottom}};
+    for (const PixelRect& side : sides) {
+      const PixelRect shown = side.Intersect(dirty);
+      if (!shown.Empty()) canvas.FillRect(shown, color);
+    }
+  }
 }
 
 void Form::OnMouseDown(const MouseEvent& e) {
@@ -376,6 +414,9 @@ bool Form::OnKey(const KeyEvent& e) {
           handled = true;
         }
         break;
+      case Key::Shortcut:
+        if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
+        break;
     }
   });
   return handled;
@@ -397,6 +438,12 @@ void Form::OnFilesDropped(const std::vector<std::string>& paths) {
   RunHandler([&] { FilesDropped(paths); });
 }
 
+void Form::OnWheel(const WheelEvent& e) {
+  RunHandler([&] {
+    if (MouseWheel && e.notches != 0) MouseWheel(e);
+  });
+}
+
 void Form::StartTimer(Control& control, int milliseconds) {
   if (!Loaded()) return;
   timed_ = &control;
@@ -415,9 +462,32 @@ void Form::OnTimer() {
   });
 }
 
+void Form::OnHotKey() {
+  RunHandler([&] {
+    if (HotKey) HotKey();
+  });
+}
+
+void Form::SetClickThrough(bool on) {
+  if (on == clickThrough_) return;
+  NativeWindow& window = Window();
+  window.SetClickThrough(on);
+  clickThrough_ = on;
+  const PixelSize size = window.ClientSize();
+  window.Invalidate({0, 0, size.width, size.height});
+  window.RefreshTooltip();  // a tip shown now goes, and none comes while the mouse passes through
+}
+
+bool Form::RegisterHotKey(int modifiers, char letter) { return Window().RegisterHotKey(modifiers, letter); }
+
+void Form::UnregisterHotKey() {
+  if (Loaded()) Window().UnregisterHotKey();
+}
+
 std::string Form::TooltipAt(PixelPoint client) {
   std::string text;
   RunHandler([&] {
+    if (clickThrough_) return;
     const Control* c = ControlAt(client);
     if (c) text = c->ToolTipText;
   });

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,8 @@ class Fonts {
 class PixbufPicture : public Picture {
  public:
   virtual void Render(cairo_t* cr, int x, int y) const = 0;
+  // The pixels now shown (an animation's current frame).
+  virtual GdkPixbuf* Pixels() const = 0;
 };
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
@@ -65,6 +68,7 @@ class CairoCanvas : public Canvas {
   void FillRect(const PixelRect& r, Color rgb) override;
   void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override;
   void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) override;
+  void DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) override;
   void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) override;
 
  private:
@@ -97,6 +101,16 @@ class GtkNativeWindow : public NativeWindow {
 // EWMH: ends the window manager's move of `window` at once (after a release it never saw).
 // Only gtk_x11.cpp sees the X headers, whose macros clash with plain names.
 void CancelWindowManagerMove(GdkWindow* window);
+
+// A system-wide hot key, held until destroyed.
+class HotKeyGrab {
+ public:
+  virtual ~HotKeyGrab() = default;
+};
+// Grabs `letter` with the ShiftMask `modifiers` on the root window, whatever NumLock and
+// CapsLock are, and calls `pressed` at each press. Null when another client holds the key;
+// throws Error when X refuses for another reason.
+std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function<void()> pressed);
 
 // The folder holding the running program; '/' only at the root.
 std::string ProgramFolder();

@@ -80,15 +80,18 @@ class HeadlessFile : public BinaryFile {
 class RecordingCanvas : public Canvas {
  public:
   std::vector<DrawOp> ops;
-  void FillRect(const PixelRect& r, Color rgb) override { ops.push_back({DrawOp::Fill, r, {}, {}, rgb, {}, 0}); }
+  void FillRect(const PixelRect& r, Color rgb) override { ops.push_back({DrawOp::Fill, r, {}, {}, rgb, {}, 0, {}}); }
   void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override {
-    ops.push_back({DrawOp::Text, clip, std::string(text), font, rgb, {x, y}, 0});
+    ops.push_back({DrawOp::Text, clip, std::string(text), font, rgb, {x, y}, 0, {}});
   }
   void DrawPicture(const Picture&, int x, int y, const PixelRect& clip) override {
-    ops.push_back({DrawOp::Picture, clip, {}, {}, 0, {x, y}, 0});
+    ops.push_back({DrawOp::Picture, clip, {}, {}, 0, {x, y}, 0, {}});
+  }
+  void DrawPictureScaled(const Picture&, const PixelRect& shown, const PixelRect& clip) override {
+    ops.push_back({DrawOp::ScaledPicture, clip, {}, {}, 0, {shown.left, shown.top}, 0, shown});
   }
   void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect&) override {
-    ops.push_back({DrawOp::LineOp, {from.x, from.y, to.x, to.y}, {}, {}, rgb, {}, width});
+    ops.push_back({DrawOp::LineOp, {from.x, from.y, to.x, to.y}, {}, {}, rgb, {}, width, {}});
   }
 };
 
@@ -331,6 +334,7 @@ HeadlessWindow::~HeadlessWindow() { std::erase(platform_.windows, this); }
 void HeadlessWindow::Destroy() {
   if (destroyed_) return;
   destroyed_ = true;
+  hotKey.clear();
   visible_ = false;
   timerMs = 0;
   platform_.Record("DestroyWindow", {HexText(handle_), layout_.title});
@@ -357,10 +361,48 @@ void HeadlessWindow::StartTimer(int milliseconds) {
   timerMs = destroyed_ ? 0 : milliseconds;
 }
 
+void HeadlessWindow::SetOpacity(int percent) { opacity = percent; }
+
 bool HeadlessWindow::FireTimer() {
   if (timerMs == 0 || destroyed_) return false;
   timerMs = 0;  // one-shot
   events_.OnTimer();
+  return true;
+}
+
+std::string HeadlessPlatform::HotKeyText(int modifiers, char letter) {
+  std::string text;
+  if (modifiers & kCtrl) text += "Ctrl+";
+  if (modifiers & kAlt) text += "Alt+";
+  if (modifiers & kShift) text += "Shift+";
+  return text + letter;
+}
+
+void HeadlessWindow::SetClickThrough(bool on) {
+  platform_.Record("SetClickThrough", {layout_.title, on ? "on" : "off"});
+  if (on && platform_.clickThroughFails) throw Error("Headless: SetWindowLongPtr failed: refused");
+  clickThrough = on;
+}
+
+bool HeadlessWindow::RegisterHotKey(int modifiers, char letter) {
+  const std::string key = HeadlessPlatform::HotKeyText(modifiers, letter);
+  platform_.Record("RegisterHotKey", {layout_.title, key});
+  if (platform_.hotKeysFail) throw Error("Headless: RegisterHotKey failed: refused");
+  if (std::find(platform_.takenHotKeys.begin(), platform_.takenHotKeys.end(), key) != platform_.takenHotKeys.end()) {
+    return false;
+  }
+  hotKey = key;
+  return true;
+}
+
+void HeadlessWindow::UnregisterHotKey() {
+  platform_.Record("UnregisterHotKey", {layout_.title});
+  hotKey.clear();
+}
+
+bool HeadlessWindow::PressHotKey() {
+  if (hotKey.empty() || destroyed_) return false;
+  events_.OnHotKey();
   return true;
 }
 

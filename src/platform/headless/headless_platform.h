@@ -31,13 +31,14 @@ struct RecordedCall {
 };
 
 struct DrawOp {
-  enum Kind { Fill, Text, Picture, LineOp } kind = Fill;
+  enum Kind { Fill, Text, Picture, LineOp, ScaledPicture } kind = Fill;
   PixelRect rect;  // fill: the rectangle; text and picture: the clip; line: from/to in left/top, right/bottom
   std::string text;
   FontSpec font;
   Color color = 0;
   PixelPoint at;
   int width = 0;
+  PixelRect shown;  // scaled picture: where the whole picture is stretched to
 };
 
 class HeadlessPlatform : public Platform {
@@ -69,6 +70,12 @@ class HeadlessPlatform : public Platform {
   // Font metric: a line is `points * 5 / 3` pixels high, a character half that wide (one more
   // when bold); a test may replace the width rule.
   std::function<int(const FontSpec&, std::string_view)> textWidth;
+  // Click-through: the hot keys other programs hold ("Ctrl+Alt+T", modifiers as HotKeyText
+  // writes them), and whether the system refuses every hot key outright.
+  std::vector<std::string> takenHotKeys;
+  bool hotKeysFail = false;
+  bool clickThroughFails = false;  // the system refuses to let the mouse through
+  static std::string HotKeyText(int modifiers, char letter);
   // Actions run, in order, by modal loops (a modal loop returns when its window closes or the
   // queue runs dry).
   std::deque<std::function<void()>> modalActions;
@@ -169,12 +176,17 @@ class HeadlessWindow : public NativeWindow {
     acceptsDrops = true;
     platform_.Record("AcceptFileDrops", {layout_.title});
   }
+  void SetOpacity(int percent) override;
+  void SetClickThrough(bool on) override;
+  bool RegisterHotKey(int modifiers, char letter) override;
+  void UnregisterHotKey() override;
 
   const WindowLayout& Layout() const { return layout_; }
   bool acceptsDrops = false;
   bool Enabled() const { return enabled_ && !destroyed_; }
   bool Destroyed() const { return destroyed_; }
   bool topMost = false;
+  int opacity = 100;
   // Every rectangle invalidated, in order (a test may clear it).
   std::vector<PixelRect> invalidated;
   // The pending timer's delay; 0 when none is asked for.
@@ -182,6 +194,11 @@ class HeadlessWindow : public NativeWindow {
   // Delivers the pending timer as the system would; false when none was pending.
   bool FireTimer();
   WindowEvents& Events() { return events_; }
+  // Click-through as the system has it, and the hot key the window holds ("" for none).
+  bool clickThrough = false;
+  std::string hotKey;
+  // Delivers the window's hot key as the system would; false when it holds none.
+  bool PressHotKey();
   // Paints the whole client area and returns what was drawn.
   std::vector<DrawOp> Render();
 

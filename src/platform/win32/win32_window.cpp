@@ -20,6 +20,8 @@ constexpr wchar_t kLeftPressY[] = L"Corvane.LeftPressY";
 constexpr wchar_t kLeftPressed[] = L"Corvane.LeftPressed";
 // The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
 constexpr UINT_PTR kFormTimer = 1;
+// The one system-wide hot key a window may hold.
+constexpr int kFormHotKey = 1;
 
 int ShiftState() {
   int shift = 0;
@@ -138,6 +140,71 @@ class Win32Window : public NativeWindow {
     }
   }
 
+  // Below 100 % the window is layered with one constant alpha. At 100 % it stays layered only
+  // while it lets the mouse through (WS_EX_TRANSPARENT works on layered windows alone), at full
+  // alpha; otherwise it becomes an ordinary window again.
+  void SetOpacity(int percent) override {
+    opacity_ = percent;
+    ApplyLayeredAlpha();
+  }
+
+  void ApplyLayeredAlpha() {
+    if (!hwnd_) return;
+    const LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    if (opacity_ < 100 || (ex & WS_EX_TRANSPARENT)) {
+      if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+      const auto alpha = static_cast<BYTE>((opacity_ * 255 + 50) / 100);
+      if (!SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA)) throw CallFailed("SetLayeredWindowAttributes");
+    } else if (ex & WS_EX_LAYERED) {
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+  }
+
+  // WS_EX_LAYERED with WS_EX_TRANSPARENT is what Windows documents for a window the mouse
+  // passes through; a window not yet layered is made so at full opacity. Only the styles added
+  // here are taken away again, so a layered window's own opacity stays as it was.
+  void SetClickThrough(bool on) override {
+    if (!hwnd_) return;
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    if (!on) {
+      if (addedExStyle_ == 0) return;
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle & ~addedExStyle_));
+      addedExStyle_ = 0;
+      return;
+    }
+    addedExStyle_ = (WS_EX_LAYERED | WS_EX_TRANSPARENT) & ~exStyle;
+    if (addedExStyle_ == 0) return;
+    SetLastError(0);
+    if (!SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle | addedExStyle_)) &&
+        GetLastError() != 0) {
+      addedExStyle_ = 0;
+      throw CallFailed("SetWindowLongPtr");
+    }
+    if ((addedExStyle_ & WS_EX_LAYERED) && !SetLayeredWindowAttributes(hwnd_, 0, 255, LWA_ALPHA)) {
+      const Error error = CallFailed("SetLayeredWindowAttributes");
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+      addedExStyle_ = 0;
+      throw error;
+    }
+  }
+
+  bool RegisterHotKey(int modifiers, char letter) override {
+    UnregisterHotKey();
+    UINT keys = MOD_NOREPEAT;
+    if (modifiers & kCtrl) keys |= MOD_CONTROL;
+    if (modifiers & kAlt) keys |= MOD_ALT;
+    if (modifiers & kShift) keys |= MOD_SHIFT;
+    if (::RegisterHotKey(hwnd_, kFormHotKey, keys, static_cast<UINT>(static_cast<unsigned char>(letter)))) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_HOTKEY_ALREADY_REGISTERED) return false;
+    throw CallFailed("RegisterHotKey", error);
+  }
+
+  void UnregisterHotKey() override {
+    if (hwnd_) ::UnregisterHotKey(hwnd_, kFormHotKey);
+  }
+
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -147,6 +214,7 @@ class Win32Window : public NativeWindow {
     auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
     if (msg == WM_NCDESTROY) {
+      ::UnregisterHotKey(hwnd, kFormHotKey);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       RemovePropW(hwnd, kLeftPressX);
       RemovePropW(hwnd, kLeftPressY);
@@ -229,10 +297,23 @@ class Win32Window : public NativeWindow {
           events_.OnKey({Key::Paste, ShiftState(), 0});
           return 0;
         }
+        if (const char key = ShortcutKey(wparam); key && (ShiftState() & (kCtrl | kAlt)) == kCtrl) {
+          if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
+        }
         break;
       case WM_DROPFILES: {
         const ScopedDrop drop(reinterpret_cast<HDROP>(wparam));
         events_.OnFilesDropped(DroppedFilePaths(drop.Get()));
+        return 0;
+      }
+      case WM_MOUSEWHEEL: {
+        // Whole notches; a fine wheel's smaller turns add up to them.
+        wheel_ += GET_WHEEL_DELTA_WPARAM(wparam);
+        const int notches = wheel_ / WHEEL_DELTA;
+        wheel_ -= notches * WHEEL_DELTA;
+        POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        ScreenToClient(hwnd_, &p);
+        if (notches != 0) events_.OnWheel({notches, ShiftState(), {p.x, p.y}});
         return 0;
       }
       case WM_CHAR:
@@ -243,6 +324,10 @@ class Win32Window : public NativeWindow {
         break;
       case WM_CLOSE:
         events_.OnCloseRequest();
+        return 0;
+      case WM_HOTKEY:
+        if (wparam != kFormHotKey) break;
+        events_.OnHotKey();
         return 0;
       case WM_TIMER:
         if (wparam != kFormTimer) break;
@@ -286,7 +371,17 @@ class Win32Window : public NativeWindow {
     return (key == 'V' && shift == kCtrl) || (key == VK_INSERT && shift == kShift);
   }
 
+  // The letter or digit of a key, for a shortcut with Ctrl; 0 for any other key.
+  static char ShortcutKey(WPARAM vk) {
+    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return static_cast<char>(vk);
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return static_cast<char>('0' + (vk - VK_NUMPAD0));
+    return 0;
+  }
+
   static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+  // Virtual-key codes of letters and digits are their upper-case characters.
+  static bool IsShortcutKey(WPARAM vk) { return (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'); }
 
   static int ButtonOf(UINT msg) {
     switch (msg) {
@@ -330,6 +425,9 @@ class Win32Window : public NativeWindow {
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   std::wstring tipText_;
+  int opacity_ = 100;
+  int wheel_ = 0;  // wheel turns not yet a whole notch
+  DWORD addedExStyle_ = 0;  // what click-through added to the extended style
   WindowEvents& events_;
   FontCache& fonts_;
 };

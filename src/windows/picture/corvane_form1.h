@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/controls/form.h"
+#include "windows/picture/click_through.h"
 
 namespace corvane {
 
@@ -44,6 +45,13 @@ class CorvaneForm1 : public Form {
   void Image1_MouseMove(const MouseArgs& args);
   void Labelmy2_MouseMove(const MouseArgs& args);
   void Labelmy2_Click();
+  // Ctrl+wheel scales the picture about the pointer, Shift+wheel changes the window's opacity;
+  // a plain wheel does nothing. Ctrl+0 brings the picture back to its own size.
+  void Form_MouseWheel(const WheelEvent& e);
+  bool Form_KeyShortcut(char key, int shift);
+
+  // Ctrl+T and the system-wide way back.
+  ClickThroughSwitch clickThrough_{*this};
 };
 
 // The one picture window, loaded on first reference.
