@@ -118,7 +118,7 @@ struct MouseEvent {
 };
 
 // Shortcut: a letter or digit pressed with Ctrl and without Alt (upper case in `character`).
-// Paste: the system's paste keys (Ctrl+V, Shift+Insert), never reported as a shortcut.
+// Paste: the system's paste keys (Ctrl+V, Shift+Insert).
 enum class Key { Tab, Character, AccessKey, Shortcut, Paste };
 
 struct KeyEvent {
@@ -154,12 +154,12 @@ class WindowEvents {
   virtual void Deliver(const std::function<void()>& work) = 0;
   // The time asked for with NativeWindow::StartTimer has come.
   virtual void OnTimer() = 0;
-  // Files were dropped on a window that accepts them (NativeWindow::AcceptFileDrops): their
-  // full paths, in the order given; empty when what was dropped names no file on this computer.
-  virtual void OnFilesDropped(const std::vector<std::string>& paths) { (void)paths; }
   virtual void OnWheel(const WheelEvent&) {}
   // The system-wide hot key registered with NativeWindow::RegisterHotKey was pressed.
   virtual void OnHotKey() {}
+  // Files were dropped on a window that accepts them (NativeWindow::AcceptFileDrops): their
+  // full paths, in the order given; empty when what was dropped names no file on this computer.
+  virtual void OnFilesDropped(const std::vector<std::string>& paths) { (void)paths; }
 };
 
 enum class WindowKind {
@@ -198,8 +198,6 @@ class NativeWindow {
   // Calls WindowEvents::OnTimer once, `milliseconds` from now, in place of any earlier request;
   // 0 cancels. The call waits behind input: it never delays the mouse or the keys.
   virtual void StartTimer(int milliseconds) = 0;
-  // Lets the user drop files on the window: WindowEvents::OnFilesDropped receives them.
-  virtual void AcceptFileDrops() = 0;
   // How opaque the whole window is, 10 to 100 percent (100: not see-through at all). On
   // Windows a window below 100 % is a layered window with that constant alpha.
   virtual void SetOpacity(int percent) = 0;
@@ -213,6 +211,8 @@ class NativeWindow {
   // another reason. The window gives it up when destroyed.
   virtual bool RegisterHotKey(int modifiers, char letter) = 0;
   virtual void UnregisterHotKey() = 0;
+  // Lets the user drop files on the window: WindowEvents::OnFilesDropped receives them.
+  virtual void AcceptFileDrops() = 0;
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.

@@ -408,14 +408,14 @@ bool Form::OnKey(const KeyEvent& e) {
         // A focused button takes no typing, so a plain letter works as its access key.
         if (dynamic_cast<CommandButton*>(focus_)) handled = HandleAccessKey(e.character);
         break;
+      case Key::Shortcut:
+        if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
+        break;
       case Key::Paste:
         if (Paste && modalBlocks_ == 0) {
           Paste();
           handled = true;
         }
-        break;
-      case Key::Shortcut:
-        if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
         break;
     }
   });
@@ -431,17 +431,17 @@ void Form::OnCloseRequest() {
 
 void Form::Deliver(const std::function<void()>& work) { RunHandler(work); }
 
+void Form::OnWheel(const WheelEvent& e) {
+  RunHandler([&] {
+    if (MouseWheel && e.notches != 0) MouseWheel(e);
+  });
+}
+
 // A drop is input like a click: it waits until no handler, message or modal window is running,
 // which a system's drop message may not (it can come while a message box's loop runs).
 void Form::OnFilesDropped(const std::vector<std::string>& paths) {
   if (!FilesDropped || !Loaded() || HandlerRunning() || modalBlocks_ > 0) return;
   RunHandler([&] { FilesDropped(paths); });
-}
-
-void Form::OnWheel(const WheelEvent& e) {
-  RunHandler([&] {
-    if (MouseWheel && e.notches != 0) MouseWheel(e);
-  });
 }
 
 void Form::StartTimer(Control& control, int milliseconds) {

@@ -69,11 +69,6 @@ class Form : private WindowEvents {
   MouseHandler MouseDown;
   MouseHandler MouseMove;
   EventHandler DblClick;
-  // Set before the form loads, its window takes dropped files; a drop while another handler or
-  // a modal window runs is ignored.
-  std::function<void(const std::vector<std::string>&)> FilesDropped;
-  // The system's paste keys while the window has the keyboard.
-  EventHandler Paste;
   // The wheel turned anywhere over the window (whichever control is under the pointer).
   std::function<void(const WheelEvent&)> MouseWheel;
   // A letter or digit typed with Ctrl (upper case); returns true when it means something.
@@ -88,6 +83,11 @@ class Form : private WindowEvents {
   // The window's one system-wide hot key (see NativeWindow::RegisterHotKey).
   bool RegisterHotKey(int modifiers, char letter);
   void UnregisterHotKey();
+  // Set before the form loads, its window takes dropped files; a drop while another handler or
+  // a modal window runs is ignored.
+  std::function<void(const std::vector<std::string>&)> FilesDropped;
+  // The system's paste keys while the window has the keyboard.
+  EventHandler Paste;
 
   // Model queries, also used by tests.
   const std::vector<Control*>& Controls() const { return controls_; }
@@ -140,9 +140,9 @@ class Form : private WindowEvents {
   std::string TooltipAt(PixelPoint client) override;
   void Deliver(const std::function<void()>& work) override;
   void OnTimer() override;
-  void OnFilesDropped(const std::vector<std::string>& paths) override;
   void OnWheel(const WheelEvent& e) override;
   void OnHotKey() override;
+  void OnFilesDropped(const std::vector<std::string>& paths) override;
 
   NativeWindow& Window() const;
   void PaintOutline(Canvas& canvas, const PixelRect& dirty) const;

@@ -96,9 +96,9 @@ class Window : public GtkNativeWindow {
 
   void Destroy() override {
     StartTimer(0);
+    hotKey_.reset();
     if (dropIdle_) g_source_remove(dropIdle_);
     dropIdle_ = 0;
-    hotKey_.reset();
     if (!window_) return;
     GtkWindow* window = window_;
     window_ = nullptr;
@@ -176,14 +176,6 @@ class Window : public GtkNativeWindow {
     timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimer, this, nullptr);
   }
 
-  // XDND through GTK: a drop of files (text/uri-list) onto the window's surface.
-  void AcceptFileDrops() override {
-    if (!area_) return;
-    gtk_drag_dest_set(area_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
-    gtk_drag_dest_add_uri_targets(area_);
-    Connect(area_, "drag-data-received", G_CALLBACK(OnDragDataReceived));
-  }
-
   // A toplevel's opacity is _NET_WM_WINDOW_OPACITY on its X window, which a compositing
   // manager applies.
   // Kept and applied again once the window is shown: a window not yet realized has no X
@@ -215,6 +207,14 @@ class Window : public GtkNativeWindow {
   }
 
   void UnregisterHotKey() override { hotKey_.reset(); }
+
+  // XDND through GTK: a drop of files (text/uri-list) onto the window's surface.
+  void AcceptFileDrops() override {
+    if (!area_) return;
+    gtk_drag_dest_set(area_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(area_);
+    Connect(area_, "drag-data-received", G_CALLBACK(OnDragDataReceived));
+  }
 
   void BeginMove() override {
     if (!window_ || !pressed_) return;
@@ -263,12 +263,29 @@ class Window : public GtkNativeWindow {
   }
 
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, Window* self) {
+    ClipToScreen(widget, cr);
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
     const PixelRect dirty{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 + 0.999), static_cast<int>(y2 + 0.999)};
     CairoCanvas canvas(cr, widget, self->fonts_);
     Guard([&] { self->events_.OnPaint(canvas, dirty); });
     return TRUE;
+  }
+
+  // Without a compositing manager the X server keeps nothing of a window beyond the screen's
+  // edges, and exposes such a part when it comes into view: only what the screen can show is
+  // painted (a picture window can be far larger than the screen). A compositing manager keeps
+  // the whole window's pixels, so there all of it is painted.
+  static void ClipToScreen(GtkWidget* widget, cairo_t* cr) {
+    GdkScreen* screen = gtk_widget_get_screen(widget);
+    GdkWindow* window = gtk_widget_get_window(widget);
+    if (!window || gdk_screen_is_composited(screen)) return;
+    GdkWindow* root = gdk_screen_get_root_window(screen);
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(window, &x, &y);
+    cairo_rectangle(cr, -x, -y, gdk_window_get_width(root), gdk_window_get_height(root));
+    cairo_clip(cr);
   }
 
   static gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, Window* self) {
@@ -437,11 +454,11 @@ class Window : public GtkNativeWindow {
   int pressY_ = 0;
   guint32 pressTime_ = 0;
   guint timer_ = 0;
-  std::vector<std::string> dropped_;  // the paths of a drop, until the idle call hands them on
-  guint dropIdle_ = 0;
   double scrolled_ = 0;  // smooth scrolling not yet a whole notch
   double opacity_ = 1.0;
   std::unique_ptr<HotKeyGrab> hotKey_;
+  std::vector<std::string> dropped_;  // the paths of a drop, until the idle call hands them on
+  guint dropIdle_ = 0;
 };
 
 }  // namespace

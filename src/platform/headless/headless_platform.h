@@ -172,14 +172,14 @@ class HeadlessWindow : public NativeWindow {
   void Invalidate(const PixelRect& r) override { invalidated.push_back(r); }
   void RefreshTooltip() override {}
   void StartTimer(int milliseconds) override;
-  void AcceptFileDrops() override {
-    acceptsDrops = true;
-    platform_.Record("AcceptFileDrops", {layout_.title});
-  }
   void SetOpacity(int percent) override;
   void SetClickThrough(bool on) override;
   bool RegisterHotKey(int modifiers, char letter) override;
   void UnregisterHotKey() override;
+  void AcceptFileDrops() override {
+    acceptsDrops = true;
+    platform_.Record("AcceptFileDrops", {layout_.title});
+  }
 
   const WindowLayout& Layout() const { return layout_; }
   bool acceptsDrops = false;

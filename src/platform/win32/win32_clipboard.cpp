@@ -1,6 +1,7 @@
 // Dropped files and the clipboard's picture. A copied file (CF_HDROP) is named as it is; a
-// picture (the registered "PNG" or "image/png" format, else CF_DIBV5, else CF_DIB) is checked against the picture ceiling from its header, decoded by WIC into
-// 32-bit pixels with their transparency, and written by WIC's PNG encoder.
+// picture (the registered "PNG" or "image/png" format, else CF_DIBV5, else CF_DIB) is checked
+// against the picture ceiling from its header, decoded by WIC into 32-bit pixels with their
+// transparency, and written by WIC's PNG encoder.
 #include <wincodec.h>
 
 #include <algorithm>

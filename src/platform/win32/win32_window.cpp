@@ -100,9 +100,10 @@ class Win32Window : public NativeWindow {
   }
 
   void Show() override {
-    // The tooltip comes with the first showing, after the window's load has made it top-most:
-    // Wine ignores HWND_TOPMOST for a window that already owns a top-most popup.
-    if (!tooltip_) CreateTooltip();
+    // The tooltip comes with the first mouse move over the shown window (no start waits for
+    // the common controls), after the window's load has made it top-most: Wine ignores
+    // HWND_TOPMOST for a window that already owns a top-most popup.
+    tooltipWanted_ = true;
     ShowWindow(hwnd_, SW_SHOW);
     TakeKeyboard();
   }
@@ -243,7 +244,21 @@ class Win32Window : public NativeWindow {
     SetFocus(hwnd_);
   }
 
+  // Makes the tooltip and hands it the mouse move that asked for it, which its own watch over
+  // the window's messages (TTF_SUBCLASS) comes too late to see. A failure to make it is
+  // reported like any other.
+  void StartTooltip(WPARAM wparam, LPARAM lparam) {
+    tooltipWanted_ = false;
+    events_.Deliver([this] { CreateTooltip(); });
+    if (!tooltip_) return;
+    const DWORD at = GetMessagePos();
+    MSG move{hwnd_, WM_MOUSEMOVE, wparam, lparam, static_cast<DWORD>(GetMessageTime()),
+             {GET_X_LPARAM(at), GET_Y_LPARAM(at)}};
+    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
+  }
+
   void CreateTooltip() {
+    RequireCommonControls();
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
                                nullptr);
@@ -286,6 +301,7 @@ class Win32Window : public NativeWindow {
         events_.OnDoubleClick(MakeMouseEvent(ButtonOf(msg), lparam));
         return 0;
       case WM_MOUSEMOVE:
+        if (!tooltip_ && tooltipWanted_) StartTooltip(wparam, lparam);
         events_.OnMouseMove(MakeMouseEvent(HeldButtons(wparam), lparam));
         return 0;
       case WM_KEYDOWN:
@@ -301,11 +317,6 @@ class Win32Window : public NativeWindow {
           if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
         }
         break;
-      case WM_DROPFILES: {
-        const ScopedDrop drop(reinterpret_cast<HDROP>(wparam));
-        events_.OnFilesDropped(DroppedFilePaths(drop.Get()));
-        return 0;
-      }
       case WM_MOUSEWHEEL: {
         // Whole notches; a fine wheel's smaller turns add up to them.
         wheel_ += GET_WHEEL_DELTA_WPARAM(wparam);
@@ -314,6 +325,11 @@ class Win32Window : public NativeWindow {
         POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
         ScreenToClient(hwnd_, &p);
         if (notches != 0) events_.OnWheel({notches, ShiftState(), {p.x, p.y}});
+        return 0;
+      }
+      case WM_DROPFILES: {
+        const ScopedDrop drop(reinterpret_cast<HDROP>(wparam));
+        events_.OnFilesDropped(DroppedFilePaths(drop.Get()));
         return 0;
       }
       case WM_CHAR:
@@ -364,13 +380,6 @@ class Win32Window : public NativeWindow {
     SetPropW(hwnd_, kLeftPressed, reinterpret_cast<HANDLE>(1));
   }
 
-  // Ctrl+V and Shift+Insert, the system's paste keys.
-  static bool IsPasteKey(WPARAM key) {
-    const int shift = ShiftState();
-    if (shift & kAlt) return false;
-    return (key == 'V' && shift == kCtrl) || (key == VK_INSERT && shift == kShift);
-  }
-
   // The letter or digit of a key, for a shortcut with Ctrl; 0 for any other key.
   static char ShortcutKey(WPARAM vk) {
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return static_cast<char>(vk);
@@ -378,10 +387,14 @@ class Win32Window : public NativeWindow {
     return 0;
   }
 
-  static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+  // Ctrl+V and Shift+Insert, the system's paste keys.
+  static bool IsPasteKey(WPARAM key) {
+    const int shift = ShiftState();
+    if (shift & kAlt) return false;
+    return (key == 'V' && shift == kCtrl) || (key == VK_INSERT && shift == kShift);
+  }
 
-  // Virtual-key codes of letters and digits are their upper-case characters.
-  static bool IsShortcutKey(WPARAM vk) { return (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'); }
+  static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
   static int ButtonOf(UINT msg) {
     switch (msg) {
@@ -424,6 +437,7 @@ class Win32Window : public NativeWindow {
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
+  bool tooltipWanted_ = false;  // shown, and no tooltip made yet
   std::wstring tipText_;
   int opacity_ = 100;
   int wheel_ = 0;  // wheel turns not yet a whole notch
