@@ -256,7 +256,6 @@ struct OpenFileAnswer {
 class ClipboardImage {
  public:
   virtual ~ClipboardImage() = default;
-  virtual PixelSize Size() const = 0;
   // Writes the picture, transparency kept, as a new PNG file at `path`; an existing file is
   // never replaced. Throws Error naming what failed.
   virtual void SavePng(const std::string& path) const = 0;

@@ -170,7 +170,7 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
   if (NativeTarget()) {
     // The message is a dialog of its own over the help panel.
     EXPECT_TRUE(WaitForShownWindow(kMessageTitle, nullptr));
-    EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
+    EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
     return;
   }
   DialogFacts box;
@@ -180,7 +180,7 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
   EXPECT_NE(dropped[0].find(path), std::string::npos) << dropped[0];
   ProbeClickButton(box, "OK");
   ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
-  EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
+  EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
 
   // The same file through the Select item.
   WindowFacts menu;
@@ -235,11 +235,15 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
   if (!RunCommand({"chattr", "+i", app_.Folder().string()}, 10s).Succeeded()) GTEST_SKIP() << "chattr +i is refused here";
   struct Unlock {
     fs::path folder;
-    ~Unlock() { RunCommand({"chattr", "-i", folder.string()}, 10s); }
+    void operator()() const { RunCommand({"chattr", "-i", folder.string()}, 10s); }
+    ~Unlock() { (*this)(); }
   } unlock{app_.Folder()};
   Paste();
   if (NativeTarget()) {
-    EXPECT_TRUE(WaitForShownWindow(kMessageTitle, nullptr));
+    // The message's own window, which takes the keyboard: Return is its OK button.
+    ASSERT_TRUE(WaitForShownWindow(kMessageTitle, nullptr));
+    PressKey("Return");
+    ASSERT_TRUE(WaitForNoShownWindow(kMessageTitle));
   } else {
     DialogFacts box;
     ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
@@ -250,9 +254,15 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
     ProbeClickButton(box, "OK");
     ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
   }
-  EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
+  EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());
   EXPECT_TRUE(app_.Running());
+
+  // The same clipboard pastes once the folder takes files: the folder was the reason.
+  unlock();
+  Paste();
+  EXPECT_TRUE(WaitForPictureWindowAt(app_, PictureAt(kQuadrantPictureWidth, kQuadrantPictureHeight)));
+  EXPECT_EQ(PastedFiles().size(), 1u);
 }
 
 // A Windows program's copy: a bitmap as CF_DIB, and one with transparency as CF_DIBV5.
@@ -311,7 +321,7 @@ TEST_F(DropAndPaste, ABitmapClaimingAnAbsurdSizeIsRefusedWithTheReason) {
   EXPECT_NE(texts[0].find("20000 x 20000 pixels"), std::string::npos) << texts[0];
   ProbeClickButton(box, "OK");
   ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
-  EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
+  EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());
   EXPECT_TRUE(app_.Running());
 }

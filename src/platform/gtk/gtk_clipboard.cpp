@@ -46,8 +46,6 @@ class PixbufClipboardImage : public ClipboardImage {
  public:
   explicit PixbufClipboardImage(GRef<GdkPixbuf> pixbuf) : pixbuf_(std::move(pixbuf)) {}
 
-  PixelSize Size() const override { return {gdk_pixbuf_get_width(pixbuf_.get()), gdk_pixbuf_get_height(pixbuf_.get())}; }
-
   void SavePng(const std::string& path) const override {
     gchar* buffer = nullptr;
     gsize length = 0;

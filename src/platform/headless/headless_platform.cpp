@@ -297,7 +297,6 @@ namespace {
 class HeadlessClipboardImage : public ClipboardImage {
  public:
   HeadlessClipboardImage(HeadlessPlatform& platform, PixelSize size) : platform_(platform), size_(size) {}
-  PixelSize Size() const override { return size_; }
   void SavePng(const std::string& path) const override {
     platform_.calls.push_back({"SavePng", {path}});
     if (platform_.FindFile(path)) throw Error("The file exists.");

@@ -1,6 +1,7 @@
 // Dropped files and the clipboard's picture. A copied file (CF_HDROP) is named as it is; a
-// picture (the registered "PNG" format, else CF_DIBV5, else CF_DIB) is checked against the picture ceiling from its header, decoded by WIC into
-// 32-bit pixels with their transparency, and written by WIC's PNG encoder.
+// picture (the registered "PNG" or "image/png" format, else CF_DIBV5, else CF_DIB) is checked
+// against the picture ceiling from its header, decoded by WIC into 32-bit pixels with their
+// transparency, and written by WIC's PNG encoder.
 #include <wincodec.h>
 
 #include <algorithm>
@@ -62,8 +63,6 @@ class WicClipboardImage : public ClipboardImage {
  public:
   WicClipboardImage(ComPtr<IWICImagingFactory> factory, ComPtr<IWICBitmap> bitmap, PixelSize size, bool transparent)
       : factory_(std::move(factory)), bitmap_(std::move(bitmap)), size_(size), transparent_(transparent) {}
-
-  PixelSize Size() const override { return size_; }
 
   void SavePng(const std::string& path) const override {
     ComPtr<IStream> stream;
@@ -216,12 +215,14 @@ ClipboardPicture Win32Platform::ReadClipboardPicture() {
   }
   // PNG keeps everything; a version 5 DIB may carry alpha, which a plain DIB does not. Either
   // DIB may be one the system made from the other.
-  const UINT png = RegisterClipboardFormatW(L"PNG");
-  for (const UINT format : {png, static_cast<UINT>(CF_DIBV5), static_cast<UINT>(CF_DIB)}) {
-    if (!IsClipboardFormatAvailable(format)) continue;
+  // Browsers name PNG either way.
+  const UINT pngFormats[] = {RegisterClipboardFormatW(L"PNG"), RegisterClipboardFormatW(L"image/png")};
+  for (const UINT format : {pngFormats[0], pngFormats[1], static_cast<UINT>(CF_DIBV5), static_cast<UINT>(CF_DIB)}) {
+    if (format == 0 || !IsClipboardFormatAvailable(format)) continue;
     const ScopedGlobalLock data(GetClipboardData(format));
     if (!data.Bytes()) throw CallFailed("GetClipboardData");
-    pasted.image = format == png ? DecodePicture(pictures::CheckedPictureFile(BytesOf(data))) : DecodeDib(BytesOf(data));
+    const bool png = format == pngFormats[0] || format == pngFormats[1];
+    pasted.image = png ? DecodePicture(pictures::CheckedPictureFile(BytesOf(data))) : DecodeDib(BytesOf(data));
     break;
   }
   return pasted;
