@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/pictures/picture_scale.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -22,6 +23,17 @@ struct SettingsRecordData {
 };
 
 inline SettingsRecordData DefaultSettings() { return {350, 100, NoPictureMarker}; }
+
+// How the picture window shows its picture: the picture's scale and the window's opacity.
+// Kept in the settings file's extension block; the defaults when there is none.
+struct PictureLook {
+  std::int32_t scale = pictures::kScaleOne;  // millionths of the picture's own size
+  int opacity = 100;                         // percent, 10 to 100
+  friend bool operator==(const PictureLook&, const PictureLook&) = default;
+};
+inline constexpr int kOpacityMin = 10;
+inline constexpr int kOpacityMax = 100;
+inline constexpr int kOpacityStep = 5;
 
 // The values read at start-up and written at exit.
 extern SettingsRecordData SettingsRecord;

@@ -25,12 +25,42 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-void WriteRecord(const SettingsRecordData& record) {
+constexpr std::string_view kExtensionSignature = "CVX1";
+constexpr std::size_t kChecksumSize = 4;
+
+std::uint32_t Crc32(std::string_view bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char c : bytes) {
+    crc ^= static_cast<unsigned char>(c);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+// `record` followed by the extension block that the file holds right after it, as far as
+// the block's own length says, or just `record` when the file ends first.
+std::string WithBlockFromFile(BinaryFile& file, std::string record) {
+  try {
+    const std::string prefix = file.Read(record.size(), kExtensionPrefixSize);
+    const std::size_t fields = GetLittleEndian(prefix, 4, 2);
+    if (prefix.substr(0, 4) != kExtensionSignature || fields > kExtensionFieldsLimit) return record;
+    const std::string rest = file.Read(record.size() + kExtensionPrefixSize, fields + kChecksumSize);
+    return record + prefix + rest;
+  } catch (const Error&) {
+    return record;  // the file ends before the block does: there is none
+  }
+}
+
+void WriteRecord(const SettingsRecordData& record, const PictureLook& look) {
   const std::optional<std::string> ansiPath = Sys().ToAnsi(record.PicturePath);
   if (!ansiPath) throw Error("the picture path cannot be written in the system's code page");
   if (ansiPath->size() > 0xFFFF) throw Error("the picture path is too long to be stored");
   const std::string bytes = EncodeSettingsRecord(record.WindowLeft, record.WindowTop, *ansiPath);
-  Sys().OpenReadWrite(SettingsFilePath())->Write(0, bytes);
+  const std::unique_ptr<BinaryFile> file = Sys().OpenReadWrite(SettingsFilePath());
+  // The default look needs no block, and the record alone stays byte for byte what it has
+  // always been; but a trusted block already after it would bring back a look given up since.
+  const bool block = look != PictureLook{} || DecodeSettingsExtension(WithBlockFromFile(*file, bytes)).has_value();
+  file->Write(0, block ? bytes + EncodeSettingsExtension(bytes, look) : bytes);
 }
 
 }  // namespace
@@ -69,24 +99,59 @@ std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes) {
   return record;
 }
 
-void EnsureSettingsFile() {
-  if (SameNameIgnoringCase(Sys().FindFileName(SettingsFilePath()), kSettingsFileName)) return;
-  WriteRecord(DefaultSettings());
+std::string EncodeSettingsExtension(std::string_view record, const PictureLook& look) {
+  std::string block(kExtensionSignature);
+  PutLittleEndian(block, static_cast<std::uint32_t>(kExtensionFieldsSize), 2);
+  PutLittleEndian(block, static_cast<std::uint32_t>(look.scale), 4);
+  PutLittleEndian(block, static_cast<std::uint32_t>(look.opacity), 2);
+  std::string covered(record);
+  covered += block;
+  PutLittleEndian(block, Crc32(covered), 4);
+  return block;
 }
 
-SettingsRecordData ReadSettings() {
+std::optional<PictureLook> DecodeSettingsExtension(std::string_view bytes) {
+  const std::optional<SettingsHeader> header = DecodeSettingsHeader(bytes);
+  if (!header) return std::nullopt;
+  const std::size_t at = kSettingsHeaderSize + header->pathLength;
+  if (bytes.size() < at + kExtensionPrefixSize || bytes.substr(at, 4) != kExtensionSignature) return std::nullopt;
+  const std::size_t fields = GetLittleEndian(bytes, at + 4, 2);
+  if (fields < kExtensionFieldsSize || fields > kExtensionFieldsLimit) return std::nullopt;
+  const std::size_t end = at + kExtensionPrefixSize + fields;
+  if (bytes.size() < end + kChecksumSize) return std::nullopt;
+  if (Crc32(bytes.substr(0, end)) != GetLittleEndian(bytes, end, 4)) return std::nullopt;
+  const PictureLook look{static_cast<std::int32_t>(GetLittleEndian(bytes, at + 6, 4)),
+                         static_cast<int>(GetLittleEndian(bytes, at + 10, 2))};
+  if (!pictures::ScaleInRange(look.scale) || look.opacity < kOpacityMin || look.opacity > kOpacityMax)
+    return std::nullopt;
+  return look;
+}
+
+void EnsureSettingsFile() {
+  if (SameNameIgnoringCase(Sys().FindFileName(SettingsFilePath()), kSettingsFileName)) return;
+  WriteRecord(DefaultSettings(), PictureLook{});
+}
+
+SettingsRecordData ReadSettings(PictureLook* look) {
   const std::unique_ptr<BinaryFile> file = Sys().OpenReadWrite(SettingsFilePath());
   std::string bytes = file->Read(0, kSettingsHeaderSize);  // a file shorter than the header fails here
   const std::uint16_t pathLength = DecodeSettingsHeader(bytes).value().pathLength;
+  bool whole = true;
   try {
     bytes += file->Read(kSettingsHeaderSize, pathLength);
   } catch (const Error&) {
     // The path cannot be read in full: the record decodes as damaged and keeps its position.
+    whole = false;
   }
   const DecodedSettings record = DecodeSettingsRecord(bytes).value();
+  if (look) {
+    const std::optional<PictureLook> stored =
+        whole ? DecodeSettingsExtension(WithBlockFromFile(*file, bytes)) : std::nullopt;
+    *look = stored.value_or(PictureLook{});
+  }
   return {record.left, record.top, record.ansiPath ? Sys().FromAnsi(*record.ansiPath) : NoPictureMarker};
 }
 
-void WriteSettings(const SettingsRecordData& record) { WriteRecord(record); }
+void WriteSettings(const SettingsRecordData& record, const PictureLook& look) { WriteRecord(record, look); }
 
 }  // namespace corvane

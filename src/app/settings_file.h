@@ -5,7 +5,20 @@
 //   offset 4   int32   WindowTop (twips)
 //   offset 8   uint16  N, the path's length in bytes
 //   offset 10  N bytes the path in the system's ANSI code page, no terminator
-//   then       leftovers of an earlier, longer record, never read
+//   then       the extension block (below), or leftovers of an earlier, longer record
+//
+// The extension block, written only by this program and only when the look it holds is not
+// the default one (or a trusted block already stands there and must be made to say so):
+//   +0   4 bytes   "CVX1"
+//   +4   uint16    L, the length of the fields; a later version may add fields after these
+//   +6   int32     the picture's scale in millionths, 50000 to 10000000
+//   +10  uint16    the window's opacity in percent, 10 to 100
+//   +6+L uint32    CRC-32 of every byte from offset 0 to the end of the fields
+// The checksum covers the position and the path as well: a block that an older program left
+// behind when it rewrote the record before it is seen as stale. A block that is missing, cut
+// short, of an unknown length, with a wrong checksum or a field out of range is not trusted at
+// all: the picture shows at 100 % and opaque. Older programs read the record and never look
+// further.
 //
 // A damaged record keeps what it can: a file shorter than the 10 header bytes cannot be read
 // at all, but a record whose path is cut short (or holds a NUL byte, which no path can) still
@@ -48,13 +61,26 @@ struct DecodedSettings {
 // they are fewer than the 10 header bytes. Reads nothing past the end of `bytes`.
 std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes);
 
+// The extension block for a record whose bytes (header and path) are `record`.
+std::string EncodeSettingsExtension(std::string_view record, const PictureLook& look);
+inline constexpr std::size_t kExtensionPrefixSize = 6;    // signature and length
+inline constexpr std::size_t kExtensionFieldsSize = 6;    // the fields this version writes
+inline constexpr std::size_t kExtensionFieldsLimit = 1024;  // the longest block a reader accepts
+// The look held by a trusted extension block right after the record at the start of `bytes`
+// (a whole file, leftovers allowed); nullopt when there is none to trust.
+std::optional<PictureLook> DecodeSettingsExtension(std::string_view bytes);
+
 // Creates the file holding DefaultSettings unless it is there already. A file is there when
 // its name matches in any letter case, hidden and system files included.
 void EnsureSettingsFile();
 // Throws Error when the file cannot be opened or is shorter than the 10 header bytes. A record
 // whose path is damaged reads as the saved position with NoPictureMarker.
-SettingsRecordData ReadSettings();
-// Writes the record at offset 0 over what the file holds; never shortens the file.
-void WriteSettings(const SettingsRecordData& record);
+// With `look`, fills it from the extension block, or with the defaults when there is no block
+// to trust.
+SettingsRecordData ReadSettings(PictureLook* look = nullptr);
+// Writes the record at offset 0 over what the file holds, and the extension block after it
+// when `look` is not the default or a trusted block stands there already; never shortens the
+// file.
+void WriteSettings(const SettingsRecordData& record, const PictureLook& look = {});
 
 }  // namespace corvane

@@ -25,13 +25,17 @@ void RunStartup(CorvaneForm1& form) {
     if (Sys().PrevInstance()) End();
     Sys().MakeTopMost(form.hWnd(), std::nullopt);
     EnsureSettingsFile();
-    SettingsRecord = ReadSettings();
+    PictureLook look;
+    SettingsRecord = ReadSettings(&look);
     form.SetLeft(static_cast<float>(SettingsRecord.WindowLeft));
     form.SetTop(static_cast<float>(SettingsRecord.WindowTop));
+    form.SetOpacity(look.opacity);
     CurrentPicturePath = SettingsRecord.PicturePath;
     if (CurrentPicturePath != NoPictureMarker) {
       ShowPictureMode();
       ApplyPicture();
+      // The saved place is the scaled window's: the picture grows from its top-left corner.
+      if (look.scale != pictures::kScaleOne) ScalePicture(look.scale, std::nullopt);
     } else {
       ShowHelpMode();
     }
@@ -50,8 +54,10 @@ void SaveAndExit(ExitFrom from) {
   SettingsRecord.WindowLeft = RoundHalfEven(form.Left());
   SettingsRecord.WindowTop = RoundHalfEven(form.Top());
   SettingsRecord.PicturePath = CurrentPicturePath;
+  const PictureLook look{CurrentPicturePath != NoPictureMarker ? form.Image1.Scale() : pictures::kScaleOne,
+                         form.Opacity()};
   try {
-    WriteSettings(SettingsRecord);
+    WriteSettings(SettingsRecord, look);
   } catch (const Error& e) {
     Sys().ShowMessage(form.hWnd(),
                       "Corvane could not save its window position and picture in\n" + SettingsFilePath() +

@@ -99,6 +99,10 @@ class Canvas {
   virtual void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
                         const PixelRect& clip) = 0;
   virtual void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) = 0;
+  // Draws the whole picture stretched over `shown` (its scaled place and size): smoothly when
+  // it shrinks or grows by a fraction, as sharp square pixels when it grows a whole number of
+  // times.
+  virtual void DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) = 0;
   // A solid line `width` pixels thick, centred on the segment from `from` to `to`.
   virtual void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) = 0;
 };
@@ -113,12 +117,20 @@ struct MouseEvent {
   PixelPoint pos;  // client pixels
 };
 
-enum class Key { Tab, Character, AccessKey };
+// Shortcut: a letter or digit pressed with Ctrl and without Alt (upper case in `character`).
+enum class Key { Tab, Character, AccessKey, Shortcut };
 
 struct KeyEvent {
   Key key = Key::Tab;
   int shift = 0;
-  char character = 0;  // for Character and AccessKey (Alt held)
+  char character = 0;  // for Character, AccessKey (Alt held) and Shortcut (Ctrl held)
+};
+
+// The mouse wheel turned over a window.
+struct WheelEvent {
+  int notches = 0;  // whole notches: positive away from the user, negative towards
+  int shift = 0;    // ShiftMask bits
+  PixelPoint pos;   // client pixels
 };
 
 // What a native window reports to the control model that owns it.
@@ -141,6 +153,7 @@ class WindowEvents {
   virtual void Deliver(const std::function<void()>& work) = 0;
   // The time asked for with NativeWindow::StartTimer has come.
   virtual void OnTimer() = 0;
+  virtual void OnWheel(const WheelEvent&) {}
 };
 
 enum class WindowKind {
@@ -179,6 +192,9 @@ class NativeWindow {
   // Calls WindowEvents::OnTimer once, `milliseconds` from now, in place of any earlier request;
   // 0 cancels. The call waits behind input: it never delays the mouse or the keys.
   virtual void StartTimer(int milliseconds) = 0;
+  // How opaque the whole window is, 10 to 100 percent (100: not see-through at all). On
+  // Windows a window below 100 % is a layered window with that constant alpha.
+  virtual void SetOpacity(int percent) = 0;
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.

@@ -73,6 +73,18 @@ void MoveTo(Point p) {
 
 void Press(Button button) { FakeButton(button, true); }
 
+void Wheel(int notches, const std::vector<std::string>& modifiers) {
+  std::vector<KeyCode> held;
+  for (const std::string& name : modifiers) held.push_back(CodeFor(ModifierSym(name), name));
+  for (KeyCode m : held) FakeKey(m, true);
+  const auto button = static_cast<Button>(notches > 0 ? 4 : 5);
+  for (int i = 0; i < std::abs(notches); ++i) {
+    FakeButton(button, true);
+    FakeButton(button, false);
+  }
+  for (auto m = held.rbegin(); m != held.rend(); ++m) FakeKey(*m, false);
+}
+
 void Release(Button button) { FakeButton(button, false); }
 
 void Click(Point p, Button button) {

@@ -25,6 +25,10 @@ void DragPath(const std::vector<Point>& path, Button button = Button::Left);
 // Presses at from, moves to `to` in `steps` equal steps, releases there.
 void Drag(Point from, Point to, int steps = 10, Button button = Button::Left);
 
+// Turns the wheel `notches` notches (buttons 4 away from the user, 5 towards) with the modifier
+// keys named in `modifiers` ("Ctrl", "Shift", "Alt") held down meanwhile.
+void Wheel(int notches, const std::vector<std::string>& modifiers = {});
+
 // Presses and releases one key with modifiers: "Alt+F4", "Tab", "Shift+Tab", "Return", "a",
 // "Ctrl+Shift+x". Names are X keysym names; the modifiers are Shift, Ctrl, Alt. Throws
 // std::invalid_argument for a name the keyboard does not have.

@@ -131,6 +131,7 @@ std::vector<WindowFacts> ProbeWindows(const std::vector<std::string>& selection)
     w.foreground = r.Flag("foreground");
     w.owner = static_cast<std::uint64_t>(r.Number("owner"));
     w.dpi = static_cast<int>(r.Number("dpi"));
+    if (r.Has("alpha")) w.alpha = static_cast<int>(r.Number("alpha"));
     w.classIcon.readable = r.Text("icon") != "unreadable";
     w.classIcon.present = w.classIcon.readable && r.Flag("icon");
     if (w.classIcon.present) {

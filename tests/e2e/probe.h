@@ -27,6 +27,7 @@ inline constexpr std::uint32_t kSysMenu = 0x00080000;
 inline constexpr std::uint32_t kExTopmost = 0x00000008;
 inline constexpr std::uint32_t kExToolWindow = 0x00000080;
 inline constexpr std::uint32_t kExAppWindow = 0x00040000;
+inline constexpr std::uint32_t kExLayered = 0x00080000;
 
 inline constexpr int kColorWindow = 5;
 inline constexpr int kColorWindowText = 8;
@@ -80,6 +81,7 @@ struct WindowFacts {
   bool foreground = false;
   std::uint64_t owner = 0;
   int dpi = 0;
+  int alpha = -1;  // a layered window's constant alpha, 0 to 255; -1 when there is none
   IconFacts classIcon;
 };
 

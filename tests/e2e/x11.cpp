@@ -76,6 +76,17 @@ pid_t WindowPid(Window window) {
   return static_cast<pid_t>(*reinterpret_cast<const unsigned long*>(pid->data.get()));
 }
 
+}  // namespace
+
+std::optional<std::uint32_t> WindowOpacity(XWindowId window) {
+  const auto opacity =
+      GetProperty(window, XInternAtom(XDisplay(), "_NET_WM_WINDOW_OPACITY", False), XA_CARDINAL, 32, 1);
+  if (!opacity || opacity->count != 1) return std::nullopt;
+  return static_cast<std::uint32_t>(*reinterpret_cast<const unsigned long*>(opacity->data.get()));
+}
+
+namespace {
+
 bool HasWmState(Window window) {
   Atom type = None;
   int format = 0;

@@ -63,6 +63,10 @@ struct XIcon {
 // logo, followed by the small icon if the window or class has one. Empty if there is none.
 std::vector<XIcon> WindowIcons(XWindowId window);
 
+// _NET_WM_WINDOW_OPACITY of the window (0 transparent to 0xFFFFFFFF opaque), or nothing when
+// it has none (fully opaque).
+std::optional<std::uint32_t> WindowOpacity(XWindowId window);
+
 // Whether the X keyboard focus is on the window (or inside it, or on its frame).
 bool HasInputFocus(const XTopLevel& window);
 

@@ -2,7 +2,10 @@
 // watch), fewer than the header decode to nothing, a whole header always gives its position, a
 // path that decodes encodes back to the same bytes, a damaged path gives the position alone,
 // every shorter cut of a record keeps the position, and ReadSettings on a file of those bytes
-// agrees with the decoder.
+// agrees with the decoder. The extension block after the path: a trusted one holds fields in
+// range, encodes back to its bytes, is lost by any cut or any changed byte before its end, and
+// ReadSettings gives its look (the default look when there is none to trust); a look written
+// after the record reads back.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +69,29 @@ void CheckCuts(const DecodedSettings& record) {
   }
 }
 
+void CheckExtension(std::string_view bytes) {
+  const std::optional<PictureLook> look = DecodeSettingsExtension(bytes);
+  if (!look) return;
+  Check(pictures::ScaleInRange(look->scale) && look->opacity >= kOpacityMin && look->opacity <= kOpacityMax,
+        "a trusted block's fields are in range");
+  const std::size_t at = kSettingsHeaderSize + DecodeSettingsHeader(bytes)->pathLength;
+  const std::size_t fields = static_cast<unsigned char>(bytes[at + 4]) | static_cast<unsigned char>(bytes[at + 5]) << 8;
+  const std::size_t end = at + kExtensionPrefixSize + fields + 4;
+  Check(end <= bytes.size(), "a trusted block lies within the bytes");
+  if (fields == kExtensionFieldsSize) {
+    Check(EncodeSettingsExtension(bytes.substr(0, at), *look) == bytes.substr(at, end - at),
+          "a trusted block of this version encodes back to its bytes");
+  }
+  for (std::size_t size = at; size < end; size += (end - at) / 16 + 1)
+    Check(!DecodeSettingsExtension(std::string(bytes.substr(0, size))), "a cut block is not trusted");
+  std::string changed(bytes);
+  for (std::size_t i = 0; i < end; i += end / 32 + 1) {
+    changed[i] = static_cast<char>(changed[i] ^ 0x5A);
+    Check(!DecodeSettingsExtension(changed), "a changed byte is seen");
+    changed[i] = bytes[i];
+  }
+}
+
 void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
   const std::string file = sys.appPath + "\\" + kSettingsFileName;
   sys.files.clear();
@@ -73,8 +99,12 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
   sys.PutFile(file, std::string(bytes));
   const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes);
   try {
-    const SettingsRecordData read = ReadSettings();
+    PictureLook look{0, 0};
+    const SettingsRecordData read = ReadSettings(&look);
     Check(record.has_value(), "a file shorter than the header is not read");
+    const bool pathWhole = bytes.size() >= kSettingsHeaderSize + DecodeSettingsHeader(bytes)->pathLength;
+    Check(look == (pathWhole ? DecodeSettingsExtension(bytes).value_or(PictureLook{}) : PictureLook{}),
+          "the look read is the trusted block's, or the default");
     Check(read.WindowLeft == record->left && read.WindowTop == record->top, "the file's position is read");
     Check(read.PicturePath == (record->ansiPath ? sys.FromAnsi(*record->ansiPath) : NoPictureMarker),
           "a damaged path reads as no picture");
@@ -82,6 +112,19 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
     Check(!record.has_value(), "only a file shorter than the header fails the read");
   }
   Check(sys.FindFile(file)->bytes == bytes, "reading leaves the file as it was");
+
+  // A look written over these bytes reads back, and so does the default look after it.
+  if (!record || !record->ansiPath) return;
+  const SettingsRecordData data{record->left, record->top, sys.FromAnsi(*record->ansiPath)};
+  if (sys.ToAnsi(data.PicturePath) != *record->ansiPath) return;
+  const PictureLook written{pictures::StepScale(pictures::kScaleOne, static_cast<int>(bytes.size() % 50) - 25),
+                            kOpacityMin + static_cast<int>(bytes.size() % 19) * kOpacityStep};
+  for (const PictureLook& look : {written, PictureLook{}}) {
+    WriteSettings(data, look);
+    PictureLook read{0, 0};
+    ReadSettings(&read);
+    Check(read == look, "a written look reads back");
+  }
 }
 
 }  // namespace
@@ -93,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const InstalledPlatform installed(sys);
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   CheckDecoding(bytes);
+  CheckExtension(bytes);
   if (const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes)) CheckCuts(*record);
   CheckReading(sys, bytes);
   return 0;

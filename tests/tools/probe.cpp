@@ -243,6 +243,12 @@ void PrintWindow(HWND hwnd) {
       .Hex("owner", HandleValue(GetWindow(hwnd, GW_OWNER)))
       .Add("foreground", GetForegroundWindow() == hwnd ? 1 : 0)
       .Add("dpi", static_cast<long long>(GetDpiForWindow(hwnd)));
+  // A layered window's constant alpha (0 to 255); -1 when it is not layered or has none.
+  BYTE alpha = 0;
+  DWORD layeredFlags = 0;
+  const bool hasAlpha = (exStyle & WS_EX_LAYERED) && GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &layeredFlags) &&
+                        (layeredFlags & LWA_ALPHA);
+  record.Add("alpha", hasAlpha ? static_cast<long long>(alpha) : -1LL);
   AddIcon(record, hwnd);
   record.Print();
 }

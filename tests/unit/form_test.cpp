@@ -339,6 +339,7 @@ class FailingCanvas : public Canvas {
   void FillRect(const PixelRect&, Color) override { throw Error("Win32: FillRect failed: the device is gone"); }
   void DrawString(int, int, std::string_view, const FontSpec&, Color, const PixelRect&) override {}
   void DrawPicture(const Picture&, int, int, const PixelRect&) override {}
+  void DrawPictureScaled(const Picture&, const PixelRect&, const PixelRect&) override {}
   void DrawLine(PixelPoint, PixelPoint, int, Color, const PixelRect&) override {}
 };
 

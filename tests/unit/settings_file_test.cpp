@@ -170,5 +170,111 @@ TEST_F(SettingsFileTest, TheFileSitsInTheProgramsFolderAlsoAtADriveRoot) {
   EXPECT_EQ(SettingsFilePath(), "D:\\\\corvane.ini");  // the system reads the doubled separator as one
 }
 
+// --- the extension block after the path ---
+
+const PictureLook kLook{1'331'000, 45};
+
+std::string WithByte(std::string bytes, std::size_t at, char value) {
+  bytes[at] = value;
+  return bytes;
+}
+
+// What a record followed by various blocks reads as: a trusted block gives its look, anything
+// else gives 100 % and opaque, and the record itself always reads the same.
+TEST(SettingsExtension, IsTrustedOnlyWhenWholeCurrentAndInRange) {
+  const std::string record = EncodeSettingsRecord(-30, 45, "C:\\ad.png");
+  const std::string block = EncodeSettingsExtension(record, kLook);
+  const std::size_t at = record.size();  // where the block starts
+  const auto reblocked = [&](const PictureLook& look) { return record + EncodeSettingsExtension(record, look); };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::optional<PictureLook> look;
+  };
+  const Case cases[] = {
+      {"round trip", record + block, kLook},
+      {"round trip, with old leftovers after it", record + block + "left over", kLook},
+      {"the bounds are in range", reblocked({pictures::kScaleMin, 10}), PictureLook{pictures::kScaleMin, 10}},
+      {"the other bounds", reblocked({pictures::kScaleMax, 100}), PictureLook{pictures::kScaleMax, 100}},
+      {"no block", record, std::nullopt},
+      {"leftovers of an older record", record + "ng\\old path.jpg", std::nullopt},
+      {"cut short in the signature", record + block.substr(0, 3), std::nullopt},
+      {"cut short in the checksum", record + block.substr(0, block.size() - 1), std::nullopt},
+      {"another signature", WithByte(record + block, at + 3, '2'), std::nullopt},
+      {"a field changed", WithByte(record + block, at + 7, 0x77), std::nullopt},
+      {"the checksum changed", WithByte(record + block, at + 13, 0x00), std::nullopt},
+      {"a length shorter than the fields", WithByte(record + block, at + 4, 5), std::nullopt},
+      {"a length past the file", WithByte(record + block, at + 4, 40), std::nullopt},
+      {"a length beyond any version", WithByte(WithByte(record + block, at + 4, 0x01), at + 5, 0x04), std::nullopt},
+      {"the position rewritten since", WithByte(record + block, 0, 0x11), std::nullopt},
+      {"the path rewritten since, same length", WithByte(record + block, 12, 'X'), std::nullopt},
+      {"scale below 5 %", reblocked({pictures::kScaleMin - 1, 50}), std::nullopt},
+      {"scale above 1000 %", reblocked({pictures::kScaleMax + 1, 50}), std::nullopt},
+      {"a negative scale", reblocked({-1'000'000, 50}), std::nullopt},
+      {"opacity below 10 %", reblocked({pictures::kScaleOne, 9}), std::nullopt},
+      {"opacity above 100 %", reblocked({pictures::kScaleOne, 101}), std::nullopt},
+      {"fewer bytes than a header", record.substr(0, 7), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(DecodeSettingsExtension(c.bytes), c.look);
+  }
+}
+
+// A block left behind after an older program wrote a shorter path over the record: the old
+// block sits further on, and the bytes right after the new path are the old path's tail.
+TEST(SettingsExtension, ALongerOldRecordsBlockIsStaleAfterAShorterPathIsWrittenOverIt) {
+  const std::string old = EncodeSettingsRecord(0, 0, "C:\\pictures\\a much longer path.png");
+  std::string file = old + EncodeSettingsExtension(old, kLook);
+  const std::string shorter = EncodeSettingsRecord(0, 0, "C:\\b.png");
+  file.replace(0, shorter.size(), shorter);  // what an older program does
+  EXPECT_EQ(DecodeSettingsExtension(file), std::nullopt);
+}
+
+class SettingsLookTest : public ProgramTest {
+ protected:
+  PictureLook ReadLook() {
+    PictureLook look{1, 1};
+    ReadSettings(&look);
+    return look;
+  }
+};
+
+TEST_F(SettingsLookTest, TheBlockIsWrittenOnlyForALookThatIsNotTheDefault) {
+  SetPlatform(&sys);
+  EnsureSettingsFile();
+  EXPECT_EQ(SettingsBytes(), kDefaultRecord) << "a new file is today's record";
+  EXPECT_EQ(ReadLook(), PictureLook{});
+
+  WriteSettings({15, 30, "C:\\a.png"}, kLook);
+  const std::string record = EncodeSettingsRecord(15, 30, "C:\\a.png");
+  EXPECT_EQ(SettingsBytes(), record + EncodeSettingsExtension(record, kLook));
+  EXPECT_EQ(ReadLook(), kLook);
+  EXPECT_EQ(ReadSettings(), (SettingsRecordData{15, 30, "C:\\a.png"}));
+
+  // Back to the default look at the same place: the block is rewritten to say so, or it would
+  // bring the old look back.
+  WriteSettings({15, 30, "C:\\a.png"});
+  EXPECT_EQ(ReadLook(), PictureLook{});
+  EXPECT_EQ(SettingsBytes().substr(0, record.size()), record);
+
+  // A file an older program wrote, with no block: the default look adds nothing to it.
+  PutSettings(15, 30, "C:\\a.png");
+  WriteSettings({15, 30, "C:\\b.png"});
+  EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(15, 30, "C:\\b.png"));
+}
+
+TEST_F(SettingsLookTest, AFileCutInsideTheBlockReadsAsTheDefaultLook) {
+  SetPlatform(&sys);
+  const std::string record = EncodeSettingsRecord(15, 30, "C:\\a.png");
+  const std::string block = EncodeSettingsExtension(record, kLook);
+  for (std::size_t keep = 0; keep < block.size(); ++keep) {
+    SCOPED_TRACE(keep);
+    sys.PutFile(sys.appPath + "\\corvane.ini", record + block.substr(0, keep));
+    EXPECT_EQ(ReadLook(), PictureLook{});
+    EXPECT_EQ(ReadSettings(), (SettingsRecordData{15, 30, "C:\\a.png"}));
+  }
+}
+
 }  // namespace
 }  // namespace corvane::testing

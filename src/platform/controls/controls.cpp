@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/controls/form.h"
+#include "platform/pictures/picture_scale.h"
 
 namespace corvane {
 
@@ -130,17 +131,37 @@ void Image::Define(const TwipsRect& rect, std::string toolTip) {
 void Image::SetPicture(std::shared_ptr<Picture> picture) {
   Invalidate();
   picture_ = std::move(picture);
-  if (picture_) {
-    const PixelSize size = picture_->Size();
-    SetSize(static_cast<float>(size.width) * Sys().TwipsPerPixelX(),
-            static_cast<float>(size.height) * Sys().TwipsPerPixelY());
-  }
+  scale_ = pictures::kScaleOne;
+  TakeShownSize();
   Invalidate();
   ScheduleFrame();
 }
 
+void Image::SetScale(std::int32_t scale) {
+  scale_ = std::clamp(scale, pictures::kScaleMin, pictures::kScaleMax);
+  Invalidate();
+  TakeShownSize();
+  Invalidate();
+}
+
+PixelSize Image::ShownSize() const {
+  return picture_ ? pictures::ScaledSize(picture_->Size(), scale_) : PixelSize{};
+}
+
+void Image::TakeShownSize() {
+  if (!picture_) return;
+  const PixelSize size = ShownSize();
+  SetSize(static_cast<float>(size.width) * Sys().TwipsPerPixelX(),
+          static_cast<float>(size.height) * Sys().TwipsPerPixelY());
+}
+
 void Image::Paint(Canvas& canvas, const PixelRect& box) const {
-  if (picture_) canvas.DrawPicture(*picture_, box.left, box.top, box);
+  if (!picture_) return;
+  if (PixelSize{box.Width(), box.Height()} == picture_->Size()) {
+    canvas.DrawPicture(*picture_, box.left, box.top, box);
+  } else {
+    canvas.DrawPictureScaled(*picture_, box, box);
+  }
 }
 
 void Image::ScheduleFrame() {
@@ -156,11 +177,7 @@ void Image::ScheduleFrame() {
 void Image::OnTick() {
   if (!picture_ || !Visible()) return;
   const PixelRect changed = picture_->NextFrame();
-  if (!changed.Empty() && Owner()) {
-    const PixelRect box = PixelBounds();
-    Owner()->InvalidatePixels({box.left + changed.left, box.top + changed.top, box.left + changed.right,
-                               box.top + changed.bottom});
-  }
+  if (!changed.Empty() && Owner()) Owner()->InvalidatePixels(pictures::ScaledArea(changed, picture_->Size(), PixelBounds()));
   ScheduleFrame();
 }
 

@@ -129,8 +129,15 @@ class Image : public Control {
   void Define(const TwipsRect& rect, std::string toolTip);
   // Shows `picture` at its natural size; the control takes that size. An animated picture
   // plays while the control is visible, repainting only what each frame changes.
+  // The picture returns to its own size (a scale of 100 %).
   void SetPicture(std::shared_ptr<Picture> picture);
   const std::shared_ptr<Picture>& GetPicture() const { return picture_; }
+  // Shows the picture at `scale` (millionths of its own size, within 5 % to 1000 %); the
+  // control takes the scaled size. Without a picture only the scale is kept.
+  void SetScale(std::int32_t scale);
+  std::int32_t Scale() const { return scale_; }
+  // The picture's size as shown, in pixels.
+  PixelSize ShownSize() const;
   void Paint(Canvas& canvas, const PixelRect& box) const override;
   void OnTick() override;
 
@@ -139,7 +146,9 @@ class Image : public Control {
   // Asks for a tick when the shown frame's time is up, or cancels the request when nothing
   // plays.
   void ScheduleFrame();
+  void TakeShownSize();
   std::shared_ptr<Picture> picture_;
+  std::int32_t scale_ = 1'000'000;
 };
 
 class Line : public Control {

@@ -163,6 +163,23 @@ float Form::Height() const { return static_cast<float>(Window().Frame().Height()
 
 PixelRect Form::ScreenBounds() const { return Window().Frame(); }
 
+void Form::SetScreenBounds(const PixelRect& screen) {
+  NativeWindow& w = Window();
+  const PixelSize before = w.ClientSize();
+  const PixelRect frame = w.Frame();
+  w.MoveTo({screen.left, screen.top});
+  w.SetClientSize({std::max(1, screen.Width() - (frame.Width() - before.width)),
+                   std::max(1, screen.Height() - (frame.Height() - before.height))});
+  if (w.ClientSize() != before) resized_ = true;
+}
+
+void Form::SetOpacity(int percent) {
+  const int opacity = std::clamp(percent, 10, 100);
+  if (opacity == opacity_) return;
+  opacity_ = opacity;
+  Window().SetOpacity(opacity_);
+}
+
 void Form::SetLeft(float twips) { Window().MoveTo({ToPixelsX(twips), Window().Frame().top}); }
 void Form::SetTop(float twips) { Window().MoveTo({Window().Frame().left, ToPixelsY(twips)}); }
 
@@ -369,6 +386,9 @@ bool Form::OnKey(const KeyEvent& e) {
         // A focused button takes no typing, so a plain letter works as its access key.
         if (dynamic_cast<CommandButton*>(focus_)) handled = HandleAccessKey(e.character);
         break;
+      case Key::Shortcut:
+        if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
+        break;
     }
   });
   return handled;
@@ -382,6 +402,12 @@ void Form::OnCloseRequest() {
 }
 
 void Form::Deliver(const std::function<void()>& work) { RunHandler(work); }
+
+void Form::OnWheel(const WheelEvent& e) {
+  RunHandler([&] {
+    if (MouseWheel && e.notches != 0) MouseWheel(e);
+  });
+}
 
 void Form::StartTimer(Control& control, int milliseconds) {
   if (!Loaded()) return;

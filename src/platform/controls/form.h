@@ -59,10 +59,20 @@ class Form : private WindowEvents {
   void SetHeight(float twips);
   // The outer rectangle on the screen, in pixels.
   PixelRect ScreenBounds() const;
+  // Moves and sizes the window at once: `screen` is its new outer rectangle, in pixels.
+  void SetScreenBounds(const PixelRect& screen);
+
+  // The whole window's opacity in percent (10 to 100); 100 when the window is made.
+  int Opacity() const { return opacity_; }
+  void SetOpacity(int percent);
 
   MouseHandler MouseDown;
   MouseHandler MouseMove;
   EventHandler DblClick;
+  // The wheel turned anywhere over the window (whichever control is under the pointer).
+  std::function<void(const WheelEvent&)> MouseWheel;
+  // A letter or digit typed with Ctrl (upper case); returns true when it means something.
+  std::function<bool(char key, int shift)> KeyShortcut;
 
   // Model queries, also used by tests.
   const std::vector<Control*>& Controls() const { return controls_; }
@@ -115,6 +125,7 @@ class Form : private WindowEvents {
   std::string TooltipAt(PixelPoint client) override;
   void Deliver(const std::function<void()>& work) override;
   void OnTimer() override;
+  void OnWheel(const WheelEvent& e) override;
 
   NativeWindow& Window() const;
   void FocusFirst();
@@ -134,6 +145,7 @@ class Form : private WindowEvents {
   bool leftDown_ = false;
   Control* hovered_ = nullptr;
   Control* timed_ = nullptr;  // the control whose tick is due
+  int opacity_ = 100;
 };
 
 // Runs a handler the way the window system does: an error that escapes it shows the error

@@ -3,6 +3,7 @@
 
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/gtk_internal.h"
+#include "platform/pictures/picture_scale.h"
 
 namespace corvane::gtk {
 
@@ -60,6 +61,26 @@ void CairoCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelR
   cairo_save(cr_);
   Clip(cr_, clip);
   static_cast<const PixbufPicture&>(picture).Render(cr_, x, y);
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) {
+  const PixelSize natural = picture.Size();
+  if (clip.Empty() || shown.Empty() || natural.width <= 0 || natural.height <= 0) return;
+  cairo_save(cr_);
+  Clip(cr_, clip.Intersect(shown));
+  cairo_translate(cr_, shown.left, shown.top);
+  cairo_scale(cr_, static_cast<double>(shown.Width()) / natural.width, static_cast<double>(shown.Height()) / natural.height);
+  gdk_cairo_set_source_pixbuf(cr_, static_cast<const PixbufPicture&>(picture).Pixels(), 0, 0);
+  cairo_pattern_t* source = cairo_get_source(cr_);
+  // Whole-number enlargements keep square, sharp pixels; anything else is filtered (cairo's
+  // good filter averages the pixels a shrunk picture loses). The edges repeat outwards, so the
+  // filter does not fade them into the ground.
+  const bool whole = pictures::IsWholeEnlargement(natural, {shown.Width(), shown.Height()});
+  cairo_pattern_set_filter(source, whole ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
+  cairo_rectangle(cr_, 0, 0, natural.width, natural.height);
+  cairo_fill(cr_);
   cairo_restore(cr_);
 }
 

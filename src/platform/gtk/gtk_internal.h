@@ -52,6 +52,8 @@ class Fonts {
 class PixbufPicture : public Picture {
  public:
   virtual void Render(cairo_t* cr, int x, int y) const = 0;
+  // The pixels now shown (an animation's current frame).
+  virtual GdkPixbuf* Pixels() const = 0;
 };
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
@@ -65,6 +67,7 @@ class CairoCanvas : public Canvas {
   void FillRect(const PixelRect& r, Color rgb) override;
   void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override;
   void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) override;
+  void DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) override;
   void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) override;
 
  private:

@@ -22,6 +22,7 @@ class StillPicture : public PixbufPicture {
     gdk_cairo_set_source_pixbuf(cr, pixbuf_.get(), x, y);
     cairo_paint(cr);
   }
+  GdkPixbuf* Pixels() const override { return pixbuf_.get(); }
 
  private:
   GRef<GdkPixbuf> pixbuf_;
@@ -61,6 +62,7 @@ class AnimatedPicture : public PixbufPicture {
     gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), x, y);
     cairo_paint(cr);
   }
+  GdkPixbuf* Pixels() const override { return gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()); }
 
  private:
   GRef<GdkPixbufAnimation> animation_;

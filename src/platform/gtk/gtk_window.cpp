@@ -48,7 +48,7 @@ class Window : public GtkNativeWindow {
     gtk_widget_set_size_request(area_, client_.width, client_.height);
     gtk_widget_set_can_focus(area_, TRUE);
     gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
-                                     GDK_KEY_PRESS_MASK | GDK_LEAVE_NOTIFY_MASK);
+                                     GDK_KEY_PRESS_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_SCROLL_MASK);
     gtk_widget_set_has_tooltip(area_, TRUE);
     gtk_container_add(GTK_CONTAINER(window_), area_);
     if (kind_ == WindowKind::Framed) {
@@ -81,6 +81,7 @@ class Window : public GtkNativeWindow {
     Connect(area_, "button-release-event", G_CALLBACK(OnButtonRelease));
     Connect(area_, "motion-notify-event", G_CALLBACK(OnMotion));
     Connect(area_, "query-tooltip", G_CALLBACK(OnQueryTooltip));
+    Connect(area_, "scroll-event", G_CALLBACK(OnScroll));
     Connect(GTK_WIDGET(window_), "key-press-event", G_CALLBACK(OnKeyPress));
     Connect(GTK_WIDGET(window_), "delete-event", G_CALLBACK(OnDelete));
     Connect(GTK_WIDGET(window_), "configure-event", G_CALLBACK(OnConfigure));
@@ -135,6 +136,7 @@ class Window : public GtkNativeWindow {
     // Asked again once the window is managed: a window manager may pull a new window wholly
     // onto the screen, yet leaves a shown one where the program puts it.
     if (place) gtk_window_move(window_, origin_.x, origin_.y);
+    if (opacity_ < 1.0) ApplyOpacity();
     Activate();
   }
 
@@ -168,6 +170,21 @@ class Window : public GtkNativeWindow {
     if (milliseconds <= 0 || !window_) return;
     // Below input and drawing: the call waits behind the mouse and the keys.
     timer_ = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, static_cast<guint>(milliseconds), OnTimer, this, nullptr);
+  }
+
+  // A toplevel's opacity is _NET_WM_WINDOW_OPACITY on its X window, which a compositing
+  // manager applies.
+  // Kept and applied again once the window is shown: a window not yet realized has no X
+  // window to carry it.
+  void SetOpacity(int percent) override {
+    opacity_ = percent / 100.0;
+    ApplyOpacity();
+  }
+
+  void ApplyOpacity() {
+    if (!window_) return;
+    gtk_widget_set_opacity(GTK_WIDGET(window_), opacity_);
+    if (GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_))) gdk_window_set_opacity(gdk, opacity_);
   }
 
   void BeginMove() override {
@@ -262,10 +279,32 @@ class Window : public GtkNativeWindow {
       return TRUE;
     }
     const guint32 c = gdk_keyval_to_unicode(e->keyval);
+    if (IsKeyCharacter(c) && (shift & kCtrl) && !(shift & kAlt)) {
+      const auto upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+      Guard([&] { handled = self->events_.OnKey({Key::Shortcut, shift, upper}); });
+      return handled;
+    }
     if (!IsKeyCharacter(c) || (shift & kCtrl)) return FALSE;
     const Key key = (shift & kAlt) ? Key::AccessKey : Key::Character;
     Guard([&] { handled = self->events_.OnKey({key, shift, static_cast<char>(c)}); });
     return key == Key::Character || handled;
+  }
+
+  // Whole notches up or down; a smooth scroll's deltas add up to notches.
+  static gboolean OnScroll(GtkWidget*, GdkEventScroll* e, Window* self) {
+    if (!self->enabled_) return TRUE;
+    int notches = 0;
+    if (e->direction == GDK_SCROLL_UP) notches = 1;
+    if (e->direction == GDK_SCROLL_DOWN) notches = -1;
+    if (e->direction == GDK_SCROLL_SMOOTH) {
+      self->scrolled_ -= e->delta_y;
+      notches = static_cast<int>(self->scrolled_);
+      self->scrolled_ -= notches;
+    }
+    if (notches == 0) return TRUE;
+    const WheelEvent we{notches, ShiftState(e->state), {static_cast<int>(e->x), static_cast<int>(e->y)}};
+    Guard([&] { self->events_.OnWheel(we); });
+    return TRUE;
   }
 
   static gboolean OnDelete(GtkWidget*, GdkEvent*, Window* self) {
@@ -343,6 +382,8 @@ class Window : public GtkNativeWindow {
   int pressY_ = 0;
   guint32 pressTime_ = 0;
   guint timer_ = 0;
+  double scrolled_ = 0;  // smooth scrolling not yet a whole notch
+  double opacity_ = 1.0;
 };
 
 }  // namespace

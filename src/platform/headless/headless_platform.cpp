@@ -80,15 +80,18 @@ class HeadlessFile : public BinaryFile {
 class RecordingCanvas : public Canvas {
  public:
   std::vector<DrawOp> ops;
-  void FillRect(const PixelRect& r, Color rgb) override { ops.push_back({DrawOp::Fill, r, {}, {}, rgb, {}, 0}); }
+  void FillRect(const PixelRect& r, Color rgb) override { ops.push_back({DrawOp::Fill, r, {}, {}, rgb, {}, 0, {}}); }
   void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override {
-    ops.push_back({DrawOp::Text, clip, std::string(text), font, rgb, {x, y}, 0});
+    ops.push_back({DrawOp::Text, clip, std::string(text), font, rgb, {x, y}, 0, {}});
   }
   void DrawPicture(const Picture&, int x, int y, const PixelRect& clip) override {
-    ops.push_back({DrawOp::Picture, clip, {}, {}, 0, {x, y}, 0});
+    ops.push_back({DrawOp::Picture, clip, {}, {}, 0, {x, y}, 0, {}});
+  }
+  void DrawPictureScaled(const Picture&, const PixelRect& shown, const PixelRect& clip) override {
+    ops.push_back({DrawOp::ScaledPicture, clip, {}, {}, 0, {shown.left, shown.top}, 0, shown});
   }
   void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect&) override {
-    ops.push_back({DrawOp::LineOp, {from.x, from.y, to.x, to.y}, {}, {}, rgb, {}, width});
+    ops.push_back({DrawOp::LineOp, {from.x, from.y, to.x, to.y}, {}, {}, rgb, {}, width, {}});
   }
 };
 
@@ -326,6 +329,8 @@ void HeadlessWindow::StartTimer(int milliseconds) {
   platform_.Record("StartTimer", {layout_.title, std::to_string(milliseconds)});
   timerMs = destroyed_ ? 0 : milliseconds;
 }
+
+void HeadlessWindow::SetOpacity(int percent) { opacity = percent; }
 
 bool HeadlessWindow::FireTimer() {
   if (timerMs == 0 || destroyed_) return false;

@@ -31,13 +31,14 @@ struct RecordedCall {
 };
 
 struct DrawOp {
-  enum Kind { Fill, Text, Picture, LineOp } kind = Fill;
+  enum Kind { Fill, Text, Picture, LineOp, ScaledPicture } kind = Fill;
   PixelRect rect;  // fill: the rectangle; text and picture: the clip; line: from/to in left/top, right/bottom
   std::string text;
   FontSpec font;
   Color color = 0;
   PixelPoint at;
   int width = 0;
+  PixelRect shown;  // scaled picture: where the whole picture is stretched to
 };
 
 class HeadlessPlatform : public Platform {
@@ -156,11 +157,13 @@ class HeadlessWindow : public NativeWindow {
   void Invalidate(const PixelRect& r) override { invalidated.push_back(r); }
   void RefreshTooltip() override {}
   void StartTimer(int milliseconds) override;
+  void SetOpacity(int percent) override;
 
   const WindowLayout& Layout() const { return layout_; }
   bool Enabled() const { return enabled_ && !destroyed_; }
   bool Destroyed() const { return destroyed_; }
   bool topMost = false;
+  int opacity = 100;
   // Every rectangle invalidated, in order (a test may clear it).
   std::vector<PixelRect> invalidated;
   // The pending timer's delay; 0 when none is asked for.

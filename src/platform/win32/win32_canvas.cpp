@@ -3,6 +3,7 @@
 
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
+#include "platform/pictures/picture_scale.h"
 
 namespace corvane::win32 {
 
@@ -32,6 +33,28 @@ void GdiCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& 
 
 void GdiCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) {
   static_cast<const GdiPicture&>(picture).Render(dc_, x, y, ToRect(clip));
+}
+
+void GdiCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) {
+  static_cast<const GdiPicture&>(picture).RenderScaled(dc_, ToRect(shown), ToRect(clip));
+}
+
+void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size, bool blended) {
+  const int width = shown.right - shown.left;
+  const int height = shown.bottom - shown.top;
+  const ScopedSaveDC saved(dc);
+  IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
+  if (blended) {
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    if (!AlphaBlend(dc, shown.left, shown.top, width, height, source, 0, 0, size.width, size.height, blend))
+      throw CallFailed("AlphaBlend");
+    return;
+  }
+  const bool sharp = pictures::IsWholeEnlargement(size, {width, height});
+  SetStretchBltMode(dc, sharp ? COLORONCOLOR : HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);  // HALFTONE asks for the brush origin to be set after it
+  if (!StretchBlt(dc, shown.left, shown.top, width, height, source, 0, 0, size.width, size.height, SRCCOPY))
+    throw CallFailed("StretchBlt");
 }
 
 void GdiCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) {

@@ -53,6 +53,9 @@ class GdiPicture : public Picture {
  public:
   // Draws the picture with its top-left corner at (x, y), touching only `clip`.
   virtual void Render(HDC dc, int x, int y, const RECT& clip) const = 0;
+  // Draws the whole picture stretched over `shown`, touching only `clip`: halftoned when it
+  // shrinks or grows by a fraction, pixel for pixel when it grows a whole number of times.
+  virtual void RenderScaled(HDC dc, const RECT& shown, const RECT& clip) const = 0;
   // Which loader made it: "WIC" or "OLE".
   virtual const char* Loader() const = 0;
   // Bits per pixel of the bitmap the picture is kept in; 0 when it keeps none of its own.
@@ -96,12 +99,18 @@ class GdiCanvas : public Canvas {
   void FillRect(const PixelRect& r, Color rgb) override;
   void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override;
   void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) override;
+  void DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) override;
   void DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) override;
 
  private:
   HDC dc_;
   FontCache& fonts_;
 };
+
+// Stretches `size` pixels of `source` (selected into a memory DC) over `shown` on `dc`, clipped
+// to `part`: HALFTONE filtering unless the picture grows a whole number of times, which keeps
+// square pixels; with `blended`, premultiplied alpha over what `dc` holds.
+void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size, bool blended);
 
 // Registers the window classes; `icon` is the application icon of the framed and picture
 // windows.

@@ -93,6 +93,24 @@ class Win32Picture : public GdiPicture {
     RestoreDC(dc, saved);
   }
 
+  void RenderScaled(HDC dc, const RECT& shown, const RECT& clip) const override {
+    RECT part{};
+    if (!IntersectRect(&part, &shown, &clip)) return;
+    if (bitmap_) {
+      ScopedMemoryDC source(CreateCompatibleDC(dc));
+      if (!source) throw CallFailed("CreateCompatibleDC");
+      ScopedSelect select(source.Get(), bitmap_);
+      StretchPicture(dc, shown, part, source.Get(), size_, false);
+      return;
+    }
+    // The loader's object draws at any size: metafiles from their records, icons through
+    // the system's own stretching.
+    const ScopedSaveDC saved(dc);
+    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
+    picture_->Render(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, 0, himetricHeight_,
+                     himetricWidth_, -himetricHeight_, nullptr);
+  }
+
  private:
   IPicture* picture_;
   OLE_XSIZE_HIMETRIC himetricWidth_ = 0;

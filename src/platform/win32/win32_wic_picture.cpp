@@ -160,6 +160,15 @@ class DibPicture : public GdiPicture {
     AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend);
   }
 
+  void RenderScaled(HDC dc, const RECT& shown, const RECT& clip) const override {
+    RECT part{};
+    if (!IntersectRect(&part, &shown, &clip)) return;
+    ScopedMemoryDC source(CreateCompatibleDC(dc));
+    if (!source) throw CallFailed("CreateCompatibleDC");
+    ScopedSelect select(source.Get(), dib_.bitmap.Get());
+    StretchPicture(dc, shown, part, source.Get(), size_, blended_);
+  }
+
  protected:
   // The canvas of an animation, which is always made of 32-bit pixels.
   pictures::PixelView Pixels() const {

@@ -138,6 +138,27 @@ class Win32Window : public NativeWindow {
     }
   }
 
+  // Below 100 % the window is layered with one constant alpha. At 100 % it stays layered only
+  // while it lets the mouse through (WS_EX_TRANSPARENT works on layered windows alone), at full
+  // alpha; otherwise it becomes an ordinary window again.
+  void SetOpacity(int percent) override {
+    opacity_ = percent;
+    ApplyLayeredAlpha();
+  }
+
+  void ApplyLayeredAlpha() {
+    if (!hwnd_) return;
+    const LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    if (opacity_ < 100 || (ex & WS_EX_TRANSPARENT)) {
+      if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+      const auto alpha = static_cast<BYTE>((opacity_ * 255 + 50) / 100);
+      if (!SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA)) throw CallFailed("SetLayeredWindowAttributes");
+    } else if (ex & WS_EX_LAYERED) {
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+  }
+
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -225,7 +246,20 @@ class Win32Window : public NativeWindow {
           events_.OnKey({Key::Tab, ShiftState(), 0});
           return 0;
         }
+        if (const char key = ShortcutKey(wparam); key && (ShiftState() & (kCtrl | kAlt)) == kCtrl) {
+          if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
+        }
         break;
+      case WM_MOUSEWHEEL: {
+        // Whole notches; a fine wheel's smaller turns add up to them.
+        wheel_ += GET_WHEEL_DELTA_WPARAM(wparam);
+        const int notches = wheel_ / WHEEL_DELTA;
+        wheel_ -= notches * WHEEL_DELTA;
+        POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        ScreenToClient(hwnd_, &p);
+        if (notches != 0) events_.OnWheel({notches, ShiftState(), {p.x, p.y}});
+        return 0;
+      }
       case WM_CHAR:
         if (IsKeyCharacter(wparam)) events_.OnKey({Key::Character, ShiftState(), static_cast<char>(wparam)});
         return 0;
@@ -268,6 +302,13 @@ class Win32Window : public NativeWindow {
     SetPropW(hwnd_, kLeftPressX, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.x)));
     SetPropW(hwnd_, kLeftPressY, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(p.y)));
     SetPropW(hwnd_, kLeftPressed, reinterpret_cast<HANDLE>(1));
+  }
+
+  // The letter or digit of a key, for a shortcut with Ctrl; 0 for any other key.
+  static char ShortcutKey(WPARAM vk) {
+    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return static_cast<char>(vk);
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return static_cast<char>('0' + (vk - VK_NUMPAD0));
+    return 0;
   }
 
   static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
@@ -314,6 +355,8 @@ class Win32Window : public NativeWindow {
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   std::wstring tipText_;
+  int opacity_ = 100;
+  int wheel_ = 0;  // wheel turns not yet a whole notch
   WindowEvents& events_;
   FontCache& fonts_;
 };

@@ -84,6 +84,8 @@ CorvaneForm1::CorvaneForm1()
   Image1.MouseMove = [this](const MouseArgs& a) { Image1_MouseMove(a); };
   Labelmy2.MouseMove = [this](const MouseArgs& a) { Labelmy2_MouseMove(a); };
   Labelmy2.Click = [this] { Labelmy2_Click(); };
+  MouseWheel = [this](const WheelEvent& e) { Form_MouseWheel(e); };
+  KeyShortcut = [this](char key, int shift) { return Form_KeyShortcut(key, shift); };
   // The help labels hand their presses to the window.
   for (Label* l : HelpLabels()) l->MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
 }
@@ -134,6 +136,24 @@ void CorvaneForm1::Labelmy2_MouseMove(const MouseArgs&) {
   } else {
     Labelmy2.SetBackStyle(1);
   }
+}
+
+void CorvaneForm1::Form_MouseWheel(const WheelEvent& e) {
+  const PixelRect frame = ScreenBounds();
+  const PixelPoint pointer{frame.left + e.pos.x, frame.top + e.pos.y};
+  if (!frame.Contains(pointer)) return;  // the wheel of a window with the keyboard, turned elsewhere
+  if (e.shift == kCtrl) {
+    ScalePicture(pictures::StepScale(Image1.Scale(), e.notches), pointer);
+  } else if (e.shift == kShift) {
+    SetOpacity(Opacity() + kOpacityStep * e.notches);
+  }
+}
+
+bool CorvaneForm1::Form_KeyShortcut(char key, int shift) {
+  if (key != '0' || shift != kCtrl || !Image1.Visible()) return false;
+  const CursorPoint cursor = Sys().CursorPosition();
+  ScalePicture(pictures::kScaleOne, PixelPoint{cursor.x, cursor.y});
+  return true;
 }
 
 void CorvaneForm1::Labelmy2_Click() {

@@ -44,6 +44,10 @@ class CorvaneForm1 : public Form {
   void Image1_MouseMove(const MouseArgs& args);
   void Labelmy2_MouseMove(const MouseArgs& args);
   void Labelmy2_Click();
+  // Ctrl+wheel scales the picture about the pointer, Shift+wheel changes the window's opacity;
+  // a plain wheel does nothing. Ctrl+0 brings the picture back to its own size.
+  void Form_MouseWheel(const WheelEvent& e);
+  bool Form_KeyShortcut(char key, int shift);
 };
 
 // The one picture window, loaded on first reference.

@@ -1,6 +1,11 @@
 // The picture window's two faces: the help panel and the picture. Image1.Visible is the mode.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
+#include "platform/platform.h"
+
 namespace corvane {
 
 class CorvaneForm1;
@@ -17,5 +22,9 @@ void ShowPictureMode();
 // Loads CurrentPicturePath into Image1, fits the window to it, applies the link-label rule and
 // writes Image1's tooltip. Throws Error when the file cannot be shown.
 void ApplyPicture();
+// Shows the picture at `scale` (millionths of its own size) and fits the window to it. With
+// `pointer` (screen pixels) over the window, the picture point under it stays where it is;
+// otherwise the window keeps its top-left corner. Does nothing on the help panel.
+void ScalePicture(std::int32_t scale, std::optional<PixelPoint> pointer);
 
 }  // namespace corvane
