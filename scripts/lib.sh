@@ -136,7 +136,7 @@ corvane_unlock_prefixes() {
   done
   CORVANE_PREFIX_LOCKS=()
 }
-declare -A CORVANE_PREFIX_LOCKS=()
+declare -gA CORVANE_PREFIX_LOCKS=()
 
 # Creates the prefix of the kind $1 (unmanaged, the default, or managed) unless a complete one
 # is there, and leaves the Wine environment set for it; a broken or outdated one is made anew.
