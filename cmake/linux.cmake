@@ -7,6 +7,7 @@ add_library(corvane_gtk_logic STATIC
   src/platform/gtk/settings_place.cpp
   src/platform/gtk/instance_lock.cpp
   src/platform/gtk/click_counter.cpp
+  src/platform/gtk/uri_list.cpp
 )
 target_link_libraries(corvane_gtk_logic PUBLIC corvane_core)
 
@@ -26,6 +27,7 @@ add_library(corvane_gtk STATIC
   src/platform/gtk/gtk_picture.cpp
   src/platform/gtk/gtk_files.cpp
   src/platform/gtk/gtk_x11.cpp
+  src/platform/gtk/gtk_clipboard.cpp
 )
 target_link_libraries(corvane_gtk PUBLIC corvane_gtk_logic PkgConfig::GTK3)
 

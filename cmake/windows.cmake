@@ -11,6 +11,7 @@ add_library(corvane_win32 STATIC
   src/platform/win32/win32_wic_picture.cpp
   src/platform/win32/win32_files.cpp
   src/platform/win32/win32_text.cpp
+  src/platform/win32/win32_clipboard.cpp
 )
 target_link_libraries(corvane_win32 PUBLIC corvane_core windowscodecs msimg32 ole32 oleaut32 uuid comdlg32 comctl32
                                             shell32 gdi32 user32)

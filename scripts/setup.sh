@@ -20,6 +20,7 @@ CORVANE_PACKAGES=(
   libwmf0.2-7-gtk                        #   wmf
   fonts-liberation                       # Liberation Sans: Arial's widths for the layouts' face
   feh                                    # the picture viewer the benchmark compares the Linux program with
+  xclip e2fsprogs                        # the paste tests: the X clipboard; chattr for a folder nobody writes
 )
 
 missing=()

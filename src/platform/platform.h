@@ -118,7 +118,8 @@ struct MouseEvent {
 };
 
 // Shortcut: a letter or digit pressed with Ctrl and without Alt (upper case in `character`).
-enum class Key { Tab, Character, AccessKey, Shortcut };
+// Paste: the system's paste keys (Ctrl+V, Shift+Insert).
+enum class Key { Tab, Character, AccessKey, Shortcut, Paste };
 
 struct KeyEvent {
   Key key = Key::Tab;
@@ -154,6 +155,11 @@ class WindowEvents {
   // The time asked for with NativeWindow::StartTimer has come.
   virtual void OnTimer() = 0;
   virtual void OnWheel(const WheelEvent&) {}
+  // The system-wide hot key registered with NativeWindow::RegisterHotKey was pressed.
+  virtual void OnHotKey() {}
+  // Files were dropped on a window that accepts them (NativeWindow::AcceptFileDrops): their
+  // full paths, in the order given; empty when what was dropped names no file on this computer.
+  virtual void OnFilesDropped(const std::vector<std::string>& paths) { (void)paths; }
 };
 
 enum class WindowKind {
@@ -195,6 +201,18 @@ class NativeWindow {
   // How opaque the whole window is, 10 to 100 percent (100: not see-through at all). On
   // Windows a window below 100 % is a layered window with that constant alpha.
   virtual void SetOpacity(int percent) = 0;
+
+  // Click-through. While on, every mouse event goes through the window to the windows beneath;
+  // the window stays shown and above them. Off gives the window back exactly as it was.
+  virtual void SetClickThrough(bool on) = 0;
+  // Makes `letter` (upper case) with the ShiftMask `modifiers` a system-wide hot key that
+  // reaches WindowEvents::OnHotKey wherever the keyboard is, in place of the one the window
+  // held. False when another program holds that key; throws Error when the system refuses for
+  // another reason. The window gives it up when destroyed.
+  virtual bool RegisterHotKey(int modifiers, char letter) = 0;
+  virtual void UnregisterHotKey() = 0;
+  // Lets the user drop files on the window: WindowEvents::OnFilesDropped receives them.
+  virtual void AcceptFileDrops() = 0;
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.
@@ -232,6 +250,32 @@ struct OpenFileAnswer {
   // for what it is.
   std::string path;
   std::uint32_t failure = 0;  // Failed: the dialog's error code
+};
+
+// A picture taken from the clipboard, held until it is written out.
+class ClipboardImage {
+ public:
+  virtual ~ClipboardImage() = default;
+  virtual PixelSize Size() const = 0;
+  // Writes the picture, transparency kept, as a new PNG file at `path`; an existing file is
+  // never replaced. Throws Error naming what failed.
+  virtual void SavePng(const std::string& path) const = 0;
+};
+
+// What the clipboard offers as a picture: a copied file, a picture, or neither.
+struct ClipboardPicture {
+  std::string file;                       // a copied file's full path
+  std::unique_ptr<ClipboardImage> image;  // a bitmap or picture, when no file is given
+};
+
+// The local date and time, to the second.
+struct LocalTime {
+  int year = 0;
+  int month = 0;  // 1 to 12
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
 };
 
 // How a window that opens a document first appears.
@@ -300,6 +344,13 @@ class Platform {
   virtual std::string FromAnsi(std::string_view bytes) const = 0;
   // The file's short (8.3) path, or the empty text when it has none.
   virtual std::string ShortPathName(const std::string& path) const = 0;
+
+  // Pasting.
+  // The picture on the clipboard: a copied file first named, else a picture (at most the size
+  // every picture is held to), else neither. Throws Error when the clipboard holds a picture
+  // that cannot be taken (too large, damaged).
+  virtual ClipboardPicture ReadClipboardPicture() = 0;
+  virtual LocalTime Now() const = 0;
 };
 
 class ControlRuntime;  // the control model's running state (platform/controls/form.h)

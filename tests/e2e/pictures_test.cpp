@@ -204,7 +204,8 @@ TEST(Pictures, TheTooltipGivesTheSizeThePathAndTheMouseUsage) {
   MoveTo({place.x + 320, place.y + 240});
   std::string seen;
   ASSERT_TRUE(WaitForTooltip(&seen));
-  EXPECT_EQ(seen, "640X480," + photo + ",Right-click to open menu, Double-click to exit");
+  EXPECT_EQ(seen, "640X480," + photo + ",Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, "
+                     "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another");
 }
 
 TEST(Pictures, APictureLargerThanTheScreenMakesAWindowLargerThanTheScreen) {

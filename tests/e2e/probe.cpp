@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -88,6 +89,21 @@ std::vector<ProbeRecord> ProbeOutput::OfKind(const std::string& kind) const {
   return found;
 }
 
+namespace {
+
+ProbeOutput ParseOutput(const std::string& text) {
+  ProbeOutput output;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) output.records.push_back(ParseLine(line));
+  }
+  return output;
+}
+
+}  // namespace
+
 ProbeOutput RunProbe(const std::vector<std::string>& args, Millis timeout) {
   std::vector<std::string> argv{WineProgram(), CORVANE_PROBE_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
@@ -101,14 +117,22 @@ ProbeOutput RunProbe(const std::vector<std::string>& args, Millis timeout) {
   if (!result.Succeeded()) {
     throw std::runtime_error("probe " + Joined(args) + " failed (" + result.status->Describe() + "): " + result.err);
   }
-  ProbeOutput output;
-  std::istringstream lines(result.out);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) output.records.push_back(ParseLine(line));
-  }
-  return output;
+  return ParseOutput(result.out);
+}
+
+ChildProcess StartProbe(const std::vector<std::string>& args, const std::filesystem::path& output) {
+  std::vector<std::string> argv{WineProgram(), CORVANE_PROBE_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return ChildProcess::Start(argv, {}, output);
+}
+
+ProbeOutput ReadProbeOutput(const std::filesystem::path& output) {
+  std::ifstream file(output, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  std::string all = text.str();
+  all.erase(all.find_last_of('\n') == std::string::npos ? 0 : all.find_last_of('\n') + 1);  // a line still being written
+  return ParseOutput(all);
 }
 
 std::vector<WindowFacts> ProbeWindows(const std::vector<std::string>& selection) {

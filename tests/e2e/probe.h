@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "image.h"
+#include "process.h"
 #include "wait.h"
 
 namespace corvane::e2e {
@@ -55,6 +57,10 @@ struct ProbeOutput {
 
 // Runs `wine probe.exe args...` and parses what it prints.
 ProbeOutput RunProbe(const std::vector<std::string>& args, Millis timeout = 30s);
+// Starts `wine probe.exe args...` for a probe command that keeps running (click-target,
+// hold-hotkey); what it prints goes to `output`, read with ReadProbeOutput.
+ChildProcess StartProbe(const std::vector<std::string>& args, const std::filesystem::path& output);
+ProbeOutput ReadProbeOutput(const std::filesystem::path& output);
 
 // The class icon as probe.exe reads it. Wine does not give out the class icon of another
 // process's window, so under Wine `readable` is false; WindowIcons() (x11.h) shows it instead.

@@ -120,7 +120,8 @@ TEST_P(ScaledPictures, ShowAtTheirSizeInScreenPixels) {
   std::string tip;
   ASSERT_TRUE(WaitForTooltip(&tip));
   EXPECT_EQ(tip, std::to_string(c.width) + "X" + std::to_string(c.height) + "," + path +
-                     ",Right-click to open menu, Double-click to exit");
+                     ",Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, "
+                     "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another");
 
   // Left of the pointer, away from the tooltip, below the link label (24 pixels high here).
   DoubleClick({window.x + 10, window.y + c.height - 6});

@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 // After x11.h, which includes GoogleTest: Xlib's macros clash with it.
 #include <X11/Xatom.h>
@@ -316,5 +317,60 @@ Image Capture(const Rect& wanted) {
 }
 
 Image CaptureScreen() { return Capture(ScreenRect()); }
+
+XClickTarget::XClickTarget(const Rect& area) {
+  Display* display = XDisplay();
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  attributes.background_pixel = 0x808080;
+  attributes.event_mask = ButtonPressMask;
+  id_ = XCreateWindow(display, DefaultRootWindow(display), area.x, area.y, static_cast<unsigned>(area.width),
+                      static_cast<unsigned>(area.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+  XMapWindow(display, id_);
+  XLowerWindow(display, id_);
+  XSync(display, False);
+}
+
+XClickTarget::~XClickTarget() {
+  XDestroyWindow(XDisplay(), id_);
+  XSync(XDisplay(), False);
+}
+
+std::vector<Point> XClickTarget::Presses() {
+  Display* display = XDisplay();
+  XSync(display, False);
+  XEvent event;
+  while (XCheckWindowEvent(display, id_, ButtonPressMask, &event)) {
+    if (event.xbutton.button == Button1) presses_.push_back({event.xbutton.x, event.xbutton.y});
+  }
+  return presses_;
+}
+
+XKeyGrab::XKeyGrab(const std::string& chord) {
+  Display* display = XDisplay();
+  std::string rest = chord;
+  for (const auto& [name, mask] : {std::pair<std::string, unsigned>{"Ctrl+", ControlMask},
+                                   {"Alt+", Mod1Mask}, {"Shift+", ShiftMask}}) {
+    if (const auto at = rest.find(name); at != std::string::npos) {
+      modifiers_ |= mask;
+      rest.erase(at, name.size());
+    }
+  }
+  const KeySym sym = XStringToKeysym(rest.c_str());
+  code_ = sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);
+  if (code_ == 0) throw std::runtime_error("no key " + rest + " to grab");
+  lastXError = 0;
+  XGrabKey(display, static_cast<int>(code_), modifiers_, DefaultRootWindow(display), False, GrabModeAsync,
+           GrabModeAsync);
+  XSync(display, False);
+  if (lastXError != 0) throw std::runtime_error("X refused to grab " + chord + ": error " + std::to_string(lastXError));
+}
+
+XKeyGrab::~XKeyGrab() {
+  Display* display = XDisplay();
+  XUngrabKey(display, static_cast<int>(code_), modifiers_, DefaultRootWindow(display));
+  XSync(display, False);
+}
 
 }  // namespace corvane::e2e

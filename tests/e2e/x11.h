@@ -72,6 +72,36 @@ bool HasInputFocus(const XTopLevel& window);
 
 Rect ScreenRect();
 
+// A plain window of the tests' own, under every other window and left alone by any window
+// manager, that notes the left presses X hands it.
+class XClickTarget {
+ public:
+  explicit XClickTarget(const Rect& area);
+  ~XClickTarget();
+  XClickTarget(const XClickTarget&) = delete;
+  XClickTarget& operator=(const XClickTarget&) = delete;
+  // Where each left press so far was, in the window's own pixels.
+  std::vector<Point> Presses();
+
+ private:
+  XWindowId id_ = 0;
+  std::vector<Point> presses_;
+};
+
+// The tests' own passive grab of a key on the root window, as another program would hold a
+// hot key: a key name as PressKey takes it ("Ctrl+Alt+t"), without lock keys.
+class XKeyGrab {
+ public:
+  explicit XKeyGrab(const std::string& chord);  // throws std::runtime_error when X refuses
+  ~XKeyGrab();
+  XKeyGrab(const XKeyGrab&) = delete;
+  XKeyGrab& operator=(const XKeyGrab&) = delete;
+
+ private:
+  unsigned code_ = 0;
+  unsigned modifiers_ = 0;
+};
+
 // Screenshots of the root window: a rectangle (clipped to the screen) or all of it.
 Image Capture(const Rect& area);
 Image CaptureScreen();

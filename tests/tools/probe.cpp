@@ -11,6 +11,12 @@
 //   probe processes                       Windows processes with their image paths
 //   probe logpixels                       LogPixels in the registry and the screen's DPI
 //   probe set-logpixels USER CONFIG       writes both LogPixels values ("-" deletes one)
+//   probe click-target L T R B            a plain window there, not top-most, that prints
+//                                         "ready", then "click" with the client point of each
+//                                         left press; runs until killed
+//   probe hold-hotkey KEY                 holds a system-wide hot key such as ctrl+alt+T (the
+//                                         last part a letter) and prints "held"; runs until
+//                                         killed
 //
 // Without --pid or --title, "the Corvane processes" are those owning a top-level window whose
 // class or title starts with "Corvane". Output: one record per line, a kind first, then
@@ -492,6 +498,68 @@ int SetLogPixels(const std::vector<std::string>& args) {
   return LogPixels();
 }
 
+// --- helpers that keep running: a window beneath, a hot key held --------------------------------------
+
+// Runs the thread's messages until the process is killed.
+int RunMessages() {
+  MSG msg{};
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+LRESULT CALLBACK ClickTargetProcedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_LBUTTONDOWN) {
+    Record("click").Add("x", static_cast<short>(LOWORD(lparam))).Add("y", static_cast<short>(HIWORD(lparam))).Print();
+    std::fflush(stdout);
+    return 0;
+  }
+  // A press leaves the window where it is: Wine without a window manager raises an activated
+  // window over every other, top-most or not, which Windows never does.
+  if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+int ClickTarget(const std::vector<std::string>& args) {
+  if (args.size() != 4) return Fail("click-target needs left, top, right and bottom");
+  const int l = std::atoi(args[0].c_str());
+  const int t = std::atoi(args[1].c_str());
+  const int r = std::atoi(args[2].c_str());
+  const int b = std::atoi(args[3].c_str());
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ClickTargetProcedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = L"ProbeClickTarget";
+  if (!RegisterClassW(&wc)) return Fail("RegisterClass failed");
+  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"Click target", WS_POPUP, l, t, r - l, b - t, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+  if (!hwnd) return Fail("CreateWindowEx failed");
+  // Under every top-most window, and shown without taking the keyboard from anyone.
+  SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  Record("ready").Hex("hwnd", HandleValue(hwnd)).Print();
+  std::fflush(stdout);
+  return RunMessages();
+}
+
+int HoldHotKey(const std::vector<std::string>& args) {
+  if (args.size() != 1 || args[0].empty()) return Fail("hold-hotkey needs a key such as ctrl+alt+T");
+  const std::string& key = args[0];
+  UINT modifiers = 0;
+  if (key.find("ctrl+") != std::string::npos) modifiers |= MOD_CONTROL;
+  if (key.find("alt+") != std::string::npos) modifiers |= MOD_ALT;
+  if (key.find("shift+") != std::string::npos) modifiers |= MOD_SHIFT;
+  if (!RegisterHotKey(nullptr, 1, modifiers, static_cast<UINT>(key.back()))) {
+    return Fail("RegisterHotKey failed: error " + std::to_string(GetLastError()));
+  }
+  Record("held").Add("key", key).Print();
+  std::fflush(stdout);
+  return RunMessages();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -512,6 +580,8 @@ int wmain(int argc, wchar_t** argv) {
   else if (command == "processes") status = Processes();
   else if (command == "logpixels") status = LogPixels();
   else if (command == "set-logpixels") status = SetLogPixels(args);
+  else if (command == "click-target") status = ClickTarget(args);
+  else if (command == "hold-hotkey") status = HoldHotKey(args);
   else status = Fail("unknown command " + command);
   std::fflush(stdout);
   return status;

@@ -14,6 +14,7 @@
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/instance_lock.h"
 #include "platform/gtk/settings_place.h"
+#include "platform/gtk/uri_list.h"
 
 namespace corvane::gtk::testing {
 namespace {
@@ -187,6 +188,49 @@ TEST(ClickCounter, ASecondPressOfTheSameButtonSoonAndNearIsADoubleClick) {
     SCOPED_TRACE(std::to_string(p.time));
     EXPECT_EQ(counter.Press(p.button, p.at, p.time, rules), p.twice);
   }
+}
+
+TEST(UriList, FileUrisOnThisComputerBecomePathsWithTheirEscapesDecoded) {
+  struct Case {
+    const char* uri;
+    std::optional<std::string> path;
+  };
+  const Case cases[] = {
+      {"file:///home/ann/cat.png", "/home/ann/cat.png"},
+      {"file://localhost/tmp/a%20b%2Cc.png", "/tmp/a b,c.png"},
+      {"FILE://LocalHost/tmp/x.png", "/tmp/x.png"},
+      {"file://desk7/tmp/x.png", "/tmp/x.png"},  // this computer's own name
+      {"file:///tmp/%E6%97%A5%e6%9c%ac.png", "/tmp/\xE6\x97\xA5\xE6\x9C\xAC.png"},
+      {"file:///tmp/100%25.png", "/tmp/100%.png"},
+      {"file://server/share/x.png", std::nullopt},  // another computer
+      {"http://example.com/x.png", std::nullopt},
+      {"sftp:///tmp/x.png", std::nullopt},
+      {"file:x.png", std::nullopt},
+      {"file://", std::nullopt},
+      {"file:///tmp/bad%2.png", std::nullopt},
+      {"file:///tmp/bad%zz.png", std::nullopt},
+      {"file:///tmp/end%4", std::nullopt},
+      {"file:///tmp/nul%00.png", std::nullopt},
+      {"file:///tmp/x.png?size=2", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.uri);
+    EXPECT_EQ(LocalPathOfUri(c.uri, "desk7"), c.path);
+  }
+}
+
+TEST(UriList, ListsKeepTheirOrderAndSkipCommentsBlankLinesAndOtherComputers) {
+  const std::string list =
+      "# dropped by a file manager\r\n"
+      "file:///tmp/first.png\r\n"
+      "\r\n"
+      "https://example.com/web.png\r\n"
+      "  file:///tmp/second%20one.gif  \n"
+      "file:///tmp/third.jpg";
+  EXPECT_EQ(LocalPathsOfUriList(list),
+            (std::vector<std::string>{"/tmp/first.png", "/tmp/second one.gif", "/tmp/third.jpg"}));
+  EXPECT_TRUE(LocalPathsOfUriList("").empty());
+  EXPECT_TRUE(LocalPathsOfUriList("http://example.com/x.png\r\n").empty());
 }
 
 }  // namespace

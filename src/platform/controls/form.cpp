@@ -103,6 +103,7 @@ void Form::Load() {
   ws.clientSize = {ToPixelsX(layout_.width), ToPixelsY(layout_.height)};
   if (const Form* owner = Owner(); owner && owner->Loaded()) ws.owner = owner->hWnd();
   window_ = Sys().CreateNativeWindow(ws, *this);
+  if (FilesDropped) window_->AcceptFileDrops();
   for (Control* c : controls_) c->Fit();
   Form_Load();
 }
@@ -305,7 +306,28 @@ void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {
       const PixelRect box = c.PixelBounds();
       if (!box.Intersect(dirty).Empty()) c.Paint(canvas, box);
     }
+    if (clickThrough_) PaintOutline(canvas, dirty);
   });
+}
+
+// Two pixels round the client area's edge, red outside and white inside, so that one of them
+// shows against any picture.
+void Form::PaintOutline(Canvas& canvas, const PixelRect& dirty) const {
+  const PixelSize size = Window().ClientSize();
+  constexpr Color kOuter = 0x0000FF;
+  constexpr Color kInner = 0xFFFFFF;
+  for (int inset = 0; inset < 2; ++inset) {
+    const Color color = inset == 0 ? kOuter : kInner;
+    const PixelRect ring{inset, inset, size.width - inset, size.height - inset};
+    const PixelRect sides[4] = {{ring.left, ring.top, ring.right, ring.top + 1},
+                                {ring.left, ring.bottom - 1, ring.right, ring.bottom},
+                                {ring.left, ring.top, ring.left + 1, ring.bottom},
+                                {ring.right - 1, ring.top, ring.right, ring.bottom}};
+    for (const PixelRect& side : sides) {
+      const PixelRect shown = side.Intersect(dirty);
+      if (!shown.Empty()) canvas.FillRect(shown, color);
+    }
+  }
 }
 
 void Form::OnMouseDown(const MouseEvent& e) {
@@ -389,6 +411,12 @@ bool Form::OnKey(const KeyEvent& e) {
       case Key::Shortcut:
         if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
         break;
+      case Key::Paste:
+        if (Paste && modalBlocks_ == 0) {
+          Paste();
+          handled = true;
+        }
+        break;
     }
   });
   return handled;
@@ -409,6 +437,13 @@ void Form::OnWheel(const WheelEvent& e) {
   });
 }
 
+// A drop is input like a click: it waits until no handler, message or modal window is running,
+// which a system's drop message may not (it can come while a message box's loop runs).
+void Form::OnFilesDropped(const std::vector<std::string>& paths) {
+  if (!FilesDropped || !Loaded() || HandlerRunning() || modalBlocks_ > 0) return;
+  RunHandler([&] { FilesDropped(paths); });
+}
+
 void Form::StartTimer(Control& control, int milliseconds) {
   if (!Loaded()) return;
   timed_ = &control;
@@ -427,9 +462,32 @@ void Form::OnTimer() {
   });
 }
 
+void Form::OnHotKey() {
+  RunHandler([&] {
+    if (HotKey) HotKey();
+  });
+}
+
+void Form::SetClickThrough(bool on) {
+  if (on == clickThrough_) return;
+  NativeWindow& window = Window();
+  window.SetClickThrough(on);
+  clickThrough_ = on;
+  const PixelSize size = window.ClientSize();
+  window.Invalidate({0, 0, size.width, size.height});
+  window.RefreshTooltip();  // a tip shown now goes, and none comes while the mouse passes through
+}
+
+bool Form::RegisterHotKey(int modifiers, char letter) { return Window().RegisterHotKey(modifiers, letter); }
+
+void Form::UnregisterHotKey() {
+  if (Loaded()) Window().UnregisterHotKey();
+}
+
 std::string Form::TooltipAt(PixelPoint client) {
   std::string text;
   RunHandler([&] {
+    if (clickThrough_) return;
     const Control* c = ControlAt(client);
     if (c) text = c->ToolTipText;
   });

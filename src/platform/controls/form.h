@@ -73,6 +73,21 @@ class Form : private WindowEvents {
   std::function<void(const WheelEvent&)> MouseWheel;
   // A letter or digit typed with Ctrl (upper case); returns true when it means something.
   std::function<bool(char key, int shift)> KeyShortcut;
+  // The window's system-wide hot key was pressed.
+  EventHandler HotKey;
+
+  // Click-through: the mouse goes to the windows beneath, and the window shows a thin outline
+  // and no tooltip meanwhile (see NativeWindow::SetClickThrough).
+  void SetClickThrough(bool on);
+  bool ClickThrough() const { return clickThrough_; }
+  // The window's one system-wide hot key (see NativeWindow::RegisterHotKey).
+  bool RegisterHotKey(int modifiers, char letter);
+  void UnregisterHotKey();
+  // Set before the form loads, its window takes dropped files; a drop while another handler or
+  // a modal window runs is ignored.
+  std::function<void(const std::vector<std::string>&)> FilesDropped;
+  // The system's paste keys while the window has the keyboard.
+  EventHandler Paste;
 
   // Model queries, also used by tests.
   const std::vector<Control*>& Controls() const { return controls_; }
@@ -126,8 +141,11 @@ class Form : private WindowEvents {
   void Deliver(const std::function<void()>& work) override;
   void OnTimer() override;
   void OnWheel(const WheelEvent& e) override;
+  void OnHotKey() override;
+  void OnFilesDropped(const std::vector<std::string>& paths) override;
 
   NativeWindow& Window() const;
+  void PaintOutline(Canvas& canvas, const PixelRect& dirty) const;
   void FocusFirst();
   void MoveFocus(int step);
   bool HandleAccessKey(char key);
@@ -146,6 +164,7 @@ class Form : private WindowEvents {
   Control* hovered_ = nullptr;
   Control* timed_ = nullptr;  // the control whose tick is due
   int opacity_ = 100;
+  bool clickThrough_ = false;
 };
 
 // Runs a handler the way the window system does: an error that escapes it shows the error

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,6 +101,16 @@ class GtkNativeWindow : public NativeWindow {
 // EWMH: ends the window manager's move of `window` at once (after a release it never saw).
 // Only gtk_x11.cpp sees the X headers, whose macros clash with plain names.
 void CancelWindowManagerMove(GdkWindow* window);
+
+// A system-wide hot key, held until destroyed.
+class HotKeyGrab {
+ public:
+  virtual ~HotKeyGrab() = default;
+};
+// Grabs `letter` with the ShiftMask `modifiers` on the root window, whatever NumLock and
+// CapsLock are, and calls `pressed` at each press. Null when another client holds the key;
+// throws Error when X refuses for another reason.
+std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function<void()> pressed);
 
 // The folder holding the running program; '/' only at the root.
 std::string ProgramFolder();

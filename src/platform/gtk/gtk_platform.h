@@ -54,6 +54,8 @@ class GtkPlatform : public Platform, public WindowRegistry {
   std::optional<std::string> ToAnsi(std::string_view text) const override;
   std::string FromAnsi(std::string_view bytes) const override;
   std::string ShortPathName(const std::string&) const override { return {}; }
+  ClipboardPicture ReadClipboardPicture() override;  // gtk_clipboard.cpp
+  LocalTime Now() const override;
 
   // WindowRegistry
   void Forget(GtkNativeWindow* window) override;

@@ -6,6 +6,7 @@
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/gtk_internal.h"
+#include "platform/gtk/uri_list.h"
 
 namespace corvane::gtk {
 
@@ -95,6 +96,9 @@ class Window : public GtkNativeWindow {
 
   void Destroy() override {
     StartTimer(0);
+    hotKey_.reset();
+    if (dropIdle_) g_source_remove(dropIdle_);
+    dropIdle_ = 0;
     if (!window_) return;
     GtkWindow* window = window_;
     window_ = nullptr;
@@ -187,6 +191,31 @@ class Window : public GtkNativeWindow {
     if (GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_))) gdk_window_set_opacity(gdk, opacity_);
   }
 
+  // An empty input shape: X hands every pointer event to the windows beneath. No shape gives
+  // the window its whole area back.
+  void SetClickThrough(bool on) override {
+    if (!window_) return;
+    cairo_region_t* nothing = on ? cairo_region_create() : nullptr;
+    gtk_widget_input_shape_combine_region(GTK_WIDGET(window_), nothing);
+    if (nothing) cairo_region_destroy(nothing);
+  }
+
+  bool RegisterHotKey(int modifiers, char letter) override {
+    hotKey_.reset();
+    hotKey_ = GrabHotKey(modifiers, letter, [this] { Guard([&] { events_.OnHotKey(); }); });
+    return hotKey_ != nullptr;
+  }
+
+  void UnregisterHotKey() override { hotKey_.reset(); }
+
+  // XDND through GTK: a drop of files (text/uri-list) onto the window's surface.
+  void AcceptFileDrops() override {
+    if (!area_) return;
+    gtk_drag_dest_set(area_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(area_);
+    Connect(area_, "drag-data-received", G_CALLBACK(OnDragDataReceived));
+  }
+
   void BeginMove() override {
     if (!window_ || !pressed_) return;
     GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_));
@@ -210,6 +239,26 @@ class Window : public GtkNativeWindow {
     auto* self = static_cast<Window*>(data);
     self->timer_ = 0;
     Guard([&] { self->events_.OnTimer(); });
+    return G_SOURCE_REMOVE;
+  }
+
+  static void OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint, guint,
+                                 Window* self) {
+    const guchar* bytes = gtk_selection_data_get_data(data);
+    const gint length = gtk_selection_data_get_length(data);
+    const std::string list = bytes && length > 0 ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)) : std::string();
+    self->dropped_ = LocalPathsOfUriList(list, g_get_host_name());
+    // Handed on once the drop has finished, so the source is not kept waiting while a message
+    // about the file is shown.
+    if (!self->dropIdle_) self->dropIdle_ = g_idle_add(OnDropIdle, self);
+  }
+
+  static gboolean OnDropIdle(gpointer data) {
+    auto* self = static_cast<Window*>(data);
+    self->dropIdle_ = 0;
+    const std::vector<std::string> paths = std::move(self->dropped_);
+    self->dropped_.clear();
+    if (self->enabled_) Guard([&] { self->events_.OnFilesDropped(paths); });
     return G_SOURCE_REMOVE;
   }
 
@@ -276,6 +325,12 @@ class Window : public GtkNativeWindow {
     bool handled = false;
     if (e->keyval == GDK_KEY_Tab || e->keyval == GDK_KEY_ISO_Left_Tab || e->keyval == GDK_KEY_KP_Tab) {
       Guard([&] { self->events_.OnKey({Key::Tab, shift, 0}); });
+      return TRUE;
+    }
+    // Ctrl+V and Shift+Insert, the desktop's paste keys.
+    if (((e->keyval == GDK_KEY_v || e->keyval == GDK_KEY_V) && shift == kCtrl) ||
+        ((e->keyval == GDK_KEY_Insert || e->keyval == GDK_KEY_KP_Insert) && shift == kShift)) {
+      Guard([&] { self->events_.OnKey({Key::Paste, shift, 0}); });
       return TRUE;
     }
     const guint32 c = gdk_keyval_to_unicode(e->keyval);
@@ -384,6 +439,9 @@ class Window : public GtkNativeWindow {
   guint timer_ = 0;
   double scrolled_ = 0;  // smooth scrolling not yet a whole notch
   double opacity_ = 1.0;
+  std::unique_ptr<HotKeyGrab> hotKey_;
+  std::vector<std::string> dropped_;  // the paths of a drop, until the idle call hands them on
+  guint dropIdle_ = 0;
 };
 
 }  // namespace

@@ -1,8 +1,112 @@
-// The one request GTK has no call for: cancelling the window manager's move.
+// What GTK has no call for: cancelling the window manager's move, and system-wide hot keys
+// (passive key grabs on the root window).
+// The program's own header first: X's macros (ShiftMask, None) would break its names.
+#include "platform/gtk/gtk_internal.h"
+
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <array>
+#include <functional>
+#include <string>
+
 namespace corvane::gtk {
+
+namespace {
+
+// The modifier bit NumLock sets, Mod2 when the keyboard map does not say.
+unsigned NumLockMask(Display* x) {
+  unsigned mask = Mod2Mask;
+  const KeyCode numLock = XKeysymToKeycode(x, XK_Num_Lock);
+  XModifierKeymap* map = XGetModifierMapping(x);
+  if (!map) return mask;
+  for (int modifier = 0; modifier < 8 && numLock != 0; ++modifier) {
+    for (int k = 0; k < map->max_keypermod; ++k) {
+      if (map->modifiermap[modifier * map->max_keypermod + k] == numLock) mask = 1u << modifier;
+    }
+  }
+  XFreeModifiermap(map);
+  return mask;
+}
+
+// One key with its modifiers grabbed on the root window, whatever the lock keys are; a filter
+// on the root window hands its presses to `pressed`.
+class RootKeyGrab : public HotKeyGrab {
+ public:
+  RootKeyGrab(GdkDisplay* display, KeyCode code, unsigned modifiers, std::function<void()> pressed)
+      : display_(display), code_(code), modifiers_(modifiers), pressed_(std::move(pressed)) {
+    root_ = gdk_screen_get_root_window(gdk_display_get_default_screen(display));
+  }
+
+  ~RootKeyGrab() override {
+    if (filtering_) gdk_window_remove_filter(root_, Filter, this);
+    if (!grabbed_) return;
+    gdk_x11_display_error_trap_push(display_);
+    for (unsigned locks : Locks()) XUngrabKey(X(), code_, modifiers_ | locks, RootId());
+    gdk_x11_display_error_trap_pop_ignored(display_);
+  }
+
+  // Grabs every variant; the X error when one fails (BadAccess: another client holds it).
+  int Grab() {
+    gdk_x11_display_error_trap_push(display_);
+    for (unsigned locks : Locks()) XGrabKey(X(), code_, modifiers_ | locks, RootId(), False, GrabModeAsync, GrabModeAsync);
+    const int error = gdk_x11_display_error_trap_pop(display_);
+    grabbed_ = true;  // ungrabbing a variant never grabbed does no harm
+    if (error != 0) return error;
+    gdk_window_add_filter(root_, Filter, this);
+    filtering_ = true;
+    return 0;
+  }
+
+ private:
+  Display* X() const { return GDK_DISPLAY_XDISPLAY(display_); }
+  ::Window RootId() const { return GDK_WINDOW_XID(root_); }
+  std::array<unsigned, 4> Locks() const {
+    const unsigned numLock = NumLockMask(X());
+    return {0u, LockMask, numLock, LockMask | numLock};
+  }
+
+  static GdkFilterReturn Filter(GdkXEvent* native, GdkEvent*, gpointer data) {
+    auto* self = static_cast<RootKeyGrab*>(data);
+    const auto* event = static_cast<XEvent*>(native);
+    if (event->type != KeyPress && event->type != KeyRelease) return GDK_FILTER_CONTINUE;
+    if (event->xkey.keycode != self->code_) return GDK_FILTER_CONTINUE;
+    if ((event->xkey.state & (ShiftMask | ControlMask | Mod1Mask)) != self->modifiers_) return GDK_FILTER_CONTINUE;
+    if (event->type == KeyPress) {
+      // A copy: the press may end the grab, and this object with it.
+      const std::function<void()> pressed = self->pressed_;
+      pressed();
+    }
+    return GDK_FILTER_REMOVE;
+  }
+
+  GdkDisplay* display_;
+  GdkWindow* root_ = nullptr;
+  KeyCode code_;
+  unsigned modifiers_;
+  std::function<void()> pressed_;
+  bool grabbed_ = false;
+  bool filtering_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function<void()> pressed) {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display || !GDK_IS_X11_DISPLAY(display)) throw Error("X: no X display to grab a hot key on");
+  const char name[2] = {static_cast<char>(g_ascii_tolower(letter)), '\0'};
+  const KeyCode code = XKeysymToKeycode(GDK_DISPLAY_XDISPLAY(display), XStringToKeysym(name));
+  if (code == 0) throw Error(std::string("X: XKeysymToKeycode failed: the keyboard has no key ") + letter);
+  unsigned mask = 0;
+  if (modifiers & kCtrl) mask |= ControlMask;
+  if (modifiers & kAlt) mask |= Mod1Mask;
+  if (modifiers & kShift) mask |= ShiftMask;
+  auto grab = std::make_unique<RootKeyGrab>(display, code, mask, std::move(pressed));
+  const int error = grab->Grab();
+  if (error == BadAccess) return nullptr;
+  if (error != 0) throw Error("X: XGrabKey failed: X error " + std::to_string(error));
+  return grab;
+}
 
 void CancelWindowManagerMove(GdkWindow* window) {
   GdkDisplay* display = gdk_window_get_display(window);

@@ -291,6 +291,37 @@ std::string HeadlessPlatform::ShortPathName(const std::string& path) const {
   return it == shortPaths.end() ? std::string() : it->second;
 }
 
+namespace {
+
+// A clipboard picture that becomes an in-memory PNG file the headless loader then reads.
+class HeadlessClipboardImage : public ClipboardImage {
+ public:
+  HeadlessClipboardImage(HeadlessPlatform& platform, PixelSize size) : platform_(platform), size_(size) {}
+  PixelSize Size() const override { return size_; }
+  void SavePng(const std::string& path) const override {
+    platform_.calls.push_back({"SavePng", {path}});
+    if (platform_.FindFile(path)) throw Error("The file exists.");
+    if (platform_.folderReadOnly) throw Error("Access is denied.");
+    platform_.PutFile(path, "\x89PNG");
+    platform_.pictureFiles[path] = size_;
+  }
+
+ private:
+  HeadlessPlatform& platform_;
+  PixelSize size_;
+};
+
+}  // namespace
+
+ClipboardPicture HeadlessPlatform::ReadClipboardPicture() {
+  Record("ReadClipboardPicture");
+  if (!clipboardError.empty()) throw Error(clipboardError);
+  ClipboardPicture picture;
+  picture.file = clipboardFile;
+  if (clipboardFile.empty() && clipboardImage) picture.image = std::make_unique<HeadlessClipboardImage>(*this, *clipboardImage);
+  return picture;
+}
+
 // --- HeadlessWindow ---
 
 HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const WindowLayout& layout, WindowEvents& events,
@@ -304,6 +335,7 @@ HeadlessWindow::~HeadlessWindow() { std::erase(platform_.windows, this); }
 void HeadlessWindow::Destroy() {
   if (destroyed_) return;
   destroyed_ = true;
+  hotKey.clear();
   visible_ = false;
   timerMs = 0;
   platform_.Record("DestroyWindow", {HexText(handle_), layout_.title});
@@ -336,6 +368,42 @@ bool HeadlessWindow::FireTimer() {
   if (timerMs == 0 || destroyed_) return false;
   timerMs = 0;  // one-shot
   events_.OnTimer();
+  return true;
+}
+
+std::string HeadlessPlatform::HotKeyText(int modifiers, char letter) {
+  std::string text;
+  if (modifiers & kCtrl) text += "Ctrl+";
+  if (modifiers & kAlt) text += "Alt+";
+  if (modifiers & kShift) text += "Shift+";
+  return text + letter;
+}
+
+void HeadlessWindow::SetClickThrough(bool on) {
+  platform_.Record("SetClickThrough", {layout_.title, on ? "on" : "off"});
+  if (on && platform_.clickThroughFails) throw Error("Headless: SetWindowLongPtr failed: refused");
+  clickThrough = on;
+}
+
+bool HeadlessWindow::RegisterHotKey(int modifiers, char letter) {
+  const std::string key = HeadlessPlatform::HotKeyText(modifiers, letter);
+  platform_.Record("RegisterHotKey", {layout_.title, key});
+  if (platform_.hotKeysFail) throw Error("Headless: RegisterHotKey failed: refused");
+  if (std::find(platform_.takenHotKeys.begin(), platform_.takenHotKeys.end(), key) != platform_.takenHotKeys.end()) {
+    return false;
+  }
+  hotKey = key;
+  return true;
+}
+
+void HeadlessWindow::UnregisterHotKey() {
+  platform_.Record("UnregisterHotKey", {layout_.title});
+  hotKey.clear();
+}
+
+bool HeadlessWindow::PressHotKey() {
+  if (hotKey.empty() || destroyed_) return false;
+  events_.OnHotKey();
   return true;
 }
 

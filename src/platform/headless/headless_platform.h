@@ -70,9 +70,22 @@ class HeadlessPlatform : public Platform {
   // Font metric: a line is `points * 5 / 3` pixels high, a character half that wide (one more
   // when bold); a test may replace the width rule.
   std::function<int(const FontSpec&, std::string_view)> textWidth;
+  // Click-through: the hot keys other programs hold ("Ctrl+Alt+T", modifiers as HotKeyText
+  // writes them), and whether the system refuses every hot key outright.
+  std::vector<std::string> takenHotKeys;
+  bool hotKeysFail = false;
+  bool clickThroughFails = false;  // the system refuses to let the mouse through
+  static std::string HotKeyText(int modifiers, char letter);
   // Actions run, in order, by modal loops (a modal loop returns when its window closes or the
   // queue runs dry).
   std::deque<std::function<void()>> modalActions;
+
+  // The clipboard: a copied file's path, else a picture of this size, else nothing; with
+  // `clipboardError` set, reading it fails with that text.
+  std::string clipboardFile;
+  std::optional<PixelSize> clipboardImage;
+  std::string clipboardError;
+  LocalTime now{2026, 12, 10, 16, 43, 5};
 
   // --- Record ---
   std::vector<RecordedCall> calls;
@@ -131,6 +144,8 @@ class HeadlessPlatform : public Platform {
   std::optional<std::string> ToAnsi(std::string_view text) const override;
   std::string FromAnsi(std::string_view bytes) const override;
   std::string ShortPathName(const std::string& path) const override;
+  ClipboardPicture ReadClipboardPicture() override;
+  LocalTime Now() const override { return now; }
 
  private:
   friend class HeadlessWindow;
@@ -158,8 +173,16 @@ class HeadlessWindow : public NativeWindow {
   void RefreshTooltip() override {}
   void StartTimer(int milliseconds) override;
   void SetOpacity(int percent) override;
+  void SetClickThrough(bool on) override;
+  bool RegisterHotKey(int modifiers, char letter) override;
+  void UnregisterHotKey() override;
+  void AcceptFileDrops() override {
+    acceptsDrops = true;
+    platform_.Record("AcceptFileDrops", {layout_.title});
+  }
 
   const WindowLayout& Layout() const { return layout_; }
+  bool acceptsDrops = false;
   bool Enabled() const { return enabled_ && !destroyed_; }
   bool Destroyed() const { return destroyed_; }
   bool topMost = false;
@@ -171,6 +194,11 @@ class HeadlessWindow : public NativeWindow {
   // Delivers the pending timer as the system would; false when none was pending.
   bool FireTimer();
   WindowEvents& Events() { return events_; }
+  // Click-through as the system has it, and the hot key the window holds ("" for none).
+  bool clickThrough = false;
+  std::string hotKey;
+  // Delivers the window's hot key as the system would; false when it holds none.
+  bool PressHotKey();
   // Paints the whole client area and returns what was drawn.
   std::vector<DrawOp> Render();
 

@@ -26,6 +26,9 @@ Error CallFailed(const char* call);
 // The same for an error code the caller has.
 Error CallFailed(const char* call, DWORD code);
 
+// The full paths of the files in a drop or a copied-files clipboard entry, in their order.
+std::vector<std::string> DroppedFilePaths(HDROP drop);
+
 // The face a font really got and the height of its characters (its line height without the
 // internal leading).
 struct FontFacts {

@@ -57,6 +57,8 @@ class Win32Platform : public Platform {
   std::optional<std::string> ToAnsi(std::string_view text) const override;
   std::string FromAnsi(std::string_view bytes) const override;
   std::string ShortPathName(const std::string& path) const override;
+  ClipboardPicture ReadClipboardPicture() override;  // win32_clipboard.cpp
+  LocalTime Now() const override;
 
  private:
   HINSTANCE instance_;

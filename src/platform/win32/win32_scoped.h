@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include <utility>
 
@@ -62,6 +63,42 @@ using ScopedPen = ScopedGdi<HPEN>;
 
 // Memory the system allocated for the caller with LocalAlloc (FormatMessage's buffer, say).
 using ScopedLocalMemory = ScopedHandle<void*, FreeLocalMemory>;
+
+// The files of a drop (WM_DROPFILES), given back with DragFinish.
+inline void FinishDrop(HDROP drop) { ::DragFinish(drop); }
+using ScopedDrop = ScopedHandle<HDROP, FinishDrop>;
+
+// The clipboard, opened for this thread (OpenClipboard) and closed at the end.
+class ScopedClipboard {
+ public:
+  explicit ScopedClipboard(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {}
+  ~ScopedClipboard() {
+    if (open_) ::CloseClipboard();
+  }
+  ScopedClipboard(const ScopedClipboard&) = delete;
+  ScopedClipboard& operator=(const ScopedClipboard&) = delete;
+  explicit operator bool() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+// Global memory locked for reading (GlobalLock) and unlocked at the end.
+class ScopedGlobalLock {
+ public:
+  explicit ScopedGlobalLock(HGLOBAL memory) : memory_(memory), bytes_(memory ? ::GlobalLock(memory) : nullptr) {}
+  ~ScopedGlobalLock() {
+    if (bytes_) ::GlobalUnlock(memory_);
+  }
+  ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+  ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+  const BYTE* Bytes() const { return static_cast<const BYTE*>(bytes_); }
+  SIZE_T Size() const { return bytes_ ? ::GlobalSize(memory_) : 0; }
+
+ private:
+  HGLOBAL memory_;
+  void* bytes_;
+};
 
 // A device context from GetDC, given back to its window with ReleaseDC.
 class ScopedWindowDC {

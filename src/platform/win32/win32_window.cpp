@@ -22,6 +22,8 @@ constexpr wchar_t kLeftPressY[] = L"Corvane.LeftPressY";
 constexpr wchar_t kLeftPressed[] = L"Corvane.LeftPressed";
 // The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
 constexpr UINT_PTR kFormTimer = 1;
+// The one system-wide hot key a window may hold.
+constexpr int kFormHotKey = 1;
 
 int ShiftState() {
   int shift = 0;
@@ -129,6 +131,8 @@ class Win32Window : public NativeWindow {
     SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
   }
 
+  void AcceptFileDrops() override { DragAcceptFiles(hwnd_, TRUE); }
+
   void StartTimer(int milliseconds) override {
     if (!hwnd_) return;
     if (milliseconds <= 0) {
@@ -159,6 +163,50 @@ class Win32Window : public NativeWindow {
     }
   }
 
+  // WS_EX_LAYERED with WS_EX_TRANSPARENT is what Windows documents for a window the mouse
+  // passes through; a window not yet layered is made so at full opacity. Only the styles added
+  // here are taken away again, so a layered window's own opacity stays as it was.
+  void SetClickThrough(bool on) override {
+    if (!hwnd_) return;
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    if (!on) {
+      if (addedExStyle_ == 0) return;
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle & ~addedExStyle_));
+      addedExStyle_ = 0;
+      return;
+    }
+    addedExStyle_ = (WS_EX_LAYERED | WS_EX_TRANSPARENT) & ~exStyle;
+    if (addedExStyle_ == 0) return;
+    SetLastError(0);
+    if (!SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle | addedExStyle_)) &&
+        GetLastError() != 0) {
+      addedExStyle_ = 0;
+      throw CallFailed("SetWindowLongPtr");
+    }
+    if ((addedExStyle_ & WS_EX_LAYERED) && !SetLayeredWindowAttributes(hwnd_, 0, 255, LWA_ALPHA)) {
+      const Error error = CallFailed("SetLayeredWindowAttributes");
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+      addedExStyle_ = 0;
+      throw error;
+    }
+  }
+
+  bool RegisterHotKey(int modifiers, char letter) override {
+    UnregisterHotKey();
+    UINT keys = MOD_NOREPEAT;
+    if (modifiers & kCtrl) keys |= MOD_CONTROL;
+    if (modifiers & kAlt) keys |= MOD_ALT;
+    if (modifiers & kShift) keys |= MOD_SHIFT;
+    if (::RegisterHotKey(hwnd_, kFormHotKey, keys, static_cast<UINT>(static_cast<unsigned char>(letter)))) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_HOTKEY_ALREADY_REGISTERED) return false;
+    throw CallFailed("RegisterHotKey", error);
+  }
+
+  void UnregisterHotKey() override {
+    if (hwnd_) ::UnregisterHotKey(hwnd_, kFormHotKey);
+  }
+
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -168,6 +216,7 @@ class Win32Window : public NativeWindow {
     auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
     if (msg == WM_NCDESTROY) {
+      ::UnregisterHotKey(hwnd, kFormHotKey);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       RemovePropW(hwnd, kLeftPressX);
       RemovePropW(hwnd, kLeftPressY);
@@ -246,6 +295,10 @@ class Win32Window : public NativeWindow {
           events_.OnKey({Key::Tab, ShiftState(), 0});
           return 0;
         }
+        if (IsPasteKey(wparam)) {
+          events_.OnKey({Key::Paste, ShiftState(), 0});
+          return 0;
+        }
         if (const char key = ShortcutKey(wparam); key && (ShiftState() & (kCtrl | kAlt)) == kCtrl) {
           if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
         }
@@ -260,6 +313,11 @@ class Win32Window : public NativeWindow {
         if (notches != 0) events_.OnWheel({notches, ShiftState(), {p.x, p.y}});
         return 0;
       }
+      case WM_DROPFILES: {
+        const ScopedDrop drop(reinterpret_cast<HDROP>(wparam));
+        events_.OnFilesDropped(DroppedFilePaths(drop.Get()));
+        return 0;
+      }
       case WM_CHAR:
         if (IsKeyCharacter(wparam)) events_.OnKey({Key::Character, ShiftState(), static_cast<char>(wparam)});
         return 0;
@@ -268,6 +326,10 @@ class Win32Window : public NativeWindow {
         break;
       case WM_CLOSE:
         events_.OnCloseRequest();
+        return 0;
+      case WM_HOTKEY:
+        if (wparam != kFormHotKey) break;
+        events_.OnHotKey();
         return 0;
       case WM_TIMER:
         if (wparam != kFormTimer) break;
@@ -309,6 +371,13 @@ class Win32Window : public NativeWindow {
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return static_cast<char>(vk);
     if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return static_cast<char>('0' + (vk - VK_NUMPAD0));
     return 0;
+  }
+
+  // Ctrl+V and Shift+Insert, the system's paste keys.
+  static bool IsPasteKey(WPARAM key) {
+    const int shift = ShiftState();
+    if (shift & kAlt) return false;
+    return (key == 'V' && shift == kCtrl) || (key == VK_INSERT && shift == kShift);
   }
 
   static bool IsKeyCharacter(WPARAM c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
@@ -357,6 +426,7 @@ class Win32Window : public NativeWindow {
   std::wstring tipText_;
   int opacity_ = 100;
   int wheel_ = 0;  // wheel turns not yet a whole notch
+  DWORD addedExStyle_ = 0;  // what click-through added to the extended style
   WindowEvents& events_;
   FontCache& fonts_;
 };

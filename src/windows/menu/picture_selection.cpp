@@ -107,7 +107,12 @@ void SelectPictureFile(CorvaneMenu& menu) {
     return;  // the menu stays loaded and hidden
   }
 
-  const std::string chosen = TrimBlanks(answer.path);
+  if (ShowChosenPicture(answer.path)) menu.Unload();
+}
+
+bool ShowChosenPicture(const std::string& choice) {
+  CorvaneForm1& form = PictureWindow();
+  const std::string chosen = TrimBlanks(choice);
   const std::string path = StorablePath(chosen);
   if (path.empty()) {
     Sys().ShowMessage(form.hWnd(),
@@ -115,7 +120,7 @@ void SelectPictureFile(CorvaneMenu& menu) {
                           "\n\nbecause its name has characters that this system's code page cannot hold. "
                           "Rename the file or move it to a folder with a plainer name, then select it again.",
                       kAppTitle);
-    return;
+    return false;
   }
 
   const PictureWindowState before(form);
@@ -128,9 +133,9 @@ void SelectPictureFile(CorvaneMenu& menu) {
   } catch (const Error& e) {
     before.Restore(form);
     Sys().ShowMessage(form.hWnd(), "Corvane cannot show the picture\n" + path + "\n\n" + e.what(), kAppTitle);
-    return;
+    return false;
   }
-  menu.Unload();
+  return true;
 }
 
 }  // namespace corvane

@@ -23,4 +23,9 @@ OpenFileRequest MakePictureFileRequest();
 
 void SelectPictureFile(CorvaneMenu& menu);
 
+// Makes `chosen` the picture in force as the Select item does with the dialog's choice: the
+// same checks, the same messages, the same path kept for the settings file. True when the
+// picture shows; otherwise the user has been told why and everything is as it was.
+bool ShowChosenPicture(const std::string& chosen);
+
 }  // namespace corvane

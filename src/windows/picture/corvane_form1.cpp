@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/drop_and_paste.h"
 
 namespace corvane {
 
@@ -79,6 +80,7 @@ CorvaneForm1::CorvaneForm1()
 
   MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   DblClick = [this] { Form_DblClick(); };
+  HotKey = [this] { clickThrough_.WayBackPressed(); };
   Image1.MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
   Image1.DblClick = [this] { Image1_DblClick(); };
   Image1.MouseMove = [this](const MouseArgs& a) { Image1_MouseMove(a); };
@@ -88,6 +90,9 @@ CorvaneForm1::CorvaneForm1()
   KeyShortcut = [this](char key, int shift) { return Form_KeyShortcut(key, shift); };
   // The help labels hand their presses to the window.
   for (Label* l : HelpLabels()) l->MouseDown = [this](const MouseArgs& a) { Form_MouseDown(a); };
+  // A file dropped on the help panel or the picture, or a picture pasted, is shown as if chosen.
+  FilesDropped = [](const std::vector<std::string>& paths) { ShowDroppedFiles(paths); };
+  Paste = [] { PasteClipboardPicture(); };
 }
 
 std::array<Label*, 10> CorvaneForm1::HelpLabels() {
@@ -149,7 +154,12 @@ void CorvaneForm1::Form_MouseWheel(const WheelEvent& e) {
   }
 }
 
+// Ctrl+T switches click-through; Ctrl+0 brings the picture back to its own size.
 bool CorvaneForm1::Form_KeyShortcut(char key, int shift) {
+  if (key == 'T') {
+    clickThrough_.Toggle();
+    return true;
+  }
   if (key != '0' || shift != kCtrl || !Image1.Visible()) return false;
   const CursorPoint cursor = Sys().CursorPosition();
   ScalePicture(pictures::kScaleOne, PixelPoint{cursor.x, cursor.y});

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/controls/form.h"
+#include "windows/picture/click_through.h"
 
 namespace corvane {
 
@@ -48,6 +49,9 @@ class CorvaneForm1 : public Form {
   // a plain wheel does nothing. Ctrl+0 brings the picture back to its own size.
   void Form_MouseWheel(const WheelEvent& e);
   bool Form_KeyShortcut(char key, int shift);
+
+  // Ctrl+T and the system-wide way back.
+  ClickThroughSwitch clickThrough_{*this};
 };
 
 // The one picture window, loaded on first reference.

@@ -1,0 +1,86 @@
+#include "windows/picture/drop_and_paste.h"
+
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "windows/menu/corvane_menu.h"
+#include "windows/menu/picture_selection.h"
+#include "windows/picture/corvane_form1.h"
+
+namespace corvane {
+
+namespace {
+
+// Names tried for one second before giving up: far more than a user can paste in a second.
+constexpr int kPastedNameAttempts = 100;
+
+void Tell(const std::string& text) { Sys().ShowMessage(PictureWindow().hWnd(), text, kAppTitle); }
+
+// As after a file chosen through the Select item: a menu left loaded and hidden by a cancelled
+// dialog goes, so that the next one opens at the cursor with the Show item of the new mode.
+void ShowAsChosen(const std::string& path) {
+  if (ShowChosenPicture(path) && MenuWindowLoaded()) MenuWindow().Unload();
+}
+
+}  // namespace
+
+void ShowDroppedFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) {
+    Tell("Corvane can show only a picture file on this computer. Drop a picture file, or copy the picture and "
+         "paste it with Ctrl+V.");
+    return;
+  }
+  ShowAsChosen(paths.front());
+}
+
+std::string PastedFileName(const LocalTime& t, int attempt) {
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "pasted-%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  std::string name = stamp;
+  if (attempt > 1) {
+    name += '-';
+    name += std::to_string(attempt);
+  }
+  name += ".png";
+  return name;
+}
+
+std::string FreePastedFilePath(const LocalTime& time) {
+  for (int attempt = 1; attempt <= kPastedNameAttempts; ++attempt) {
+    const std::string path = Sys().SettingsFilePath(PastedFileName(time, attempt));
+    if (Sys().FindFileName(path).empty()) return path;
+  }
+  throw Error("Every name for a picture pasted at this time is taken: " + PastedFileName(time, 1) + " and on.");
+}
+
+void PasteClipboardPicture() {
+  ClipboardPicture pasted;
+  try {
+    pasted = Sys().ReadClipboardPicture();
+  } catch (const Error& e) {
+    Tell(std::string("Corvane cannot paste the picture on the clipboard.\n\n") + e.what());
+    return;
+  }
+  if (!pasted.file.empty()) {
+    ShowAsChosen(pasted.file);
+    return;
+  }
+  if (!pasted.image) {
+    Tell("The clipboard holds no picture. Copy a picture or a picture file, then paste it with Ctrl+V.");
+    return;
+  }
+  std::string path;
+  try {
+    path = FreePastedFilePath(Sys().Now());
+    pasted.image->SavePng(path);
+  } catch (const Error& e) {
+    Tell("Corvane cannot save the pasted picture" + (path.empty() ? std::string() : " as\n" + path) + "\n\n" +
+         e.what() + "\n\nA pasted picture is kept beside Corvane's settings, so that folder must be writable. "
+         "The picture shown stays.");
+    return;
+  }
+  ShowAsChosen(path);
+}
+
+}  // namespace corvane
