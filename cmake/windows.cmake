@@ -10,6 +10,7 @@ add_library(corvane_win32 STATIC
   src/platform/win32/win32_picture.cpp
   src/platform/win32/win32_wic_picture.cpp
   src/platform/win32/win32_files.cpp
+  src/platform/win32/win32_late_bound.cpp
   src/platform/win32/win32_text.cpp
   src/platform/win32/win32_clipboard.cpp
 )

@@ -7,6 +7,7 @@
 #
 #   bash scripts/bench.sh [runs]     default 5 repetitions; `bash scripts/bench.sh 1` is a quick
 #                                    check that every pair runs end to end
+#   CORVANE_BENCH_ONLY=REGEX         runs only the pairs whose name matches (e.g. 'help panel, Wine')
 #
 # Pairs:
 #   picture      Corvane.exe under Wine showing a saved 6000x4000 colour JPEG, against
@@ -152,6 +153,7 @@ results=()
 cpu_results=()
 pair() {
   local name=$1 a=$2 b=$3 targets=$4 i start
+  [[ -z ${CORVANE_BENCH_ONLY:-} || $name =~ $CORVANE_BENCH_ONLY ]] || return 0
   start=$(corvane_now)
   rm -f "$work/$a.times" "$work/$b.times"
   run /dev/null "$a"

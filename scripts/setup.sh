@@ -15,6 +15,7 @@ CORVANE_PACKAGES=(
   libx11-dev libxtst-dev zlib1g-dev      # the end-to-end tests: X, XTest input, PNG files
   zip unzip                              # release packages
   libgtk-3-dev openbox                   # the native Linux program; the window manager its tests run under
+  libjpeg-dev                            # its JPEG decoding straight into the pixels it paints
   librsvg2-common webp-pixbuf-loader     # picture loaders for gdk-pixbuf: svg, webp,
   heif-gdk-pixbuf libavif-gdk-pixbuf     #   heif, avif,
   libwmf0.2-7-gtk                        #   wmf

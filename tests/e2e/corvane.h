@@ -493,7 +493,7 @@ inline testing::AssertionResult WaitForMenu(WindowFacts* found = nullptr, Millis
   return Eventually(
       "the menu to show",
       [&] {
-        const auto menu = ShownWindowOfClass(kMenuClass);
+        const auto menu = ShownMenu();
         if (menu && found) *found = *menu;
         if (!menu || !UnderWindowManager()) return menu.has_value();
         // The menu is the program's one window without a title.
@@ -506,7 +506,7 @@ inline testing::AssertionResult WaitForMenu(WindowFacts* found = nullptr, Millis
 }
 
 inline testing::AssertionResult WaitForNoMenu(Millis timeout = kDefaultTimeout) {
-  return Eventually("the menu to go", [] { return !ShownWindowOfClass(kMenuClass); }, timeout);
+  return Eventually("the menu to go", [] { return !ShownMenu(); }, timeout);
 }
 
 // Right-clicks at `at` and waits for the menu.
@@ -523,13 +523,6 @@ inline constexpr int kMenuItemTops[] = {35, 395, 755, 1110, 1475, 1835, 2195};
 inline Point MenuItemPoint(const Rect& menu, MenuItem item) {
   const int top = kMenuItemTops[static_cast<int>(item)];
   return {menu.x + Px(30) + 30, menu.y + Px(top + 375 / 2)};
-}
-
-inline std::optional<DialogFacts> ShownDialog(const std::string& title) {
-  for (const DialogFacts& d : ProbeDialogs()) {
-    if (d.title == title) return d;
-  }
-  return std::nullopt;
 }
 
 inline testing::AssertionResult WaitForDialog(const std::string& title, DialogFacts* found = nullptr,

@@ -4,6 +4,7 @@
 
 #include "app.h"
 #include "dpi.h"
+#include "facts.h"
 #include "image.h"
 #include "input.h"
 #include "probe.h"

@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -214,6 +216,34 @@ CommandResult RunCommand(const std::vector<std::string>& argv, std::chrono::mill
   close(outPipe[0]);
   close(errPipe[0]);
   return result;
+}
+
+std::optional<ProcessUsage> ReadProcessUsage(pid_t pid) {
+  const std::filesystem::path proc = "/proc/" + std::to_string(pid);
+  std::ifstream statFile(proc / "stat");
+  std::string stat;
+  if (!std::getline(statFile, stat)) return std::nullopt;
+  // The command name, in parentheses, may hold spaces: the fields are counted after it. utime
+  // and stime are the 14th and 15th fields, the 12th and 13th after the name.
+  const std::size_t nameEnd = stat.rfind(')');
+  if (nameEnd == std::string::npos) return std::nullopt;
+  std::istringstream fields(stat.substr(nameEnd + 1));
+  std::string field;
+  long long ticks = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i >= 14) ticks += std::stoll(field);
+  }
+  ProcessUsage usage;
+  usage.cpu = std::chrono::milliseconds(ticks * 1000 / sysconf(_SC_CLK_TCK));
+  std::error_code error;
+  for (const auto& task : std::filesystem::directory_iterator(proc / "task", error)) {
+    std::ifstream status(task.path() / "status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) usage.wakeups += std::stol(line.substr(24));
+    }
+  }
+  if (error) return std::nullopt;
+  return usage;
 }
 
 }  // namespace corvane::e2e

@@ -33,6 +33,16 @@ struct CommandResult {
   bool Succeeded() const { return status && status->Exited() && status->code == 0; }
 };
 
+// What a running process has used so far, all its threads together: processor time (user and
+// system), and the times a thread gave up the processor to wait for something (voluntary
+// context switches). A program at rest waits without waking; every timer message, X event or
+// Wine server call that wakes it counts. Nothing once the process is gone.
+struct ProcessUsage {
+  std::chrono::milliseconds cpu{0};
+  long wakeups = 0;
+};
+std::optional<ProcessUsage> ReadProcessUsage(pid_t pid);
+
 class ChildProcess {
  public:
   ChildProcess() = default;

@@ -192,6 +192,7 @@ std::vector<XTopLevel> TopLevelWindows() {
     window.rect = {attributes.x + attributes.border_width, attributes.y + attributes.border_width, attributes.width,
                    attributes.height};
     window.mapped = attributes.map_state == IsViewable;
+    window.frameRect = window.rect;
     if (client != children[i]) {
       // A managed window: where the program's own window lies inside the frame.
       XWindowAttributes inner{};
@@ -255,6 +256,35 @@ std::vector<XIcon> WindowIcons(XWindowId window) {
     icons.push_back(std::move(icon));
   }
   return icons;
+}
+
+namespace {
+
+std::vector<std::string> AtomNames(XWindowId window, const char* property) {
+  std::vector<std::string> names;
+  const auto atoms = GetProperty(window, XInternAtom(XDisplay(), property, False), XA_ATOM, 32, 64);
+  if (!atoms) return names;
+  const auto* list = reinterpret_cast<const Atom*>(atoms->data.get());
+  for (unsigned long i = 0; i < atoms->count; ++i) {
+    std::unique_ptr<char, XFreeDeleter<char>> name(XGetAtomName(XDisplay(), list[i]));
+    if (name) names.emplace_back(name.get());
+  }
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::string> WindowStates(XWindowId window) { return AtomNames(window, "_NET_WM_STATE"); }
+
+std::string WindowType(XWindowId window) {
+  const std::vector<std::string> types = AtomNames(window, "_NET_WM_WINDOW_TYPE");
+  return types.empty() ? std::string() : types.front();
+}
+
+XWindowId TransientFor(XWindowId window) {
+  Window owner = 0;
+  if (!XGetTransientForHint(XDisplay(), window, &owner)) return 0;
+  return owner;
 }
 
 bool HasInputFocus(const XTopLevel& window) {

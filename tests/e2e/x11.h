@@ -33,6 +33,7 @@ struct XTopLevel {
   XWindowId frame = 0;  // the root's child holding it: the window manager's frame, or id itself
   std::string name;    // _NET_WM_NAME, else WM_NAME
   Rect rect;           // on the screen; X's size, without any border
+  Rect frameRect;      // the frame on the screen, the window manager's decorations included
   bool mapped = false; // shown
   pid_t pid = 0;       // _NET_WM_PID, the Unix process; 0 when not set
   int stackIndex = 0;  // 0 is the bottom of the stacking order
@@ -66,6 +67,13 @@ std::vector<XIcon> WindowIcons(XWindowId window);
 // _NET_WM_WINDOW_OPACITY of the window (0 transparent to 0xFFFFFFFF opaque), or nothing when
 // it has none (fully opaque).
 std::optional<std::uint32_t> WindowOpacity(XWindowId window);
+
+// The names of the atoms in the window's _NET_WM_STATE ("_NET_WM_STATE_ABOVE", ...).
+std::vector<std::string> WindowStates(XWindowId window);
+// The window's first _NET_WM_WINDOW_TYPE ("_NET_WM_WINDOW_TYPE_TOOLTIP", ...), or "".
+std::string WindowType(XWindowId window);
+// WM_TRANSIENT_FOR: the window this one belongs to, or 0.
+XWindowId TransientFor(XWindowId window);
 
 // Whether the X keyboard focus is on the window (or inside it, or on its frame).
 bool HasInputFocus(const XTopLevel& window);

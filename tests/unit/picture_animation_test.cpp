@@ -2,7 +2,11 @@
 // and the picture window playing an animation through the window's timer.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "platform/pictures/animation.h"
+#include "platform/pictures/animation_metadata.h"
 #include "program_fixture.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/picture/corvane_form1.h"
@@ -13,7 +17,9 @@ namespace {
 
 using pictures::AnimationClock;
 using pictures::AnimationFrame;
+using pictures::AnimationKind;
 using pictures::Disposal;
+using pictures::MetadataItem;
 
 TEST(AnimationClock, ShortDelaysCountAsATenthOfASecond) {
   const std::pair<int, int> cases[] = {{0, 100}, {10, 100}, {19, 100}, {20, 20}, {70, 70}, {5000, 5000}};
@@ -102,6 +108,131 @@ TEST(AnimationCanvas, FramesDrawOverTheCanvasAndAreClearedOrRestored) {
   EXPECT_EQ(pixels[1 * 4 + 3], 0u);
   EXPECT_EQ(pixels[2 * 4 + 3], 0xFF00FF00u) << "outside the cleared area";
   EXPECT_EQ(pixels[0 * 4 + 1], 0xFF0000FFu);
+}
+
+// Metadata as a decoder's reader would give it: numbers and bytes by item.
+class FakeMetadata : public pictures::MetadataSource {
+ public:
+  FakeMetadata() = default;
+  FakeMetadata(std::map<MetadataItem, std::uint32_t> numbers, std::map<MetadataItem, std::string> bytes = {})
+      : numbers_(std::move(numbers)), bytes_(std::move(bytes)) {}
+  std::optional<std::uint32_t> Number(MetadataItem item) const override {
+    const auto found = numbers_.find(item);
+    return found == numbers_.end() ? std::nullopt : std::optional<std::uint32_t>(found->second);
+  }
+  std::vector<std::uint8_t> Bytes(MetadataItem item) const override {
+    const auto found = bytes_.find(item);
+    return found == bytes_.end() ? std::vector<std::uint8_t>{} : std::vector<std::uint8_t>(found->second.begin(), found->second.end());
+  }
+
+ private:
+  std::map<MetadataItem, std::uint32_t> numbers_;
+  std::map<MetadataItem, std::string> bytes_;
+};
+
+TEST(AnimationMetadata, OnlyGifsAndFramesWithDurationsAnimate) {
+  const FakeMetadata none;
+  const FakeMetadata withDuration({{MetadataItem::WebpFrameDuration, 80}});
+  struct Case {
+    const char* what;
+    bool gif;
+    int frames;
+    const FakeMetadata& first;
+    AnimationKind kind;
+  };
+  const Case cases[] = {
+      {"a GIF of one frame", true, 1, none, AnimationKind::Still},
+      {"a GIF of several frames, even without delays", true, 3, none, AnimationKind::PlacedFrames},
+      {"frames with durations (animated WebP)", false, 3, withDuration, AnimationKind::WholeFrames},
+      {"one frame with a duration", false, 1, withDuration, AnimationKind::Still},
+      {"frames without delays (TIFF pages, icon sizes)", false, 4, none, AnimationKind::Still},
+  };
+  for (const Case& c : cases) EXPECT_EQ(pictures::KindOfAnimation(c.gif, c.frames, c.first), c.kind) << c.what;
+}
+
+TEST(AnimationMetadata, GifFramesLieWhereTheirDescriptorSaysForTheirDelayInHundredths) {
+  struct Case {
+    const char* what;
+    FakeMetadata frame;
+    AnimationFrame expected;
+  };
+  const Case cases[] = {
+      {"placed, 0.3 s, restored to the background",
+       FakeMetadata({{MetadataItem::GifFrameLeft, 5}, {MetadataItem::GifFrameTop, 7}, {MetadataItem::GifFrameDelay, 30},
+                     {MetadataItem::GifFrameDisposal, 2}}),
+       {{5, 7, 15, 27}, 300, Disposal::Background}},
+      {"restored to what lay before", FakeMetadata({{MetadataItem::GifFrameDisposal, 3}}),
+       {{0, 0, 10, 20}, 0, Disposal::Previous}},
+      {"left in place", FakeMetadata({{MetadataItem::GifFrameDisposal, 1}}), {{0, 0, 10, 20}, 0, Disposal::Keep}},
+      {"an undefined method keeps the frame", FakeMetadata({{MetadataItem::GifFrameDisposal, 6}}),
+       {{0, 0, 10, 20}, 0, Disposal::Keep}},
+      {"no graphic control extension", FakeMetadata(), {{0, 0, 10, 20}, 0, Disposal::Keep}},
+      {"a WebP duration means nothing in a GIF", FakeMetadata({{MetadataItem::WebpFrameDuration, 500}}),
+       {{0, 0, 10, 20}, 0, Disposal::Keep}},
+  };
+  for (const Case& c : cases) {
+    const AnimationFrame f = pictures::ReadFrame(AnimationKind::PlacedFrames, c.frame, {10, 20});
+    EXPECT_EQ(f.rect, c.expected.rect) << c.what;
+    EXPECT_EQ(f.delayMs, c.expected.delayMs) << c.what;
+    EXPECT_EQ(f.disposal, c.expected.disposal) << c.what;
+  }
+}
+
+TEST(AnimationMetadata, WholeFramesCoverTheCanvasForTheirDurationInMillisecondsAndReplaceEachOther) {
+  const FakeMetadata frame({{MetadataItem::WebpFrameDuration, 120}, {MetadataItem::GifFrameLeft, 9},
+                            {MetadataItem::GifFrameDelay, 7}});
+  const AnimationFrame f = pictures::ReadFrame(AnimationKind::WholeFrames, frame, {64, 48});
+  EXPECT_EQ(f.rect, (PixelRect{0, 0, 64, 48}));
+  EXPECT_EQ(f.delayMs, 120);
+  EXPECT_EQ(f.disposal, Disposal::Background) << "the next frame shows alone, not over this one";
+  EXPECT_EQ(pictures::ReadFrame(AnimationKind::WholeFrames, FakeMetadata(), {64, 48}).delayMs, 0);
+  EXPECT_EQ(pictures::ReadCanvas(AnimationKind::WholeFrames, FakeMetadata({{MetadataItem::GifCanvasWidth, 500}}), f),
+            (PixelSize{64, 48}));
+}
+
+TEST(AnimationMetadata, AGifsCanvasIsItsLogicalScreenElseAsFarAsTheFirstFrameReaches) {
+  const AnimationFrame first{{4, 6, 14, 26}, 0, Disposal::Keep};
+  EXPECT_EQ(pictures::ReadCanvas(AnimationKind::PlacedFrames,
+                                 FakeMetadata({{MetadataItem::GifCanvasWidth, 300}, {MetadataItem::GifCanvasHeight, 200}}),
+                                 first),
+            (PixelSize{300, 200}));
+  EXPECT_EQ(pictures::ReadCanvas(AnimationKind::PlacedFrames, FakeMetadata(), first), (PixelSize{14, 26}));
+}
+
+TEST(AnimationMetadata, TheLoopCountBecomesTheRepeatsAfterTheFirstShowing) {
+  const std::string netscape = "NETSCAPE2.0";
+  const auto gif = [&](std::string name, std::string data) {
+    return FakeMetadata({}, {{MetadataItem::GifApplication, std::move(name)}, {MetadataItem::GifApplicationData, std::move(data)}});
+  };
+  const auto webp = [](std::optional<std::uint32_t> loops) {
+    return loops ? FakeMetadata({{MetadataItem::WebpLoopCount, *loops}}) : FakeMetadata();
+  };
+  struct Case {
+    const char* what;
+    AnimationKind kind;
+    FakeMetadata file;
+    int repeats;
+  };
+  const Case cases[] = {
+      {"GIF, 0: for ever", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x01\x00\x00", 4)),
+       AnimationClock::kForever},
+      {"GIF, 1: once more", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x01\x01\x00", 4)), 1},
+      {"GIF, 258, low byte first", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x01\x02\x01", 4)), 258},
+      {"GIF, the older ANIMEXTS1.0", AnimationKind::PlacedFrames, gif("ANIMEXTS1.0", std::string("\x03\x01\x05\x00", 4)), 5},
+      {"GIF without the extension: once", AnimationKind::PlacedFrames, FakeMetadata(), AnimationClock::kOnce},
+      {"GIF, another application's extension", AnimationKind::PlacedFrames, gif("XMP DataXMP", std::string("\x03\x01\x00\x00", 4)),
+       AnimationClock::kOnce},
+      {"GIF, a sub-block too short", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x01\x00", 3)),
+       AnimationClock::kOnce},
+      {"GIF, a sub-block of another id", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x02\x00\x00", 4)),
+       AnimationClock::kOnce},
+      {"WebP, 0: for ever", AnimationKind::WholeFrames, webp(0), AnimationClock::kForever},
+      {"WebP, 1: played once, not for ever", AnimationKind::WholeFrames, webp(1), AnimationClock::kOnce},
+      {"WebP, 3: played three times in all", AnimationKind::WholeFrames, webp(3), 2},
+      {"WebP without a loop count: for ever", AnimationKind::WholeFrames, webp(std::nullopt), AnimationClock::kForever},
+      {"a still picture", AnimationKind::Still, webp(0), AnimationClock::kOnce},
+  };
+  for (const Case& c : cases) EXPECT_EQ(pictures::ReadRepeats(c.kind, c.file), c.repeats) << c.what;
 }
 
 class PlayingAnimationTest : public ProgramTest {

@@ -378,6 +378,29 @@ TEST(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
   EXPECT_EQ(picture->NextFrame(), PixelRect{});
 }
 
+TEST(WicPictures, FramesWithoutDelaysShowTheFirstAndStayStill) {
+  // A TIFF of three pages, and an icon of two sizes: frames, but nothing says how long each
+  // stays, so they are no animation.
+  struct Case {
+    const char* file;
+    PixelSize size;
+    PixelPoint at;
+    COLORREF color;
+  };
+  const Case cases[] = {{"pages36x24.tif", {36, 24}, {18, 12}, kRed}, {"ico32x32-16x16.ico", {32, 32}, {16, 16}, kOrange}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::shared_ptr<Picture> picture = Load(FixturePath(c.file));
+    EXPECT_STREQ(LoaderOf(*picture), "WIC");
+    EXPECT_EQ(picture->Size(), c.size);
+    EXPECT_EQ(picture->FrameDelay(), 0) << "no timer for a still picture";
+    EXPECT_EQ(picture->NextFrame(), PixelRect{});
+    Surface green(64, 48, kGround);
+    green.Draw(*picture, 0, 0, RECT{0, 0, 64, 48});
+    EXPECT_EQ(green.Pixel(c.at.x, c.at.y), c.color);
+  }
+}
+
 TEST(WicPictures, BadFilesAreRefusedWithTheReason) {
   const bool webp = [] {
     const std::vector<std::string> e = WicExtensions();

@@ -71,7 +71,7 @@ void CairoCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& sho
   Clip(cr_, clip.Intersect(shown));
   cairo_translate(cr_, shown.left, shown.top);
   cairo_scale(cr_, static_cast<double>(shown.Width()) / natural.width, static_cast<double>(shown.Height()) / natural.height);
-  gdk_cairo_set_source_pixbuf(cr_, static_cast<const PixbufPicture&>(picture).Pixels(), 0, 0);
+  static_cast<const PixbufPicture&>(picture).SetSource(cr_);
   cairo_pattern_t* source = cairo_get_source(cr_);
   // Whole-number enlargements keep square, sharp pixels; anything else is filtered (cairo's
   // good filter averages the pixels a shrunk picture loses). The edges repeat outwards, so the

@@ -53,10 +53,19 @@ class Fonts {
 class PixbufPicture : public Picture {
  public:
   virtual void Render(cairo_t* cr, int x, int y) const = 0;
-  // The pixels now shown (an animation's current frame).
-  virtual GdkPixbuf* Pixels() const = 0;
+  // Makes the pixels now shown (an animation's current frame) cairo's source, their top-left
+  // corner at the origin.
+  virtual void SetSource(cairo_t* cr) const = 0;
 };
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
+// A JPEG file decoded by libjpeg into an RGB24 image surface, turned upright as its Exif
+// orientation says; null when libjpeg cannot decode it cleanly (the caller then takes
+// gdk-pixbuf's way).
+cairo_surface_t* DecodeJpegSurface(const std::string& path);
+// A JPEG file decoded by libjpeg into an RGB24 image surface, turned upright as its Exif
+// orientation says; null when libjpeg cannot decode it cleanly (the caller then takes
+// gdk-pixbuf's way).
+cairo_surface_t* DecodeJpegSurface(const std::string& path);
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
 std::string PictureFormatNames();
 // The file name extensions of every installed loader, the common kinds first.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/gtk/gtk_internal.h"
@@ -14,22 +15,50 @@ namespace corvane::gtk {
 
 namespace {
 
+// A still picture, held in the pixel format cairo paints from (premultiplied where it has
+// transparency), so that a paint copies only the pixels it covers, 1:1.
 class StillPicture : public PixbufPicture {
  public:
-  explicit StillPicture(GdkPixbuf* pixbuf) : pixbuf_(pixbuf) {}
-  PixelSize Size() const override { return {gdk_pixbuf_get_width(pixbuf_.get()), gdk_pixbuf_get_height(pixbuf_.get())}; }
-  void Render(cairo_t* cr, int x, int y) const override {
-    gdk_cairo_set_source_pixbuf(cr, pixbuf_.get(), x, y);
-    cairo_paint(cr);
+  explicit StillPicture(cairo_surface_t* surface) : surface_(surface) {}
+  ~StillPicture() override { cairo_surface_destroy(surface_); }
+  StillPicture(const StillPicture&) = delete;
+  StillPicture& operator=(const StillPicture&) = delete;
+  PixelSize Size() const override {
+    return {cairo_image_surface_get_width(surface_), cairo_image_surface_get_height(surface_)};
   }
-  GdkPixbuf* Pixels() const override { return pixbuf_.get(); }
+  // Paints the part under the clip only, from a view of just those pixels: cairo then never
+  // touches (or sends to the X server) the rest of a picture far larger than the screen.
+  void Render(cairo_t* cr, int x, int y) const override {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    cairo_clip_extents(cr, &left, &top, &right, &bottom);
+    const PixelSize size = Size();
+    const PixelRect shown = PixelRect{static_cast<int>(left) - x, static_cast<int>(top) - y,
+                                      static_cast<int>(right + 0.999) - x, static_cast<int>(bottom + 0.999) - y}
+                                .Intersect({0, 0, size.width, size.height});
+    if (shown.Empty()) return;
+    cairo_surface_flush(surface_);
+    const cairo_format_t format = cairo_image_surface_get_format(surface_);
+    const int stride = cairo_image_surface_get_stride(surface_);
+    unsigned char* first = cairo_image_surface_get_data(surface_) + static_cast<std::ptrdiff_t>(shown.top) * stride +
+                           static_cast<std::ptrdiff_t>(shown.left) * 4;
+    cairo_surface_t* view = cairo_image_surface_create_for_data(first, format, shown.Width(), shown.Height(), stride);
+    cairo_set_source_surface(cr, view, x + shown.left, y + shown.top);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);  // lets the view go now
+    cairo_surface_destroy(view);
+  }
+  void SetSource(cairo_t* cr) const override { cairo_set_source_surface(cr, surface_, 0, 0); }
 
  private:
-  GRef<GdkPixbuf> pixbuf_;
+  cairo_surface_t* surface_;
 };
 
 // An animation, played on the program's clock: each NextFrame moves the animation's own clock
-// on by the delay of the frame shown, so no frame is skipped however late the call comes.
+// on by the delay of the frame shown, so no frame is skipped however late the call comes. The
+// iterator is asked a millisecond past that moment: loaders differ on which frame shows at the
+// very instant one ends (the WebP loader keeps the old one, so frames fell out), never a
+// millisecond later. The offset stays one millisecond; it never adds up.
 class AnimatedPicture : public PixbufPicture {
  public:
   explicit AnimatedPicture(GdkPixbufAnimation* animation) : animation_(animation) {
@@ -52,7 +81,9 @@ class AnimatedPicture : public PixbufPicture {
     if (delay == 0) return {};
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     g_time_val_add(&clock_, static_cast<glong>(delay) * 1000);
-    gdk_pixbuf_animation_iter_advance(iter_.get(), &clock_);
+    GTimeVal past = clock_;
+    g_time_val_add(&past, 1000);
+    gdk_pixbuf_animation_iter_advance(iter_.get(), &past);
     G_GNUC_END_IGNORE_DEPRECATIONS
     const PixelSize size = Size();
     return {0, 0, size.width, size.height};
@@ -62,7 +93,9 @@ class AnimatedPicture : public PixbufPicture {
     gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), x, y);
     cairo_paint(cr);
   }
-  GdkPixbuf* Pixels() const override { return gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()); }
+  void SetSource(cairo_t* cr) const override {
+    gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), 0, 0);
+  }
 
  private:
   GRef<GdkPixbufAnimation> animation_;
@@ -72,6 +105,13 @@ class AnimatedPicture : public PixbufPicture {
   G_GNUC_END_IGNORE_DEPRECATIONS
   GRef<GdkPixbufAnimationIter> iter_;
 };
+
+bool IsJpeg(GdkPixbufFormat* format) {
+  gchar* name = gdk_pixbuf_format_get_name(format);
+  const bool jpeg = name && std::strcmp(name, "jpeg") == 0;
+  g_free(name);
+  return jpeg;
+}
 
 std::string NotAPicture() {
   return "The file is not a picture Corvane can show (" + PictureFormatNames() + ").";
@@ -125,8 +165,14 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   // first take the memory of its pixels.
   int width = 0;
   int height = 0;
-  if (!gdk_pixbuf_get_file_info(path.c_str(), &width, &height)) throw Error(NotAPicture());
+  GdkPixbufFormat* format = gdk_pixbuf_get_file_info(path.c_str(), &width, &height);
+  if (!format) throw Error(NotAPicture());
   if (const std::string refusal = pictures::SizeProblem(width, height); !refusal.empty()) throw Error(refusal);
+  // A JPEG goes straight into cairo's pixels; one libjpeg will not decode cleanly (damaged, cut
+  // short, CMYK) takes the general way below, which decides what can be shown of it.
+  if (IsJpeg(format)) {
+    if (cairo_surface_t* surface = DecodeJpegSurface(path)) return std::make_shared<StillPicture>(surface);
+  }
 
   GError* error = nullptr;
   GdkPixbufAnimation* animation = gdk_pixbuf_animation_new_from_file(path.c_str(), &error);
@@ -142,7 +188,14 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   GdkPixbuf* turned = gdk_pixbuf_apply_embedded_orientation(still);
   g_object_unref(animation);
   if (!turned) throw Error("The picture is too large to fit in memory.");
-  return std::make_shared<StillPicture>(turned);
+  // Converted once here, not at every paint; the decoded copy goes at once.
+  cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(turned, 1, nullptr);
+  g_object_unref(turned);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    throw Error("The picture is too large to fit in memory.");
+  }
+  return std::make_shared<StillPicture>(surface);
 }
 
 }  // namespace corvane::gtk

@@ -263,12 +263,29 @@ class Window : public GtkNativeWindow {
   }
 
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, Window* self) {
+    ClipToScreen(widget, cr);
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
     const PixelRect dirty{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 + 0.999), static_cast<int>(y2 + 0.999)};
     CairoCanvas canvas(cr, widget, self->fonts_);
     Guard([&] { self->events_.OnPaint(canvas, dirty); });
     return TRUE;
+  }
+
+  // Without a compositing manager the X server keeps nothing of a window beyond the screen's
+  // edges, and exposes such a part when it comes into view: only what the screen can show is
+  // painted (a picture window can be far larger than the screen). A compositing manager keeps
+  // the whole window's pixels, so there all of it is painted.
+  static void ClipToScreen(GtkWidget* widget, cairo_t* cr) {
+    GdkScreen* screen = gtk_widget_get_screen(widget);
+    GdkWindow* window = gtk_widget_get_window(widget);
+    if (!window || gdk_screen_is_composited(screen)) return;
+    GdkWindow* root = gdk_screen_get_root_window(screen);
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(window, &x, &y);
+    cairo_rectangle(cr, -x, -y, gdk_window_get_width(root), gdk_window_get_height(root));
+    cairo_clip(cr);
   }
 
   static gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, Window* self) {

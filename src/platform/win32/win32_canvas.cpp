@@ -46,7 +46,7 @@ void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, Pix
   IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
   if (blended) {
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    if (!AlphaBlend(dc, shown.left, shown.top, width, height, source, 0, 0, size.width, size.height, blend))
+    if (!late::AlphaBlend(dc, shown.left, shown.top, width, height, source, 0, 0, size.width, size.height, blend))
       throw CallFailed("AlphaBlend");
     return;
   }

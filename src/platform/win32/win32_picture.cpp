@@ -159,12 +159,13 @@ std::shared_ptr<Picture> LoadOlePicture(const std::string& path, int dpi) {
     throw Error(failure);
   }
   IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+  RequireOle();
+  if (FAILED(late::CreateStreamOnHGlobal(memory, TRUE, &stream))) {
     GlobalFree(memory);
     throw Error("There is not enough memory to read the file.");
   }
   IPicture* picture = nullptr;
-  const HRESULT hr = OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
+  const HRESULT hr = late::OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
   stream->Release();
   if (hr == E_OUTOFMEMORY) throw Error("The picture is too large to fit in memory.");
   if (FAILED(hr) || !picture)

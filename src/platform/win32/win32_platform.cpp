@@ -2,8 +2,6 @@
 // application's facts, files and the ANSI code page.
 #include "platform/win32/win32_platform.h"
 
-#include <shellapi.h>
-
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
 
@@ -93,12 +91,14 @@ OpenFileAnswer Win32Platform::ChooseFileToOpen(const OpenFileRequest& request) {
   // even where the ANSI code page cannot spell it.
   const std::unique_ptr<OpenFileRecord> record = MakeOpenFileRecord(request, instance_);
   OpenFileAnswer answer;
-  if (GetOpenFileNameW(&record->ofn)) {
+  // The Explorer-style dialog hosts COM objects: OLE must be running.
+  RequireOle();
+  if (late::GetOpenFileNameW(&record->ofn)) {
     answer.outcome = OpenFileAnswer::Outcome::Chosen;
     answer.path = Narrow(record->file.c_str());
     return answer;
   }
-  answer.failure = CommDlgExtendedError();
+  answer.failure = late::CommDlgExtendedError();
   answer.outcome = answer.failure ? OpenFileAnswer::Outcome::Failed : OpenFileAnswer::Outcome::Cancelled;
   return answer;
 }
@@ -110,7 +110,9 @@ void Win32Platform::OpenDocument(std::uintptr_t owner, const std::string& target
     return *converted;
   };
   const std::string op = ansi("open"), file = ansi(target), params = ansi(""), dir = ansi("");
-  ::ShellExecuteA(reinterpret_cast<HWND>(owner), op.c_str(), file.c_str(), params.c_str(), dir.c_str(),
+  // The shell may hand the address to an extension that needs COM.
+  RequireOle();
+  late::ShellExecuteA(reinterpret_cast<HWND>(owner), op.c_str(), file.c_str(), params.c_str(), dir.c_str(),
                   show == ShowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
 }
 

@@ -9,6 +9,8 @@
 
 #include <utility>
 
+#include "platform/win32/win32_late_bound.h"
+
 namespace corvane::win32 {
 
 // A handle released by `Close` when the owner ends; a null handle marks an empty owner.
@@ -46,6 +48,7 @@ inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void DeleteMemoryDC(HDC dc) { ::DeleteDC(dc); }
 inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void FreeLocalMemory(void* memory) { ::LocalFree(memory); }
+inline void FreeLibraryModule(HMODULE module) { ::FreeLibrary(module); }
 
 // A kernel object (file, mutex, event) from a call that fails with NULL.
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
@@ -63,6 +66,8 @@ using ScopedPen = ScopedGdi<HPEN>;
 
 // Memory the system allocated for the caller with LocalAlloc (FormatMessage's buffer, say).
 using ScopedLocalMemory = ScopedHandle<void*, FreeLocalMemory>;
+// A library the program loaded itself (LoadLibrary).
+using ScopedLibrary = ScopedHandle<HMODULE, FreeLibraryModule>;
 
 // The files of a drop (WM_DROPFILES), given back with DragFinish.
 inline void FinishDrop(HDROP drop) { ::DragFinish(drop); }
@@ -219,12 +224,13 @@ class ComPtr {
   T* pointer_ = nullptr;
 };
 
-// OLE for the calling thread, from OleInitialize to OleUninitialize.
+// OLE for the calling thread, from OleInitialize to OleUninitialize (ole32.dll is loaded on
+// first use: win32_late_bound.h).
 class ScopedOleInitialize {
  public:
-  ScopedOleInitialize() : result_(::OleInitialize(nullptr)) {}
+  ScopedOleInitialize() : result_(late::OleInitialize(nullptr)) {}
   ~ScopedOleInitialize() {
-    if (SUCCEEDED(result_)) ::OleUninitialize();
+    if (SUCCEEDED(result_)) late::OleUninitialize();
   }
   ScopedOleInitialize(const ScopedOleInitialize&) = delete;
   ScopedOleInitialize& operator=(const ScopedOleInitialize&) = delete;

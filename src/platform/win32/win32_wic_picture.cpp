@@ -5,12 +5,14 @@
 // premultiplied pixels and blended over the window's ground. An animated GIF keeps its decoder and composes each frame on the
 // fly into that one DIB section.
 #include <wincodec.h>
+#include <wincodecsdk.h>
 
 #include <algorithm>
 #include <cwctype>
 #include <vector>
 
 #include "platform/pictures/animation.h"
+#include "platform/pictures/animation_metadata.h"
 #include "platform/pictures/exif_orientation.h"
 #include "platform/pictures/picture_header.h"
 #include "platform/win32/win32_internal.h"
@@ -23,6 +25,11 @@ namespace {
 using pictures::AnimationClock;
 using pictures::AnimationFrame;
 using pictures::Disposal;
+using pictures::MetadataItem;
+
+// WebP's metadata formats (wincodecsdk.h), spelled here: not every import library defines them.
+constexpr GUID kWebpAnimFormat{0x6dc4fda6, 0x78e6, 0x4102, {0xae, 0x35, 0xbc, 0xfa, 0x1e, 0xdc, 0xc7, 0x8b}};
+constexpr GUID kWebpAnmfFormat{0x43c105ee, 0xb93b, 0x4abb, {0xb0, 0x03, 0xa0, 0x8c, 0x0d, 0x87, 0x04, 0x71}};
 
 std::string HResultText(HRESULT hr) {
   std::string text = ErrorText(static_cast<DWORD>(hr));
@@ -42,7 +49,8 @@ void Check(HRESULT hr, const char* call) {
 
 ComPtr<IWICImagingFactory> MakeFactory() {
   ComPtr<IWICImagingFactory> factory;
-  Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+  RequireOle();
+  Check(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                          factory.PutVoid()),
         "CoCreateInstance(WICImagingFactory)");
   return factory;
@@ -157,7 +165,7 @@ class DibPicture : public GdiPicture {
     }
     // Per-pixel alpha over whatever the window painted beneath: its own ground.
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend);
+    late::AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend);
   }
 
   void RenderScaled(HDC dc, const RECT& shown, const RECT& clip) const override {
@@ -182,20 +190,105 @@ class DibPicture : public GdiPicture {
   bool blended_;
 };
 
-// A frame's metadata value as an unsigned number; `fallback` when missing.
-unsigned ReadNumber(IWICMetadataQueryReader* reader, const wchar_t* name, unsigned fallback) {
-  if (!reader) return fallback;
-  PROPVARIANT value;
-  PropVariantInit(&value);
-  unsigned result = fallback;
-  if (SUCCEEDED(reader->GetMetadataByName(name, &value))) {
-    if (value.vt == VT_UI1) result = value.bVal;
-    if (value.vt == VT_UI2) result = value.uiVal;
-    if (value.vt == VT_UI4) result = value.ulVal;
+// A file's or a frame's metadata, as WIC's readers keep it: GIF's items by their query
+// names; WebP's ANIM and ANMF items by their numbers in the blocks of those formats (their
+// documented property ids), which a block reader lists.
+class WicMetadata : public pictures::MetadataSource {
+ public:
+  // `owner` is the decoder or frame the query reader came from.
+  WicMetadata(ComPtr<IWICMetadataQueryReader> query, IUnknown* owner) : query_(std::move(query)) {
+    ComPtr<IWICMetadataBlockReader> blocks;
+    if (owner) owner->QueryInterface(__uuidof(IWICMetadataBlockReader), blocks.PutVoid());
+    UINT count = 0;
+    if (!blocks || FAILED(blocks->GetCount(&count))) return;
+    for (UINT i = 0; i < count && i < kMostBlocks; ++i) {
+      ComPtr<IWICMetadataReader> reader;
+      if (SUCCEEDED(blocks->GetReaderByIndex(i, reader.Put()))) blocks_.push_back(std::move(reader));
+    }
   }
-  PropVariantClear(&value);
-  return result;
-}
+
+  std::optional<std::uint32_t> Number(MetadataItem item) const override {
+    if (item == MetadataItem::WebpLoopCount) return BlockNumber(kWebpAnimFormat, 1, L"LoopCount");
+    if (item == MetadataItem::WebpFrameDuration) return BlockNumber(kWebpAnmfFormat, 1, L"FrameDuration");
+    Variant value;
+    Query(item, value);
+    return AsNumber(value);
+  }
+
+  std::vector<std::uint8_t> Bytes(MetadataItem item) const override {
+    Variant value;
+    Query(item, value);
+    if (value.Get().vt != (VT_UI1 | VT_VECTOR)) return {};
+    const CAUB& bytes = value.Get().caub;
+    return {bytes.pElems, bytes.pElems + bytes.cElems};
+  }
+
+ private:
+  static constexpr UINT kMostBlocks = 64;
+
+  // A PROPVARIANT cleared at the end.
+  class Variant {
+   public:
+    Variant() { PropVariantInit(&value_); }
+    ~Variant() { late::PropVariantClear(&value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    PROPVARIANT* Put() { return &value_; }
+    const PROPVARIANT& Get() const { return value_; }
+
+   private:
+    PROPVARIANT value_;
+  };
+
+  static std::optional<std::uint32_t> AsNumber(const Variant& value) {
+    switch (value.Get().vt) {
+      case VT_UI1: return value.Get().bVal;
+      case VT_UI2: return value.Get().uiVal;
+      case VT_UI4: return value.Get().ulVal;
+      case VT_UI8: return static_cast<std::uint32_t>(std::min<ULONGLONG>(value.Get().uhVal.QuadPart, 0xFFFFFFFFu));
+      default: return std::nullopt;
+    }
+  }
+
+  static const wchar_t* QueryName(MetadataItem item) {
+    switch (item) {
+      case MetadataItem::GifCanvasWidth: return L"/logscrdesc/Width";
+      case MetadataItem::GifCanvasHeight: return L"/logscrdesc/Height";
+      case MetadataItem::GifApplication: return L"/appext/Application";
+      case MetadataItem::GifApplicationData: return L"/appext/Data";
+      case MetadataItem::GifFrameLeft: return L"/imgdesc/Left";
+      case MetadataItem::GifFrameTop: return L"/imgdesc/Top";
+      case MetadataItem::GifFrameDelay: return L"/grctlext/Delay";
+      case MetadataItem::GifFrameDisposal: return L"/grctlext/Disposal";
+      default: return nullptr;
+    }
+  }
+
+  void Query(MetadataItem item, Variant& value) const {
+    if (const wchar_t* name = QueryName(item); name && query_) query_->GetMetadataByName(name, value.Put());
+  }
+
+  // Item `id` of the first block of `format` that has it, whatever integer type the id takes
+  // (or, should a reader key it by name, the item called `name`).
+  std::optional<std::uint32_t> BlockNumber(REFGUID format, std::uint32_t id, const wchar_t* name) const {
+    for (const ComPtr<IWICMetadataReader>& reader : blocks_) {
+      GUID blockFormat{};
+      UINT count = 0;
+      if (FAILED(reader->GetMetadataFormat(&blockFormat)) || blockFormat != format || FAILED(reader->GetCount(&count)))
+        continue;
+      for (UINT i = 0; i < count; ++i) {
+        Variant key, value;
+        if (FAILED(reader->GetValueByIndex(i, nullptr, key.Put(), value.Put()))) continue;
+        const bool named = key.Get().vt == VT_LPWSTR && key.Get().pwszVal && lstrcmpiW(key.Get().pwszVal, name) == 0;
+        if (named || AsNumber(key) == id) return AsNumber(value);
+      }
+    }
+    return std::nullopt;
+  }
+
+  ComPtr<IWICMetadataQueryReader> query_;
+  std::vector<ComPtr<IWICMetadataReader>> blocks_;
+};
 
 ComPtr<IWICMetadataQueryReader> QueryReader(IWICBitmapFrameDecode* frame) {
   ComPtr<IWICMetadataQueryReader> reader;
@@ -203,39 +296,33 @@ ComPtr<IWICMetadataQueryReader> QueryReader(IWICBitmapFrameDecode* frame) {
   return reader;
 }
 
-// The loop count of the NETSCAPE2.0 application extension: repeats after the first showing,
-// 0 for ever; kOnce without the extension.
-int LoopCount(IWICBitmapDecoder* decoder) {
-  ComPtr<IWICMetadataQueryReader> reader;
-  if (FAILED(decoder->GetMetadataQueryReader(reader.Put()))) return AnimationClock::kOnce;
-  int repeats = AnimationClock::kOnce;
-  PROPVARIANT app;
-  PropVariantInit(&app);
-  if (SUCCEEDED(reader->GetMetadataByName(L"/appext/Application", &app)) && app.vt == (VT_UI1 | VT_VECTOR) &&
-      app.caub.cElems == 11 &&
-      (std::equal(app.caub.pElems, app.caub.pElems + 11, "NETSCAPE2.0") ||
-       std::equal(app.caub.pElems, app.caub.pElems + 11, "ANIMEXTS1.0"))) {
-    PROPVARIANT data;
-    PropVariantInit(&data);
-    // The data sub-block: its size (3), the id 1, the count in two bytes, low first.
-    if (SUCCEEDED(reader->GetMetadataByName(L"/appext/Data", &data)) && data.vt == (VT_UI1 | VT_VECTOR) &&
-        data.caub.cElems >= 4 && data.caub.pElems[0] >= 3 && data.caub.pElems[1] == 1) {
-      repeats = data.caub.pElems[2] | data.caub.pElems[3] << 8;
-    }
-    PropVariantClear(&data);
+WicMetadata FrameMetadata(IWICBitmapFrameDecode* frame) { return WicMetadata(QueryReader(frame), frame); }
+
+// The file's metadata: the decoder's own; WebP's ANIM block, where a codec keeps it with the
+// frames instead, is looked for in the first frame's blocks too.
+class FileMetadata : public pictures::MetadataSource {
+ public:
+  FileMetadata(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode* first)
+      : decoder_(DecoderQuery(decoder), decoder), first_(FrameMetadata(first)) {}
+  std::optional<std::uint32_t> Number(MetadataItem item) const override {
+    const std::optional<std::uint32_t> own = decoder_.Number(item);
+    return own || item != MetadataItem::WebpLoopCount ? own : first_.Number(item);
   }
-  PropVariantClear(&app);
-  return repeats;
-}
+  std::vector<std::uint8_t> Bytes(MetadataItem item) const override { return decoder_.Bytes(item); }
 
-Disposal DisposalOf(unsigned method) {
-  if (method == 2) return Disposal::Background;
-  if (method == 3) return Disposal::Previous;
-  return Disposal::Keep;
-}
+ private:
+  static ComPtr<IWICMetadataQueryReader> DecoderQuery(IWICBitmapDecoder* decoder) {
+    ComPtr<IWICMetadataQueryReader> reader;
+    decoder->GetMetadataQueryReader(reader.Put());
+    return reader;
+  }
+  WicMetadata decoder_;
+  WicMetadata first_;
+};
 
-// An animated GIF: one canvas (the DIB section shown), at most one saved area for frames that
+// An animation: one canvas (the DIB section shown), at most one saved area for frames that
 // restore what lay beneath them, and the decoder, which reads each frame when its turn comes.
+// GIF frames are pieces placed on the canvas; whole frames (WebP) replace it.
 class WicAnimation : public DibPicture {
  public:
   WicAnimation(ComPtr<IWICImagingFactory> factory, ComPtr<IWICBitmapDecoder> decoder, PixelSize canvas,
@@ -292,28 +379,22 @@ class WicAnimation : public DibPicture {
 };
 
 std::shared_ptr<Picture> LoadAnimation(const ComPtr<IWICImagingFactory>& factory, const ComPtr<IWICBitmapDecoder>& decoder,
-                                       UINT frameCount) {
-  ComPtr<IWICMetadataQueryReader> global;
-  decoder->GetMetadataQueryReader(global.Put());
+                                       pictures::AnimationKind kind, UINT frameCount) {
   std::vector<AnimationFrame> frames;
   frames.reserve(frameCount);
+  ComPtr<IWICBitmapFrameDecode> first;
   for (UINT i = 0; i < frameCount; ++i) {
     ComPtr<IWICBitmapFrameDecode> frame;
     Check(decoder->GetFrame(i, frame.Put()), "IWICBitmapDecoder::GetFrame");
     const PixelSize size = SizeOf(frame.Get());
     CheckSize(size.width, size.height);
-    ComPtr<IWICMetadataQueryReader> reader = QueryReader(frame.Get());
-    const int left = static_cast<int>(ReadNumber(reader.Get(), L"/imgdesc/Left", 0));
-    const int top = static_cast<int>(ReadNumber(reader.Get(), L"/imgdesc/Top", 0));
-    frames.push_back({{left, top, left + size.width, top + size.height},
-                      static_cast<int>(ReadNumber(reader.Get(), L"/grctlext/Delay", 0)) * 10,
-                      DisposalOf(ReadNumber(reader.Get(), L"/grctlext/Disposal", 0))});
+    frames.push_back(pictures::ReadFrame(kind, FrameMetadata(frame.Get()), size));
+    if (i == 0) first = frame;
   }
-  const PixelSize first{frames[0].rect.right, frames[0].rect.bottom};
-  const PixelSize canvas{static_cast<int>(ReadNumber(global.Get(), L"/logscrdesc/Width", static_cast<unsigned>(first.width))),
-                         static_cast<int>(ReadNumber(global.Get(), L"/logscrdesc/Height", static_cast<unsigned>(first.height)))};
+  const FileMetadata file(decoder.Get(), first.Get());
+  const PixelSize canvas = pictures::ReadCanvas(kind, file, frames[0]);
   CheckSize(canvas.width, canvas.height);
-  return std::make_shared<WicAnimation>(factory, decoder, canvas, std::move(frames), LoopCount(decoder.Get()));
+  return std::make_shared<WicAnimation>(factory, decoder, canvas, std::move(frames), pictures::ReadRepeats(kind, file));
 }
 
 // Copies all of `source`'s pixels into a new DIB section of `bitsPerPixel` pixels, which must
@@ -367,10 +448,19 @@ std::shared_ptr<Picture> LoadWicPicture(const std::string& path, const FileGlanc
   if (frameCount == 0) throw Error("The file holds no picture.");
   GUID container{};
   Check(decoder->GetContainerFormat(&container), "IWICBitmapDecoder::GetContainerFormat");
-  if (frameCount > 1 && container == GUID_ContainerFormatGif) return LoadAnimation(factory, decoder, frameCount);
-
   ComPtr<IWICBitmapFrameDecode> frame;
   Check(decoder->GetFrame(0, frame.Put()), "IWICBitmapDecoder::GetFrame");
+  // Several frames with delays play (GIF, animated WebP); other frames (a TIFF's pages, an
+  // icon's sizes) show the first.
+  const pictures::AnimationKind kind =
+      frameCount < 2 ? pictures::AnimationKind::Still
+                     : pictures::KindOfAnimation(container == GUID_ContainerFormatGif,
+                                                 static_cast<int>(std::min<UINT>(frameCount, 0x7FFFFFFF)),
+                                                 FrameMetadata(frame.Get()));
+  if (kind != pictures::AnimationKind::Still) {
+    frame.Reset();
+    return LoadAnimation(factory, decoder, kind, frameCount);
+  }
   const PixelSize stored = SizeOf(frame.Get());
   CheckSize(stored.width, stored.height);  // before any pixel is decoded
   // Only a JPEG's bytes carry the orientation this reader finds (a PNG named .jpg stays as it is).

@@ -102,9 +102,10 @@ class Win32Window : public NativeWindow {
   }
 
   void Show() override {
-    // The tooltip comes with the first showing, after the window's load has made it top-most:
-    // Wine ignores HWND_TOPMOST for a window that already owns a top-most popup.
-    if (!tooltip_) CreateTooltip();
+    // The tooltip comes with the first mouse move over the shown window (no start waits for
+    // the common controls), after the window's load has made it top-most: Wine ignores
+    // HWND_TOPMOST for a window that already owns a top-most popup.
+    tooltipWanted_ = true;
     ShowWindow(hwnd_, SW_SHOW);
     TakeKeyboard();
   }
@@ -245,7 +246,21 @@ class Win32Window : public NativeWindow {
     SetFocus(hwnd_);
   }
 
+  // Makes the tooltip and hands it the mouse move that asked for it, which its own watch over
+  // the window's messages (TTF_SUBCLASS) comes too late to see. A failure to make it is
+  // reported like any other.
+  void StartTooltip(WPARAM wparam, LPARAM lparam) {
+    tooltipWanted_ = false;
+    events_.Deliver([this] { CreateTooltip(); });
+    if (!tooltip_) return;
+    const DWORD at = GetMessagePos();
+    MSG move{hwnd_, WM_MOUSEMOVE, wparam, lparam, static_cast<DWORD>(GetMessageTime()),
+             {GET_X_LPARAM(at), GET_Y_LPARAM(at)}};
+    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
+  }
+
   void CreateTooltip() {
+    RequireCommonControls();
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
                                nullptr);
@@ -288,6 +303,7 @@ class Win32Window : public NativeWindow {
         events_.OnDoubleClick(MakeMouseEvent(ButtonOf(msg), lparam));
         return 0;
       case WM_MOUSEMOVE:
+        if (!tooltip_ && tooltipWanted_) StartTooltip(wparam, lparam);
         events_.OnMouseMove(MakeMouseEvent(HeldButtons(wparam), lparam));
         return 0;
       case WM_KEYDOWN:
@@ -423,6 +439,7 @@ class Win32Window : public NativeWindow {
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
+  bool tooltipWanted_ = false;  // shown, and no tooltip made yet
   std::wstring tipText_;
   int opacity_ = 100;
   int wheel_ = 0;  // wheel turns not yet a whole notch
