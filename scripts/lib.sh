@@ -1,6 +1,7 @@
 # Shell helpers shared by setup.sh, test.sh and run.sh: building, private Xvfb displays (one
 # of them with a window manager), the Wine prefixes under build/ and their persistent
-# wineservers. Source it; it defines functions only, plus the variables below.
+# wineservers, and a lock that keeps two scripts off one prefix at once. Source it; it defines
+# functions only, plus the variables below.
 #
 #   CORVANE_ROOT               the repository
 #   CORVANE_WINEPREFIX         the prefix of unmanaged windows, for a display without a window
@@ -90,6 +91,53 @@ corvane_prefix_complete() {
   done
 }
 
+# One script at a time per prefix. A script stops at its end the wineserver it started, and a
+# second script using the same prefix meanwhile would lose its server (and its Wine processes)
+# under it. corvane_lock_prefix takes the prefix of the kind $1 for this script until it ends
+# (or calls corvane_unlock_prefixes), waiting up to CORVANE_PREFIX_LOCK_WAIT seconds (default
+# 3600) while another script has it.
+#
+# The lock is an flock on a file beside the prefix (inside it, it would go whenever the prefix is
+# made anew). A small keeper process holds it: `flock -o` runs the keeper's loop with the lock's
+# descriptor closed, and the script's own processes never see that descriptor, so no wineserver,
+# Wine program or Xvfb the script started keeps the prefix locked after it. The keeper lets go
+# within half a second of the script's end, however it ends (even killed), or once the owner
+# file no longer names the script.
+corvane_prefix_lock_file() {
+  printf '%s.lock' "$(corvane_prefix_path "${1:-unmanaged}")"
+}
+
+corvane_lock_prefix() {
+  local kind=${1:-unmanaged} lock owner fd answer=
+  lock=$(corvane_prefix_lock_file "$kind")
+  [[ -n ${CORVANE_PREFIX_LOCKS[$lock]:-} ]] && return
+  mkdir -p "$(dirname "$lock")"
+  if ! flock -n "$lock" true; then
+    owner=$(cat "$lock.owner" 2>/dev/null || true)
+    corvane_log "waiting for the Wine prefix $(corvane_prefix_path "$kind"), in use by another run${owner:+ (pid $owner)}"
+  fi
+  # The keeper writes the owner file and answers "locked" once it holds the lock.
+  exec {fd}< <(exec flock -w "${CORVANE_PREFIX_LOCK_WAIT:-3600}" -o "$lock" sh -c '
+    printf "%s\n" "$1" >"$2" && echo locked || exit 1
+    while kill -0 "$1" 2>/dev/null && [ "$(cat "$2" 2>/dev/null)" = "$1" ]; do sleep 0.5; done
+  ' corvane-prefix-lock "$$" "$lock.owner" 2>/dev/null)
+  read -r -u "$fd" answer || true
+  exec {fd}<&-
+  [[ $answer == locked ]] || corvane_die "the Wine prefix $(corvane_prefix_path "$kind") stayed in use by another run"
+  CORVANE_PREFIX_LOCKS[$lock]=1
+}
+
+# Lets go of every prefix this script locked, for a script that hands its prefix on (run.sh
+# replacing itself with the program it starts).
+corvane_unlock_prefixes() {
+  local lock
+  for lock in "${!CORVANE_PREFIX_LOCKS[@]}"; do
+    rm -f "$lock.owner"
+  done
+  CORVANE_PREFIX_LOCKS=()
+}
+declare -gA CORVANE_PREFIX_LOCKS=()
+
 # Creates the prefix of the kind $1 (unmanaged, the default, or managed) unless a complete one
 # is there, and leaves the Wine environment set for it; a broken or outdated one is made anew.
 #  - unmanaged: top-level windows are not handed to a window manager. For the test display,
@@ -100,6 +148,7 @@ corvane_prefix_complete() {
 #  - managed: Wine's default, for a desktop with a window manager.
 corvane_prepare_prefix() {
   local kind=${1:-unmanaged}
+  corvane_lock_prefix "$kind"
   corvane_wine_env "$kind"
   if corvane_prefix_complete "$kind"; then
     corvane_log "reusing the Wine prefix $WINEPREFIX"
@@ -129,6 +178,7 @@ corvane_prepare_prefix() {
 # prefix's system processes once, so the first test does not pay for them. For the prefix of
 # the kind $1 (default unmanaged); it leaves the Wine environment set for that prefix.
 corvane_start_wineserver() {
+  corvane_lock_prefix "${1:-unmanaged}"
   corvane_wine_env "${1:-unmanaged}"
   # A server may already run for this prefix (Corvane started by run.sh, say): then it is used
   # as it is and left running at the end.

@@ -54,6 +54,9 @@ if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
     fi
   fi
   corvane_log "starting Corvane on $DISPLAY"
+  # The program takes this shell's place and shares the prefix's server with whatever comes
+  # later: the prefix is no longer this script's.
+  corvane_unlock_prefixes
   cd "$run_dir"
   exec "${program[@]}"
 fi

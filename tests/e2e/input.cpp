@@ -112,24 +112,32 @@ std::optional<XTopLevel> WindowAt(Point at) {
   return found;
 }
 
-// Under a window manager a left press on the native program hands the move to the manager,
-// which follows the pointer only once it has taken it. A hand's drag gives it that moment;
-// this one moves to the first point of the path until the window follows (or, for a press
-// that moves nothing, until a short deadline).
+// Under a window manager a left press hands the move to the manager (the native program does,
+// and Wine for the Windows one), which follows the pointer only once it has taken it; a hand's
+// drag waits until the window follows. The pointer goes to the first point of the path, then
+// wiggles a pixel beside it until the window stands where the pointer has taken it: the program
+// may put it at the first point itself, only the manager follows the wiggle. (Or, for a press
+// that moves nothing, until a short deadline.)
 void AwaitWindowManagerMove(Point from, Point first) {
   const std::optional<XTopLevel> window = WindowAt(from);
   if (!window) return;
+  MoveTo(first);
   int wiggle = 0;
   (void)Eventually(
       "the window manager's move",
       [&] {
-        MoveTo({first.x + (wiggle++ % 2), first.y});
+        const Point aside{first.x + 1, first.y};
+        const Point below{first.x, first.y + 1};
+        MoveTo(wiggle++ % 2 == 0 ? aside : below);
         for (const XTopLevel& w : TopLevelWindows()) {
-          if (w.id == window->id) return w.rect.x != window->rect.x || w.rect.y != window->rect.y;
+          if (w.id != window->id) continue;
+          // A manager that has the move may lag a step behind: either point will do.
+          const Point moved{w.rect.x - window->rect.x, w.rect.y - window->rect.y};
+          return moved == Point{aside.x - from.x, aside.y - from.y} || moved == Point{below.x - from.x, below.y - from.y};
         }
         return true;  // gone: nothing to wait for
       },
-      2s);
+      5s);
 }
 
 }  // namespace
@@ -139,9 +147,10 @@ void DragPath(const std::vector<Point>& path, Button button) {
   MoveTo(path.front());
   Press(button);
   size_t next = 1;
-  if (NativeTarget() && button == Button::Left) {
+  if ((NativeTarget() || UnderWindowManager()) && button == Button::Left) {
     // The manager's move starts once the pointer is past the desktop's drag threshold (GTK's
-    // is 8 pixels): the first point of the path that far from the press is where it is awaited.
+    // is 8 pixels, Windows' 4): the first point of the path that far from the press is where it
+    // is awaited.
     while (next < path.size() && std::abs(path[next].x - path[0].x) < 10 && std::abs(path[next].y - path[0].y) < 10) {
       MoveTo(path[next++]);
     }

@@ -122,11 +122,11 @@ std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const Window
                                                 FontCache& fonts);
 
 // Starts the system's move of `window` as a press on its title bar would (WM_NCLBUTTONDOWN
-// with HTCAPTION), but only while the primary button that
-// pressed it is still down. A move begun after the release would leave the window following
-// the pointer until the next click, which it would swallow. A press already released (its
-// release waiting in this thread's queue) moves nothing if it was a click, and the window as
-// far as the pointer went if it was a drag quicker than the program.
+// with HTCAPTION) once the pointer leaves the drag rectangle of its last left press with the
+// button still down, the window first catching up with the pointer. A click, however short,
+// moves nothing; a drag released before the program saw it moves the window as far as the
+// pointer went. No move outlives its press: one begun after the release would leave the window
+// following the pointer until the next click, which it would swallow.
 // Returns the message's result, 0 when no system move started.
 LRESULT MoveWhilePressed(HWND window);
 // True while the primary mouse button is physically down.

@@ -73,8 +73,8 @@ void Win32Platform::MakeTopMost(std::uintptr_t window, std::optional<PixelPoint>
   ::SetWindowPos(reinterpret_cast<HWND>(window), HWND_TOPMOST, place ? place->x : 0, place ? place->y : 0, 0, 0, flags);
 }
 
-// The press becomes one on the title bar: the system's own move loop follows the pointer
-// while the button stays down (MoveWhilePressed: only while it does).
+// The press becomes one on the title bar once the pointer is dragged: the system's own move
+// loop follows the pointer while the button stays down (MoveWhilePressed: only while it does).
 void Win32Platform::BeginSystemMove(std::uintptr_t window) {
   ::ReleaseCapture();
   MoveWhilePressed(reinterpret_cast<HWND>(window));
