@@ -162,7 +162,9 @@ TEST_P(AboutClose, GivesThePictureWindowItsInputBack) {
   }
   ASSERT_TRUE(WaitForNoShownWindow(kAboutTitle));
   EXPECT_TRUE(app_.Running());
-  if (!NativeTarget()) ASSERT_TRUE(WaitForPictureWindowEnabled());
+  if (!NativeTarget()) {
+    ASSERT_TRUE(WaitForPictureWindowEnabled());
+  }
   EXPECT_EQ(ShownPictureWindow(app_)->rect, picture_.rect) << "the drag while About showed moved the window";
 
   // The mouse moves it again, and the keyboard reaches it: Alt+F4 ends the program unsaved.

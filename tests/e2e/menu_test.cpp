@@ -187,7 +187,9 @@ TEST_F(Menu, HoldsThePictureWindowOffWhileItShows) {
   Click(free, Button::Right);
   PressKey("Alt+c");
   ASSERT_TRUE(WaitForNoMenu());
-  if (!NativeTarget()) ASSERT_TRUE(WaitForPictureWindowEnabled());
+  if (!NativeTarget()) {
+    ASSERT_TRUE(WaitForPictureWindowEnabled());
+  }
   EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect);
 
   // Now the window takes the mouse again (so the lost right press opened no menu later on). The
