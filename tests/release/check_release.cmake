@@ -1,6 +1,6 @@
 # Runs scripts/release.sh into a fresh folder and checks the zip it makes: exactly Corvane.exe
 # and ReadMe.txt, the program byte for byte the one built, the read-me the one in res/ with
-# Windows line endings. Where the Linux program is built, the tarball beside it holds the
+# Windows line endings, the program importing only the libraries it needs at start. Where the Linux program is built, the tarball beside it holds the
 # program, its icon and its desktop entry in one folder. Then a release without a built
 # program must fail and leave no package.
 #
@@ -76,6 +76,21 @@ foreach(pair "Corvane.exe|${WINDOWS_BUILD_DIR}/Corvane.exe" "ReadMe.txt|${README
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${unpacked}/${name} ${original} RESULT_VARIABLE differs)
   check("${name} in the zip differs from ${original}" differs EQUAL 0)
 endforeach()
+
+# The program links only what the help panel needs at start; the rest of the system (COM and
+# OLE, the shell, the common controls and dialogs) is loaded when first used, and an import
+# added carelessly would load it with every start again.
+find_program(objdump NAMES x86_64-w64-mingw32-objdump objdump REQUIRED)
+execute_process(COMMAND ${objdump} -p ${unpacked}/Corvane.exe
+  RESULT_VARIABLE result OUTPUT_VARIABLE headers ERROR_VARIABLE errors)
+check("${objdump} cannot read Corvane.exe: ${errors}" result EQUAL 0)
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+list(TRANSFORM imports REPLACE "DLL Name: " "")
+list(TRANSFORM imports TOLOWER)
+list(SORT imports)
+list(JOIN imports ", " imports)
+check("Corvane.exe imports [${imports}], not only gdi32, kernel32, msvcrt and user32"
+      imports STREQUAL "gdi32.dll, kernel32.dll, msvcrt.dll, user32.dll")
 
 file(READ ${unpacked}/ReadMe.txt readme)
 string(FIND "${readme}" "corvane.ini" at)

@@ -10,6 +10,7 @@
 #include "platform/pictures/clipboard_bitmap.h"
 #include "platform/pictures/picture_header.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_late_bound.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_scoped.h"
 
@@ -26,8 +27,9 @@ void Check(HRESULT hr, const char* call) {
 }
 
 ComPtr<IWICImagingFactory> MakeFactory() {
+  RequireOle();
   ComPtr<IWICImagingFactory> factory;
-  Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+  Check(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                          factory.PutVoid()),
         "CoCreateInstance(WICImagingFactory)");
   return factory;
@@ -66,7 +68,7 @@ class WicClipboardImage : public ClipboardImage {
 
   void SavePng(const std::string& path) const override {
     ComPtr<IStream> stream;
-    Check(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), "CreateStreamOnHGlobal");
+    Check(late::CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), "CreateStreamOnHGlobal");
     ComPtr<IWICBitmapEncoder> encoder;
     Check(factory_->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Put()), "CreateEncoder(PNG)");
     Check(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache), "IWICBitmapEncoder::Initialize");
@@ -86,7 +88,7 @@ class WicClipboardImage : public ClipboardImage {
     Check(encoder->Commit(), "IWICBitmapEncoder::Commit");
 
     HGLOBAL memory = nullptr;
-    Check(GetHGlobalFromStream(stream.Get(), &memory), "GetHGlobalFromStream");
+    Check(late::GetHGlobalFromStream(stream.Get(), &memory), "GetHGlobalFromStream");
     STATSTG stat{};
     Check(stream->Stat(&stat, STATFLAG_NONAME), "IStream::Stat");
     const ScopedGlobalLock encoded(memory);
@@ -181,12 +183,12 @@ std::span<const std::uint8_t> BytesOf(const ScopedGlobalLock& data) {
 
 std::vector<std::string> DroppedFilePaths(HDROP drop) {
   std::vector<std::string> paths;
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = late::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    const UINT length = late::DragQueryFileW(drop, i, nullptr, 0);
     if (length == 0) continue;
     std::wstring path(length + 1, L'\0');
-    path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+    path.resize(late::DragQueryFileW(drop, i, path.data(), length + 1));
     paths.push_back(Narrow(path));
   }
   return paths;

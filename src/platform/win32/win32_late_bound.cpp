@@ -79,6 +79,15 @@ void RequireOle() {
   if (FAILED(ole.Result())) throw CallFailed("OleInitialize", static_cast<DWORD>(ole.Result()));
 }
 
+void FinishDrop(HDROP drop) {
+  // The shell is loaded by now: the drop's files were asked for first. Should it not be, the
+  // drop's memory is left to the system rather than thrown out of a destructor.
+  try {
+    late::DragFinish(drop);
+  } catch (const Error&) {
+  }
+}
+
 void RequireCommonControls() {
   static const DWORD failure = [] {
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
@@ -111,6 +120,11 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL memory, BOOL deleteOnRelease, LPSTREAM* st
   return f(memory, deleteOnRelease, stream);
 }
 
+HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* memory) {
+  static auto* const f = Bound<decltype(::GetHGlobalFromStream)>(Ole32(), "GetHGlobalFromStream");
+  return f(stream, memory);
+}
+
 HRESULT PropVariantClear(PROPVARIANT* value) {
   static auto* const f = Bound<decltype(::PropVariantClear)>(Ole32(), "PropVariantClear");
   return f(value);
@@ -139,6 +153,16 @@ DWORD CommDlgExtendedError() {
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) {
   static auto* const f = Bound<decltype(::ShellExecuteA)>(Shell32(), "ShellExecuteA");
   return f(owner, operation, file, parameters, directory, show);
+}
+
+UINT DragQueryFileW(HDROP drop, UINT index, LPWSTR file, UINT length) {
+  static auto* const f = Bound<decltype(::DragQueryFileW)>(Shell32(), "DragQueryFileW");
+  return f(drop, index, file, length);
+}
+
+void DragFinish(HDROP drop) {
+  static auto* const f = Bound<decltype(::DragFinish)>(Shell32(), "DragFinish");
+  f(drop);
 }
 
 BOOL AlphaBlend(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,

@@ -14,6 +14,7 @@
 #include <commdlg.h>
 #include <ole2.h>
 #include <olectl.h>
+#include <shellapi.h>
 
 namespace corvane::win32 {
 
@@ -31,6 +32,7 @@ HRESULT OleInitialize(LPVOID reserved);
 void OleUninitialize();
 HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* object);
 HRESULT CreateStreamOnHGlobal(HGLOBAL memory, BOOL deleteOnRelease, LPSTREAM* stream);
+HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* memory);
 HRESULT PropVariantClear(PROPVARIANT* value);
 // oleaut32.dll
 HRESULT OleLoadPicture(LPSTREAM stream, LONG size, BOOL runmode, REFIID iid, LPVOID* object);
@@ -41,6 +43,8 @@ BOOL GetOpenFileNameW(LPOPENFILENAMEW record);
 DWORD CommDlgExtendedError();
 // shell32.dll
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show);
+UINT DragQueryFileW(HDROP drop, UINT index, LPWSTR file, UINT length);
+void DragFinish(HDROP drop);
 // msimg32.dll
 BOOL AlphaBlend(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                 int sourceWidth, int sourceHeight, BLENDFUNCTION blend);

@@ -70,7 +70,7 @@ using ScopedLocalMemory = ScopedHandle<void*, FreeLocalMemory>;
 using ScopedLibrary = ScopedHandle<HMODULE, FreeLibraryModule>;
 
 // The files of a drop (WM_DROPFILES), given back with DragFinish.
-inline void FinishDrop(HDROP drop) { ::DragFinish(drop); }
+void FinishDrop(HDROP drop);
 using ScopedDrop = ScopedHandle<HDROP, FinishDrop>;
 
 // The clipboard, opened for this thread (OpenClipboard) and closed at the end.

@@ -132,7 +132,12 @@ class Win32Window : public NativeWindow {
     SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
   }
 
-  void AcceptFileDrops() override { DragAcceptFiles(hwnd_, TRUE); }
+  // What DragAcceptFiles does, without loading the shell for it at start: the extended style
+  // is what makes the system send WM_DROPFILES.
+  void AcceptFileDrops() override {
+    if (!hwnd_) return;
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+  }
 
   void StartTimer(int milliseconds) override {
     if (!hwnd_) return;
