@@ -1,8 +1,8 @@
 # Runs scripts/release.sh into a fresh folder and checks the zip it makes: exactly Corvane.exe
-# and ReadMe.txt, the program byte for byte the one built, the read-me the one in res/ with
-# Windows line endings, the program importing only the libraries it needs at start. Where the Linux program is built, the tarball beside it holds the
-# program, its icon and its desktop entry in one folder. Then a release without a built
-# program must fail and leave no package.
+# and ReadMe.txt, the program byte for byte the one built and importing only the libraries it
+# needs at start, the read-me the one in res/ with Windows line endings. Where the Linux
+# program is built, the tarball beside it holds the program, its icon and its desktop entry in
+# one folder. Then a release without a built program must fail and leave no package.
 #
 #   cmake -D SCRIPT=... -D WINDOWS_BUILD_DIR=... -D LINUX_BUILD_DIR=... -D README=...
 #         -D VERSION_HEADER=... -D WORK_DIR=... -P check_release.cmake
