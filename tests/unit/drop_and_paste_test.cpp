@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "picture_state.h"
 #include "program_fixture.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/menu/picture_selection.h"
@@ -30,16 +31,8 @@ class DropAndPasteTest : public ProgramTest {
     return message ? message->args[1] : std::string();
   }
 
-  struct Snapshot {
-    bool picture;
-    float width, height;
-    std::string tip, path, text;
-    bool operator==(const Snapshot&) const = default;
-  };
-  Snapshot Now() {
-    CorvaneForm1& f = PictureWindow();
-    return {f.Image1.Visible(), f.Width(), f.Height(), f.Image1.ToolTipText, CurrentPicturePath, f.Text100.Text()};
-  }
+  using Snapshot = PictureState;
+  Snapshot Now() { return PictureStateOf(PictureWindow()); }
 };
 
 TEST(PastedFileName, CarriesTheLocalTimeAndASuffixForATakenName) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "picture_state.h"
 #include "program_fixture.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/picture/corvane_form1.h"
@@ -35,16 +36,8 @@ class PictureSelectionTest : public ProgramTest {
     ClickOn(menu, menu.Label7);
   }
 
-  struct Snapshot {
-    bool picture;
-    float width, height;
-    std::string tip, path, text;
-    bool operator==(const Snapshot&) const = default;
-  };
-  Snapshot Now() {
-    CorvaneForm1& f = PictureWindow();
-    return {f.Image1.Visible(), f.Width(), f.Height(), f.Image1.ToolTipText, CurrentPicturePath, f.Text100.Text()};
-  }
+  using Snapshot = PictureState;
+  Snapshot Now() { return PictureStateOf(PictureWindow()); }
 
   OpenFileRequest lastRequest;
 };
