@@ -15,6 +15,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <chrono>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -447,12 +448,22 @@ inline testing::AssertionResult WaitForPictureWindowAt(const App& app, const Rec
   std::ostringstream what;
   what << "the picture window at " << expected;
   std::optional<XTopLevel> last;
+  // Under a window manager a window can pass through the place on its way (the manager pulls
+  // a new window onto the screen, the program puts it back): it counts once it stays there.
+  const bool settles = UnderWindowManager() || NativeTarget();
+  std::optional<std::chrono::steady_clock::time_point> there;
   const testing::AssertionResult result = Eventually(
       what.str(),
       [&]() -> testing::AssertionResult {
         last = ShownPictureWindow(app);
+        if (!last || last->rect != expected) there.reset();
         if (!last) return testing::AssertionFailure() << "it is not shown";
         if (last->rect != expected) return testing::AssertionFailure() << "it is at " << last->rect;
+        const auto now = std::chrono::steady_clock::now();
+        if (!there) there = now;
+        if (settles && now - *there < std::chrono::milliseconds(300)) {
+          return testing::AssertionFailure() << "it has only just come there";
+        }
         return testing::AssertionSuccess();
       },
       timeout);

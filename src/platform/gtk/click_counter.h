@@ -16,8 +16,9 @@ struct ClickRules {
 
 class ClickCounter {
  public:
-  // A press of `button` at `at` (client pixels) at `time` (milliseconds); true when it
-  // completes a double click.
+  // A press of `button` at `at` (screen pixels: a window the window manager moves between the
+  // two presses of a still pointer still gets its double click) at `time` (milliseconds); true
+  // when it completes a double click.
   bool Press(int button, PixelPoint at, std::uint32_t time, const ClickRules& rules);
 
  private:

@@ -293,7 +293,8 @@ class Window : public GtkNativeWindow {
     // press as the double click itself, and so does this window.
     if (e->type != GDK_BUTTON_PRESS || !self->enabled_ || e->button > 3) return TRUE;
     const MouseEvent me{ButtonOf(e->button), ShiftState(e->state), {static_cast<int>(e->x), static_cast<int>(e->y)}};
-    const bool twice = self->clicks_.Press(me.button, me.pos, e->time, DoubleClickRules());
+    const PixelPoint onScreen{static_cast<int>(e->x_root), static_cast<int>(e->y_root)};
+    const bool twice = self->clicks_.Press(me.button, onScreen, e->time, DoubleClickRules());
     if (e->button == 1) {
       self->pressed_ = true;
       self->moving_ = false;
