@@ -87,17 +87,6 @@ void Wheel(int notches, const std::vector<std::string>& modifiers) {
 
 void Release(Button button) { FakeButton(button, false); }
 
-void Click(Point p, Button button) {
-  MoveTo(p);
-  Press(button);
-  Release(button);
-}
-
-void DoubleClick(Point p, Button button) {
-  Click(p, button);
-  Click(p, button);
-}
-
 namespace {
 
 // The shown top-level window under `at`, topmost first.
@@ -110,6 +99,22 @@ std::optional<XTopLevel> WindowAt(Point at) {
     }
   }
   return found;
+}
+
+// A GTK tooltip is a window of its own that takes clicks. A hand that comes onto the place a
+// tooltip covers makes it go (the pointer leaves the window the tooltip belongs to) before it
+// can click; a pointer put there in one jump clicks at once, into the tooltip. So a click waits,
+// a moment at most, for a tooltip under the pointer to go. (A Windows tooltip lets clicks
+// through to the window beneath by itself.)
+void AwaitNoTooltipAt(Point at) {
+  if (!NativeTarget()) return;
+  (void)Eventually(
+      "no tooltip under the pointer",
+      [&] {
+        const std::optional<XTopLevel> top = WindowAt(at);
+        return !top || WindowType(top->id) != "_NET_WM_WINDOW_TYPE_TOOLTIP";
+      },
+      2s);
 }
 
 // Under a window manager a left press hands the move to the manager (the native program does,
@@ -141,6 +146,18 @@ void AwaitWindowManagerMove(Point from, Point first) {
 }
 
 }  // namespace
+
+void Click(Point p, Button button) {
+  MoveTo(p);
+  AwaitNoTooltipAt(p);
+  Press(button);
+  Release(button);
+}
+
+void DoubleClick(Point p, Button button) {
+  Click(p, button);
+  Click(p, button);
+}
 
 void DragPath(const std::vector<Point>& path, Button button) {
   if (path.empty()) throw std::invalid_argument("a drag needs at least one point");
