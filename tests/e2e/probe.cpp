@@ -109,7 +109,13 @@ ProbeOutput RunProbe(const std::vector<std::string>& args, Millis timeout) {
   argv.insert(argv.end(), args.begin(), args.end());
   // Wine's own error messages go to the probe's standard error, which a failure quotes: a probe
   // that Wine could not start or that crashed then says why.
-  const CommandResult result = RunCommand(argv, timeout, {"WINEDEBUG=-all,err+all"});
+  CommandResult result = RunCommand(argv, timeout, {"WINEDEBUG=-all,err+all"});
+  // Now and then Wine's loader cannot lay out a new process's address space ("failed to map
+  // the shared user data", a collision with what the kernel placed at random): the probe never
+  // ran, and a second start lays it out afresh.
+  if (result.status && !result.Succeeded() && result.err.find("failed to map the shared user data") != std::string::npos) {
+    result = RunCommand(argv, timeout, {"WINEDEBUG=-all,err+all"});
+  }
   if (!result.status) {
     throw std::runtime_error("probe " + Joined(args) + " did not finish within " + std::to_string(timeout.count()) +
                              " ms");
