@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
 #include <fstream>
 #include <iostream>
@@ -112,13 +111,7 @@ testing::AssertionResult App::WaitForExit(Millis timeout) {
 }
 
 testing::AssertionResult App::WaitForWindow(const std::string& title, XTopLevel* found, Millis timeout) {
-  // A window manager takes a new window on in steps (reparenting, placing, the program's own
-  // move after that), so the window counts as there once it has kept one place for a moment:
-  // a place read at its first mapping may not be the one it is shown at.
-  const bool settles = UnderWindowManager() || NativeTarget();
-  constexpr auto kSettled = std::chrono::milliseconds(300);
-  std::optional<Rect> seen;
-  auto seenSince = std::chrono::steady_clock::now();
+  SettledPlace place;
   bool ended = false;
   testing::AssertionResult result = Eventually(
       "a shown X window of Corvane (pid " + std::to_string(Pid()) + ") named \"" + title + "\"",
@@ -126,16 +119,10 @@ testing::AssertionResult App::WaitForWindow(const std::string& title, XTopLevel*
         for (const XTopLevel& window : TopLevelWindows()) {
           if (window.mapped && window.name == title && window.pid == Pid()) {
             if (found) *found = window;
-            if (!settles) return true;
-            const auto now = std::chrono::steady_clock::now();
-            if (!seen || !(*seen == window.rect)) {
-              seen = window.rect;
-              seenSince = now;
-            }
-            return now - seenSince >= kSettled;
+            return place.Holds(window.rect);
           }
         }
-        seen.reset();
+        place.Forget();
         ended = !Running();
         return ended;  // no use waiting any longer
       },

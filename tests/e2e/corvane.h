@@ -15,7 +15,6 @@
 #include <functional>
 #include <iterator>
 #include <map>
-#include <chrono>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -448,21 +447,19 @@ inline testing::AssertionResult WaitForPictureWindowAt(const App& app, const Rec
   std::ostringstream what;
   what << "the picture window at " << expected;
   std::optional<XTopLevel> last;
-  // Under a window manager a window can pass through the place on its way (the manager pulls
-  // a new window onto the screen, the program puts it back): it counts once it stays there.
-  const bool settles = UnderWindowManager() || NativeTarget();
-  std::optional<std::chrono::steady_clock::time_point> there;
+  // Under a window manager a window can pass through the place on its way: it counts once it
+  // stays there.
+  SettledPlace place;
   const testing::AssertionResult result = Eventually(
       what.str(),
       [&]() -> testing::AssertionResult {
         last = ShownPictureWindow(app);
-        if (!last || last->rect != expected) there.reset();
-        if (!last) return testing::AssertionFailure() << "it is not shown";
-        if (last->rect != expected) return testing::AssertionFailure() << "it is at " << last->rect;
-        const auto now = std::chrono::steady_clock::now();
-        if (!there) there = now;
-        if (settles && now - *there < std::chrono::milliseconds(300)) {
-          return testing::AssertionFailure() << "it has only just come there";
+        if (!last) {
+          place.Forget();
+          return testing::AssertionFailure() << "it is not shown";
+        }
+        if (!place.Holds(last->rect) || last->rect != expected) {
+          return testing::AssertionFailure() << "it is at " << last->rect;
         }
         return testing::AssertionSuccess();
       },

@@ -164,7 +164,7 @@ void DragPath(const std::vector<Point>& path, Button button) {
   MoveTo(path.front());
   Press(button);
   size_t next = 1;
-  if ((NativeTarget() || UnderWindowManager()) && button == Button::Left) {
+  if (WindowManagerPlaces() && button == Button::Left) {
     // The manager's move starts once the pointer is past the desktop's drag threshold (GTK's
     // is 8 pixels, Windows' 4): the first point of the path that far from the press is where it
     // is awaited.

@@ -153,6 +153,18 @@ const bool underWindowManager = ChooseDesktop();
 
 bool UnderWindowManager() { return underWindowManager; }
 
+bool WindowManagerPlaces() { return underWindowManager || NativeTarget(); }
+
+bool SettledPlace::Holds(const Rect& rect) {
+  if (!WindowManagerPlaces()) return true;
+  const auto now = std::chrono::steady_clock::now();
+  if (!since_ || rect != rect_) {
+    rect_ = rect;
+    since_ = now;
+  }
+  return now - *since_ >= std::chrono::milliseconds(300);
+}
+
 Display* XDisplay() {
   static Display* display = [] {
     const std::string chosen = TargetDisplay();

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,6 +25,25 @@ using XWindowId = unsigned long;
 // True when the tests run on the display with a window manager (openbox) and Wine's managed
 // windows, false on the bare display with Wine's unmanaged windows.
 bool UnderWindowManager();
+// Whether a window manager places and moves the program's windows: the native program always
+// runs under one (openbox), the Windows program on the window-manager display.
+bool WindowManagerPlaces();
+
+// A window's place, taken once it has stayed put for a moment. A window manager takes a new
+// window on in steps (reparents it, pulls it onto the screen, the program puts it back), so a
+// place read on the way may not be the one the window is shown at. Without a window manager a
+// place holds at once.
+class SettledPlace {
+ public:
+  // Notes `rect` as seen now; true once the same place has been seen for a moment.
+  bool Holds(const Rect& rect);
+  // The window is not to be seen now.
+  void Forget() { since_.reset(); }
+
+ private:
+  Rect rect_;
+  std::optional<std::chrono::steady_clock::time_point> since_;
+};
 
 // The connection, opened from $DISPLAY on first use. Throws std::runtime_error if it cannot be.
 Display* XDisplay();
