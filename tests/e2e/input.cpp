@@ -1,8 +1,10 @@
 #include "input.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "target.h"
 #include "x11.h"
@@ -33,9 +35,33 @@ Display* InputDisplay() {
 // Hands the events to the server and waits until it has handled them.
 void Sync() { XSync(InputDisplay(), False); }
 
+// Whether the server's pointer has button `number` (1 to 5) down now.
+bool ButtonDown(unsigned number) {
+  Display* display = InputDisplay();
+  Window root = 0;
+  Window child = 0;
+  int rootX = 0;
+  int rootY = 0;
+  int x = 0;
+  int y = 0;
+  unsigned state = 0;
+  XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &state);
+  return (state & (Button1Mask << (number - 1))) != 0;
+}
+
+// A window manager takes each press on a window first, with the pointer held still (a
+// synchronous grab) until it has handled the press and passed it on to the window. Events sent
+// meanwhile queue up in the server, and there the second click of a quick double click can be
+// lost. A hand is never that quick: each button event waits until the server's pointer shows
+// it (at once without a window manager), or a deadline.
 void FakeButton(Button button, bool down) {
-  XTestFakeButtonEvent(InputDisplay(), static_cast<unsigned>(button), down ? True : False, CurrentTime);
+  const auto number = static_cast<unsigned>(button);
+  XTestFakeButtonEvent(InputDisplay(), number, down ? True : False, CurrentTime);
   Sync();
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (ButtonDown(number) != down && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(1ms);
+  }
 }
 
 KeyCode CodeFor(KeySym sym, const std::string& name) {
