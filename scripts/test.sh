@@ -5,10 +5,7 @@
 #             prefix's server, and a second Xvfb with openbox, where the Linux program's tests
 #             (label e2e-linux) run and, with a Wine prefix of Wine's default, managed windows,
 #             the window-manager tests of the Windows program (label e2e-wm); runs the tests
-#             there (unit tests, Windows tests under Wine, end-to-end tests of both programs;
-#             the e2e-wm ones only when the arguments ask for them)
-#   wm        (after main, not run by default yet) the window-manager end-to-end tests of the
-#             Windows program, label e2e-wm: CORVANE_STAGES="main wm"
+#             there (unit tests, Windows tests under Wine, end-to-end tests of both programs)
 #   sanitize  builds the native-asan preset and runs the unit tests (label unit) with
 #             AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz      builds the fuzz preset (clang++) and runs each libFuzzer target (label fuzz) for a
@@ -78,19 +75,15 @@ for stage in $stages; do
       corvane_start_wineserver unmanaged
       rm -rf "$CORVANE_ROOT/build/e2e-screenshots"
       # One display and one single-instance Corvane: the tests run one at a time. Without
-      # arguments the window-manager tests are left to the wm stage, and a test that fails is
-      # run once more before it counts (its failed attempt stays in the log): an end-to-end
-      # test under a busy window manager now and then loses a race with it.
+      # arguments a test that fails is run once more before it counts (its failed attempt stays
+      # in the log): an end-to-end test under a busy window manager now and then loses a race
+      # with it.
       if (($# > 0)); then
         run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error "$@"
       else
-        run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error -LE e2e-wm \
+        run_ctest main --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error \
           --repeat until-pass:2
       fi
-      ;;
-    wm)
-      [[ -n ${CORVANE_WM_DISPLAY:-} ]] || corvane_die "the wm stage runs after the main stage"
-      run_ctest window-manager --test-dir "$CORVANE_ROOT/build/native" --output-on-failure --no-tests=error -L e2e-wm
       ;;
     sanitize)
       corvane_build_preset native-asan
@@ -104,7 +97,7 @@ for stage in $stages; do
       run_ctest fuzz --test-dir "$CORVANE_ROOT/build/fuzz" --output-on-failure -L fuzz --no-tests=error "$@"
       ;;
     *)
-      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, wm, sanitize, fuzz)"
+      corvane_die "unknown stage '$stage' in CORVANE_STAGES (main, sanitize, fuzz)"
       ;;
   esac
 done
