@@ -62,10 +62,6 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
 // orientation says; null when libjpeg cannot decode it cleanly (the caller then takes
 // gdk-pixbuf's way).
 cairo_surface_t* DecodeJpegSurface(const std::string& path);
-// A JPEG file decoded by libjpeg into an RGB24 image surface, turned upright as its Exif
-// orientation says; null when libjpeg cannot decode it cleanly (the caller then takes
-// gdk-pixbuf's way).
-cairo_surface_t* DecodeJpegSurface(const std::string& path);
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
 std::string PictureFormatNames();
 // The file name extensions of every installed loader, the common kinds first.

@@ -208,11 +208,15 @@ class Window : public GtkNativeWindow {
 
   void UnregisterHotKey() override { hotKey_.reset(); }
 
-  // XDND through GTK: a drop of files (text/uri-list) onto the window's surface.
+  // XDND through GTK: a drop of files (text/uri-list) onto the window's surface. The one target
+  // is named here rather than taken from gtk_drag_dest_add_uri_targets, which adds the document
+  // portal's file-transfer type too: making that one connects to the session bus there and then,
+  // a blocking round trip at start (and a dbus-launch where no bus runs), for a type this
+  // handler does not read.
   void AcceptFileDrops() override {
     if (!area_) return;
-    gtk_drag_dest_set(area_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
-    gtk_drag_dest_add_uri_targets(area_);
+    static const GtkTargetEntry kUriList[] = {{const_cast<gchar*>("text/uri-list"), 0, 0}};
+    gtk_drag_dest_set(area_, GTK_DEST_DEFAULT_ALL, kUriList, 1, GDK_ACTION_COPY);
     Connect(area_, "drag-data-received", G_CALLBACK(OnDragDataReceived));
   }
 
