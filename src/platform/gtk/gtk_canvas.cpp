@@ -1,5 +1,8 @@
 // Cairo drawing for the paint pass, and the Pango layouts of the one face.
 #include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <system_error>
 
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/gtk_internal.h"
@@ -20,12 +23,62 @@ void Clip(cairo_t* cr, const PixelRect& clip) {
 
 }  // namespace
 
-GRef<PangoLayout> Fonts::Layout(PangoContext* context, const FontSpec& font, std::string_view text) const {
+Fonts::Fonts(double dpi)
+    : dpi_(dpi), map_(pango_cairo_font_map_new()), context_(pango_font_map_create_context(map_.get())) {
+  // As GTK makes a screen's context: the desktop's antialiasing and hinting, the screen's
+  // resolution.
+  GdkScreen* screen = gdk_screen_get_default();
+  pango_cairo_context_set_font_options(context_.get(), gdk_screen_get_font_options(screen));
+  pango_cairo_context_set_resolution(context_.get(), gdk_screen_get_resolution(screen));
+  try {
+    loading_ = std::thread([this] { LoadLayoutFonts(); });
+  } catch (const std::system_error&) {
+    // No thread to spare: the fonts load when the first text needs them.
+  }
+}
+
+Fonts::~Fonts() { TakeContext(); }
+
+void Fonts::TakeContext() const {
+  if (!loading_.joinable()) return;
+  stop_ = true;
+  loading_.join();
+}
+
+// Looking a font up, loading it and measuring the glyphs of a line of text: the slowest steps
+// before the first text is shown.
+void Fonts::LoadLayoutFonts() const {
+  static constexpr std::string_view kSample =
+      " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
+  for (const FontSpec& font : kLayoutFonts) {
+    if (stop_) return;
+    const GRef<PangoLayout> layout = NewLayout(font, kSample);
+    PangoRectangle logical{};
+    pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
+  }
+}
+
+GRef<PangoLayout> Fonts::Layout(const FontSpec& font, std::string_view text) const {
+  TakeContext();
+  std::string key(sizeof font.points + 2, '\0');
+  std::memcpy(key.data(), &font.points, sizeof font.points);
+  key[sizeof font.points] = font.bold ? 'b' : '-';
+  key[sizeof font.points + 1] = font.underline ? 'u' : '-';
+  key.append(text);
+  auto found = layouts_.find(key);
+  if (found == layouts_.end()) {
+    if (layouts_.size() >= kCachedLayouts) layouts_.clear();
+    found = layouts_.emplace(std::move(key), NewLayout(font, text)).first;
+  }
+  return GRef<PangoLayout>(PANGO_LAYOUT(g_object_ref(found->second.get())));
+}
+
+GRef<PangoLayout> Fonts::NewLayout(const FontSpec& font, std::string_view text) const {
   const FaceChoice face = ChooseFace(font, dpi_);
   PangoFontDescription* description = pango_font_description_from_string(face.families.c_str());
   pango_font_description_set_absolute_size(description, face.pixelSize * PANGO_SCALE);
   pango_font_description_set_weight(description, face.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  GRef<PangoLayout> layout(pango_layout_new(context));
+  GRef<PangoLayout> layout(pango_layout_new(context_.get()));
   pango_layout_set_font_description(layout.get(), description);
   pango_font_description_free(description);
   if (face.underline) {
@@ -50,7 +103,7 @@ void CairoCanvas::DrawString(int x, int y, std::string_view text, const FontSpec
   cairo_save(cr_);
   Clip(cr_, clip);
   SetColor(cr_, rgb);
-  const GRef<PangoLayout> layout = fonts_.Layout(gtk_widget_get_pango_context(widget_), font, text);
+  const GRef<PangoLayout> layout = fonts_.Layout(font, text);
   cairo_move_to(cr_, x, y);
   pango_cairo_show_layout(cr_, layout.get());
   cairo_restore(cr_);

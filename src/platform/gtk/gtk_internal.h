@@ -4,9 +4,12 @@
 
 #include <gtk/gtk.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -37,16 +40,37 @@ class GRef {
 // "GTK: <call> failed: <reason>", taking the error's message (and freeing it).
 Error CallFailed(const char* call, GError* error);
 
-// Pango font descriptions for the one face, by size, weight and underline.
+// Pango layouts of the one face, by size, weight and underline. Text is measured and drawn on
+// one context, so that it is drawn with exactly the fonts it was measured with and each font is
+// looked up and loaded once. The context has a font map of its own, which is first handed to a
+// thread that loads the layouts' fonts (kLayoutFonts) while GTK sets up the first window; the
+// first layout asked for takes the context back.
 class Fonts {
  public:
-  explicit Fonts(double dpi) : dpi_(dpi) {}
-  // A layout of `text` in `font` on `context`.
-  GRef<PangoLayout> Layout(PangoContext* context, const FontSpec& font, std::string_view text) const;
+  // Made once the display is open: the context takes the screen's resolution and font options.
+  explicit Fonts(double dpi);
+  ~Fonts();
+  Fonts(const Fonts&) = delete;
+  Fonts& operator=(const Fonts&) = delete;
+  // A layout of `text` in `font`, to be measured and drawn, not changed.
+  GRef<PangoLayout> Layout(const FontSpec& font, std::string_view text) const;
   double Dpi() const { return dpi_; }
 
  private:
+  GRef<PangoLayout> NewLayout(const FontSpec& font, std::string_view text) const;
+  void LoadLayoutFonts() const;
+  // Ends the loading thread (it stops after the font it is loading) and waits for it.
+  void TakeContext() const;
+
   double dpi_;
+  GRef<PangoFontMap> map_;
+  GRef<PangoContext> context_;
+  mutable std::atomic<bool> stop_{false};
+  mutable std::thread loading_;
+  // The layouts made so far, by font and text: a label's text is measured word by word as it
+  // is wrapped, at every paint, and then drawn. Emptied when it reaches kCachedLayouts.
+  static constexpr std::size_t kCachedLayouts = 1024;
+  mutable std::unordered_map<std::string, GRef<PangoLayout>> layouts_;
 };
 
 // A picture decoded by gdk-pixbuf; an animation moves on a frame when the program asks.
@@ -69,7 +93,7 @@ std::vector<std::string> PixbufExtensions();
 
 class CairoCanvas : public Canvas {
  public:
-  CairoCanvas(cairo_t* cr, GtkWidget* widget, const Fonts& fonts) : cr_(cr), widget_(widget), fonts_(fonts) {}
+  CairoCanvas(cairo_t* cr, const Fonts& fonts) : cr_(cr), fonts_(fonts) {}
   void FillRect(const PixelRect& r, Color rgb) override;
   void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override;
   void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) override;
@@ -78,7 +102,6 @@ class CairoCanvas : public Canvas {
 
  private:
   cairo_t* cr_;
-  GtkWidget* widget_;
   const Fonts& fonts_;
 };
 

@@ -9,10 +9,6 @@
 #include "platform/gtk/instance_lock.h"
 
 int main(int argc, char** argv) {
-  // Making the font map starts fontconfig's set-up on a thread of Pango's own, the slowest step
-  // before the first text can be measured: begun now, it runs while the display is opened and
-  // the window made, instead of after them.
-  pango_cairo_font_map_get_default();
   // Wayland lets no program place its own windows or keep them above others; under a Wayland
   // session the program runs through XWayland.
   gdk_set_allowed_backends("x11");

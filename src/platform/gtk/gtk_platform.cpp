@@ -47,8 +47,7 @@ Error CallFailed(const char* call, GError* error) {
 GtkPlatform::GtkPlatform(bool prevInstance)
     : prevInstance_(prevInstance),
       programFolder_(ProgramFolder()),
-      fonts_(ScreenDpi()),
-      measure_(gdk_pango_context_get()) {}
+      fonts_(ScreenDpi()) {}
 
 GtkPlatform::~GtkPlatform() = default;
 
@@ -142,7 +141,7 @@ Color GtkPlatform::SystemColor(int index) const {
 }
 
 FontMetrics GtkPlatform::MeasureFont(const FontSpec& font) {
-  const GRef<PangoLayout> layout = fonts_.Layout(measure_.get(), font, "Xg");
+  const GRef<PangoLayout> layout = fonts_.Layout(font, "Xg");
   PangoRectangle logical{};
   pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
   return {logical.height, pango_layout_get_baseline(layout.get()) / PANGO_SCALE};
@@ -150,7 +149,7 @@ FontMetrics GtkPlatform::MeasureFont(const FontSpec& font) {
 
 int GtkPlatform::TextWidth(const FontSpec& font, std::string_view text) {
   if (text.empty()) return 0;
-  const GRef<PangoLayout> layout = fonts_.Layout(measure_.get(), font, text);
+  const GRef<PangoLayout> layout = fonts_.Layout(font, text);
   PangoRectangle logical{};
   pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
   return logical.width;

@@ -67,7 +67,6 @@ class GtkPlatform : public Platform, public WindowRegistry {
   bool prevInstance_;
   std::string programFolder_;
   Fonts fonts_;
-  GRef<PangoContext> measure_;
   std::vector<GtkNativeWindow*> windows_;  // live windows, in creation order
 };
 

@@ -271,7 +271,7 @@ class Window : public GtkNativeWindow {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
     const PixelRect dirty{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 + 0.999), static_cast<int>(y2 + 0.999)};
-    CairoCanvas canvas(cr, widget, self->fonts_);
+    CairoCanvas canvas(cr, self->fonts_);
     Guard([&] { self->events_.OnPaint(canvas, dirty); });
     return TRUE;
   }
