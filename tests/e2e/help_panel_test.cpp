@@ -19,8 +19,6 @@ class HelpPanel : public testing::Test {
   void SetUp() override {
     app_.Start();
     ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
-    // A window manager shows the window a moment before it stands at its place.
-    ASSERT_TRUE(WaitForPictureWindowAt(app_, {kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight}, &window_));
   }
 
   // A point of the window, in twips from its top-left corner, on the screen.

@@ -27,9 +27,8 @@ Fonts::Fonts(double dpi)
     : dpi_(dpi), map_(pango_cairo_font_map_new()), context_(pango_font_map_create_context(map_.get())) {
   // As GTK makes a screen's context: the desktop's antialiasing and hinting, the screen's
   // resolution.
-  GdkScreen* screen = gdk_screen_get_default();
-  pango_cairo_context_set_font_options(context_.get(), gdk_screen_get_font_options(screen));
-  pango_cairo_context_set_resolution(context_.get(), gdk_screen_get_resolution(screen));
+  pango_cairo_context_set_font_options(context_.get(), gdk_screen_get_font_options(gdk_screen_get_default()));
+  pango_cairo_context_set_resolution(context_.get(), dpi_);
   try {
     loading_ = std::thread([this] { LoadLayoutFonts(); });
   } catch (const std::system_error&) {
