@@ -13,7 +13,7 @@ target_link_libraries(corvane_gtk_logic PUBLIC corvane_core)
 
 find_package(PkgConfig)
 if(PKG_CONFIG_FOUND)
-  pkg_check_modules(GTK3 IMPORTED_TARGET gtk+-3.0 x11 libjpeg)
+  pkg_check_modules(GTK3 IMPORTED_TARGET gtk+-3.0 x11 libjpeg fontconfig cairo-ft)
 endif()
 if(NOT GTK3_FOUND)
   message(STATUS "GTK 3 or libjpeg not found (libgtk-3-dev, libjpeg-dev): the Linux program is not built")
@@ -24,6 +24,7 @@ add_library(corvane_gtk STATIC
   src/platform/gtk/gtk_platform.cpp
   src/platform/gtk/gtk_window.cpp
   src/platform/gtk/gtk_canvas.cpp
+  src/platform/gtk/gtk_fonts.cpp
   src/platform/gtk/gtk_picture.cpp
   src/platform/gtk/gtk_jpeg.cpp
   src/platform/gtk/gtk_files.cpp

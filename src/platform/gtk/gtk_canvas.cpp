@@ -1,10 +1,7 @@
-// Cairo drawing for the paint pass, and the Pango layouts of the one face.
+// Cairo drawing for the paint pass.
 #include <algorithm>
-#include <cstring>
 #include <string_view>
-#include <system_error>
 
-#include "platform/gtk/font_map.h"
 #include "platform/gtk/gtk_internal.h"
 #include "platform/pictures/picture_scale.h"
 
@@ -23,73 +20,6 @@ void Clip(cairo_t* cr, const PixelRect& clip) {
 
 }  // namespace
 
-Fonts::Fonts(double dpi)
-    : dpi_(dpi), map_(pango_cairo_font_map_new()), context_(pango_font_map_create_context(map_.get())) {
-  // As GTK makes a screen's context: the desktop's antialiasing and hinting, the screen's
-  // resolution.
-  pango_cairo_context_set_font_options(context_.get(), gdk_screen_get_font_options(gdk_screen_get_default()));
-  pango_cairo_context_set_resolution(context_.get(), dpi_);
-  try {
-    loading_ = std::thread([this] { LoadLayoutFonts(); });
-  } catch (const std::system_error&) {
-    // No thread to spare: the fonts load when the first text needs them.
-  }
-}
-
-Fonts::~Fonts() { TakeContext(); }
-
-void Fonts::TakeContext() const {
-  if (!loading_.joinable()) return;
-  stop_ = true;
-  loading_.join();
-}
-
-// Looking a font up, loading it and measuring the glyphs of a line of text: the slowest steps
-// before the first text is shown.
-void Fonts::LoadLayoutFonts() const {
-  static constexpr std::string_view kSample =
-      " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
-  for (const FontSpec& font : kLayoutFonts) {
-    if (stop_) return;
-    const GRef<PangoLayout> layout = NewLayout(font, kSample);
-    PangoRectangle logical{};
-    pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
-  }
-}
-
-GRef<PangoLayout> Fonts::Layout(const FontSpec& font, std::string_view text) const {
-  TakeContext();
-  std::string key(sizeof font.points + 2, '\0');
-  std::memcpy(key.data(), &font.points, sizeof font.points);
-  key[sizeof font.points] = font.bold ? 'b' : '-';
-  key[sizeof font.points + 1] = font.underline ? 'u' : '-';
-  key.append(text);
-  auto found = layouts_.find(key);
-  if (found == layouts_.end()) {
-    if (layouts_.size() >= kCachedLayouts) layouts_.clear();
-    found = layouts_.emplace(std::move(key), NewLayout(font, text)).first;
-  }
-  return GRef<PangoLayout>(PANGO_LAYOUT(g_object_ref(found->second.get())));
-}
-
-GRef<PangoLayout> Fonts::NewLayout(const FontSpec& font, std::string_view text) const {
-  const FaceChoice face = ChooseFace(font, dpi_);
-  PangoFontDescription* description = pango_font_description_from_string(face.families.c_str());
-  pango_font_description_set_absolute_size(description, face.pixelSize * PANGO_SCALE);
-  pango_font_description_set_weight(description, face.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  GRef<PangoLayout> layout(pango_layout_new(context_.get()));
-  pango_layout_set_font_description(layout.get(), description);
-  pango_font_description_free(description);
-  if (face.underline) {
-    PangoAttrList* attributes = pango_attr_list_new();
-    pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-    pango_layout_set_attributes(layout.get(), attributes);
-    pango_attr_list_unref(attributes);
-  }
-  pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
-  return layout;
-}
-
 void CairoCanvas::FillRect(const PixelRect& r, Color rgb) {
   if (r.Empty()) return;
   SetColor(cr_, rgb);
@@ -102,9 +32,7 @@ void CairoCanvas::DrawString(int x, int y, std::string_view text, const FontSpec
   cairo_save(cr_);
   Clip(cr_, clip);
   SetColor(cr_, rgb);
-  const GRef<PangoLayout> layout = fonts_.Layout(font, text);
-  cairo_move_to(cr_, x, y);
-  pango_cairo_show_layout(cr_, layout.get());
+  fonts_.Draw(cr_, x, y, font, text);
   cairo_restore(cr_);
 }
 

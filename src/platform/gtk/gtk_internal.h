@@ -40,37 +40,54 @@ class GRef {
 // "GTK: <call> failed: <reason>", taking the error's message (and freeing it).
 Error CallFailed(const char* call, GError* error);
 
-// Pango layouts of the one face, by size, weight and underline. Text is measured and drawn on
-// one context, so that it is drawn with exactly the fonts it was measured with and each font is
-// looked up and loaded once. The context has a font map of its own, which is first handed to a
-// thread that loads the layouts' fonts (kLayoutFonts) while GTK sets up the first window; the
-// first layout asked for takes the context back.
+// The one face at the layouts' sizes, measured and drawn with cairo on FreeType. fontconfig
+// picks the face as it would for any program; its glyphs are set side by side at their hinted,
+// whole-pixel advances, without kerning, as GDI sets the Windows program's text. Each font is a
+// cairo scaled font with the options GTK's own drawing surfaces give, so that text is drawn
+// with exactly the glyphs it was measured with. A thread finds and loads the layouts' fonts
+// (kLayoutFonts) while GTK sets up the first window; the first text asked for waits for it.
 class Fonts {
  public:
-  // Made once the display is open: the context takes the screen's resolution and font options.
+  // Made once the display is open: the fonts take the screen's resolution and font options.
   explicit Fonts(double dpi);
   ~Fonts();
   Fonts(const Fonts&) = delete;
   Fonts& operator=(const Fonts&) = delete;
-  // A layout of `text` in `font`, to be measured and drawn, not changed.
-  GRef<PangoLayout> Layout(const FontSpec& font, std::string_view text) const;
+  FontMetrics Metrics(const FontSpec& font) const;
+  // The advance of `text` in whole pixels.
+  int Width(const FontSpec& font, std::string_view text) const;
+  // Draws `text` in the source of `cr`, the top of its line at `y`.
+  void Draw(cairo_t* cr, int x, int y, const FontSpec& font, std::string_view text) const;
   double Dpi() const { return dpi_; }
 
  private:
-  GRef<PangoLayout> NewLayout(const FontSpec& font, std::string_view text) const;
+  struct Face {
+    cairo_scaled_font_t* font = nullptr;  // null where no face could be loaded: nothing is drawn
+    int ascent = 0;
+    int descent = 0;
+    int underlineTop = 0;  // below the baseline
+    int underlineHeight = 1;
+  };
+  struct Run {
+    std::vector<cairo_glyph_t> glyphs;  // from the origin, on the baseline
+    int width = 0;
+  };
+  const Face& FaceOf(const FontSpec& font) const;
+  Face LoadFace(const FontSpec& font) const;
+  const Run& RunOf(const FontSpec& font, const Face& face, std::string_view text) const;
   void LoadLayoutFonts() const;
   // Ends the loading thread (it stops after the font it is loading) and waits for it.
-  void TakeContext() const;
+  void TakeFonts() const;
 
   double dpi_;
-  GRef<PangoFontMap> map_;
-  GRef<PangoContext> context_;
+  cairo_font_options_t* options_;
+  mutable std::unordered_map<int, Face> faces_;  // by pixel size and weight
+  // The runs set so far, by face and text: a label's text is measured word by word as it is
+  // wrapped, at every paint, and then drawn. Emptied when it reaches kCachedRuns.
+  static constexpr std::size_t kCachedRuns = 1024;
+  mutable std::unordered_map<std::string, Run> runs_;
   mutable std::atomic<bool> stop_{false};
   mutable std::thread loading_;
-  // The layouts made so far, by font and text: a label's text is measured word by word as it
-  // is wrapped, at every paint, and then drawn. Emptied when it reaches kCachedLayouts.
-  static constexpr std::size_t kCachedLayouts = 1024;
-  mutable std::unordered_map<std::string, GRef<PangoLayout>> layouts_;
 };
 
 // A picture decoded by gdk-pixbuf; an animation moves on a frame when the program asks.

@@ -141,18 +141,11 @@ Color GtkPlatform::SystemColor(int index) const {
 }
 
 FontMetrics GtkPlatform::MeasureFont(const FontSpec& font) {
-  const GRef<PangoLayout> layout = fonts_.Layout(font, "Xg");
-  PangoRectangle logical{};
-  pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
-  return {logical.height, pango_layout_get_baseline(layout.get()) / PANGO_SCALE};
+  return fonts_.Metrics(font);
 }
 
 int GtkPlatform::TextWidth(const FontSpec& font, std::string_view text) {
-  if (text.empty()) return 0;
-  const GRef<PangoLayout> layout = fonts_.Layout(font, text);
-  PangoRectangle logical{};
-  pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
-  return logical.width;
+  return fonts_.Width(font, text);
 }
 
 bool GtkPlatform::IsOnAnyMonitor(const PixelRect& screen) const {

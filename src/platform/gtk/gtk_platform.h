@@ -2,7 +2,7 @@
 //
 // Implements: the window-manager requests through EWMH (keep-above, the WM's move, the pointer),
 // the portal-capable open-file dialog, documents through the desktop's URI handlers, screen
-// resolution and colours, the one face through Pango, windows (gtk_window.cpp), cairo painting
+// resolution and colours, the one face (gtk_fonts.cpp), windows (gtk_window.cpp), cairo painting
 // (gtk_canvas.cpp), gdk-pixbuf pictures (gtk_picture.cpp), message dialogs, the event loops,
 // the program's folder and the settings file's place and operations (gtk_files.cpp). Text on
 // Linux is UTF-8 end to end: the "ANSI" code page is UTF-8 and no name has a short form.
