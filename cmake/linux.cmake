@@ -4,6 +4,7 @@
 # the instance lock, double clicks. Unit-tested natively.
 add_library(corvane_gtk_logic STATIC
   src/platform/gtk/font_map.cpp
+  src/platform/gtk/font_cache.cpp
   src/platform/gtk/settings_place.cpp
   src/platform/gtk/instance_lock.cpp
   src/platform/gtk/click_counter.cpp

@@ -1,5 +1,5 @@
-// The Linux program's own decisions: the face for the layouts' sizes, where the settings file
-// goes, the single-instance lock and double clicks.
+// The Linux program's own decisions: the face for the layouts' sizes, the kept font answers,
+// where the settings file goes, the single-instance lock and double clicks.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <chrono>
 
 #include "platform/gtk/click_counter.h"
+#include "platform/gtk/font_cache.h"
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/instance_lock.h"
 #include "platform/gtk/settings_place.h"
@@ -64,6 +67,105 @@ TEST(FaceChoice, TheLayoutsSizesBecomeGdiPixelHeightsInAWidthCompatibleSans) {
   EXPECT_TRUE(link.bold);
   EXPECT_TRUE(link.underline);
   EXPECT_EQ(ChooseFace({0.1f, false, false}, 96).pixelSize, 1) << "never a zero-pixel face";
+}
+
+FontAnswers SomeAnswers(const TempFolder& temp) {
+  std::ofstream(temp / "fonts.conf") << "<fontconfig/>";
+  fs::create_directory(temp / "fonts");
+  FontAnswers answers;
+  answers.context = "fontconfig 21401 cairo 1.16.0 HOME=/home/ann";
+  answers.stamps = {StampOf(temp / "fonts.conf"), StampOf(temp / "fonts"), StampOf(temp / "user.conf")};
+  answers.faces[":pixelsize=16:weight=200"] = ":file=/usr/share/fonts/a b.ttf:index=0:antialias=True";
+  answers.faces[":pixelsize=13:weight=80"] = ":file=/usr/share/fonts/c\\:d.ttf:hintstyle=1";
+  return answers;
+}
+
+TEST(FontAnswers, AreReadBackAsWrittenAndAMissingFolderIsMade) {
+  TempFolder temp;
+  const FontAnswers answers = SomeAnswers(temp);
+  EXPECT_TRUE(answers.stamps[0].exists);
+  EXPECT_FALSE(answers.stamps[2].exists) << "an absent file has a stamp too";
+  const std::string path = temp / "cache/corvane/fonts";
+  ASSERT_TRUE(WriteFontAnswers(path, answers));
+  EXPECT_EQ(fs::status(temp / "cache/corvane").permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(ReadFontAnswers(path), answers);
+  for (const auto& entry : fs::directory_iterator(temp / "cache/corvane")) {
+    EXPECT_EQ(entry.path().filename(), "fonts") << "no temporary file is left behind";
+  }
+  EXPECT_EQ(ReadFontAnswers(temp / "missing"), std::nullopt);
+}
+
+TEST(FontAnswers, AFileNotWhollyOfTheFormatIsNotUsed) {
+  TempFolder temp;
+  const std::string text = FormatFontAnswers(SomeAnswers(temp));
+  ASSERT_TRUE(ParseFontAnswers(text).has_value());
+  const std::string header = text.substr(0, text.find('\n') + 1);
+  const std::string cases[] = {
+      "",
+      text.substr(0, text.size() - 4),                  // cut short: no end line
+      text.substr(0, text.size() - 1),                  // cut within the end line
+      text + "face\ta\tb\n",                          // something after the end
+      "corvane font answers 2" + text.substr(text.find('\n')),
+      header + "end\n",                                 // no context
+      header + "context\tx\nstamp\t/a\t1\t12x\t3\nend\n",
+      header + "context\tx\nstamp\t/a\t2\t1\t3\nend\n",
+      header + "context\tx\nstamp\t/a\t1\t99999999999999999999\t3\nend\n",
+      header + "context\tx\nface\t\tb\nend\n",
+      header + "context\tx\nface\ta\tb\tc\nend\n",
+      header + "context\tx\ncontext\ty\nend\n",
+      header + "context\tx\nsomething\nend\n",
+  };
+  for (const std::string& bad : cases) {
+    SCOPED_TRACE(bad);
+    EXPECT_EQ(ParseFontAnswers(bad), std::nullopt);
+  }
+  FontAnswers unstorable = SomeAnswers(temp);
+  unstorable.faces["a"] = "b\nface\tc\td";
+  EXPECT_EQ(FormatFontAnswers(unstorable), "") << "a line break inside a field would make another line";
+  EXPECT_FALSE(WriteFontAnswers(temp / "fonts-unstorable", unstorable));
+  EXPECT_FALSE(fs::exists(temp / "fonts-unstorable"));
+}
+
+TEST(FontAnswers, HoldOnlyWhileEveryStampedFileIsAsItWas) {
+  TempFolder temp;
+  const FontAnswers answers = SomeAnswers(temp);
+  EXPECT_TRUE(StampsHold(answers.stamps));
+  EXPECT_TRUE(StampsHold({}));
+
+  const auto later = [](const std::string& path) {
+    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(2));
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    std::function<void()> undo;
+  };
+  const Case cases[] = {
+      {"a configuration file edited", [&] { later(temp / "fonts.conf"); }, [] {}},
+      {"a configuration file of another size", [&] { std::ofstream(temp / "fonts.conf") << "<fontconfig></fontconfig>"; }, [] {}},
+      {"a font added to a font folder", [&] { std::ofstream(temp / "fonts/new.ttf") << "x"; }, [] {}},
+      {"a user's configuration made", [&] { std::ofstream(temp / "user.conf") << "<fontconfig/>"; },
+       [&] { fs::remove(temp / "user.conf"); }},
+      {"a configuration file removed", [&] { fs::remove(temp / "fonts.conf"); }, [] {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const FontAnswers fresh = SomeAnswers(temp);
+    ASSERT_TRUE(StampsHold(fresh.stamps));
+    c.change();
+    EXPECT_FALSE(StampsHold(fresh.stamps));
+    c.undo();
+  }
+}
+
+TEST(FontAnswers, LiveInTheUsersCacheFolder) {
+  EXPECT_EQ(FontAnswersPath("/home/ann/.c", "/home/ann"), "/home/ann/.c/corvane/fonts");
+  EXPECT_EQ(FontAnswersPath("/home/ann/.c//", "/home/ann"), "/home/ann/.c/corvane/fonts");
+  EXPECT_EQ(FontAnswersPath(nullptr, "/home/ann"), "/home/ann/.cache/corvane/fonts");
+  EXPECT_EQ(FontAnswersPath("", "/home/ann"), "/home/ann/.cache/corvane/fonts");
+  EXPECT_EQ(FontAnswersPath("relative", "/home/ann"), "/home/ann/.cache/corvane/fonts") << "not absolute: ignored";
+  EXPECT_EQ(FontAnswersPath(nullptr, nullptr), "");
+  EXPECT_EQ(FontAnswersPath(nullptr, "relative"), "") << "no place to keep them";
 }
 
 TEST(SettingsPlace, BesideTheProgramWhenItsFolderIsWritableElseInTheUsersConfigFolder) {

@@ -3,10 +3,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
+#include "platform/gtk/font_cache.h"
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/gtk_internal.h"
 
@@ -35,6 +42,82 @@ cairo_font_options_t* ScreenFontOptions() {
   return options;
 }
 
+// A pattern in fontconfig's name syntax, which FcNameParse reads back.
+std::string NameOf(FcPattern* pattern) {
+  FcChar8* name = FcNameUnparse(pattern);
+  if (!name) return {};
+  std::string text(reinterpret_cast<const char*>(name));
+  FcStrFree(name);
+  return text;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// $name when it is an absolute path, else $HOME followed by `fallback`.
+std::string XdgFolder(const char* name, const char* fallback) {
+  std::string folder = Environment(name);
+  return !folder.empty() && folder.front() == '/' ? folder : Environment("HOME") + fallback;
+}
+
+// What kept answers depend on besides the files they were read from: the libraries that gave
+// them and the environment that tells fontconfig where its configuration is.
+std::string AnswersContext() {
+  std::string context = "fontconfig " + std::to_string(FcGetVersion()) + " cairo " + cairo_version_string();
+  for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME", "XDG_CONFIG_HOME",
+                           "XDG_DATA_HOME"}) {
+    context += ' ';
+    context += name;
+    if (const char* value = std::getenv(name)) {
+      context += '=';
+      context += value;
+    } else {
+      context += " unset";
+    }
+  }
+  return context;
+}
+
+void AddAll(FcStrList* list, std::set<std::string>& paths) {
+  if (!list) return;
+  while (FcChar8* path = FcStrListNext(list)) paths.insert(reinterpret_cast<const char*>(path));
+  FcStrListDone(list);
+}
+
+// The stamps of everything fontconfig's answers now come from: its configuration files and the
+// folders holding them, its font folders, the fonts answered with, and the places a user's own
+// configuration and fonts go (most often absent: creating one changes its stamp).
+std::vector<FileStamp> AnswerStamps(const std::map<std::string, std::string>& faces) {
+  std::set<std::string> paths;
+  AddAll(FcConfigGetConfigFiles(nullptr), paths);
+  for (const std::string& file : std::vector<std::string>(paths.begin(), paths.end())) {
+    if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0) paths.insert(file.substr(0, slash));
+  }
+  AddAll(FcConfigGetConfigDirs(nullptr), paths);
+  AddAll(FcConfigGetFontDirs(nullptr), paths);
+  for (const auto& [request, answer] : faces) {
+    if (FcPattern* match = FcNameParse(reinterpret_cast<const FcChar8*>(answer.c_str()))) {
+      FcChar8* file = nullptr;
+      if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) paths.insert(reinterpret_cast<const char*>(file));
+      FcPatternDestroy(match);
+    }
+  }
+  const std::string config = XdgFolder("XDG_CONFIG_HOME", "/.config") + "/fontconfig";
+  const std::string home = Environment("HOME");
+  for (const std::string& place : {config, config + "/conf.d", config + "/fonts.conf", home + "/.fonts.conf",
+                                   home + "/.fonts.conf.d", XdgFolder("XDG_DATA_HOME", "/.local/share") + "/fonts",
+                                   home + "/.fonts"}) {
+    paths.insert(place);
+  }
+  std::vector<FileStamp> stamps;
+  for (const std::string& path : paths) {
+    if (!path.empty() && path.front() == '/') stamps.push_back(StampOf(path));
+  }
+  return stamps;
+}
+
 }  // namespace
 
 Fonts::Fonts(double dpi) : dpi_(dpi), options_(ScreenFontOptions()) {
@@ -59,38 +142,81 @@ void Fonts::TakeFonts() const {
   loading_.join();
 }
 
-// Reading fontconfig's configuration, finding the face and loading it: the slowest steps before
-// the first text is measured. The glyphs are left to the text that uses them.
+// Finding the faces (reading fontconfig's configuration unless its answers are kept) and
+// loading them: the slowest steps before the first text is measured. The glyphs are left to the
+// text that uses them.
 void Fonts::LoadLayoutFonts() const {
   for (const FontSpec& font : kLayoutFonts) {
-    if (stop_) return;
-    FaceOf(font);
+    if (stop_) break;
+    FaceOf(font, false);
   }
+  if (answersChanged_) SaveAnswers();
 }
 
-const Fonts::Face& Fonts::FaceOf(const FontSpec& font) const {
+const Fonts::Face& Fonts::FaceOf(const FontSpec& font, bool save) const {
   const int key = FaceKey(ChooseFace(font, dpi_));
   auto found = faces_.find(key);
-  if (found == faces_.end()) found = faces_.emplace(key, LoadFace(font)).first;
+  if (found == faces_.end()) {
+    found = faces_.emplace(key, LoadFace(font)).first;
+    if (save && answersChanged_) SaveAnswers();
+  }
   return found->second;
 }
 
 Fonts::Face Fonts::LoadFace(const FontSpec& font) const {
   const FaceChoice choice = ChooseFace(font, dpi_);
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(choice.families.c_str()));
-  if (!pattern) return {};
-  FcPatternAddDouble(pattern, FC_PIXEL_SIZE, choice.pixelSize);
-  FcPatternAddInteger(pattern, FC_WEIGHT, choice.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  cairo_ft_font_options_substitute(options_, pattern);
-  FcDefaultSubstitute(pattern);
+  FcPattern* request = FcNameParse(reinterpret_cast<const FcChar8*>(choice.families.c_str()));
+  if (!request) return {};
+  FcPatternAddDouble(request, FC_PIXEL_SIZE, choice.pixelSize);
+  FcPatternAddInteger(request, FC_WEIGHT, choice.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(request, FC_SLANT, FC_SLANT_ROMAN);
+  // The request as kept: with the screen's options and the defaults (the locale's language
+  // among them), neither of which needs the configuration.
+  FcPattern* whole = FcPatternDuplicate(request);
+  cairo_ft_font_options_substitute(options_, whole);
+  FcDefaultSubstitute(whole);
+  const std::string key = NameOf(whole);
+  FcPatternDestroy(whole);
+
+  ReadAnswers();
+  if (auto kept = answers_.faces.find(key); kept != answers_.faces.end()) {
+    Face face;
+    if (FcPattern* match = FcNameParse(reinterpret_cast<const FcChar8*>(kept->second.c_str()))) {
+      face = FaceOfMatch(match, choice);
+      FcPatternDestroy(match);
+    }
+    if (face.font) {
+      FcPatternDestroy(request);
+      return face;
+    }
+    answers_.faces.erase(kept);  // its file no longer loads: asked again
+    answersChanged_ = true;
+  }
+
+  FcConfigSubstitute(nullptr, request, FcMatchPattern);
+  cairo_ft_font_options_substitute(options_, request);
+  FcDefaultSubstitute(request);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
+  FcPattern* match = FcFontMatch(nullptr, request, &result);
+  FcPatternDestroy(request);
   if (!match) return {};
-  cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_pattern(match);
+  Face face = FaceOfMatch(match, choice);
+  if (face.font) {
+    // What the font needs to be found and rendered again; its character and language sets
+    // are large and not needed for that.
+    FcPattern* kept = FcPatternDuplicate(match);
+    FcPatternDel(kept, FC_CHARSET);
+    FcPatternDel(kept, FC_LANG);
+    answers_.faces[key] = NameOf(kept);
+    FcPatternDestroy(kept);
+    answersChanged_ = true;
+  }
   FcPatternDestroy(match);
+  return face;
+}
+
+Fonts::Face Fonts::FaceOfMatch(FcPattern* match, const FaceChoice& choice) const {
+  cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_pattern(match);
   cairo_matrix_t size;
   cairo_matrix_t identity;
   cairo_matrix_init_scale(&size, choice.pixelSize, choice.pixelSize);
@@ -118,6 +244,24 @@ Fonts::Face Fonts::LoadFace(const FontSpec& font) const {
     cairo_ft_scaled_font_unlock_face(face.font);
   }
   return face;
+}
+
+void Fonts::ReadAnswers() const {
+  if (answersRead_) return;
+  answersRead_ = true;
+  answersPath_ = FontAnswersPath(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
+  if (answersPath_.empty()) return;
+  std::optional<FontAnswers> kept = ReadFontAnswers(answersPath_);
+  if (kept && kept->context == AnswersContext() && StampsHold(kept->stamps)) answers_ = std::move(*kept);
+}
+
+// Called once fontconfig has answered afresh, so its configuration is loaded.
+void Fonts::SaveAnswers() const {
+  answersChanged_ = false;
+  if (answersPath_.empty()) return;
+  answers_.context = AnswersContext();
+  answers_.stamps = AnswerStamps(answers_.faces);
+  WriteFontAnswers(answersPath_, answers_);
 }
 
 const Fonts::Run& Fonts::RunOf(const FontSpec& font, const Face& face, std::string_view text) const {

@@ -12,7 +12,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/gtk/font_cache.h"
+#include "platform/gtk/font_map.h"
 #include "platform/platform.h"
+
+// fontconfig's pattern, as <fontconfig/fontconfig.h> declares it.
+typedef struct _FcPattern FcPattern;
 
 namespace corvane::gtk {
 
@@ -46,6 +51,7 @@ Error CallFailed(const char* call, GError* error);
 // cairo scaled font with the options GTK's own drawing surfaces give, so that text is drawn
 // with exactly the glyphs it was measured with. A thread finds and loads the layouts' fonts
 // (kLayoutFonts) while GTK sets up the first window; the first text asked for waits for it.
+// fontconfig's answers are kept from one start to the next (font_cache.h).
 class Fonts {
  public:
   // Made once the display is open: the fonts take the screen's resolution and font options.
@@ -72,8 +78,14 @@ class Fonts {
     std::vector<cairo_glyph_t> glyphs;  // from the origin, on the baseline
     int width = 0;
   };
-  const Face& FaceOf(const FontSpec& font) const;
+  // The face for `font`, loaded at the first call. Answers fontconfig gives afresh are saved
+  // at once unless `save` is false (the loading thread saves them all at its end).
+  const Face& FaceOf(const FontSpec& font, bool save = true) const;
   Face LoadFace(const FontSpec& font) const;
+  Face FaceOfMatch(FcPattern* match, const FaceChoice& choice) const;
+  // The kept answers (font_cache.h), read at the first face asked for while they still hold.
+  void ReadAnswers() const;
+  void SaveAnswers() const;
   const Run& RunOf(const FontSpec& font, const Face& face, std::string_view text) const;
   void LoadLayoutFonts() const;
   // Ends the loading thread (it stops after the font it is loading) and waits for it.
@@ -82,6 +94,10 @@ class Fonts {
   double dpi_;
   cairo_font_options_t* options_;
   mutable std::unordered_map<int, Face> faces_;  // by pixel size and weight
+  mutable bool answersRead_ = false;
+  mutable std::string answersPath_;
+  mutable FontAnswers answers_;
+  mutable bool answersChanged_ = false;
   // The runs set so far, by face and text: a label's text is measured word by word as it is
   // wrapped, at every paint, and then drawn. Emptied when it reaches kCachedRuns.
   static constexpr std::size_t kCachedRuns = 1024;

@@ -1,0 +1,169 @@
+#include "platform/gtk/font_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+
+#include "platform/gtk/settings_place.h"
+#include "platform/platform.h"
+
+namespace corvane::gtk {
+
+namespace {
+
+constexpr std::string_view kHeader = "corvane font answers 1";
+
+bool Storable(std::string_view field) { return field.find_first_of("\t\n\r") == std::string_view::npos; }
+
+// The fields of one line, split at tabs.
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+std::optional<std::int64_t> Number(std::string_view text) {
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  std::int64_t value = 0;
+  bool negative = false;
+  std::size_t at = 0;
+  if (text[0] == '-') {
+    negative = true;
+    at = 1;
+    if (text.size() == 1) return std::nullopt;
+  }
+  for (; at < text.size(); ++at) {
+    if (text[at] < '0' || text[at] > '9') return std::nullopt;
+    if (value > (INT64_MAX - (text[at] - '0')) / 10) return std::nullopt;
+    value = value * 10 + (text[at] - '0');
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+FileStamp StampOf(const std::string& path) {
+  FileStamp stamp{path};
+  struct stat info{};
+  if (stat(path.c_str(), &info) != 0) return stamp;
+  stamp.exists = true;
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp.size = static_cast<std::int64_t>(info.st_size);
+  return stamp;
+}
+
+bool StampsHold(const std::vector<FileStamp>& stamps) {
+  for (const FileStamp& stamp : stamps) {
+    if (StampOf(stamp.path) != stamp) return false;
+  }
+  return true;
+}
+
+std::string FormatFontAnswers(const FontAnswers& answers) {
+  if (!Storable(answers.context)) return {};
+  std::string text(kHeader);
+  text += "\ncontext\t" + answers.context + "\n";
+  for (const FileStamp& stamp : answers.stamps) {
+    if (!Storable(stamp.path)) return {};
+    text += "stamp\t" + stamp.path + "\t" + (stamp.exists ? "1" : "0") + "\t" + std::to_string(stamp.modified) + "\t" +
+            std::to_string(stamp.size) + "\n";
+  }
+  for (const auto& [request, answer] : answers.faces) {
+    if (!Storable(request) || !Storable(answer)) return {};
+    text += "face\t" + request + "\t" + answer + "\n";
+  }
+  return text + "end\n";
+}
+
+std::optional<FontAnswers> ParseFontAnswers(std::string_view text) {
+  FontAnswers answers;
+  bool header = false;
+  bool context = false;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return std::nullopt;  // cut short
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    if (!header) {
+      if (line != kHeader) return std::nullopt;
+      header = true;
+      continue;
+    }
+    const std::vector<std::string_view> fields = Fields(line);
+    if (fields[0] == "end" && fields.size() == 1) {
+      if (!text.empty() || !context) return std::nullopt;
+      return answers;
+    }
+    if (fields[0] == "context" && fields.size() == 2 && !context) {
+      answers.context = fields[1];
+      context = true;
+    } else if (fields[0] == "stamp" && fields.size() == 5 && !fields[1].empty() && (fields[2] == "0" || fields[2] == "1")) {
+      const std::optional<std::int64_t> modified = Number(fields[3]);
+      const std::optional<std::int64_t> size = Number(fields[4]);
+      if (!modified || !size) return std::nullopt;
+      answers.stamps.push_back({std::string(fields[1]), fields[2] == "1", *modified, *size});
+    } else if (fields[0] == "face" && fields.size() == 3 && !fields[1].empty() && !fields[2].empty()) {
+      answers.faces[std::string(fields[1])] = std::string(fields[2]);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;  // no end line
+}
+
+std::string FontAnswersPath(const char* xdgCacheHome, const char* home) {
+  std::string base = xdgCacheHome ? xdgCacheHome : "";
+  if (base.empty() || base.front() != '/') {
+    if (!home || home[0] != '/') return {};
+    base = std::string(home) + "/.cache";
+  }
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  return (base == "/" ? std::string() : base) + "/corvane/fonts";
+}
+
+std::optional<FontAnswers> ReadFontAnswers(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return ParseFontAnswers(text.str());
+}
+
+bool WriteFontAnswers(const std::string& path, const FontAnswers& answers) {
+  const std::string text = FormatFontAnswers(answers);
+  const std::size_t slash = path.rfind('/');
+  if (text.empty() || slash == std::string::npos) return false;
+  try {
+    if (slash > 0) MakeFolders(path.substr(0, slash));
+  } catch (const Error&) {
+    return false;
+  }
+  const std::string temporary = path + "." + std::to_string(getpid()) + ".new";
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = write(fd, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  const bool whole = written == text.size();
+  if (close(fd) != 0 || !whole || rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace corvane::gtk

@@ -1,0 +1,172 @@
+// The native program keeps fontconfig's answers for its faces in the user's cache folder, so
+// that later starts read no font configuration. What it draws must not depend on where the
+// answers came from, and answers that no longer hold must never be used.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "corvane.h"
+
+namespace corvane::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A font that is no answer fontconfig gives for the layouts' face (fonts-wine installs it
+// outside fontconfig's folders): drawn with it, the panel looks plainly different.
+constexpr char kOtherFont[] = "/usr/share/wine/fonts/courier.ttf";
+
+// Sets an environment variable for the programs started while it lives.
+class EnvironmentSet {
+ public:
+  EnvironmentSet(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~EnvironmentSet() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  EnvironmentSet(const EnvironmentSet&) = delete;
+  EnvironmentSet& operator=(const EnvironmentSet&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+std::string ReadText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteText(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+
+// `answers` with every answer's font file replaced by `file`.
+std::string WithFontFile(std::string answers, const std::string& file) {
+  for (std::size_t at = answers.find(":file="); at != std::string::npos; at = answers.find(":file=", at + 1)) {
+    const std::size_t start = at + 6;
+    const std::size_t end = answers.find_first_of(":\t\n", start);
+    answers.replace(start, end - start, file);
+  }
+  return answers;
+}
+
+int DifferentPixels(const Image& a, const Image& b) {
+  if (a.Area() != b.Area()) return a.Area().width * a.Area().height;
+  int different = 0;
+  for (int y = a.Area().y; y < a.Area().Bottom(); ++y) {
+    for (int x = a.Area().x; x < a.Area().Right(); ++x) different += a.At({x, y}) == b.At({x, y}) ? 0 : 1;
+  }
+  return different;
+}
+
+class NativeFonts : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!NativeTarget()) GTEST_SKIP() << "the native program's font answers";
+    base_ = fs::temp_directory_path() / ("corvane-fonts-" + std::to_string(getpid()));
+    fs::remove_all(base_);
+    fs::create_directories(base_);
+    cache_.emplace("XDG_CACHE_HOME", (base_ / "cache").string());
+    config_.emplace("XDG_CONFIG_HOME", (base_ / "config").string());
+  }
+
+  void TearDown() override {
+    cache_.reset();
+    config_.reset();
+    std::error_code ignored;
+    fs::remove_all(base_, ignored);
+  }
+
+  fs::path AnswersFile() const { return base_ / "cache/corvane/fonts"; }
+
+  testing::AssertionResult AnswersKept() {
+    return Eventually("the font answers kept", [&] { return fs::exists(AnswersFile()); });
+  }
+
+  // Starts the program on its help panel and returns the panel once it is painted.
+  Image HelpPanel(const std::string& label) {
+    App app;
+    app.Start();
+    const Rect place{kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight};
+    EXPECT_TRUE(WaitForPictureWindowAt(app, place));
+    Image shot;
+    EXPECT_TRUE(WaitForScreen(
+        place, "the help panel painted",
+        [&](const Image& s) {
+          shot = s;
+          return SpotsHold(s, {{"the ground", {place.x + 2, place.y + 2}, kGroundGreen},
+                               {"the blue label", {place.x + Px(840 + 30), place.y + Px(960 + 30)}, Rgb::FromHex(0x0000FF)}});
+        },
+        label));
+    return shot;
+  }
+
+  fs::path base_;
+  std::optional<EnvironmentSet> cache_;
+  std::optional<EnvironmentSet> config_;
+};
+
+TEST_F(NativeFonts, TheFirstStartKeepsTheAnswersAndLaterStartsDrawTheSamePanelWithThem) {
+  ASSERT_FALSE(fs::exists(AnswersFile()));
+  const Image first = HelpPanel("first");
+  ASSERT_TRUE(AnswersKept());
+  const std::string kept = ReadText(AnswersFile());
+  EXPECT_NE(kept.find("LiberationSans-Bold.ttf"), std::string::npos) << kept;
+
+  EXPECT_EQ(DifferentPixels(first, HelpPanel("later")), 0);
+  EXPECT_EQ(ReadText(AnswersFile()), kept) << "answers that hold are not written again";
+
+  struct Case {
+    const char* what;
+    std::string answers;
+  };
+  const Case cases[] = {
+      {"a file cut short", kept.substr(0, kept.size() / 2)},
+      {"a file of something else", "[fonts]\nface=Arial\n"},
+      {"answers naming a font file that is gone", WithFontFile(kept, "/nonexistent/corvane-font.ttf")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteText(AnswersFile(), c.answers);
+    EXPECT_EQ(DifferentPixels(first, HelpPanel(c.what)), 0) << "drawn as fontconfig answers";
+    EXPECT_TRUE(Eventually("the answers kept again", [&] { return ReadText(AnswersFile()) == kept; }));
+  }
+}
+
+TEST_F(NativeFonts, KeptAnswersAreUsedWhileWhatTheyCameFromHoldsAndNeverAfter) {
+  ASSERT_TRUE(fs::exists(kOtherFont)) << "fonts-wine is not installed";
+  const Image first = HelpPanel("first");
+  ASSERT_TRUE(AnswersKept());
+  const std::string kept = ReadText(AnswersFile());
+
+  // As if fontconfig had answered with another font: while nothing it read has changed, that
+  // is the font the program draws with.
+  WriteText(AnswersFile(), WithFontFile(kept, kOtherFont));
+  const Image other = HelpPanel("kept answers used");
+  EXPECT_GT(DifferentPixels(first, other), 500) << "the kept answers were not used";
+
+  // A user's font configuration folder made: the answers no longer hold.
+  fs::create_directories(base_ / "config/fontconfig");
+  EXPECT_EQ(DifferentPixels(first, HelpPanel("configuration changed")), 0);
+  EXPECT_TRUE(Eventually("fontconfig's answers kept", [&] {
+    const std::string now = ReadText(AnswersFile());
+    return now.find(kOtherFont) == std::string::npos && now.find("LiberationSans-Bold.ttf") != std::string::npos;
+  }));
+}
+
+}  // namespace
+}  // namespace corvane::e2e
