@@ -15,7 +15,8 @@
 #   help panel   Corvane.exe under Wine with default settings, against popup_floor.exe (a
 #                top-most popup of the panel's size painted the panel's ground colour)
 #   native       build/linux/corvane (when the linux preset exists) showing the same JPEG,
-#                against `feh --borderless`; its help panel against gtk_window_floor
+#                against `feh --borderless`; its help panel against gtk_window_floor, as a start
+#                with fontconfig's answers kept and as a first start, without them
 # Time: from the program's start to the moment the X screen shows the expected colours at
 # sample points inside the window (tools/bench/first_pixel.cpp); a window merely mapped does not
 # count; the CPU time the program's process had used by then is printed too, as it suffers less
@@ -261,7 +262,7 @@ elif [[ $native_wm == openbox ]] && ! command -v openbox >/dev/null; then
   native_note="native pairs skipped: openbox is not installed (or set CORVANE_BENCH_NATIVE_WM=none)"
 else
   corvane_stop_wineserver
-  export XDG_RUNTIME_DIR=$work/runtime
+  export XDG_RUNTIME_DIR=$work/runtime XDG_CACHE_HOME=$work/cache
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   if [[ $native_wm == openbox ]]; then
     openbox --sm-disable >/dev/null 2>&1 &
@@ -285,6 +286,12 @@ else
   gtk_help_floor=("$first_pixel" "${help_check[@]}" --
     "$native_build/bench/gtk_window_floor" "$help_left" "$help_top" "${help_size[@]}" "$help_ground")
   pair "help panel, native" native_help gtk_help_floor "1.10 -"
+  # The first start, or the first after the font configuration changed: no font answers are
+  # kept yet, and fontconfig reads its configuration.
+  native_help_first=("$first_pixel" --directory "$work/native" "${help_check[@]}" --
+    env XDG_CACHE_HOME="$work/first-cache" ./corvane)
+  before_native_help_first() { rm -f "$work/native/corvane.ini"; rm -rf "$work/first-cache"; }
+  pair "help panel, native, first start" native_help_first gtk_help_floor "- -"
 fi
 
 # --- the table ---------------------------------------------------------------------------------
