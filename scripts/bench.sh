@@ -291,7 +291,8 @@ else
   native_help_first=("$first_pixel" --directory "$work/native" "${help_check[@]}" --
     env XDG_CACHE_HOME="$work/first-cache" ./corvane)
   before_native_help_first() { rm -f "$work/native/corvane.ini"; rm -rf "$work/first-cache"; }
-  pair "help panel, native, first start" native_help_first gtk_help_floor "- -"
+  gtk_help_floor_first=("${gtk_help_floor[@]}")
+  pair "help panel, native, first start" native_help_first gtk_help_floor_first "- -"
 fi
 
 # --- the table ---------------------------------------------------------------------------------
