@@ -93,6 +93,12 @@ TEST(FontAnswers, AreReadBackAsWrittenAndAMissingFolderIsMade) {
     EXPECT_EQ(entry.path().filename(), "fonts") << "no temporary file is left behind";
   }
   EXPECT_EQ(ReadFontAnswers(temp / "missing"), std::nullopt);
+
+  // The same answers padded past the largest file a start reads.
+  FontAnswers padded = answers;
+  padded.context.append(kLargestFile, 'x');
+  ASSERT_TRUE(WriteFontAnswers(path, padded));
+  EXPECT_EQ(ReadFontAnswers(path), std::nullopt);
 }
 
 TEST(FontAnswers, AFileNotWhollyOfTheFormatIsNotUsed) {

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <fstream>
-#include <sstream>
 
 #include "platform/gtk/settings_place.h"
 #include "platform/platform.h"
@@ -134,9 +133,11 @@ std::string FontAnswersPath(const char* xdgCacheHome, const char* home) {
 std::optional<FontAnswers> ReadFontAnswers(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseFontAnswers(text.str());
+  std::string text(kLargestFile + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (static_cast<std::size_t>(in.gcount()) > kLargestFile) return std::nullopt;
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return ParseFontAnswers(text);
 }
 
 bool WriteFontAnswers(const std::string& path, const FontAnswers& answers) {

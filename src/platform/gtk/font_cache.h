@@ -12,6 +12,7 @@
 // folders are judged as fontconfig judges its own caches, by their modification time.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -53,7 +54,11 @@ std::optional<FontAnswers> ParseFontAnswers(std::string_view text);
 // an absolute path); empty when neither names a place.
 std::string FontAnswersPath(const char* xdgCacheHome, const char* home);
 
-// The answers in the file at `path`; nothing when it is missing or not of this format.
+// A few kilobytes are usual: anything over this is not a file the program wrote.
+inline constexpr std::size_t kLargestFile = 1 << 20;
+
+// The answers in the file at `path`; nothing when it is missing, larger than kLargestFile or not
+// of this format.
 std::optional<FontAnswers> ReadFontAnswers(const std::string& path);
 // Writes the file whole or not at all (a new file renamed over the old one), making its folder
 // (mode 0700) if needed. False when it could not be written.
