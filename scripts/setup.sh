@@ -22,6 +22,7 @@ CORVANE_PACKAGES=(
   fonts-liberation                       # Liberation Sans: Arial's widths for the layouts' face
   feh                                    # the picture viewer the benchmark compares the Linux program with
   xclip e2fsprogs                        # the paste tests: the X clipboard; chattr for a folder nobody writes
+  xsettingsd                             # the font tests: a desktop's font settings, changed while Corvane runs
 )
 
 missing=()

@@ -1,6 +1,8 @@
-// The native program keeps fontconfig's answers for its faces in the user's cache folder, so
-// that later starts read no font configuration. What it draws must not depend on where the
-// answers came from, and answers that no longer hold must never be used.
+// The native program's text: it keeps fontconfig's answers for its faces in the user's cache
+// folder, so that later starts read no font configuration (what it draws must not depend on
+// where the answers came from, and answers that no longer hold must never be used), and it
+// follows the desktop's font settings, as every other program on the desktop does.
+#include <signal.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -10,9 +12,11 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <set>
 #include <string>
 
 #include "corvane.h"
+#include "process.h"
 
 namespace corvane::e2e {
 namespace {
@@ -71,6 +75,60 @@ int DifferentPixels(const Image& a, const Image& b) {
     for (int x = a.Area().x; x < a.Area().Right(); ++x) different += a.At({x, y}) == b.At({x, y}) ? 0 : 1;
   }
   return different;
+}
+
+// A desktop's XSETTINGS manager: xsettingsd with a settings file of the test's own, told to
+// read it again after each change.
+class DesktopSettings {
+ public:
+  DesktopSettings(const fs::path& file, const std::string& settings) : file_(file) {
+    XDisplay();  // settles which display the programs started from here open
+    WriteText(file_, settings);
+    daemon_ = ChildProcess::Start({"xsettingsd", "--config=" + file_.string()}, {}, file_.string() + ".log");
+  }
+  DesktopSettings(const DesktopSettings&) = delete;
+  DesktopSettings& operator=(const DesktopSettings&) = delete;
+
+  testing::AssertionResult WaitUntilRunning() {
+    testing::AssertionResult owned =
+        Eventually("xsettingsd to own the settings", [] { return SelectionHasOwner("_XSETTINGS_S0"); });
+    if (!owned) owned << "\n  xsettingsd said: " << ReadText(file_.string() + ".log");
+    return owned;
+  }
+
+  void Change(const std::string& settings) {
+    WriteText(file_, settings);
+    kill(daemon_.Pid(), SIGHUP);
+  }
+
+ private:
+  fs::path file_;
+  ChildProcess daemon_;  // ended with the test
+};
+
+// Pixels of text smoothed for a screen's subpixels: their red and green differ. Text smoothed in
+// grey, or not at all, in white or black on the help panel's grounds has equal red and green.
+int FringedPixels(const Image& shot) {
+  int fringed = 0;
+  for (int y = shot.Area().y; y < shot.Area().Bottom(); ++y) {
+    for (int x = shot.Area().x; x < shot.Area().Right(); ++x) {
+      const Rgb c = shot.At({x, y});
+      fringed += c.r != c.g ? 1 : 0;
+    }
+  }
+  return fringed;
+}
+
+// Pixels of none of `colours`: the blends smoothed text is drawn with.
+int PixelsOtherThan(const Image& shot, const std::set<std::uint32_t>& colours) {
+  int others = 0;
+  for (int y = shot.Area().y; y < shot.Area().Bottom(); ++y) {
+    for (int x = shot.Area().x; x < shot.Area().Right(); ++x) {
+      const Rgb c = shot.At({x, y});
+      others += colours.count(static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b)) ? 0 : 1;
+    }
+  }
+  return others;
 }
 
 class NativeFonts : public testing::Test {
@@ -166,6 +224,35 @@ TEST_F(NativeFonts, KeptAnswersAreUsedWhileWhatTheyCameFromHoldsAndNeverAfter) {
     const std::string now = ReadText(AnswersFile());
     return now.find(kOtherFont) == std::string::npos && now.find("LiberationSans-Bold.ttf") != std::string::npos;
   }));
+}
+
+TEST_F(NativeFonts, TextFollowsTheDesktopsFontSettingsAndTheirChanges) {
+  DesktopSettings desktop(base_ / "xsettings", "Xft/Antialias 1\nXft/RGBA \"rgb\"\n");
+  ASSERT_TRUE(desktop.WaitUntilRunning());
+  App app;
+  app.Start();
+  const Rect place{kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, place));
+  // "The most important usage:", white on blue.
+  const Rect label{place.x + Px(1920), place.y + Px(600), Px(3210), Px(300)};
+
+  EXPECT_TRUE(WaitForScreen(
+      label, "text smoothed for the screen's subpixels, as the desktop asks",
+      [](const Image& shot) {
+        const int fringed = FringedPixels(shot);
+        return fringed > 100 ? testing::AssertionSuccess() : testing::AssertionFailure() << fringed << " fringed pixels";
+      },
+      "subpixels"));
+
+  desktop.Change("Xft/Antialias 0\n");
+  EXPECT_TRUE(WaitForScreen(
+      label, "text drawn again without smoothing",
+      [](const Image& shot) {
+        // The label's blue and white, and the panel's green around the label.
+        const int blends = PixelsOtherThan(shot, {0x0000FF, 0xFFFFFF, 0x00C000});
+        return blends == 0 ? testing::AssertionSuccess() : testing::AssertionFailure() << blends << " blended pixels";
+      },
+      "no smoothing"));
 }
 
 }  // namespace

@@ -370,6 +370,11 @@ XWindowId WindowUnderPointer() {
   return child;
 }
 
+bool SelectionHasOwner(const std::string& name) {
+  Display* display = XDisplay();
+  return XGetSelectionOwner(display, XInternAtom(display, name.c_str(), False)) != None;
+}
+
 XClickTarget::XClickTarget(const Rect& area) {
   Display* display = XDisplay();
   XSetWindowAttributes attributes{};

@@ -104,6 +104,10 @@ Rect ScreenRect();
 // window it holds), honouring input shapes; 0 for the root itself.
 XWindowId WindowUnderPointer();
 
+// Whether a client owns the selection named `name` (e.g. _XSETTINGS_S0, held by the desktop's
+// settings manager).
+bool SelectionHasOwner(const std::string& name);
+
 // A plain window of the tests' own, under every other window and left alone by any window
 // manager, that notes the left presses X hands it.
 class XClickTarget {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/gtk/font_cache.h"
@@ -23,6 +24,67 @@ namespace {
 
 int FaceKey(const FaceChoice& face) { return face.pixelSize * 2 + (face.bold ? 1 : 0); }
 
+int IntSetting(GdkScreen* screen, const char* name) {
+  GValue value = G_VALUE_INIT;
+  g_value_init(&value, G_TYPE_INT);
+  const int found = gdk_screen_get_setting(screen, name, &value) ? g_value_get_int(&value) : -1;
+  g_value_unset(&value);
+  return found;
+}
+
+std::string StringSetting(GdkScreen* screen, const char* name) {
+  GValue value = G_VALUE_INIT;
+  g_value_init(&value, G_TYPE_STRING);
+  std::string found;
+  if (gdk_screen_get_setting(screen, name, &value) && g_value_get_string(&value)) found = g_value_get_string(&value);
+  g_value_unset(&value);
+  return found;
+}
+
+// The value `name` stands for in `table`; `otherwise` for a name it lacks.
+template <typename T, std::size_t N>
+T Named(std::string_view name, const std::pair<std::string_view, T> (&table)[N], T otherwise) {
+  for (const auto& [text, value] : table) {
+    if (name == text) return value;
+  }
+  return otherwise;
+}
+
+// The desktop's font settings (XSETTINGS' Xft/Antialias, Hinting, HintStyle and RGBA), turned
+// into cairo's options as GTK turns them for its own text. Read from the screen: GTK's own
+// copy exists only once it has loaded its settings and theme, for the first window.
+cairo_font_options_t* DesktopFontOptions() {
+  cairo_font_options_t* options = cairo_font_options_create();
+  GdkScreen* screen = gdk_screen_get_default();
+  if (!screen) return options;
+  static constexpr std::pair<std::string_view, cairo_hint_style_t> kHintStyles[] = {
+      {"hintnone", CAIRO_HINT_STYLE_NONE},
+      {"hintslight", CAIRO_HINT_STYLE_SLIGHT},
+      {"hintmedium", CAIRO_HINT_STYLE_MEDIUM},
+      {"hintfull", CAIRO_HINT_STYLE_FULL}};
+  static constexpr std::pair<std::string_view, cairo_subpixel_order_t> kSubpixelOrders[] = {
+      {"rgb", CAIRO_SUBPIXEL_ORDER_RGB},
+      {"bgr", CAIRO_SUBPIXEL_ORDER_BGR},
+      {"vrgb", CAIRO_SUBPIXEL_ORDER_VRGB},
+      {"vbgr", CAIRO_SUBPIXEL_ORDER_VBGR}};
+  const cairo_hint_style_t hintStyle = IntSetting(screen, "gtk-xft-hinting") == 0
+                                           ? CAIRO_HINT_STYLE_NONE
+                                           : Named(StringSetting(screen, "gtk-xft-hintstyle"), kHintStyles,
+                                                   CAIRO_HINT_STYLE_DEFAULT);
+  cairo_font_options_set_hint_style(options, hintStyle);
+  const cairo_subpixel_order_t order =
+      Named(StringSetting(screen, "gtk-xft-rgba"), kSubpixelOrders, CAIRO_SUBPIXEL_ORDER_DEFAULT);
+  cairo_font_options_set_subpixel_order(options, order);
+  const int antialias = IntSetting(screen, "gtk-xft-antialias");
+  if (antialias == 0) {
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
+  } else if (antialias == 1) {
+    cairo_font_options_set_antialias(options, order == CAIRO_SUBPIXEL_ORDER_DEFAULT ? CAIRO_ANTIALIAS_GRAY
+                                                                                     : CAIRO_ANTIALIAS_SUBPIXEL);
+  }
+  return options;
+}
+
 // The font options of the surfaces GTK draws windows on (the X screen's antialiasing, hinting
 // and subpixel order), with the desktop's own settings over them. cairo merges a surface's
 // options under those of the font drawn on it: given in full, the font drawn is the very one
@@ -34,9 +96,9 @@ cairo_font_options_t* ScreenFontOptions() {
     cairo_surface_get_font_options(surface, options);
     cairo_surface_destroy(surface);
   }
-  if (const cairo_font_options_t* desktop = gdk_screen_get_font_options(gdk_screen_get_default())) {
-    cairo_font_options_merge(options, desktop);
-  }
+  cairo_font_options_t* desktop = DesktopFontOptions();
+  cairo_font_options_merge(options, desktop);
+  cairo_font_options_destroy(desktop);
   // Whole-pixel advances and line metrics, as the layouts were made for.
   cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
   return options;
@@ -130,10 +192,30 @@ Fonts::Fonts(double dpi) : dpi_(dpi), options_(ScreenFontOptions()) {
 
 Fonts::~Fonts() {
   TakeFonts();
+  DropFaces();
+  cairo_font_options_destroy(options_);
+}
+
+void Fonts::DropFaces() const {
   for (auto& [key, face] : faces_) {
     if (face.font) cairo_scaled_font_destroy(face.font);
   }
+  faces_.clear();
+  runs_.clear();
+}
+
+bool Fonts::FollowScreenOptions() {
+  // The loading thread only reads the options: it is waited for only when they change.
+  cairo_font_options_t* now = ScreenFontOptions();
+  if (cairo_font_options_equal(now, options_)) {
+    cairo_font_options_destroy(now);
+    return false;
+  }
+  TakeFonts();
+  DropFaces();
   cairo_font_options_destroy(options_);
+  options_ = now;
+  return true;
 }
 
 void Fonts::TakeFonts() const {

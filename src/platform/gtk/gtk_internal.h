@@ -65,6 +65,9 @@ class Fonts {
   // Draws `text` in the source of `cr`, the top of its line at `y`.
   void Draw(cairo_t* cr, int x, int y, const FontSpec& font, std::string_view text) const;
   double Dpi() const { return dpi_; }
+  // Takes the screen's font options again, after the desktop's font settings changed. True when
+  // they differ: every font is then loaded afresh with them, and text must be drawn again.
+  bool FollowScreenOptions();
 
  private:
   struct Face {
@@ -88,6 +91,7 @@ class Fonts {
   void SaveAnswers() const;
   const Run& RunOf(const FontSpec& font, const Face& face, std::string_view text) const;
   void LoadLayoutFonts() const;
+  void DropFaces() const;
   // Ends the loading thread (it stops after the font it is loading) and waits for it.
   void TakeFonts() const;
 

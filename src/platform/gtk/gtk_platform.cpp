@@ -47,9 +47,21 @@ Error CallFailed(const char* call, GError* error) {
 GtkPlatform::GtkPlatform(bool prevInstance)
     : prevInstance_(prevInstance),
       programFolder_(ProgramFolder()),
-      fonts_(ScreenDpi()) {}
+      fonts_(ScreenDpi()) {
+  // The desktop's font settings (antialiasing, hinting, subpixel order) changed while the
+  // program runs: its text is drawn again with them, as every other program's is.
+  fontOptionsHandler_ =
+      g_signal_connect(gdk_screen_get_default(), "notify::font-options", G_CALLBACK(OnFontOptions), this);
+}
 
-GtkPlatform::~GtkPlatform() = default;
+GtkPlatform::~GtkPlatform() { g_signal_handler_disconnect(gdk_screen_get_default(), fontOptionsHandler_); }
+
+void GtkPlatform::OnFontOptions(GObject*, GParamSpec*, GtkPlatform* self) {
+  if (!self->fonts_.FollowScreenOptions()) return;
+  for (GtkNativeWindow* w : self->windows_) {
+    if (w->Widget()) gtk_widget_queue_draw(GTK_WIDGET(w->Widget()));
+  }
+}
 
 GtkNativeWindow* GtkPlatform::Find(std::uintptr_t handle) const {
   for (GtkNativeWindow* w : windows_) {

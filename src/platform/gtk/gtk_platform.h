@@ -63,11 +63,13 @@ class GtkPlatform : public Platform, public WindowRegistry {
 
  private:
   GtkNativeWindow* Find(std::uintptr_t handle) const;
+  static void OnFontOptions(GObject* screen, GParamSpec* property, GtkPlatform* self);
 
   bool prevInstance_;
   std::string programFolder_;
   Fonts fonts_;
   std::vector<GtkNativeWindow*> windows_;  // live windows, in creation order
+  gulong fontOptionsHandler_ = 0;
 };
 
 }  // namespace corvane::gtk
