@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <set>
@@ -26,28 +27,6 @@ namespace fs = std::filesystem;
 // A font that is no answer fontconfig gives for the layouts' face (fonts-wine installs it
 // outside fontconfig's folders): drawn with it, the panel looks plainly different.
 constexpr char kOtherFont[] = "/usr/share/wine/fonts/courier.ttf";
-
-// Sets an environment variable for the programs started while it lives.
-class EnvironmentSet {
- public:
-  EnvironmentSet(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~EnvironmentSet() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-  EnvironmentSet(const EnvironmentSet&) = delete;
-  EnvironmentSet& operator=(const EnvironmentSet&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 std::string ReadText(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -68,13 +47,18 @@ std::string WithFontFile(std::string answers, const std::string& file) {
   return answers;
 }
 
+// The pixels of `shot` for which `counts` holds.
+int CountPixels(const Image& shot, const std::function<bool(Point, Rgb)>& counts) {
+  int n = 0;
+  for (int y = shot.Area().y; y < shot.Area().Bottom(); ++y) {
+    for (int x = shot.Area().x; x < shot.Area().Right(); ++x) n += counts({x, y}, shot.At({x, y})) ? 1 : 0;
+  }
+  return n;
+}
+
 int DifferentPixels(const Image& a, const Image& b) {
   if (a.Area() != b.Area()) return a.Area().width * a.Area().height;
-  int different = 0;
-  for (int y = a.Area().y; y < a.Area().Bottom(); ++y) {
-    for (int x = a.Area().x; x < a.Area().Right(); ++x) different += a.At({x, y}) == b.At({x, y}) ? 0 : 1;
-  }
-  return different;
+  return CountPixels(a, [&](Point p, Rgb c) { return c != b.At(p); });
 }
 
 // A desktop's XSETTINGS manager: xsettingsd with a settings file of the test's own, told to
@@ -109,26 +93,12 @@ class DesktopSettings {
 // Pixels of text smoothed for a screen's subpixels: their red and green differ. Text smoothed in
 // grey, or not at all, in white or black on the help panel's grounds has equal red and green.
 int FringedPixels(const Image& shot) {
-  int fringed = 0;
-  for (int y = shot.Area().y; y < shot.Area().Bottom(); ++y) {
-    for (int x = shot.Area().x; x < shot.Area().Right(); ++x) {
-      const Rgb c = shot.At({x, y});
-      fringed += c.r != c.g ? 1 : 0;
-    }
-  }
-  return fringed;
+  return CountPixels(shot, [](Point, Rgb c) { return c.r != c.g; });
 }
 
 // Pixels of none of `colours`: the blends smoothed text is drawn with.
 int PixelsOtherThan(const Image& shot, const std::set<std::uint32_t>& colours) {
-  int others = 0;
-  for (int y = shot.Area().y; y < shot.Area().Bottom(); ++y) {
-    for (int x = shot.Area().x; x < shot.Area().Right(); ++x) {
-      const Rgb c = shot.At({x, y});
-      others += colours.count(static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b)) ? 0 : 1;
-    }
-  }
-  return others;
+  return CountPixels(shot, [&](Point, Rgb c) { return !colours.count(static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b)); });
 }
 
 class NativeFonts : public testing::Test {
@@ -174,8 +144,8 @@ class NativeFonts : public testing::Test {
   }
 
   fs::path base_;
-  std::optional<EnvironmentSet> cache_;
-  std::optional<EnvironmentSet> config_;
+  std::optional<ScopedEnvironment> cache_;
+  std::optional<ScopedEnvironment> config_;
 };
 
 TEST_F(NativeFonts, TheFirstStartKeepsTheAnswersAndLaterStartsDrawTheSamePanelWithThem) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -92,6 +93,19 @@ bool Drain(int fd, std::string& into) {
 std::string ExitStatus::Describe() const {
   if (signal != 0) return "killed by signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
   return "exit code " + std::to_string(code);
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (old_) {
+    setenv(name_, old_->c_str(), 1);
+  } else {
+    unsetenv(name_);
+  }
 }
 
 std::string WineProgram() {

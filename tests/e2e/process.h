@@ -21,6 +21,20 @@ struct ExitStatus {
   std::string Describe() const;
 };
 
+// Sets an environment variable while it lives, for the processes started meanwhile (they inherit
+// this process's environment), and puts back what was there before.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
 // The wine launcher: the one found when the tests were configured, else "wine" on PATH.
 std::string WineProgram();
 

@@ -206,26 +206,10 @@ class RunFiles {
 };
 
 // Puts a folder first on PATH while it lives, for the processes started meanwhile.
-class PathPrepended {
- public:
-  explicit PathPrepended(const std::filesystem::path& folder) {
-    const char* old = std::getenv("PATH");
-    if (old) old_ = old;
-    setenv("PATH", (folder.string() + (old ? ":" + *old_ : "")).c_str(), 1);
-  }
-  ~PathPrepended() {
-    if (old_) {
-      setenv("PATH", old_->c_str(), 1);
-    } else {
-      unsetenv("PATH");
-    }
-  }
-  PathPrepended(const PathPrepended&) = delete;
-  PathPrepended& operator=(const PathPrepended&) = delete;
-
- private:
-  std::optional<std::string> old_;
-};
+std::string PathWithFirst(const std::filesystem::path& folder) {
+  const char* old = std::getenv("PATH");
+  return folder.string() + (old ? ":" + std::string(old) : "");
+}
 
 // --- what the screen shows -----------------------------------------------------------------------
 
@@ -381,7 +365,7 @@ class RandomRun {
     if (settings_) app.WriteSettings(*settings_);
     log_.Add("start " + std::to_string(lives_) + (settings_ ? " with the settings file left by the last" : " afresh"));
     {
-      const PathPrepended stubs(files_.StubFolder());
+      const ScopedEnvironment stubs("PATH", PathWithFirst(files_.StubFolder()));
       app.Start();
     }
     WaitForStart(app);

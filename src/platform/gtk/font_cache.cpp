@@ -121,12 +121,9 @@ std::optional<FontAnswers> ParseFontAnswers(std::string_view text) {
 }
 
 std::string FontAnswersPath(const char* xdgCacheHome, const char* home) {
-  std::string base = xdgCacheHome ? xdgCacheHome : "";
-  if (base.empty() || base.front() != '/') {
-    if (!home || home[0] != '/') return {};
-    base = std::string(home) + "/.cache";
-  }
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  const auto absolute = [](const char* path) { return path && path[0] == '/'; };
+  if (!absolute(xdgCacheHome) && !absolute(home)) return {};  // no cache folder named anywhere
+  const std::string base = XdgBaseFolder(xdgCacheHome ? xdgCacheHome : "", home ? home : "", "/.cache");
   return (base == "/" ? std::string() : base) + "/corvane/fonts";
 }
 

@@ -17,6 +17,7 @@
 #include "platform/gtk/font_cache.h"
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/gtk_internal.h"
+#include "platform/gtk/settings_place.h"
 
 namespace corvane::gtk {
 
@@ -118,10 +119,8 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
-// $name when it is an absolute path, else $HOME followed by `fallback`.
 std::string XdgFolder(const char* name, const char* fallback) {
-  std::string folder = Environment(name);
-  return !folder.empty() && folder.front() == '/' ? folder : Environment("HOME") + fallback;
+  return XdgBaseFolder(Environment(name), Environment("HOME"), fallback);
 }
 
 // What kept answers depend on besides the files they were read from: the libraries that gave

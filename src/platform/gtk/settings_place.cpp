@@ -11,11 +11,15 @@
 
 namespace corvane::gtk {
 
+std::string XdgBaseFolder(const std::string& value, const std::string& home, const char* fallback) {
+  std::string base = !value.empty() && value.front() == '/' ? value : home + fallback;
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  return base;
+}
+
 std::string SettingsFolder(const SettingsPlaceFacts& facts) {
   if (facts.programFolderWritable) return facts.programFolder;
-  std::string base = facts.xdgConfigHome;
-  if (base.empty() || base.front() != '/') base = (facts.home.empty() ? std::string() : facts.home) + "/.config";
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  const std::string base = XdgBaseFolder(facts.xdgConfigHome, facts.home, "/.config");
   return (base == "/" ? std::string() : base) + "/corvane";
 }
 

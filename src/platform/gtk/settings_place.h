@@ -18,6 +18,11 @@ struct SettingsPlaceFacts {
   std::string home;
 };
 
+// An XDG base folder: `value` (an XDG_*_HOME variable) when it is an absolute path, else `home`
+// followed by `fallback` (e.g. "/.config"), as the XDG base directory rules say; no trailing '/'
+// except at the root.
+std::string XdgBaseFolder(const std::string& value, const std::string& home, const char* fallback);
+
 // The folder the settings file goes in (no trailing '/' except at the root).
 std::string SettingsFolder(const SettingsPlaceFacts& facts);
 
