@@ -100,6 +100,7 @@ class Window : public GtkNativeWindow {
     if (dropIdle_) g_source_remove(dropIdle_);
     dropIdle_ = 0;
     if (!window_) return;
+    RefreshFrame();  // the last place stays known once the window has gone
     GtkWindow* window = window_;
     window_ = nullptr;
     area_ = nullptr;
@@ -113,6 +114,7 @@ class Window : public GtkNativeWindow {
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(window_); }
 
   PixelRect Frame() const override {
+    RefreshFrame();
     return {origin_.x, origin_.y, origin_.x + client_.width + border_.width, origin_.y + client_.height + border_.height};
   }
 
@@ -164,8 +166,10 @@ class Window : public GtkNativeWindow {
     if (area_) gtk_widget_queue_draw_area(area_, r.left, r.top, r.Width(), r.Height());
   }
 
+  // Only a shown window can have a tooltip to bring up to date; asking costs a server grab and a
+  // round trip to find the window under the pointer.
   void RefreshTooltip() override {
-    if (area_) gtk_widget_trigger_tooltip_query(area_);
+    if (area_ && gtk_widget_get_mapped(area_)) gtk_widget_trigger_tooltip_query(area_);
   }
 
   void StartTimer(int milliseconds) override {
@@ -285,6 +289,12 @@ class Window : public GtkNativeWindow {
     GdkWindow* window = gtk_widget_get_window(widget);
     if (!window || gdk_screen_is_composited(screen)) return;
     GdkWindow* root = gdk_screen_get_root_window(screen);
+    // A window the screen could hold whole is painted whole: what lies beyond an edge costs
+    // little to paint, while finding the window's place is a round trip to the X server.
+    if (gdk_window_get_width(window) <= gdk_window_get_width(root) &&
+        gdk_window_get_height(window) <= gdk_window_get_height(root)) {
+      return;
+    }
     int x = 0;
     int y = 0;
     gdk_window_get_origin(window, &x, &y);
@@ -397,17 +407,26 @@ class Window : public GtkNativeWindow {
   static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, Window* self) {
     GdkWindow* gdk = self->window_ ? gtk_widget_get_window(GTK_WIDGET(self->window_)) : nullptr;
     if (!gdk) return FALSE;
+    self->frameStale_ = true;
+    if (self->kind_ == WindowKind::Framed) self->client_ = {gdk_window_get_width(gdk), gdk_window_get_height(gdk)};
+    return FALSE;
+  }
+
+  // The frame is asked of the X server when its place is wanted, not at every configure event:
+  // its extents take three round trips, and a new window has several configure events before
+  // its first paint.
+  void RefreshFrame() const {
+    GdkWindow* gdk = frameStale_ && window_ ? gtk_widget_get_window(GTK_WIDGET(window_)) : nullptr;
+    if (!gdk) return;
+    frameStale_ = false;
     GdkRectangle frame{};
     gdk_window_get_frame_extents(gdk, &frame);
-    const int inner = gdk_window_get_width(gdk);
-    const int innerHeight = gdk_window_get_height(gdk);
     // The window's place is the program's, or where the user moved it: a window manager that
     // nudges a window on its own (away from a screen edge, say) does not change the place the
     // program keeps and saves.
-    if (self->userMoved_ || (self->kind_ == WindowKind::Framed && !self->placed_)) self->origin_ = {frame.x, frame.y};
-    self->border_ = {std::max(0, frame.width - inner), std::max(0, frame.height - innerHeight)};
-    if (self->kind_ == WindowKind::Framed) self->client_ = {inner, innerHeight};
-    return FALSE;
+    if (userMoved_ || (kind_ == WindowKind::Framed && !placed_)) origin_ = {frame.x, frame.y};
+    border_ = {std::max(0, frame.width - gdk_window_get_width(gdk)),
+               std::max(0, frame.height - gdk_window_get_height(gdk))};
   }
 
   static gboolean OnQueryTooltip(GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tooltip, Window* self) {
@@ -450,9 +469,11 @@ class Window : public GtkNativeWindow {
   WindowRegistry& registry_;
   GtkWindow* window_ = nullptr;
   GtkWidget* area_ = nullptr;
-  PixelPoint origin_{0, 0};
+  // The place and the frame's size, brought up to date by RefreshFrame when asked for.
+  mutable PixelPoint origin_{0, 0};
   PixelSize client_;
-  PixelSize border_{0, 0};  // the window manager's frame, once it has one
+  mutable PixelSize border_{0, 0};  // the window manager's frame, once it has one
+  mutable bool frameStale_ = true;  // configured since the frame was last asked
   bool enabled_ = true;
   bool placed_ = false;     // the program has placed the window itself
   bool userMoved_ = false;  // the user has moved it since (through the window manager)
