@@ -1,6 +1,7 @@
 // The Linux program's own decisions: the face for the layouts' sizes, the kept font answers,
 // where the settings file goes, the single-instance lock and double clicks.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,6 +100,13 @@ TEST(FontAnswers, AreReadBackAsWrittenAndAMissingFolderIsMade) {
   padded.context.append(kLargestFile, 'x');
   ASSERT_TRUE(WriteFontAnswers(path, padded));
   EXPECT_EQ(ReadFontAnswers(path), std::nullopt);
+
+  // Only a regular file is read: a folder or a FIFO in its place (nobody writing) is nothing,
+  // and reading it does not wait.
+  EXPECT_EQ(ReadFontAnswers(temp / "cache"), std::nullopt);
+  const std::string fifo = temp / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadFontAnswers(fifo), std::nullopt);
 }
 
 TEST(FontAnswers, AFileNotWhollyOfTheFormatIsNotUsed) {

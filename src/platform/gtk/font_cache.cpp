@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <fstream>
 
 #include "platform/gtk/settings_place.h"
 #include "platform/platform.h"
@@ -127,13 +127,36 @@ std::string FontAnswersPath(const char* xdgCacheHome, const char* home) {
   return (base == "/" ? std::string() : base) + "/corvane/fonts";
 }
 
+// Read with plain system calls into a buffer of the file's own size: a file stream would set up
+// the C++ locale machinery, and a buffer of the largest size would be a megabyte zeroed at every
+// start. Only a regular file is read (a FIFO put there would otherwise block the start).
 std::optional<FontAnswers> ReadFontAnswers(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text(kLargestFile + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (static_cast<std::size_t>(in.gcount()) > kLargestFile) return std::nullopt;
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  struct stat status {};
+  bool whole = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+               static_cast<std::uint64_t>(status.st_size) <= kLargestFile;
+  if (whole) {
+    // The size is a hint: the file may change while it is read, and at most one byte more than
+    // the limit is taken to tell.
+    text.resize(static_cast<std::size_t>(status.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+      if (got == text.size()) text.resize(std::min(text.size() * 2, kLargestFile + 1));
+      if (got == text.size()) break;  // over the limit
+      const ssize_t n = read(fd, text.data() + got, text.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        whole = n == 0;
+        break;
+      }
+      got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+  }
+  close(fd);
+  if (!whole || text.size() > kLargestFile) return std::nullopt;
   return ParseFontAnswers(text);
 }
 
