@@ -37,6 +37,13 @@ target_link_libraries(corvane_gtk PUBLIC corvane_gtk_logic PkgConfig::GTK3)
 add_executable(corvane src/platform/gtk/gtk_main.cpp)
 target_link_libraries(corvane PRIVATE corvane_gtk)
 set_target_properties(corvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The C++ runtime linked in: a start maps and initialises no libstdc++.so (a millisecond sooner,
+# a megabyte less resident), and the released binary does not need the libstdc++ of the system
+# it was built on. None of its symbols is exported, so a picture loader written in C++ keeps to
+# the system's own. Not under the sanitizers, whose run-time replaces operator new.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT CORVANE_SANITIZE)
+  target_link_options(corvane PRIVATE -static-libstdc++ -static-libgcc -Wl,--gc-sections)
+endif()
 
 # The icon for desktops, drawn from the Windows icon, beside the program.
 pkg_check_modules(PIXBUF IMPORTED_TARGET gdk-pixbuf-2.0)
