@@ -21,10 +21,11 @@ constexpr Rgb kLime = Rgb::FromHex(0x00FF00);
 
 struct KindCase {
   const char* name;  // for the test's name
-  const char* file;  // a fixture
+  const char* file;  // a fixture, or the name of the file `make` writes
   int width;
   int height;
   std::vector<PixelSpot> spots;  // relative to the window's top-left corner
+  std::string (*make)(const App&, const std::string& file) = nullptr;  // made by the test, not a fixture
 };
 
 void PrintTo(const KindCase& c, std::ostream* out) { *out << c.file; }
@@ -51,7 +52,7 @@ TEST_P(PictureKinds, ShowAtTheirSizeWithTheirColours) {
   const KindCase& c = GetParam();
   App app;
   const Point place{300, 300};
-  ASSERT_TRUE(StartShowing(app, place, AddFixture(app, c.file)));
+  ASSERT_TRUE(StartShowing(app, place, c.make ? c.make(app, c.file) : AddFixture(app, c.file)));
   const Rect window{place.x, place.y, c.width, c.height};
   ASSERT_TRUE(WaitForPictureWindowAt(app, window));
   std::vector<PixelSpot> spots = c.spots;
@@ -163,6 +164,33 @@ TEST(AnimatedWebp, PlaysEachFrameInTurnAndLoops) {
     }
   }
 }
+
+// The kinds the Linux program reads through the pixbuf loaders its setup installs, each made
+// here: HEIC (libheif's loader, C++ beside the program's own C++ runtime), AVIF, and SVG with a
+// clear half, drawn at its own size. The Linux program only (label e2e-linux): Windows reads
+// these only with codecs a user adds.
+std::string MakeRed(const App& app, const std::string& file) {
+  return AddConvertedPicture(app, {"-size", "46x36", "xc:red"}, file);
+}
+// ImageMagick writes AVIF without an alpha channel: the clear parts are SVG's to show.
+std::string MakeHalves(const App& app, const std::string& file) {
+  return AddConvertedPicture(app, {"-size", "48x36", "xc:red", "-fill", "blue", "-draw", "rectangle 0,0 23,35"}, file);
+}
+std::string MakeSvg(const App& app, const std::string& file) {
+  return AddFile(app, file,
+                 "<svg xmlns='http://www.w3.org/2000/svg' width='60' height='40'>"
+                 "<rect x='0' y='20' width='30' height='20' fill='#ff0000'/></svg>");
+}
+
+const KindCase kLoaderKinds[] = {
+    {"Heic", "red46x36.heic", 46, 36, {{"red", {30, 26}, kRed, 24}}, MakeRed},
+    {"Avif", "halves48x36.avif", 48, 36, {{"blue", {12, 28}, kBlue, 24}, {"red", {40, 28}, kRed, 24}}, MakeHalves},
+    {"Svg", "half60x40.svg", 60, 40, {{"red", {12, 32}, kRed, 4}, {"the clear ground", {50, 32}, kGroundGreen, 4}},
+     MakeSvg},
+};
+
+INSTANTIATE_TEST_SUITE_P(LoaderPictures, PictureKinds, testing::ValuesIn(kLoaderKinds),
+                         [](const testing::TestParamInfo<KindCase>& test) { return test.param.name; });
 
 // --- files no picture comes from ------------------------------------------------------------
 
