@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 
 #include "platform/gtk/settings_place.h"
@@ -31,22 +32,12 @@ std::vector<std::string_view> Fields(std::string_view line) {
   }
 }
 
+// A whole decimal number, optionally negative; nothing for anything else or one out of range.
 std::optional<std::int64_t> Number(std::string_view text) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
   std::int64_t value = 0;
-  bool negative = false;
-  std::size_t at = 0;
-  if (text[0] == '-') {
-    negative = true;
-    at = 1;
-    if (text.size() == 1) return std::nullopt;
-  }
-  for (; at < text.size(); ++at) {
-    if (text[at] < '0' || text[at] > '9') return std::nullopt;
-    if (value > (INT64_MAX - (text[at] - '0')) / 10) return std::nullopt;
-    value = value * 10 + (text[at] - '0');
-  }
-  return negative ? -value : value;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -164,23 +155,15 @@ bool WriteFontAnswers(const std::string& path, const FontAnswers& answers) {
   const std::string text = FormatFontAnswers(answers);
   const std::size_t slash = path.rfind('/');
   if (text.empty() || slash == std::string::npos) return false;
+  const std::string temporary = path + "." + std::to_string(getpid()) + ".new";
+  unlink(temporary.c_str());  // left by an earlier process of the same number
   try {
     if (slash > 0) MakeFolders(path.substr(0, slash));
+    WriteNewFile(temporary, text, 0600);
   } catch (const Error&) {
     return false;
   }
-  const std::string temporary = path + "." + std::to_string(getpid()) + ".new";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  const bool whole = written == text.size();
-  if (close(fd) != 0 || !whole || rename(temporary.c_str(), path.c_str()) != 0) {
+  if (rename(temporary.c_str(), path.c_str()) != 0) {
     unlink(temporary.c_str());
     return false;
   }

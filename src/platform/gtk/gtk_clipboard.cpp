@@ -1,15 +1,11 @@
 // The clipboard's picture: copied files (text/uri-list) are named as they are; a picture in a
 // format gdk-pixbuf reads (image/png first) is checked against the picture ceiling from its
 // header, decoded, and written by gdk-pixbuf as a PNG file.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <span>
 
 #include "platform/gtk/gtk_internal.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/settings_place.h"
 #include "platform/gtk/uri_list.h"
 #include "platform/pictures/clipboard_bitmap.h"
 #include "platform/pictures/picture_header.h"
@@ -17,30 +13,6 @@
 namespace corvane::gtk {
 
 namespace {
-
-// Writes `bytes` as a new file; an existing file is never replaced, and a file left half
-// written is removed.
-void WriteNewFile(const std::string& path, std::span<const char> bytes) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) throw Error(std::strerror(errno));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int error = n < 0 ? errno : ENOSPC;
-      close(fd);
-      unlink(path.c_str());
-      throw Error(std::strerror(error));
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0) {
-    const int error = errno;
-    unlink(path.c_str());
-    throw Error(std::strerror(error));
-  }
-}
 
 class PixbufClipboardImage : public ClipboardImage {
  public:
@@ -54,7 +26,7 @@ class PixbufClipboardImage : public ClipboardImage {
       throw CallFailed("gdk_pixbuf_save_to_buffer", error);
     }
     const std::unique_ptr<gchar, decltype(&g_free)> owned(buffer, g_free);
-    WriteNewFile(path, {buffer, length});
+    WriteNewFile(path, {buffer, length}, 0644);
   }
 
  private:

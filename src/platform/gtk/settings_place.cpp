@@ -1,5 +1,6 @@
 #include "platform/gtk/settings_place.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +39,28 @@ void MakeFolders(const std::string& folder) {
     const std::string part = folder.substr(0, at);
     if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
       throw Error("Cannot create the folder " + part + ": " + std::strerror(errno));
+  }
+}
+
+void WriteNewFile(const std::string& path, std::string_view bytes, mode_t mode) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) throw Error(std::strerror(errno));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      close(fd);
+      unlink(path.c_str());
+      throw Error(std::strerror(error));
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (close(fd) != 0) {
+    const int error = errno;
+    unlink(path.c_str());
+    throw Error(std::strerror(error));
   }
 }
 

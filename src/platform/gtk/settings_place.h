@@ -1,4 +1,5 @@
-// Where the settings file lives on Linux.
+// Where the settings file lives on Linux, and the file-system steps the program's own files
+// share.
 //
 // Beside the program when its folder is writable (the portable way, as on Windows: the whole
 // folder carries its settings). Otherwise, as in an installed copy, in
@@ -6,8 +7,11 @@
 // absolute path, as the XDG base directory rules say).
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace corvane::gtk {
 
@@ -32,5 +36,9 @@ SettingsPlaceFacts CurrentSettingsPlaceFacts(const std::string& programFolder);
 // Creates `folder` and any missing parents (mode 0700 for new ones). Throws Error naming the
 // folder that could not be made.
 void MakeFolders(const std::string& folder);
+
+// Writes `bytes` as a new file of `mode`; an existing file is never replaced, and a file left
+// half written is removed. Throws Error with the system's reason.
+void WriteNewFile(const std::string& path, std::string_view bytes, mode_t mode);
 
 }  // namespace corvane::gtk
