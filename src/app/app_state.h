@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/pictures/picture_scale.h"
+#include "pictures/picture_scale.h"
 #include "platform/platform.h"
 
 namespace corvane {

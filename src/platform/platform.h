@@ -327,7 +327,6 @@ class Platform {
   // Application facts.
   virtual std::string AppPath() const = 0;  // trailing separator only at a drive root
   virtual bool PrevInstance() const = 0;
-  virtual std::uintptr_t InstanceHandle() const = 0;
 
   // Files.
   // The full path of the settings file called `fileName`: beside the program on Windows; on
@@ -352,7 +351,7 @@ class Platform {
   virtual LocalTime Now() const = 0;
 };
 
-class ControlRuntime;  // the control model's running state (platform/controls/form.h)
+class ControlRuntime;  // the control model's running state (controls/form.h)
 
 // The platform in use; set once at start-up (or by each unit test).
 Platform& Sys();

@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/pictures/exif_orientation.h"
-#include "platform/pictures/picture_header.h"
+#include "pictures/exif_orientation.h"
+#include "pictures/picture_header.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace corvane::pictures;

@@ -1,5 +1,5 @@
 // Clipboard pictures made into files a decoder reads, checked against the bytes there are.
-#include "platform/pictures/clipboard_bitmap.h"
+#include "pictures/clipboard_bitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The control model: hit testing, mouse dispatch, focus, access keys, label fitting and
 // painting, window geometry, modal show and unloading.
-#include "platform/controls/form.h"
+#include "controls/form.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <optional>
 
-#include "platform/pictures/animation.h"
-#include "platform/pictures/animation_metadata.h"
+#include "pictures/animation.h"
+#include "pictures/animation_metadata.h"
 #include "program_fixture.h"
 #include "windows/menu/corvane_menu.h"
 #include "windows/picture/corvane_form1.h"

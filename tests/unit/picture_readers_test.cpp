@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/pictures/exif_orientation.h"
-#include "platform/pictures/picture_header.h"
+#include "pictures/exif_orientation.h"
+#include "pictures/picture_header.h"
 
 namespace corvane::pictures {
 namespace {

@@ -2,7 +2,7 @@
 // the pointer, rounding) and the picture window's wheel, Ctrl+0 and tooltip.
 #include <gtest/gtest.h>
 
-#include "platform/pictures/picture_scale.h"
+#include "pictures/picture_scale.h"
 #include "program_fixture.h"
 #include "windows/picture/corvane_form1.h"
 

@@ -8,7 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/settings_file.h"
-#include "platform/controls/form.h"
+#include "controls/form.h"
 #include "platform/headless/headless_platform.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "platform/controls/text_layout.h"
+#include "controls/text_layout.h"
 
 #include <gtest/gtest.h>
 

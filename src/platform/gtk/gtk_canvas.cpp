@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "platform/gtk/gtk_internal.h"
-#include "platform/pictures/picture_scale.h"
+#include "pictures/picture_scale.h"
 
 namespace corvane::gtk {
 

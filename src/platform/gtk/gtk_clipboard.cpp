@@ -7,8 +7,8 @@
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/settings_place.h"
 #include "platform/gtk/uri_list.h"
-#include "platform/pictures/clipboard_bitmap.h"
-#include "platform/pictures/picture_header.h"
+#include "pictures/clipboard_bitmap.h"
+#include "pictures/picture_header.h"
 
 namespace corvane::gtk {
 

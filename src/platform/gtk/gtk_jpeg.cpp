@@ -10,7 +10,7 @@
 #include <jpeglib.h>
 
 #include "platform/gtk/gtk_internal.h"
-#include "platform/pictures/exif_orientation.h"
+#include "pictures/exif_orientation.h"
 
 namespace corvane::gtk {
 

@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include "platform/gtk/gtk_internal.h"
-#include "platform/pictures/picture_header.h"
+#include "pictures/picture_extensions.h"
+#include "pictures/picture_header.h"
 
 namespace corvane::gtk {
 
@@ -134,10 +135,6 @@ std::string PictureFormatNames() {
 }
 
 std::vector<std::string> PixbufExtensions() {
-  std::vector<std::string> all;
-  const auto add = [&all](const std::string& e) {
-    if (std::find(all.begin(), all.end(), e) == all.end()) all.push_back(e);
-  };
   std::vector<std::string> installed;
   GSList* formats = gdk_pixbuf_get_formats();
   for (GSList* f = formats; f; f = f->next) {
@@ -148,12 +145,7 @@ std::vector<std::string> PixbufExtensions() {
     g_strfreev(extensions);
   }
   g_slist_free(formats);
-  // The common kinds first, as people look for them, then the rest in the loaders' order.
-  for (const char* e : {"png", "jpg", "jpeg", "gif", "bmp", "tif", "tiff", "ico", "webp"}) {
-    if (std::find(installed.begin(), installed.end(), e) != installed.end()) add(e);
-  }
-  for (const std::string& e : installed) add(e);
-  return all;
+  return pictures::CommonExtensionsFirst(installed);
 }
 
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {

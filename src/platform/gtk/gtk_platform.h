@@ -46,7 +46,6 @@ class GtkPlatform : public Platform, public WindowRegistry {
 
   std::string AppPath() const override { return programFolder_; }
   bool PrevInstance() const override { return prevInstance_; }
-  std::uintptr_t InstanceHandle() const override { return 0; }
 
   std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;

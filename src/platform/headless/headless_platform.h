@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/pictures/animation.h"
+#include "pictures/animation.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -137,7 +137,6 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> PictureExtensions() override { return pictureExtensions; }
   std::string AppPath() const override { return appPath; }
   bool PrevInstance() const override { return prevInstance; }
-  std::uintptr_t InstanceHandle() const override { return 0x400000; }
   std::string SettingsFilePath(const std::string& fileName) const override { return appPath + "\\" + fileName; }
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;

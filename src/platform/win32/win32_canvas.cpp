@@ -3,7 +3,7 @@
 
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
-#include "platform/pictures/picture_scale.h"
+#include "pictures/picture_scale.h"
 
 namespace corvane::win32 {
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <span>
 
-#include "platform/pictures/clipboard_bitmap.h"
-#include "platform/pictures/picture_header.h"
+#include "pictures/clipboard_bitmap.h"
+#include "pictures/picture_header.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_late_bound.h"
 #include "platform/win32/win32_platform.h"

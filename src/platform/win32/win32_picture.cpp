@@ -7,7 +7,8 @@
 
 #include <algorithm>
 
-#include "platform/pictures/picture_header.h"
+#include "pictures/picture_extensions.h"
+#include "pictures/picture_header.h"
 #include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
@@ -271,20 +272,10 @@ std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
 }
 
 std::vector<std::string> PictureFileExtensions() {
-  // The common kinds first, as people look for them, then the rest of WIC's in its own order,
-  // then what only the OLE loader reads.
-  const char* const common[] = {"bmp", "gif", "jpg", "jpeg", "png", "tif", "tiff", "ico", "webp"};
-  const char* const oleOnly[] = {"bmp", "dib", "gif", "jpg", "wmf", "emf", "ico", "cur"};
-  const std::vector<std::string> wic = WicExtensions();
-  std::vector<std::string> all;
-  const auto add = [&all](const std::string& e) {
-    if (std::find(all.begin(), all.end(), e) == all.end()) all.push_back(e);
-  };
-  for (const char* e : common) {
-    if (std::find(wic.begin(), wic.end(), e) != wic.end()) add(e);
-  }
-  for (const std::string& e : wic) add(e);
-  for (const char* e : oleOnly) add(e);
+  // The common kinds first, then the rest of WIC's in its own order, then what only the OLE
+  // loader reads.
+  std::vector<std::string> all = pictures::CommonExtensionsFirst(WicExtensions());
+  for (const char* e : {"bmp", "dib", "gif", "jpg", "wmf", "emf", "ico", "cur"}) pictures::AddExtension(all, e);
   return all;
 }
 

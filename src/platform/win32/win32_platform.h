@@ -49,7 +49,6 @@ class Win32Platform : public Platform {
 
   std::string AppPath() const override;
   bool PrevInstance() const override { return prevInstance_; }
-  std::uintptr_t InstanceHandle() const override { return reinterpret_cast<std::uintptr_t>(instance_); }
 
   std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;

@@ -11,10 +11,10 @@
 #include <cwctype>
 #include <vector>
 
-#include "platform/pictures/animation.h"
-#include "platform/pictures/animation_metadata.h"
-#include "platform/pictures/exif_orientation.h"
-#include "platform/pictures/picture_header.h"
+#include "pictures/animation.h"
+#include "pictures/animation_metadata.h"
+#include "pictures/exif_orientation.h"
+#include "pictures/picture_header.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
 

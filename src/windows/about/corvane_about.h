@@ -2,7 +2,7 @@
 // lit under the pointer and handed to the shell when clicked.
 #pragma once
 
-#include "platform/controls/form.h"
+#include "controls/form.h"
 
 namespace corvane {
 

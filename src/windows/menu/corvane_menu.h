@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "platform/controls/form.h"
+#include "controls/form.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "platform/controls/form.h"
+#include "controls/form.h"
 
 namespace corvane {
 

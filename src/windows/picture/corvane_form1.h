@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "platform/controls/form.h"
+#include "controls/form.h"
 #include "windows/picture/click_through.h"
 
 namespace corvane {

@@ -2,8 +2,8 @@
 
 #include "app/app_state.h"
 #include "app/numbers.h"
-#include "platform/pictures/picture_header.h"
-#include "platform/pictures/picture_scale.h"
+#include "pictures/picture_header.h"
+#include "pictures/picture_scale.h"
 #include "windows/picture/corvane_form1.h"
 #include "windows/picture/display_modes.h"
 

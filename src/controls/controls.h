@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/controls/text_layout.h"
+#include "controls/text_layout.h"
 #include "platform/platform.h"
 
 namespace corvane {

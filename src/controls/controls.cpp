@@ -1,10 +1,10 @@
-#include "platform/controls/controls.h"
+#include "controls/controls.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/controls/form.h"
-#include "platform/pictures/picture_scale.h"
+#include "controls/form.h"
+#include "pictures/picture_scale.h"
 
 namespace corvane {
 

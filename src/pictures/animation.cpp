@@ -1,4 +1,4 @@
-#include "platform/pictures/animation.h"
+#include "pictures/animation.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/pictures/animation_metadata.h"
+#include "pictures/animation_metadata.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "platform/pictures/exif_orientation.h"
+#include "pictures/exif_orientation.h"
 
 #include <cstring>
 

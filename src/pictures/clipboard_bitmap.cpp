@@ -1,6 +1,6 @@
-#include "platform/pictures/clipboard_bitmap.h"
+#include "pictures/clipboard_bitmap.h"
 
-#include "platform/pictures/picture_header.h"
+#include "pictures/picture_header.h"
 
 namespace corvane::pictures {
 

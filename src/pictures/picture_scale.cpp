@@ -1,9 +1,9 @@
-#include "platform/pictures/picture_scale.h"
+#include "pictures/picture_scale.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/pictures/picture_header.h"
+#include "pictures/picture_header.h"
 
 namespace corvane::pictures {
 

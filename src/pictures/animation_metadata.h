@@ -17,7 +17,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/pictures/animation.h"
+#include "pictures/animation.h"
 
 namespace corvane::pictures {
 

@@ -10,7 +10,7 @@
 #include <typeindex>
 #include <vector>
 
-#include "platform/controls/controls.h"
+#include "controls/controls.h"
 #include "platform/platform.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "platform/pictures/picture_header.h"
+#include "pictures/picture_header.h"
 
 #include <algorithm>
 #include <cstring>
