@@ -1,5 +1,6 @@
 #include "pictures/clipboard_bitmap.h"
 
+#include "pictures/byte_reader.h"
 #include "pictures/picture_header.h"
 
 namespace corvane::pictures {
@@ -11,14 +12,8 @@ constexpr std::uint32_t kNoCompression = 0;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint32_t kAlphaBitFields = 6;
 
-std::uint32_t Le16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8);
-}
-std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
-
-void PutLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-}
+std::uint32_t Le16(std::span<const std::uint8_t> b, std::size_t at) { return ByteReader(b).Le16(at); }
+std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t at) { return ByteReader(b).Le32(at); }
 
 ClipboardPictureBytes Refused(std::string why) { return {{}, std::move(why)}; }
 
@@ -62,8 +57,8 @@ ClipboardPictureBytes BmpFileFromDib(std::span<const std::uint8_t> dib) {
   out.file.resize(kFileHeaderBytes + static_cast<std::size_t>(needed));
   out.file[0] = 'B';
   out.file[1] = 'M';
-  PutLe32(out.file, 2, static_cast<std::uint32_t>(out.file.size()));
-  PutLe32(out.file, 10, static_cast<std::uint32_t>(kFileHeaderBytes + pixelOffset));
+  PutLittleEndian32(out.file, 2, static_cast<std::uint32_t>(out.file.size()));
+  PutLittleEndian32(out.file, 10, static_cast<std::uint32_t>(kFileHeaderBytes + pixelOffset));
   std::copy(dib.begin(), dib.begin() + static_cast<std::ptrdiff_t>(needed), out.file.begin() + kFileHeaderBytes);
   return out;
 }

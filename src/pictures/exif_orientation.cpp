@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "pictures/byte_reader.h"
+
 namespace corvane::pictures {
 
 namespace {
@@ -10,20 +12,12 @@ namespace {
 class Reader {
  public:
   Reader(std::span<const std::uint8_t> bytes, bool bigEndian) : bytes_(bytes), bigEndian_(bigEndian) {}
-  bool Has(std::size_t offset, std::size_t count) const {
-    return offset <= bytes_.size() && count <= bytes_.size() - offset;
-  }
-  std::uint32_t U16(std::size_t offset) const {
-    const std::uint32_t a = bytes_[offset], b = bytes_[offset + 1];
-    return bigEndian_ ? (a << 8 | b) : (b << 8 | a);
-  }
-  std::uint32_t U32(std::size_t offset) const {
-    const std::uint32_t hi = U16(offset), lo = U16(offset + 2);
-    return bigEndian_ ? (hi << 16 | lo) : (lo << 16 | hi);
-  }
+  bool Has(std::size_t offset, std::size_t count) const { return bytes_.Has(offset, count); }
+  std::uint32_t U16(std::size_t offset) const { return bytes_.U16(offset, bigEndian_); }
+  std::uint32_t U32(std::size_t offset) const { return bytes_.U32(offset, bigEndian_); }
 
  private:
-  std::span<const std::uint8_t> bytes_;
+  ByteReader bytes_;
   bool bigEndian_;
 };
 

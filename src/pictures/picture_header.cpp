@@ -1,36 +1,15 @@
 #include "pictures/picture_header.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
+
+#include "pictures/byte_reader.h"
 
 namespace corvane::pictures {
 
 namespace {
 
-// Bounds-checked reads; a read past the end gives 0 (callers check Has first where it matters).
-class Bytes {
- public:
-  explicit Bytes(std::span<const std::uint8_t> bytes) : b_(bytes) {}
-  bool Has(std::size_t offset, std::size_t count) const { return offset <= b_.size() && count <= b_.size() - offset; }
-  std::uint32_t U8(std::size_t at) const { return Has(at, 1) ? b_[at] : 0; }
-  std::uint32_t Le16(std::size_t at) const { return U8(at) | U8(at + 1) << 8; }
-  std::uint32_t Be16(std::size_t at) const { return U8(at) << 8 | U8(at + 1); }
-  std::uint32_t Le24(std::size_t at) const { return Le16(at) | U8(at + 2) << 16; }
-  std::uint32_t Le32(std::size_t at) const { return Le16(at) | Le16(at + 2) << 16; }
-  std::uint32_t Be32(std::size_t at) const { return Be16(at) << 16 | Be16(at + 2); }
-  bool Is(std::size_t at, std::string_view text) const {
-    return Has(at, text.size()) && std::memcmp(b_.data() + at, text.data(), text.size()) == 0;
-  }
-  bool Contains(std::string_view text) const {
-    return std::search(b_.begin(), b_.end(), text.begin(), text.end(), [](std::uint8_t byte, char c) {
-             return byte == static_cast<std::uint8_t>(c);
-           }) != b_.end();
-  }
-
- private:
-  std::span<const std::uint8_t> b_;
-};
+using Bytes = ByteReader;
 
 void Claim(PictureHeader& h, std::int64_t width, std::int64_t height) {
   h.width = width;
