@@ -2,19 +2,18 @@
 
 #include <cctype>
 
+#include "pictures/byte_reader.h"
+
 namespace corvane {
 
 namespace {
 
-void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
+using pictures::AppendLittleEndian;
 
+// The callers have checked that the bytes hold the number.
 std::uint32_t GetLittleEndian(std::string_view in, std::size_t offset, int bytes) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < bytes; ++i)
-    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(in[offset + static_cast<std::size_t>(i)])) << (8 * i);
-  return value;
+  const pictures::ByteReader reader(in);
+  return bytes == 2 ? reader.Le16(offset) : reader.Le32(offset);
 }
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
@@ -51,12 +50,12 @@ std::string WithBlockFromFile(BinaryFile& file, std::string record) {
   }
 }
 
-void WriteRecord(const SettingsRecordData& record, const PictureLook& look) {
-  const std::optional<std::string> ansiPath = Sys().ToAnsi(record.PicturePath);
+void WriteRecord(Platform& system, const SettingsRecord& record, const PictureLook& look) {
+  const std::optional<std::string> ansiPath = system.ToAnsi(record.PicturePath);
   if (!ansiPath) throw Error("the picture path cannot be written in the system's code page");
   if (ansiPath->size() > 0xFFFF) throw Error("the picture path is too long to be stored");
   const std::string bytes = EncodeSettingsRecord(record.WindowLeft, record.WindowTop, *ansiPath);
-  const std::unique_ptr<BinaryFile> file = Sys().OpenReadWrite(SettingsFilePath());
+  const std::unique_ptr<BinaryFile> file = system.OpenReadWrite(SettingsFilePath(system));
   // The default look needs no block, and the record alone stays byte for byte what it has
   // always been; but a trusted block already after it would bring back a look given up since.
   const bool block = look != PictureLook{} || DecodeSettingsExtension(WithBlockFromFile(*file, bytes)).has_value();
@@ -65,14 +64,14 @@ void WriteRecord(const SettingsRecordData& record, const PictureLook& look) {
 
 }  // namespace
 
-std::string SettingsFilePath() { return Sys().SettingsFilePath(kSettingsFileName); }
+std::string SettingsFilePath(const Platform& system) { return system.SettingsFilePath(kSettingsFileName); }
 
 std::string EncodeSettingsRecord(std::int32_t left, std::int32_t top, std::string_view ansiPath) {
   std::string bytes;
   bytes.reserve(kSettingsHeaderSize + ansiPath.size());
-  PutLittleEndian(bytes, static_cast<std::uint32_t>(left), 4);
-  PutLittleEndian(bytes, static_cast<std::uint32_t>(top), 4);
-  PutLittleEndian(bytes, static_cast<std::uint32_t>(ansiPath.size()), 2);
+  AppendLittleEndian(bytes, static_cast<std::uint32_t>(left), 4);
+  AppendLittleEndian(bytes, static_cast<std::uint32_t>(top), 4);
+  AppendLittleEndian(bytes, static_cast<std::uint32_t>(ansiPath.size()), 2);
   bytes += ansiPath;
   return bytes;
 }
@@ -101,12 +100,12 @@ std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes) {
 
 std::string EncodeSettingsExtension(std::string_view record, const PictureLook& look) {
   std::string block(kExtensionSignature);
-  PutLittleEndian(block, static_cast<std::uint32_t>(kExtensionFieldsSize), 2);
-  PutLittleEndian(block, static_cast<std::uint32_t>(look.scale), 4);
-  PutLittleEndian(block, static_cast<std::uint32_t>(look.opacity), 2);
+  AppendLittleEndian(block, static_cast<std::uint32_t>(kExtensionFieldsSize), 2);
+  AppendLittleEndian(block, static_cast<std::uint32_t>(look.scale), 4);
+  AppendLittleEndian(block, static_cast<std::uint32_t>(look.opacity), 2);
   std::string covered(record);
   covered += block;
-  PutLittleEndian(block, Crc32(covered), 4);
+  AppendLittleEndian(block, Crc32(covered), 4);
   return block;
 }
 
@@ -127,13 +126,13 @@ std::optional<PictureLook> DecodeSettingsExtension(std::string_view bytes) {
   return look;
 }
 
-void EnsureSettingsFile() {
-  if (SameNameIgnoringCase(Sys().FindFileName(SettingsFilePath()), kSettingsFileName)) return;
-  WriteRecord(DefaultSettings(), PictureLook{});
+void EnsureSettingsFile(Platform& system) {
+  if (SameNameIgnoringCase(system.FindFileName(SettingsFilePath(system)), kSettingsFileName)) return;
+  WriteRecord(system, DefaultSettings(), PictureLook{});
 }
 
-SettingsRecordData ReadSettings(PictureLook* look) {
-  const std::unique_ptr<BinaryFile> file = Sys().OpenReadWrite(SettingsFilePath());
+SettingsRecord ReadSettings(Platform& system, PictureLook* look) {
+  const std::unique_ptr<BinaryFile> file = system.OpenReadWrite(SettingsFilePath(system));
   std::string bytes = file->Read(0, kSettingsHeaderSize);  // a file shorter than the header fails here
   const std::uint16_t pathLength = DecodeSettingsHeader(bytes).value().pathLength;
   bool whole = true;
@@ -149,9 +148,11 @@ SettingsRecordData ReadSettings(PictureLook* look) {
         whole ? DecodeSettingsExtension(WithBlockFromFile(*file, bytes)) : std::nullopt;
     *look = stored.value_or(PictureLook{});
   }
-  return {record.left, record.top, record.ansiPath ? Sys().FromAnsi(*record.ansiPath) : NoPictureMarker};
+  return {record.left, record.top, record.ansiPath ? system.FromAnsi(*record.ansiPath) : NoPictureMarker};
 }
 
-void WriteSettings(const SettingsRecordData& record, const PictureLook& look) { WriteRecord(record, look); }
+void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look) {
+  WriteRecord(system, record, look);
+}
 
 }  // namespace corvane

@@ -30,13 +30,24 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "platform/platform.h"
+#include "windows/picture/pin.h"
 
 namespace corvane {
 
 inline constexpr const char* kSettingsFileName = "corvane.ini";
 
-std::string SettingsFilePath();
+// The values read at start-up and written at exit.
+struct SettingsRecord {
+  std::int32_t WindowLeft = 0;  // twips
+  std::int32_t WindowTop = 0;   // twips
+  std::string PicturePath;      // a full path, or NoPictureMarker
+  friend bool operator==(const SettingsRecord&, const SettingsRecord&) = default;
+};
+
+inline SettingsRecord DefaultSettings() { return {kDefaultWindowLeft, kDefaultWindowTop, NoPictureMarker}; }
+
+std::string SettingsFilePath(const Platform& system);
 
 // The record's bytes for a path already in the ANSI code page.
 std::string EncodeSettingsRecord(std::int32_t left, std::int32_t top, std::string_view ansiPath);
@@ -72,15 +83,15 @@ std::optional<PictureLook> DecodeSettingsExtension(std::string_view bytes);
 
 // Creates the file holding DefaultSettings unless it is there already. A file is there when
 // its name matches in any letter case, hidden and system files included.
-void EnsureSettingsFile();
+void EnsureSettingsFile(Platform& system);
 // Throws Error when the file cannot be opened or is shorter than the 10 header bytes. A record
 // whose path is damaged reads as the saved position with NoPictureMarker.
 // With `look`, fills it from the extension block, or with the defaults when there is no block
 // to trust.
-SettingsRecordData ReadSettings(PictureLook* look = nullptr);
+SettingsRecord ReadSettings(Platform& system, PictureLook* look = nullptr);
 // Writes the record at offset 0 over what the file holds, and the extension block after it
 // when `look` is not the default or a trusted block stands there already; never shortens the
 // file.
-void WriteSettings(const SettingsRecordData& record, const PictureLook& look = {});
+void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look = {});
 
 }  // namespace corvane

@@ -8,14 +8,20 @@
 
 namespace corvane {
 
-Color ResolveColor(Color color) {
-  return IsSystemColor(color) ? Sys().SystemColor(static_cast<int>(color & 0xFF)) : color;
+Color ResolveColor(const Platform& platform, Color color) {
+  return IsSystemColor(color) ? platform.SystemColor(static_cast<int>(color & 0xFF)) : color;
+}
+
+Platform& Control::System() const {
+  if (!form_) throw Error("the control '" + name_ + "' belongs to no window");
+  return form_->System();
 }
 
 PixelRect Control::PixelBounds() const {
-  const int left = Form::ToPixelsX(rect_.left);
-  const int top = Form::ToPixelsY(rect_.top);
-  return {left, top, left + Form::ToPixelsX(rect_.width), top + Form::ToPixelsY(rect_.height)};
+  if (!form_) throw Error("the control '" + name_ + "' belongs to no window");
+  const int left = form_->ToPixelsX(rect_.left);
+  const int top = form_->ToPixelsY(rect_.top);
+  return {left, top, left + form_->ToPixelsX(rect_.width), top + form_->ToPixelsY(rect_.height)};
 }
 
 void Control::Invalidate() const {
@@ -23,9 +29,13 @@ void Control::Invalidate() const {
 }
 
 void Control::Move(const TwipsRect& rect) {
+  if (!form_) {
+    rect_ = rect;
+    return;
+  }
   const PixelRect before = PixelBounds();
   rect_ = rect;
-  if (form_) form_->ControlChanged(*this, before);
+  form_->ControlChanged(*this, before);
 }
 
 void Control::SetSize(float width, float height) {
@@ -66,32 +76,32 @@ void Label::SetBackColor(Color color) {
   Invalidate();
 }
 
-void Label::SetBackStyle(int style) {
-  if (look_.backStyle == style) return;
-  look_.backStyle = style;
+void Label::SetGround(Ground ground) {
+  if (look_.ground == ground) return;
+  look_.ground = ground;
   Invalidate();
 }
 
 void Label::Fit() {
   if (!look_.autoSize) return;
   const std::string text = ParseCaption(caption_).text;
-  const float width = static_cast<float>(Sys().TextWidth(look_.font, text)) * Sys().TwipsPerPixelX();
-  const float height = static_cast<float>(Sys().MeasureFont(look_.font).height) * Sys().TwipsPerPixelY();
+  const float width = static_cast<float>(System().TextWidth(look_.font, text)) * System().TwipsPerPixelX();
+  const float height = static_cast<float>(System().MeasureFont(look_.font).height) * System().TwipsPerPixelY();
   SetSize(width, height);
 }
 
 void Label::Paint(Canvas& canvas, const PixelRect& box) const {
   const ParsedCaption parsed = ParseCaption(caption_);
-  Color fore = ResolveColor(look_.foreColor);
-  if (look_.backStyle == 1) {
-    const Color back = ResolveColor(look_.backColor);
+  Color fore = ResolveColor(System(), look_.foreColor);
+  if (look_.ground == Ground::Opaque) {
+    const Color back = ResolveColor(System(), look_.backColor);
     canvas.FillRect(box, back);
     // System colours can resolve to the text's own ground (black on black under some colour
     // schemes): the text then takes the contrasting colour so that it stays readable.
     if (fore == back) fore = Luminance(back) < 128 ? 0xFFFFFF : 0x000000;
   }
-  const int lineHeight = Sys().MeasureFont(look_.font).height;
-  const auto measure = [this](std::string_view s) { return Sys().TextWidth(look_.font, s); };
+  const int lineHeight = System().MeasureFont(look_.font).height;
+  const auto measure = [this](std::string_view s) { return System().TextWidth(look_.font, s); };
   std::vector<TextLine> lines;
   if (look_.autoSize) {
     lines.push_back({0, parsed.text.size()});
@@ -151,8 +161,8 @@ PixelSize Image::ShownSize() const {
 void Image::TakeShownSize() {
   if (!picture_) return;
   const PixelSize size = ShownSize();
-  SetSize(static_cast<float>(size.width) * Sys().TwipsPerPixelX(),
-          static_cast<float>(size.height) * Sys().TwipsPerPixelY());
+  SetSize(static_cast<float>(size.width) * System().TwipsPerPixelX(),
+          static_cast<float>(size.height) * System().TwipsPerPixelY());
 }
 
 void Image::Paint(Canvas& canvas, const PixelRect& box) const {
@@ -190,14 +200,14 @@ void Line::Define(float x1, float y1, float x2, float y2, int borderWidth, Color
   y2_ = y2;
   borderWidth_ = borderWidth;
   color_ = color;
-  const float half = static_cast<float>(borderWidth) * Sys().TwipsPerPixelX();
+  const float half = static_cast<float>(borderWidth) * System().TwipsPerPixelX();
   Move({std::min(x1, x2) - half, std::min(y1, y2) - half, std::abs(x2 - x1) + 2 * half, std::abs(y2 - y1) + 2 * half});
 }
 
 void Line::Paint(Canvas& canvas, const PixelRect& box) const {
-  const PixelPoint from{Form::ToPixelsX(x1_), Form::ToPixelsY(y1_)};
-  const PixelPoint to{Form::ToPixelsX(x2_), Form::ToPixelsY(y2_)};
-  canvas.DrawLine(from, to, borderWidth_, ResolveColor(color_), box);
+  const PixelPoint from{Owner()->ToPixelsX(x1_), Owner()->ToPixelsY(y1_)};
+  const PixelPoint to{Owner()->ToPixelsX(x2_), Owner()->ToPixelsY(y2_)};
+  canvas.DrawLine(from, to, borderWidth_, ResolveColor(System(), color_), box);
 }
 
 // --- TextBox ---
@@ -214,8 +224,8 @@ void TextBox::SetText(std::string_view text) {
 }
 
 void TextBox::Paint(Canvas& canvas, const PixelRect& box) const {
-  canvas.FillRect(box, ResolveColor(backColor_));
-  canvas.DrawString(box.left + 2, box.top + 2, text_, FontSpec{}, ResolveColor(kButtonTextColor), box);
+  canvas.FillRect(box, ResolveColor(System(), backColor_));
+  canvas.DrawString(box.left + 2, box.top + 2, text_, FontSpec{}, ResolveColor(System(), kButtonTextColor), box);
 }
 
 // --- CommandButton ---
@@ -232,11 +242,11 @@ void CommandButton::SetCaption(std::string caption) {
 }
 
 void CommandButton::Paint(Canvas& canvas, const PixelRect& box) const {
-  canvas.FillRect(box, ResolveColor(kButtonFaceColor));
+  canvas.FillRect(box, ResolveColor(System(), kButtonFaceColor));
   const std::string text = ParseCaption(caption_).text;
-  const int x = box.left + (box.Width() - Sys().TextWidth(font_, text)) / 2;
-  const int y = box.top + (box.Height() - Sys().MeasureFont(font_).height) / 2;
-  canvas.DrawString(x, y, text, font_, ResolveColor(kButtonTextColor), box);
+  const int x = box.left + (box.Width() - System().TextWidth(font_, text)) / 2;
+  const int y = box.top + (box.Height() - System().MeasureFont(font_).height) / 2;
+  canvas.DrawString(x, y, text, font_, ResolveColor(System(), kButtonTextColor), box);
 }
 
 }  // namespace corvane

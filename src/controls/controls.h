@@ -76,6 +76,8 @@ class Control {
 
   PixelRect PixelBounds() const;
   Form* Owner() const { return form_; }
+  // The platform of the form the control belongs to.
+  Platform& System() const;
 
  protected:
   void Invalidate() const;
@@ -92,11 +94,14 @@ class Control {
 
 enum class Alignment { Left, Centre };
 
+// Whether a label paints its ground or lets what lies beneath show through.
+enum class Ground { Transparent, Opaque };
+
 struct LabelLook {
   FontSpec font;
   Color foreColor = kButtonTextColor;
   Color backColor = kButtonFaceColor;
-  int backStyle = 1;  // 0 transparent, 1 opaque
+  Ground ground = Ground::Opaque;
   Alignment alignment = Alignment::Left;
   bool autoSize = false;  // fits its one-line text; otherwise wraps inside its box
 };
@@ -110,8 +115,8 @@ class Label : public Control {
   void SetCaption(std::string caption);
   Color BackColor() const { return look_.backColor; }
   void SetBackColor(Color color);
-  int BackStyle() const { return look_.backStyle; }
-  void SetBackStyle(int style);
+  Ground GroundStyle() const { return look_.ground; }
+  void SetGround(Ground ground);
   const LabelLook& Look() const { return look_; }
 
   char AccessKey() const override { return ParseCaption(caption_).AccessKey(); }
@@ -195,6 +200,6 @@ class CommandButton : public Control {
 };
 
 // Resolves 0x800000nn through the platform; other colours pass unchanged.
-Color ResolveColor(Color color);
+Color ResolveColor(const Platform& platform, Color color);
 
 }  // namespace corvane

@@ -9,66 +9,22 @@ namespace corvane {
 
 namespace {
 
-struct HandlerScope {
-  HandlerScope() : runtime(Runtime()) { ++runtime.handlerDepth; }
-  ~HandlerScope() { --runtime.handlerDepth; }
-  HandlerScope(const HandlerScope&) = delete;
-  HandlerScope& operator=(const HandlerScope&) = delete;
-  ControlRuntime& runtime;
-};
-
 int ToPixels(float twips, float twipsPerPixel) {
   return static_cast<int>(std::nearbyint(twips / twipsPerPixel));
 }
 
 }  // namespace
 
-ControlRuntime::ControlRuntime() = default;
-
-ControlRuntime::~ControlRuntime() {
-  // Slot forms first, then the retired ones; each leaves liveForms as it goes.
-  slots_.clear();
-  retired.clear();
-}
-
-void ControlRuntime::UnloadAll() {
-  const std::vector<Form*> forms = liveForms;
-  for (Form* f : forms) {
-    if (std::find(liveForms.begin(), liveForms.end(), f) != liveForms.end()) f->Unload();
-  }
-}
-
-void SetErrorTitle(std::string title) { Runtime().errorTitle = std::move(title); }
-
-void RunHandler(const std::function<void()>& handler) {
-  HandlerScope scope;
-  try {
-    handler();
-    const std::vector<Form*> forms = scope.runtime.liveForms;
-    for (Form* f : forms) f->SettleResize();
-  } catch (const std::exception& e) {
-    // Nothing caught it on the way: the program cannot go on safely.
-    Sys().ShowMessage(0, std::string("Corvane has to close: ") + e.what(), scope.runtime.errorTitle);
-    End();
-  }
-}
-
-bool HandlerRunning() { return Runtime().handlerDepth > 0; }
-
-void RetireForm(std::unique_ptr<Form> form) { Runtime().retired.push_back(std::move(form)); }
-
-void FreeRetiredForms() {
-  if (!HandlerRunning()) Runtime().retired.clear();
-}
-
 // --- Form ---
 
-Form::Form(FormLayout layout) : runtime_(Runtime()), layout_(std::move(layout)) { runtime_.liveForms.push_back(this); }
+Form::Form(ControlRuntime& runtime, FormLayout layout) : runtime_(runtime), layout_(std::move(layout)) {
+  runtime_.liveForms_.push_back(this);
+}
 
-Form::~Form() { std::erase(runtime_.liveForms, this); }
+Form::~Form() { std::erase(runtime_.liveForms_, this); }
 
-int Form::ToPixelsX(float twips) { return ToPixels(twips, Sys().TwipsPerPixelX()); }
-int Form::ToPixelsY(float twips) { return ToPixels(twips, Sys().TwipsPerPixelY()); }
+int Form::ToPixelsX(float twips) const { return ToPixels(twips, System().TwipsPerPixelX()); }
+int Form::ToPixelsY(float twips) const { return ToPixels(twips, System().TwipsPerPixelY()); }
 
 void Form::Add(std::initializer_list<Control*> controls) {
   for (Control* c : controls) {
@@ -89,7 +45,7 @@ void Form::Load() {
   ws.title = layout_.caption;
   ws.clientSize = {ToPixelsX(layout_.width), ToPixelsY(layout_.height)};
   if (const Form* owner = Owner(); owner && owner->Loaded()) ws.owner = owner->hWnd();
-  window_ = Sys().CreateNativeWindow(ws, *this);
+  window_ = System().CreateNativeWindow(ws, *this);
   if (FilesDropped) window_->AcceptFileDrops();
   for (Control* c : controls_) c->Fit();
   Form_Load();
@@ -114,19 +70,16 @@ void Form::ShowModal() {
   Show();
   if (!Loaded()) return;
   std::vector<Form*> blocked;
-  for (Form* f : runtime_.liveForms) {
+  for (Form* f : runtime_.LiveForms()) {
     if (f != this && f->Loaded()) {
       if (f->modalBlocks_++ == 0) f->window_->SetEnabled(false);
       blocked.push_back(f);
     }
   }
-  {
-    HandlerScope scope;
-    Sys().RunModalLoop([this] { return !Visible(); });
-  }
+  runtime_.RunModalLoop([this] { return !Visible(); });
   Form* next = nullptr;
   for (Form* f : blocked) {
-    if (std::find(runtime_.liveForms.begin(), runtime_.liveForms.end(), f) == runtime_.liveForms.end()) continue;
+    if (!runtime_.IsLive(f)) continue;
     if (--f->modalBlocks_ == 0 && f->Loaded()) {
       f->window_->SetEnabled(true);
       if (!next && f->Visible()) next = f;
@@ -144,10 +97,10 @@ bool Form::Visible() const { return Loaded() && window_->IsVisible(); }
 
 std::uintptr_t Form::hWnd() const { return Window().Handle(); }
 
-float Form::Left() const { return static_cast<float>(Window().Frame().left) * Sys().TwipsPerPixelX(); }
-float Form::Top() const { return static_cast<float>(Window().Frame().top) * Sys().TwipsPerPixelY(); }
-float Form::Width() const { return static_cast<float>(Window().Frame().Width()) * Sys().TwipsPerPixelX(); }
-float Form::Height() const { return static_cast<float>(Window().Frame().Height()) * Sys().TwipsPerPixelY(); }
+float Form::Left() const { return static_cast<float>(Window().Frame().left) * System().TwipsPerPixelX(); }
+float Form::Top() const { return static_cast<float>(Window().Frame().top) * System().TwipsPerPixelY(); }
+float Form::Width() const { return static_cast<float>(Window().Frame().Width()) * System().TwipsPerPixelX(); }
+float Form::Height() const { return static_cast<float>(Window().Frame().Height()) * System().TwipsPerPixelY(); }
 
 PixelRect Form::ScreenBounds() const { return Window().Frame(); }
 
@@ -280,13 +233,13 @@ bool Form::HandleAccessKey(char key) {
 
 MouseArgs Form::ArgsFor(const Control* control, const MouseEvent& e) const {
   const PixelPoint origin = control ? PixelPoint{control->PixelBounds().left, control->PixelBounds().top} : PixelPoint{};
-  return {e.button, e.shift, static_cast<float>(e.pos.x - origin.x) * Sys().TwipsPerPixelX(),
-          static_cast<float>(e.pos.y - origin.y) * Sys().TwipsPerPixelY()};
+  return {e.button, e.shift, static_cast<float>(e.pos.x - origin.x) * System().TwipsPerPixelX(),
+          static_cast<float>(e.pos.y - origin.y) * System().TwipsPerPixelY()};
 }
 
 void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {
-  RunHandler([&] {
-    canvas.FillRect(dirty, ResolveColor(layout_.backColor));
+  runtime_.RunHandler([&] {
+    canvas.FillRect(dirty, ResolveColor(System(), layout_.backColor));
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
       const Control& c = **it;
       if (!c.Visible()) continue;
@@ -318,7 +271,7 @@ void Form::PaintOutline(Canvas& canvas, const PixelRect& dirty) const {
 }
 
 void Form::OnMouseDown(const MouseEvent& e) {
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     Control* c = ControlAt(e.pos);
     if (e.button == static_cast<int>(MouseButton::Left)) {
       leftDown_ = true;
@@ -334,7 +287,7 @@ void Form::OnMouseDown(const MouseEvent& e) {
 }
 
 void Form::OnMouseUp(const MouseEvent& e) {
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     if (e.button != static_cast<int>(MouseButton::Left) || !leftDown_) return;
     leftDown_ = false;
     Control* c = ControlAt(e.pos);
@@ -343,7 +296,7 @@ void Form::OnMouseUp(const MouseEvent& e) {
 }
 
 void Form::OnMouseMove(const MouseEvent& e) {
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     if ((e.button & static_cast<int>(MouseButton::Left)) == 0) leftDown_ = false;
     Control* under = ControlAt(e.pos);
     if (under != hovered_) {
@@ -366,7 +319,7 @@ void Form::OnDoubleClick(const MouseEvent& e) {
     OnMouseDown(e);  // only the left button double-clicks; another button just presses again
     return;
   }
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     leftDown_ = false;
     pressed_ = nullptr;
     Control* c = ControlAt(e.pos);
@@ -380,7 +333,7 @@ void Form::OnDoubleClick(const MouseEvent& e) {
 
 bool Form::OnKey(const KeyEvent& e) {
   bool handled = false;
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     switch (e.key) {
       case Key::Tab: {
         const Control* before = focus_;
@@ -410,16 +363,16 @@ bool Form::OnKey(const KeyEvent& e) {
 }
 
 void Form::OnCloseRequest() {
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     Unload();
     OnClosedByUser();
   });
 }
 
-void Form::Deliver(const std::function<void()>& work) { RunHandler(work); }
+void Form::Deliver(const std::function<void()>& work) { runtime_.RunHandler(work); }
 
 void Form::OnWheel(const WheelEvent& e) {
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     if (MouseWheel && e.notches != 0) MouseWheel(e);
   });
 }
@@ -427,8 +380,8 @@ void Form::OnWheel(const WheelEvent& e) {
 // A drop is input like a click: it waits until no handler, message or modal window is running,
 // which a system's drop message may not (it can come while a message box's loop runs).
 void Form::OnFilesDropped(const std::vector<std::string>& paths) {
-  if (!FilesDropped || !Loaded() || HandlerRunning() || modalBlocks_ > 0) return;
-  RunHandler([&] { FilesDropped(paths); });
+  if (!FilesDropped || !Loaded() || runtime_.HandlerRunning() || modalBlocks_ > 0) return;
+  runtime_.RunHandler([&] { FilesDropped(paths); });
 }
 
 void Form::StartTimer(Control& control, int milliseconds) {
@@ -444,13 +397,13 @@ void Form::StopTimer(const Control& control) {
 }
 
 void Form::OnTimer() {
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     if (Control* control = std::exchange(timed_, nullptr)) control->OnTick();
   });
 }
 
 void Form::OnHotKey() {
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     if (HotKey) HotKey();
   });
 }
@@ -473,7 +426,7 @@ void Form::UnregisterHotKey() {
 
 std::string Form::TooltipAt(PixelPoint client) {
   std::string text;
-  RunHandler([&] {
+  runtime_.RunHandler([&] {
     if (clickThrough_) return;
     const Control* c = ControlAt(client);
     if (c) text = c->ToolTipText;

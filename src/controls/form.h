@@ -4,13 +4,12 @@
 // modal show, hide and unload.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
-#include <typeindex>
 #include <vector>
 
 #include "controls/controls.h"
+#include "controls/runtime.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -25,7 +24,7 @@ struct FormLayout {
 
 class Form : private WindowEvents {
  public:
-  explicit Form(FormLayout layout);
+  Form(ControlRuntime& runtime, FormLayout layout);
   ~Form() override;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
@@ -103,8 +102,11 @@ class Form : private WindowEvents {
   WindowEvents& Events() { return *this; }
 
   // Pixel conversions with the screen's twips per pixel.
-  static int ToPixelsX(float twips);
-  static int ToPixelsY(float twips);
+  int ToPixelsX(float twips) const;
+  int ToPixelsY(float twips) const;
+
+  ControlRuntime& Runtime() const { return runtime_; }
+  Platform& System() const { return runtime_.System(); }
 
   void InvalidatePixels(const PixelRect& r);
   void ControlChanged(const Control& control, const PixelRect& before);
@@ -166,84 +168,5 @@ class Form : private WindowEvents {
   int opacity_ = 100;
   bool clickThrough_ = false;
 };
-
-// Runs a handler the way the window system does: an error that escapes it shows the error
-// and ends the program. Forms unloaded meanwhile are freed once no handler runs any more. Every
-// delivery from the window system (input, painting, tooltip queries) comes through here.
-void RunHandler(const std::function<void()>& handler);
-// The title of the message that reports an error no handler caught.
-void SetErrorTitle(std::string title);
-// True while any handler or modal loop is running.
-bool HandlerRunning();
-
-class FormSlotBase {
- public:
-  virtual ~FormSlotBase() = default;
-};
-
-// A window that is created and loaded on first reference and can be unloaded; a reference
-// after an unload makes a fresh one.
-template <class F>
-class FormSlot : public FormSlotBase {
- public:
-  F& operator()() {
-    if (!form_ || form_->Unloaded()) {
-      Retire();
-      form_ = std::make_unique<F>();
-      form_->Load();
-    }
-    return *form_;
-  }
-  bool Loaded() const { return form_ && !form_->Unloaded(); }
-
- private:
-  void Retire();
-  std::unique_ptr<F> form_;
-};
-
-// The control model's running state: how deep handlers are nested, the forms alive, those
-// unloaded but kept until no handler can still run inside them, the one form of each window
-// type, and the title of the fatal-error message. One exists for each installed platform
-// (SetPlatform makes it, Runtime() finds it), so a new platform starts from a clean state.
-class ControlRuntime {
- public:
-  ControlRuntime();
-  // Frees every form it holds.
-  ~ControlRuntime();
-  ControlRuntime(const ControlRuntime&) = delete;
-  ControlRuntime& operator=(const ControlRuntime&) = delete;
-
-  template <class F>
-  FormSlot<F>& Slot() {
-    std::unique_ptr<FormSlotBase>& slot = slots_[std::type_index(typeid(F))];
-    if (!slot) slot = std::make_unique<FormSlot<F>>();
-    return static_cast<FormSlot<F>&>(*slot);
-  }
-  // Unloads every form that is still loaded.
-  void UnloadAll();
-
-  int handlerDepth = 0;
-  std::vector<Form*> liveForms;  // every Form object in existence, loaded or not
-  std::vector<std::unique_ptr<Form>> retired;
-  std::string errorTitle;
-
- private:
-  std::map<std::type_index, std::unique_ptr<FormSlotBase>> slots_;
-};
-
-// The one slot of window type F for the whole program.
-template <class F>
-FormSlot<F>& SlotOf() {
-  return Runtime().Slot<F>();
-}
-
-// Keeps an unloaded form alive until no handler can still be running inside it.
-void RetireForm(std::unique_ptr<Form> form);
-void FreeRetiredForms();
-
-template <class F>
-void FormSlot<F>::Retire() {
-  if (form_) RetireForm(std::unique_ptr<Form>(form_.release()));
-}
 
 }  // namespace corvane

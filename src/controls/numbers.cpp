@@ -1,4 +1,4 @@
-#include "app/numbers.h"
+#include "controls/numbers.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,9 @@
 // The one interface between Corvane's windows and the operating system.
 //
-// Everything above this header (the control model, the three windows, the application core)
-// is portable C++ and names no OS API. Two backends implement it side by side:
-//   win32/     the real Windows program (the only code that includes <windows.h>)
+// Everything above this header (the control model, the windows, the application) is portable
+// C++ and names no OS API. Three backends implement it side by side:
+//   win32/     the Windows program (the only code that includes <windows.h>)
+//   gtk/       the Linux program on GTK 3 (the only code that includes GTK and X headers)
 //   headless/  an in-memory system for unit tests: records requests, answers from a script
 //
 // Text is UTF-8 throughout; a backend converts at its edge. Geometry here is in pixels; the
@@ -350,27 +351,5 @@ class Platform {
   virtual ClipboardPicture ReadClipboardPicture() = 0;
   virtual LocalTime Now() const = 0;
 };
-
-class ControlRuntime;  // the control model's running state (controls/form.h)
-
-// The platform in use; set once at start-up (or by each unit test).
-Platform& Sys();
-// The control model's running state that belongs to the platform in use.
-ControlRuntime& Runtime();
-// Installs `platform` (nullptr: none) with a fresh ControlRuntime. The runtime installed before
-// is destroyed first, unloading the windows it holds while their platform is still there.
-void SetPlatform(Platform* platform);
-
-// Installs a platform for this object's lifetime.
-class InstalledPlatform {
- public:
-  explicit InstalledPlatform(Platform& platform) { SetPlatform(&platform); }
-  ~InstalledPlatform() { SetPlatform(nullptr); }
-  InstalledPlatform(const InstalledPlatform&) = delete;
-  InstalledPlatform& operator=(const InstalledPlatform&) = delete;
-};
-
-// Ends the program at once through the platform.
-[[noreturn]] void End();
 
 }  // namespace corvane

@@ -1,7 +1,14 @@
-// The maker's addresses and notices, kept in one place.
+// The program's name and the maker's addresses and notices, kept in one place.
 #pragma once
 
 #include "version.h"
+
+namespace corvane {
+
+// The program's name as its message boxes show it.
+inline constexpr const char* kAppTitle = "Corvane";
+
+}  // namespace corvane
 
 namespace corvane::maker {
 

@@ -100,7 +100,7 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
   const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes);
   try {
     PictureLook look{0, 0};
-    const SettingsRecordData read = ReadSettings(&look);
+    const SettingsRecord read = ReadSettings(sys, &look);
     Check(record.has_value(), "a file shorter than the header is not read");
     const bool pathWhole = bytes.size() >= kSettingsHeaderSize + DecodeSettingsHeader(bytes)->pathLength;
     Check(look == (pathWhole ? DecodeSettingsExtension(bytes).value_or(PictureLook{}) : PictureLook{}),
@@ -115,14 +115,14 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
 
   // A look written over these bytes reads back, and so does the default look after it.
   if (!record || !record->ansiPath) return;
-  const SettingsRecordData data{record->left, record->top, sys.FromAnsi(*record->ansiPath)};
+  const SettingsRecord data{record->left, record->top, sys.FromAnsi(*record->ansiPath)};
   if (sys.ToAnsi(data.PicturePath) != *record->ansiPath) return;
   const PictureLook written{pictures::StepScale(pictures::kScaleOne, static_cast<int>(bytes.size() % 50) - 25),
                             kOpacityMin + static_cast<int>(bytes.size() % 19) * kOpacityStep};
   for (const PictureLook& look : {written, PictureLook{}}) {
-    WriteSettings(data, look);
+    WriteSettings(sys, data, look);
     PictureLook read{0, 0};
-    ReadSettings(&read);
+    ReadSettings(sys, &read);
     Check(read == look, "a written look reads back");
   }
 }
@@ -133,7 +133,6 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace corvane;
   static HeadlessPlatform sys;
-  static const InstalledPlatform installed(sys);
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   CheckDecoding(bytes);
   CheckExtension(bytes);

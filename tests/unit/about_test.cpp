@@ -1,9 +1,9 @@
 // The About window: its frame, its links lighting up, and the requests they make.
-#include "windows/about/corvane_about.h"
+#include "windows/about/about_window.h"
 
 #include <gtest/gtest.h>
 
-#include "app/maker.h"
+#include "windows/maker.h"
 #include "program_fixture.h"
 
 namespace corvane::testing {
@@ -15,8 +15,8 @@ class AboutTest : public ProgramTest {
     EXPECT_TRUE(Start());
     about.Show();
   }
-  CorvaneAbout& about = AboutWindow();
-  std::pair<bool, bool> Lit() { return {about.Label2.BackColor() == kLinkLit, about.Label3.BackColor() == kLinkLit}; }
+  AboutWindow& about = AboutForm();
+  std::pair<bool, bool> Lit() { return {about.EmailLink.BackColor() == kLinkLit, about.HomepageLink.BackColor() == kLinkLit}; }
 };
 
 TEST_F(AboutTest, ItOpensFramedTopMostAtItsClientSizeWithBothLinksAtRest) {
@@ -24,8 +24,8 @@ TEST_F(AboutTest, ItOpensFramedTopMostAtItsClientSizeWithBothLinksAtRest) {
   EXPECT_EQ(WindowOf(about).Layout().title, "About Corvane");
   EXPECT_EQ(WindowOf(about).ClientSize(), (PixelSize{326, 168}));
   EXPECT_TRUE(WindowOf(about).topMost);
-  EXPECT_EQ(about.Label2.BackColor(), kLinkAtRest);
-  EXPECT_EQ(about.Label3.BackColor(), kLinkAtRest);
+  EXPECT_EQ(about.EmailLink.BackColor(), kLinkAtRest);
+  EXPECT_EQ(about.HomepageLink.BackColor(), kLinkAtRest);
 }
 
 TEST_F(AboutTest, TheLinkUnderThePointerLightsUpUntilTheBareWindowOrTheOtherLink) {
@@ -34,14 +34,14 @@ TEST_F(AboutTest, TheLinkUnderThePointerLightsUpUntilTheBareWindowOrTheOtherLink
     std::pair<bool, bool> lit;
   };
   const Step steps[] = {
-      {&about.Label2, {true, false}},
-      {&about.Label3, {false, true}},
-      {&about.Label4, {false, true}},  // "Homepage:" changes nothing
-      {&about.Label8, {false, true}},  // nor the date
+      {&about.EmailLink, {true, false}},
+      {&about.HomepageLink, {false, true}},
+      {&about.HomepageCaption, {false, true}},  // "Homepage:" changes nothing
+      {&about.FooterDate, {false, true}},  // nor the date
       {nullptr, {false, false}},
-      {&about.Label2, {true, false}},
-      {&about.Label6, {true, false}},
-      {&about.Label1, {true, false}},
+      {&about.EmailLink, {true, false}},
+      {&about.EmailCaption, {true, false}},
+      {&about.ProductLine, {true, false}},
       {nullptr, {false, false}},
   };
   for (const Step& s : steps) {
@@ -51,8 +51,8 @@ TEST_F(AboutTest, TheLinkUnderThePointerLightsUpUntilTheBareWindowOrTheOtherLink
 }
 
 TEST_F(AboutTest, TheLinksOpenMailAndTheHomePage) {
-  ClickOn(about, about.Label2);
-  ClickOn(about, about.Label3);
+  ClickOn(about, about.EmailLink);
+  ClickOn(about, about.HomepageLink);
   std::vector<std::vector<std::string>> requests;
   for (const RecordedCall& c : sys.calls) {
     if (c.name == "OpenDocument") requests.push_back(c.args);
@@ -66,18 +66,18 @@ TEST_F(AboutTest, TheLinksOpenMailAndTheHomePage) {
 
 TEST_F(AboutTest, ALinkThatCannotBeOpenedChangesNothing) {
   sys.shellThrows = true;
-  ClickOn(about, about.Label2);
-  ClickOn(about, about.Label3);
+  ClickOn(about, about.EmailLink);
+  ClickOn(about, about.HomepageLink);
   EXPECT_FALSE(ended);
   EXPECT_EQ(sys.CountCalls("MessageBox"), 0);
   EXPECT_TRUE(about.Visible());
 }
 
 TEST_F(AboutTest, ResizingTheWindowMovesNoLabel) {
-  const PixelRect before = about.Label3.PixelBounds();
+  const PixelRect before = about.HomepageLink.PixelBounds();
   about.SetWidth(about.Width() * 2);
   about.SetHeight(about.Height() * 2);
-  EXPECT_EQ(about.Label3.PixelBounds(), before);
+  EXPECT_EQ(about.HomepageLink.PixelBounds(), before);
 }
 
 }  // namespace

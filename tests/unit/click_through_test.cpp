@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "app/startup.h"
+#include "app/application.h"
 #include "program_fixture.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 class ClickThroughTest : public ProgramTest {
  protected:
   ClickThroughTest() { EXPECT_TRUE(Start()); }
-  CorvaneForm1& Form() { return PictureWindow(); }
+  PictureWindow& Form() { return PictureForm(); }
   HeadlessWindow& Window() { return WindowOf(Form()); }
   void CtrlT() { Type(Form(), Key::Shortcut, 'T', kCtrl); }
   void PressWayBack() {
@@ -49,7 +49,7 @@ class ClickThroughTest : public ProgramTest {
 
 TEST_F(ClickThroughTest, CtrlTTurnsItOnWithTheWayBackHeldAndCtrlTAgainTurnsItOff) {
   ShowPicture("C:\\p.bmp", {300, 200});
-  const PixelPoint onPicture = PointOn(Form(), Form().Image1);
+  const PixelPoint onPicture = PointOn(Form(), Form().PictureBox);
   const std::string tip = Form().Events().TooltipAt(onPicture);
   ASSERT_FALSE(tip.empty());
   ExpectClickThrough(false);
@@ -151,19 +151,19 @@ TEST_F(ClickThroughTest, ASystemThatWillNotLetTheMouseThroughIsToldAndTheWayBack
 }
 
 TEST_F(ClickThroughTest, IsNeitherSavedNorBroughtBackAtTheNextStart) {
-  Deliver([] { SaveAndExit(ExitFrom::PictureWindow); });
+  Deliver([this] { App().SaveAndExit(ExitFrom::PictureWindow); });
   ASSERT_TRUE(ended);
   const std::string plain = SettingsBytes();
 
-  ResetProgramState();
+  NewRun();
   ASSERT_TRUE(Start());
   CtrlT();
   ASSERT_TRUE(Form().ClickThrough());
-  Deliver([] { SaveAndExit(ExitFrom::PictureWindow); });
+  Deliver([this] { App().SaveAndExit(ExitFrom::PictureWindow); });
   ASSERT_TRUE(ended);
   EXPECT_EQ(SettingsBytes(), plain) << "click-through leaves no trace in the settings file";
 
-  ResetProgramState();
+  NewRun();
   sys.calls.clear();
   ASSERT_TRUE(Start());
   EXPECT_FALSE(Form().ClickThrough());

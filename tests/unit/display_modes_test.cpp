@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/menu/menu_window.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -16,9 +16,9 @@ class DisplayModesTest : public ProgramTest {
     EXPECT_TRUE(Start());
     sys.pictureFiles["C:\\pics\\wide.bmp"] = {100, 50};
   }
-  CorvaneForm1& form = PictureWindow();
+  PictureWindow& form = PictureForm();
 
-  void GivePicture() { form.Image1.SetPicture(Sys().LoadPicture("C:\\pics\\wide.bmp")); }
+  void GivePicture() { form.PictureBox.SetPicture(sys.LoadPicture("C:\\pics\\wide.bmp")); }
 
   struct State {
     std::vector<bool> helpLabels;
@@ -31,18 +31,18 @@ class DisplayModesTest : public ProgramTest {
     bool operator==(const State&) const = default;
   };
   State Now() {
-    State s{{}, form.Image1.Visible(), form.Labelmy2.Visible(), form.Width(), form.Height(), form.Left(), form.Top()};
-    for (Label* l : form.HelpLabels()) s.helpLabels.push_back(l->Visible());
+    State s{{}, form.PictureBox.Visible(), form.SiteLink.Visible(), form.Width(), form.Height(), form.Left(), form.Top()};
+    for (Label* l : form.HelpLines()) s.helpLabels.push_back(l->Visible());
     return s;
   }
 };
 
 TEST_F(DisplayModesTest, HelpModeShowsTheTenLabelsInAFixedSizeWindow) {
   GivePicture();
-  ShowPictureMode();
+  ShowPictureMode(PictureForm());
   form.SetLeft(-450);
   form.SetTop(3000);
-  ShowHelpMode();
+  ShowHelpMode(PictureForm());
   const State help = Now();
   EXPECT_EQ(help.helpLabels, std::vector<bool>(10, true));
   EXPECT_FALSE(help.image);
@@ -52,15 +52,15 @@ TEST_F(DisplayModesTest, HelpModeShowsTheTenLabelsInAFixedSizeWindow) {
   EXPECT_EQ(WindowOf(form).ClientSize(), (PixelSize{464, 343}));
   EXPECT_EQ(help.left, -450.0f);  // the top-left corner stays where it was
   EXPECT_EQ(help.top, 3000.0f);
-  EXPECT_FALSE(form.Image1.GetPicture() == nullptr) << "hiding the picture keeps it";
+  EXPECT_FALSE(form.PictureBox.GetPicture() == nullptr) << "hiding the picture keeps it";
 }
 
 TEST_F(DisplayModesTest, PictureModeShowsThePictureAndTheLinkSizedToTheImage) {
   GivePicture();
-  form.Labelmy2.SetVisible(false);  // whatever hid the link before, the picture mode shows it
+  form.SiteLink.SetVisible(false);  // whatever hid the link before, the picture mode shows it
   form.SetLeft(150);
   form.SetTop(75);
-  ShowPictureMode();
+  ShowPictureMode(PictureForm());
   const State picture = Now();
   EXPECT_EQ(picture.helpLabels, std::vector<bool>(10, false));
   EXPECT_TRUE(picture.image);
@@ -73,22 +73,22 @@ TEST_F(DisplayModesTest, PictureModeShowsThePictureAndTheLinkSizedToTheImage) {
 
 TEST_F(DisplayModesTest, EachModeTwiceEqualsOnceAndTheTextBoxIsNeverTouched) {
   GivePicture();
-  form.Text100.SetText("C:\\chosen.jpg");
+  form.PathBox.SetText("C:\\chosen.jpg");
   for (const auto mode : {&ShowHelpMode, &ShowPictureMode}) {
-    mode();
+    mode(form);
     const State once = Now();
-    mode();
+    mode(form);
     EXPECT_EQ(Now(), once);
-    EXPECT_EQ(form.Text100.Text(), "C:\\chosen.jpg");
-    EXPECT_FALSE(form.Text100.Visible());
+    EXPECT_EQ(form.PathBox.Text(), "C:\\chosen.jpg");
+    EXPECT_FALSE(form.PathBox.Visible());
   }
 }
 
 TEST_F(DisplayModesTest, TheLinkLabelLiesOverTheTopLeftCornerOfThePicture) {
   GivePicture();
-  ShowPictureMode();
-  EXPECT_EQ(form.ControlAt({1, 1}), &form.Labelmy2);
-  EXPECT_EQ(form.ControlAt({99, 49}), &form.Image1);
+  ShowPictureMode(PictureForm());
+  EXPECT_EQ(form.ControlAt({1, 1}), &form.SiteLink);
+  EXPECT_EQ(form.ControlAt({99, 49}), &form.PictureBox);
 }
 
 }  // namespace
@@ -117,7 +117,7 @@ class WindowWithinReachTest : public ProgramTest {
     sys.pictureFiles["C:\\huge.bmp"] = {800, 600};
   }
   PixelPoint Place() {
-    const PixelRect frame = WindowOf(PictureWindow()).Frame();
+    const PixelRect frame = WindowOf(PictureForm()).Frame();
     return {frame.left, frame.top};
   }
 };
@@ -136,38 +136,38 @@ TEST_F(WindowWithinReachTest, AfterAChangeOfSizeAWindowOffEveryMonitorComesBackT
   };
   for (const ReachCase& c : cases) {
     SCOPED_TRACE(c.name);
-    ResetProgramState();
+    NewRun();
     sys.files.clear();
     PutSettings(c.start.x * 15, c.start.y * 15, c.startPicture ? c.startPicture : NoPictureMarker);
     ASSERT_TRUE(Start());
     ASSERT_EQ(Place(), c.start) << "a saved place partly on the screen is kept at start-up";
     const std::string action = c.action;
-    CorvaneMenu& menu = OpenMenu();
+    MenuWindow& menu = OpenMenu();
     if (action == "help") {
-      ClickOn(menu, menu.Label4);
+      ClickOn(menu, menu.ShowItem.label);
     } else {
       const std::string path = action.substr(7);
       sys.dialog = [path](const OpenFileRequest&) { return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, path, 0}; };
-      ClickOn(menu, menu.Label7);
+      ClickOn(menu, menu.SelectItem.label);
     }
     EXPECT_FALSE(ended);
     EXPECT_EQ(Place(), c.expected);
-    EXPECT_TRUE(sys.IsOnAnyMonitor(WindowOf(PictureWindow()).Frame()));
+    EXPECT_TRUE(sys.IsOnAnyMonitor(WindowOf(PictureForm()).Frame()));
   }
 }
 
 TEST_F(WindowWithinReachTest, OnlyTheSizeAHandlerLeavesIsJudged) {
   ASSERT_TRUE(Start());
-  CorvaneForm1& form = PictureWindow();
+  PictureWindow& form = PictureForm();
   WindowOf(form).MoveTo({-400, -300});
   Deliver([&] {
-    RunHandler([&] {
+    runtime->RunHandler([&] {
       form.SetWidth(100 * 15);  // wholly off the screen for a moment
       form.SetWidth(6960);
     });
   });
   EXPECT_EQ(Place(), (PixelPoint{-400, -300}));
-  Deliver([&] { RunHandler([&] { form.SetWidth(100 * 15); }); });
+  Deliver([&] { runtime->RunHandler([&] { form.SetWidth(100 * 15); }); });
   EXPECT_EQ(Place(), (PixelPoint{23, 7}));
 }
 

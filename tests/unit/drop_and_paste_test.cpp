@@ -6,9 +6,9 @@
 
 #include "picture_state.h"
 #include "program_fixture.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/menu/picture_selection.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/menu/menu_window.h"
+#include "windows/picture/picture_selection.h"
+#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
@@ -19,11 +19,11 @@ class DropAndPasteTest : public ProgramTest {
   DropAndPasteTest() { EXPECT_TRUE(Start()); }
 
   void Drop(const std::vector<std::string>& paths) {
-    HeadlessWindow& w = WindowOf(PictureWindow());
+    HeadlessWindow& w = WindowOf(PictureForm());
     Deliver([&] { w.Events().OnFilesDropped(paths); });
   }
 
-  void Paste() { Type(PictureWindow(), Key::Paste, 0, kCtrl); }
+  void Paste() { Type(PictureForm(), Key::Paste, 0, kCtrl); }
 
   // The message last shown, or "" when none was.
   std::string Message() const {
@@ -32,7 +32,7 @@ class DropAndPasteTest : public ProgramTest {
   }
 
   using Snapshot = PictureState;
-  Snapshot Now() { return PictureStateOf(PictureWindow()); }
+  Snapshot Now() { return PictureStateOf(FirstPin()); }
 };
 
 TEST(PastedFileName, CarriesTheLocalTimeAndASuffixForATakenName) {
@@ -44,9 +44,9 @@ TEST(PastedFileName, CarriesTheLocalTimeAndASuffixForATakenName) {
 
 TEST_F(DropAndPasteTest, OnlyThePictureWindowTakesDroppedFiles) {
   OpenMenu();
-  ASSERT_TRUE(MenuWindowLoaded());
-  EXPECT_TRUE(WindowOf(PictureWindow()).acceptsDrops);
-  EXPECT_FALSE(WindowOf(MenuWindow()).acceptsDrops);
+  ASSERT_TRUE(FirstPin().MenuLoaded());
+  EXPECT_TRUE(WindowOf(PictureForm()).acceptsDrops);
+  EXPECT_FALSE(WindowOf(MenuForm()).acceptsDrops);
 }
 
 TEST_F(DropAndPasteTest, TheFirstDroppedFileIsShownOnTheHelpPanelOrThePictureAndSavedAtExit) {
@@ -59,9 +59,9 @@ TEST_F(DropAndPasteTest, TheFirstDroppedFileIsShownOnTheHelpPanelOrThePictureAnd
   EXPECT_EQ(Message(), "");
 
   Drop({"C:\\pics\\dog.png"});  // onto the picture this time
-  EXPECT_EQ(CurrentPicturePath, "C:\\pics\\dog.png");
-  EXPECT_EQ(PictureWindow().Width(), 30 * 15);
-  DoubleClickOn(PictureWindow(), &PictureWindow().Image1);
+  EXPECT_EQ(FirstPin().PicturePath(), "C:\\pics\\dog.png");
+  EXPECT_EQ(PictureForm().Width(), 30 * 15);
+  DoubleClickOn(PictureForm(), &PictureForm().PictureBox);
   EXPECT_TRUE(ended);
   EXPECT_NE(SettingsBytes().find("C:\\pics\\dog.png"), std::string::npos);
 }
@@ -75,11 +75,11 @@ TEST_F(DropAndPasteTest, ADroppedFileThatCannotBeShownGetsTheSelectItemsMessageA
   for (const Case& c : {Case{"not a picture", "C:\\notes.txt"}, Case{"a folder", "C:\\pics"},
                         Case{"a name the code page cannot hold", unspellable}}) {
     SCOPED_TRACE(c.what);
-    ResetProgramState();
+    NewRun();
     ASSERT_TRUE(Start());
     sys.dialog = [&](const OpenFileRequest&) { return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, c.path, 0}; };
-    CorvaneMenu& menu = OpenMenu();
-    ClickOn(menu, menu.Label7);
+    MenuWindow& menu = OpenMenu();
+    ClickOn(menu, menu.SelectItem.label);
     const std::string throughSelect = Message();
     ASSERT_NE(throughSelect, "");
     sys.calls.clear();
@@ -96,12 +96,12 @@ TEST_F(DropAndPasteTest, ADroppedFileThatCannotBeShownGetsTheSelectItemsMessageA
 
 TEST_F(DropAndPasteTest, AMenuLeftHiddenByACancelledDialogGoesOnceADropShowsThePicture) {
   sys.pictureFiles["C:\\pics\\cat.jpg"] = {640, 480};
-  CorvaneMenu& menu = OpenMenu();
-  ClickOn(menu, menu.Label7);  // the dialog is cancelled: the menu stays loaded and hidden
-  ASSERT_TRUE(MenuWindowLoaded());
+  MenuWindow& menu = OpenMenu();
+  ClickOn(menu, menu.SelectItem.label);  // the dialog is cancelled: the menu stays loaded and hidden
+  ASSERT_TRUE(FirstPin().MenuLoaded());
   Drop({"C:\\pics\\cat.jpg"});
-  EXPECT_FALSE(MenuWindowLoaded());
-  EXPECT_EQ(OpenMenu().Label4.Caption(), kShowHelpCaption);
+  EXPECT_FALSE(FirstPin().MenuLoaded());
+  EXPECT_EQ(OpenMenu().ShowItem.label.Caption(), kShowHelpCaption);
 }
 
 TEST_F(DropAndPasteTest, ADropOfNoLocalFileIsExplainedAndChangesNothing) {
@@ -129,10 +129,10 @@ TEST_F(DropAndPasteTest, APastedPictureIsSavedBesideTheSettingsUnderAFreeNameSho
   ASSERT_NE(save, nullptr);
   EXPECT_EQ(save->args[0], saved);
   EXPECT_EQ(sys.FindFile("C:\\Corvane\\pasted-20261210-164305.png")->bytes, "taken") << "never overwritten";
-  EXPECT_EQ(CurrentPicturePath, saved);
-  EXPECT_EQ(PictureWindow().Width(), 120 * 15);
+  EXPECT_EQ(FirstPin().PicturePath(), saved);
+  EXPECT_EQ(PictureForm().Width(), 120 * 15);
   EXPECT_EQ(Message(), "");
-  DoubleClickOn(PictureWindow(), &PictureWindow().Image1);
+  DoubleClickOn(PictureForm(), &PictureForm().PictureBox);
   EXPECT_NE(SettingsBytes().find(saved), std::string::npos);
 }
 
@@ -141,7 +141,7 @@ TEST_F(DropAndPasteTest, APastedFileIsShownWhereItIsWithoutACopy) {
   sys.clipboardFile = "C:\\pics\\cat.jpg";
   sys.clipboardImage = PixelSize{10, 10};  // a copied file comes first
   Paste();
-  EXPECT_EQ(CurrentPicturePath, "C:\\pics\\cat.jpg");
+  EXPECT_EQ(FirstPin().PicturePath(), "C:\\pics\\cat.jpg");
   EXPECT_EQ(sys.CountCalls("SavePng"), 0);
 }
 

@@ -13,7 +13,7 @@ namespace {
 // they overlap in (60,30)-(120,60). `rule` crosses both at y = 50.
 class TestForm : public Form {
  public:
-  TestForm() : Form({WindowKind::Popup, "Test", 3000, 1500, 0x123456}) {
+  explicit TestForm(ControlRuntime& runtime) : Form(runtime, {WindowKind::Popup, "Test", 3000, 1500, 0x123456}) {
     Add({&rule, &upper, &ghost, &lower, &two, &name, &one, &hiddenButton});
     rule.Define(0, 750, 3000, 750, 1, 0x000000);
     LabelLook opaque;
@@ -66,7 +66,7 @@ class FormTest : public ProgramTest {
   void Up(PixelPoint at, MouseButton button = MouseButton::Left) {
     WindowOf(form).Events().OnMouseUp({static_cast<int>(button), 0, at});
   }
-  TestForm form;
+  TestForm form{*runtime};
 };
 
 TEST_F(FormTest, TheTopmostVisibleControlUnderThePointerIsHit) {
@@ -181,8 +181,8 @@ TEST_F(FormTest, SettingAPositionTakesTheNearestPixelAndReadsBackWhatTheWindowHa
 TEST_F(FormTest, AFramedWindowsSizeCountsItsFrame) {
   class Framed : public Form {
    public:
-    Framed() : Form({WindowKind::Framed, "Framed", 4890, 2520, 0}) {}
-  } framed;
+    explicit Framed(ControlRuntime& runtime) : Form(runtime, {WindowKind::Framed, "Framed", 4890, 2520, 0}) {}
+  } framed{*runtime};
   framed.Load();
   const int across = 326 + 2 * HeadlessWindow::kBorder;
   const int down = 168 + HeadlessWindow::kTitleBar + HeadlessWindow::kBorder;
@@ -207,7 +207,7 @@ TEST_F(FormTest, AFittingLabelTakesItsMeasuredTextSizeAndKeepsItsCorner) {
 }
 
 TEST_F(FormTest, PaintingGoesBackToFrontAndTransparentLabelsLeaveTheGround) {
-  form.upper.SetBackStyle(0);
+  form.upper.SetGround(Ground::Transparent);
   form.lower.SetBackColor(kButtonFaceColor);
   const std::vector<DrawOp> ops = WindowOf(form).Render();
   std::vector<std::string> order;
@@ -242,7 +242,7 @@ TEST_F(FormTest, ModalShowReturnsOnHideOrUnloadAndTheOtherWindowsTakeNoInputMean
   form.Show();
   for (const bool unload : {false, true}) {
     SCOPED_TRACE(unload ? "unload" : "hide");
-    TestForm dialog;
+    TestForm dialog{*runtime};
     bool othersBlocked = false;
     sys.modalActions = {[&] { othersBlocked = !WindowOf(form).Enabled(); },
                         [&] { unload ? dialog.Unload() : dialog.Hide(); },
@@ -259,8 +259,8 @@ TEST_F(FormTest, ModalShowReturnsOnHideOrUnloadAndTheOtherWindowsTakeNoInputMean
 
 TEST_F(FormTest, NestedModalWindowsReleaseTheOthersOnlyWhenTheLastCloses) {
   form.Show();
-  TestForm outer;
-  TestForm inner;
+  TestForm outer{*runtime};
+  TestForm inner{*runtime};
   bool blockedAfterInner = false;
   sys.modalActions = {[&] {
                         sys.modalActions.push_front([&] { inner.Unload(); });
@@ -274,7 +274,7 @@ TEST_F(FormTest, NestedModalWindowsReleaseTheOthersOnlyWhenTheLastCloses) {
 }
 
 TEST_F(FormTest, AnUnloadedWindowOutlivesTheHandlerThatUnloadedItAndTheNextReferenceIsFresh) {
-  FormSlot<TestForm> slot;
+  FormSlot<TestForm> slot([this] { return std::make_unique<TestForm>(*runtime); });
   TestForm* first = &slot();
   std::string captionAfterUnload;
   TestForm* second = nullptr;

@@ -1,12 +1,12 @@
 // The popup menu: placement, focus, highlight and the seven items.
-#include "windows/menu/corvane_menu.h"
+#include "windows/menu/menu_window.h"
 
 #include <gtest/gtest.h>
 
-#include "app/maker.h"
+#include "windows/maker.h"
 #include "program_fixture.h"
-#include "windows/about/corvane_about.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/about/about_window.h"
+#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
@@ -35,7 +35,7 @@ class MenuTest : public ProgramTest {
 };
 
 TEST_F(MenuTest, AFreshMenuIsTheLaidOutSizeWithNoButtonInSight) {
-  CorvaneMenu& menu = OpenMenu();
+  MenuWindow& menu = OpenMenu();
   EXPECT_EQ(WindowOf(menu).ClientSize(), (PixelSize{138, 170}));
   EXPECT_EQ(WindowOf(menu).Layout().kind, WindowKind::ToolPopup);
   EXPECT_TRUE(WindowOf(menu).topMost);
@@ -46,8 +46,8 @@ TEST_F(MenuTest, AFreshMenuIsTheLaidOutSizeWithNoButtonInSight) {
   }
   const std::array<Label*, 7> items = menu.ItemLabels();
   for (std::size_t n = 1; n < 7; ++n) EXPECT_GT(items[n]->Top(), items[n - 1]->Top());
-  EXPECT_EQ(menu.Label6.Caption(), "&Close this menu");
-  EXPECT_EQ(menu.Command6.Caption(), "&Close menu");
+  EXPECT_EQ(menu.CloseItem.label.Caption(), "&Close this menu");
+  EXPECT_EQ(menu.CloseItem.button.Caption(), "&Close menu");
 }
 
 TEST_F(MenuTest, TheMenusCornerComesToTheCursorOrItsNearCornerNearTheScreenEdge) {
@@ -68,10 +68,10 @@ TEST_F(MenuTest, TheMenusCornerComesToTheCursorOrItsNearCornerNearTheScreenEdge)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.twipsPerPixel) + " " + std::to_string(c.cursor.x) + "," + std::to_string(c.cursor.y));
-    ResetProgramState();
+    NewRun();
     sys.twipsPerPixel = c.twipsPerPixel;
     ASSERT_TRUE(Start());
-    CorvaneMenu& menu = OpenMenu(c.cursor.x, c.cursor.y);
+    MenuWindow& menu = OpenMenu(c.cursor.x, c.cursor.y);
     const PixelRect frame = WindowOf(menu).Frame();
     EXPECT_EQ(frame.left, c.topLeft.x);
     EXPECT_EQ(frame.top, c.topLeft.y);
@@ -79,30 +79,30 @@ TEST_F(MenuTest, TheMenusCornerComesToTheCursorOrItsNearCornerNearTheScreenEdge)
 }
 
 TEST_F(MenuTest, TheMenuOpensWithTheFocusOnItsSpareButtonAndRunsNoItem) {
-  CorvaneMenu& menu = OpenMenu();
-  EXPECT_EQ(menu.FocusedControl(), &menu.Command1000);
+  MenuWindow& menu = OpenMenu();
+  EXPECT_EQ(menu.FocusedControl(), &menu.RestingButton);
   EXPECT_TRUE(menu.Visible());
   EXPECT_EQ(Story(), std::vector<std::string>{});
 }
 
 TEST_F(MenuTest, TabGoesFromTheSpareButtonToGetProfessionalAndShiftTabToHomepage) {
-  CorvaneMenu& menu = OpenMenu();
+  MenuWindow& menu = OpenMenu();
   Type(menu, Key::Tab);
   EXPECT_EQ(Story(), (std::vector<std::string>{"close menu", std::string("open ") + maker::kProfessionalPage + " minimized"}));
-  CorvaneMenu& again = OpenMenu();
+  MenuWindow& again = OpenMenu();
   Type(again, Key::Tab, 0, kShift);
   EXPECT_EQ(Story(), (std::vector<std::string>{std::string("open ") + maker::kHomePage + " minimized", "close menu"}));
 }
 
 TEST_F(MenuTest, LabelsNeverTakeTheFocus) {
-  CorvaneMenu& menu = OpenMenu();
+  MenuWindow& menu = OpenMenu();
   for (Control* c : menu.TabOrder()) {
     if (dynamic_cast<Label*>(c)) {
       EXPECT_FALSE(c->CanTakeFocus()) << c->Name();
     }
   }
-  MoveOver(menu, &menu.Label4);
-  EXPECT_EQ(menu.FocusedControl(), &menu.Command1000);
+  MoveOver(menu, &menu.ShowItem.label);
+  EXPECT_EQ(menu.FocusedControl(), &menu.RestingButton);
 }
 
 struct ItemCase {
@@ -114,7 +114,7 @@ struct ItemCase {
 
 class MenuItemTest : public MenuTest, public ::testing::WithParamInterface<ItemCase> {
  protected:
-  Label& LabelFor(CorvaneMenu& menu) {
+  Label& LabelFor(MenuWindow& menu) {
     for (Label* l : menu.ItemLabels()) {
       if (l->AccessKey() == GetParam().accessKey) return *l;
     }
@@ -124,14 +124,14 @@ class MenuItemTest : public MenuTest, public ::testing::WithParamInterface<ItemC
 
 TEST_P(MenuItemTest, ByItsLabel) {
   ShowPicture();
-  CorvaneMenu& menu = OpenMenu();
+  MenuWindow& menu = OpenMenu();
   ClickOn(menu, LabelFor(menu));
   EXPECT_EQ(Story(), GetParam().byLabel);
 }
 
 TEST_P(MenuItemTest, ByItsAccessKey) {
   ShowPicture();
-  CorvaneMenu& menu = OpenMenu();
+  MenuWindow& menu = OpenMenu();
   Type(menu, Key::AccessKey, static_cast<char>(std::tolower(GetParam().accessKey)), kAlt);
   EXPECT_EQ(Story(), GetParam().byKey);
 }
@@ -154,80 +154,80 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MenuTest, ExitFromTheMenuSavesThePlaceAndPicture) {
   ShowPicture();
-  WindowOf(PictureWindow()).MoveTo({40, 50});
-  CorvaneMenu& menu = OpenMenu();
-  ClickOn(menu, menu.Label3);
+  WindowOf(PictureForm()).MoveTo({40, 50});
+  MenuWindow& menu = OpenMenu();
+  ClickOn(menu, menu.ExitItem.label);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes().substr(0, 18), EncodeSettingsRecord(600, 750, "C:\\p.bmp"));
 }
 
 TEST_F(MenuTest, TheShowItemSwitchesToTheHelpPanelAndBack) {
   ShowPicture();
-  CorvaneMenu& menu = OpenMenu();
-  EXPECT_EQ(menu.Label4.Caption(), kShowHelpCaption);
-  EXPECT_EQ(menu.Command4.Caption(), kShowHelpCaption);
-  ClickOn(menu, menu.Label4);
-  EXPECT_FALSE(PictureWindow().Image1.Visible());
-  EXPECT_FALSE(MenuWindowLoaded());
+  MenuWindow& menu = OpenMenu();
+  EXPECT_EQ(menu.ShowItem.label.Caption(), kShowHelpCaption);
+  EXPECT_EQ(menu.ShowItem.button.Caption(), kShowHelpCaption);
+  ClickOn(menu, menu.ShowItem.label);
+  EXPECT_FALSE(PictureForm().PictureBox.Visible());
+  EXPECT_FALSE(FirstPin().MenuLoaded());
 
-  CorvaneMenu& next = OpenMenu();
-  EXPECT_EQ(next.Label4.Caption(), kShowPictureCaption);
-  EXPECT_EQ(next.Command4.Caption(), kShowPictureCaption);
-  ClickOn(next, next.Label4);
-  EXPECT_TRUE(PictureWindow().Image1.Visible());
-  EXPECT_EQ(PictureWindow().Width(), 300 * 15.0f);
+  MenuWindow& next = OpenMenu();
+  EXPECT_EQ(next.ShowItem.label.Caption(), kShowPictureCaption);
+  EXPECT_EQ(next.ShowItem.button.Caption(), kShowPictureCaption);
+  ClickOn(next, next.ShowItem.label);
+  EXPECT_TRUE(PictureForm().PictureBox.Visible());
+  EXPECT_EQ(PictureForm().Width(), 300 * 15.0f);
   EXPECT_EQ(sys.CountCalls("LoadPicture"), 0) << "the picture already held comes back";
-  EXPECT_FALSE(MenuWindowLoaded());
+  EXPECT_FALSE(FirstPin().MenuLoaded());
 }
 
 TEST_F(MenuTest, TheShowItemWithoutAPictureSaysSoAndTheMenuStaysOpen) {
-  CorvaneMenu& menu = OpenMenu();
-  EXPECT_EQ(menu.Label4.Caption(), kShowPictureCaption);
-  ClickOn(menu, menu.Label4);
+  MenuWindow& menu = OpenMenu();
+  EXPECT_EQ(menu.ShowItem.label.Caption(), kShowPictureCaption);
+  ClickOn(menu, menu.ShowItem.label);
   const RecordedCall* message = sys.LastCall("MessageBox");
   ASSERT_NE(message, nullptr);
   EXPECT_EQ(message->args, (std::vector<std::string>{HeadlessPlatform::HandleText(menu.hWnd()),
                                                      "You have not selected any picture file, please Select a picture file ",
                                                      kAppTitle}));
   EXPECT_TRUE(menu.Visible());
-  EXPECT_EQ(menu.Label4.Caption(), kShowPictureCaption);
-  EXPECT_FALSE(PictureWindow().Image1.Visible());
+  EXPECT_EQ(menu.ShowItem.label.Caption(), kShowPictureCaption);
+  EXPECT_FALSE(PictureForm().PictureBox.Visible());
 }
 
 TEST_F(MenuTest, TheAboutLabelClosesTheMenuThenShowsTheAboutWindowModally) {
   bool menuGoneWhileAboutShows = false;
   bool pictureBlocked = false;
-  CorvaneMenu& menu = OpenMenu();
+  MenuWindow& menu = OpenMenu();
   sys.modalActions = {[&] {
-    menuGoneWhileAboutShows = !MenuWindowLoaded() && AboutWindow().Visible();
-    pictureBlocked = !WindowOf(PictureWindow()).Enabled();
-    AboutWindow().Events().OnCloseRequest();
+    menuGoneWhileAboutShows = !FirstPin().MenuLoaded() && AboutForm().Visible();
+    pictureBlocked = !WindowOf(PictureForm()).Enabled();
+    AboutForm().Events().OnCloseRequest();
   }};
-  ClickOn(menu, menu.Label5);
+  ClickOn(menu, menu.AboutItem.label);
   EXPECT_TRUE(menuGoneWhileAboutShows);
   EXPECT_TRUE(pictureBlocked);
-  EXPECT_FALSE(AboutWindowLoaded());
-  EXPECT_TRUE(WindowOf(PictureWindow()).Enabled());
+  EXPECT_FALSE(FirstPin().AboutLoaded());
+  EXPECT_TRUE(WindowOf(PictureForm()).Enabled());
 }
 
 // Owned by the picture window, the menu and the About window stay above it under any window
 // manager, whatever is clicked.
 TEST_F(MenuTest, TheMenuAndTheAboutWindowAreOwnedByThePictureWindow) {
-  const std::uintptr_t picture = PictureWindow().hWnd();
-  CorvaneMenu& menu = OpenMenu();
+  const std::uintptr_t picture = PictureForm().hWnd();
+  MenuWindow& menu = OpenMenu();
   EXPECT_EQ(WindowOf(menu).Layout().owner, picture);
   std::uintptr_t aboutOwner = 0;
   sys.modalActions = {[&] {
-    aboutOwner = WindowOf(AboutWindow()).Layout().owner;
-    AboutWindow().Events().OnCloseRequest();
+    aboutOwner = WindowOf(AboutForm()).Layout().owner;
+    AboutForm().Events().OnCloseRequest();
   }};
-  ClickOn(menu, menu.Label5);
+  ClickOn(menu, menu.AboutItem.label);
   EXPECT_EQ(aboutOwner, picture);
-  EXPECT_EQ(WindowOf(PictureWindow()).Layout().owner, 0u) << "the picture window belongs to no other";
+  EXPECT_EQ(WindowOf(PictureForm()).Layout().owner, 0u) << "the picture window belongs to no other";
 }
 
 TEST_F(MenuTest, TheItemUnderThePointerIsWhiteAndStaysSoOffTheItems) {
-  CorvaneMenu& menu = OpenMenu();
+  MenuWindow& menu = OpenMenu();
   const std::array<Label*, 7> items = menu.ItemLabels();
   for (Label* l : items) EXPECT_EQ(l->BackColor(), kButtonFaceColor) << "before the first hover";
   const auto whites = [&] {
@@ -241,19 +241,20 @@ TEST_F(MenuTest, TheItemUnderThePointerIsWhiteAndStaysSoOffTheItems) {
     }
     return names;
   };
-  MoveOver(menu, &menu.Label2);
-  EXPECT_EQ(whites(), std::vector<std::string>{"Label2"});
-  MoveOver(menu, &menu.Label6);
-  EXPECT_EQ(whites(), std::vector<std::string>{"Label6"});
+  MoveOver(menu, &menu.ProfessionalItem.label);
+  EXPECT_EQ(whites(), std::vector<std::string>{"ProfessionalLabel"});
+  MoveOver(menu, &menu.CloseItem.label);
+  EXPECT_EQ(whites(), std::vector<std::string>{"CloseLabel"});
   Deliver([&] { WindowOf(menu).Events().OnMouseMove({0, 0, {1, 100}}); });  // left of the items
-  EXPECT_EQ(whites(), std::vector<std::string>{"Label6"});
+  EXPECT_EQ(whites(), std::vector<std::string>{"CloseLabel"});
 }
 
 TEST_F(MenuTest, TheHigherItemIsDrawnOverTheOneAboveIt) {
-  CorvaneMenu& menu = OpenMenu();
-  // Label1 (2..27) and Label2 (26..51) share row 26, where Label2 lies on top.
-  EXPECT_EQ(menu.ControlAt({50, 26}), &menu.Label2);
-  EXPECT_EQ(menu.ControlAt({50, 25}), &menu.Label1);
+  MenuWindow& menu = OpenMenu();
+  // The Homepage label (2..27) and the Professional label (26..51) share row 26, where the
+  // Professional label lies on top.
+  EXPECT_EQ(menu.ControlAt({50, 26}), &menu.ProfessionalItem.label);
+  EXPECT_EQ(menu.ControlAt({50, 25}), &menu.HomepageItem.label);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/numbers.h"
+#include "controls/numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include "pictures/animation.h"
 #include "pictures/animation_metadata.h"
 #include "program_fixture.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/menu/menu_window.h"
+#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
@@ -245,11 +245,11 @@ class PlayingAnimationTest : public ProgramTest {
                                             {{0, 20, 40, 30}, 250, Disposal::Keep}},
                                            1};
   }
-  HeadlessWindow& Window() { return WindowOf(PictureWindow()); }
+  HeadlessWindow& Window() { return WindowOf(PictureForm()); }
   void ShowAnimation() {
-    CurrentPicturePath = "C:\\spin.gif";
-    ShowPictureMode();
-    ApplyPicture();
+    FirstPin().SetPicturePath("C:\\spin.gif");
+    ShowPictureMode(PictureForm());
+    ApplyPicture(FirstPin());
   }
 };
 
@@ -286,9 +286,9 @@ TEST_F(PlayingAnimationTest, ItStopsWhenThePictureIsReplacedOrTheHelpPanelShowsA
   EXPECT_EQ(Window().timerMs, 0) << "a still picture wants no timer";
   ShowAnimation();
   EXPECT_EQ(Window().timerMs, 70);
-  ShowHelpMode();
+  ShowHelpMode(PictureForm());
   EXPECT_EQ(Window().timerMs, 0);
-  ShowPictureMode();
+  ShowPictureMode(PictureForm());
   EXPECT_EQ(Window().timerMs, 70);
 }
 
@@ -298,8 +298,8 @@ TEST_F(PlayingAnimationTest, AFailedSelectionLeavesTheAnimationPlaying) {
   sys.dialog = [](const OpenFileRequest&) {
     return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, "C:\\broken.gif", 0};
   };
-  CorvaneMenu& menu = OpenMenu();
-  ClickOn(menu, menu.Label7);
+  MenuWindow& menu = OpenMenu();
+  ClickOn(menu, menu.SelectItem.label);
   ASSERT_NE(sys.LastCall("MessageBox"), nullptr);
   EXPECT_EQ(Window().timerMs, 100) << "frame 1's time, as before the selection";
   ASSERT_TRUE(Window().FireTimer());

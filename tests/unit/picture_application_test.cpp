@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
@@ -12,7 +12,7 @@ const std::string kUsage = "Right-click to open menu, Double-click to exit, Ctrl
 
 class PictureApplicationTest : public ProgramTest {
  protected:
-  CorvaneForm1& Form() { return PictureWindow(); }
+  PictureWindow& Form() { return PictureForm(); }
 };
 
 TEST_F(PictureApplicationTest, TheWindowTakesThePicturesSizeAndTheTooltipSaysSoWithThePath) {
@@ -31,22 +31,22 @@ TEST_F(PictureApplicationTest, TheWindowTakesThePicturesSizeAndTheTooltipSaysSoW
     ShowPicture(c.path, c.size);
     EXPECT_EQ(Form().Width(), static_cast<float>(c.size.width * 15));
     EXPECT_EQ(Form().Height(), static_cast<float>(c.size.height * 15));
-    EXPECT_EQ(Form().Image1.ToolTipText,
+    EXPECT_EQ(Form().PictureBox.ToolTipText,
               std::to_string(c.size.width) + "X" + std::to_string(c.size.height) + "," + c.path + "," + kUsage);
   }
-  EXPECT_EQ(Form().Image1.GetPicture()->Size(), (PixelSize{2000, 3000})) << "the last picture replaced the others";
+  EXPECT_EQ(Form().PictureBox.GetPicture()->Size(), (PixelSize{2000, 3000})) << "the last picture replaced the others";
 }
 
 TEST_F(PictureApplicationTest, TheTooltipShowsWholePixelsAtOddScreenScales) {
   sys.twipsPerPixel = 1440.0f / 168;  // 8.571428 twips per pixel: 31 pixels read back as 30.99999...
   ASSERT_TRUE(Start());
   ShowPicture("C:\\odd.bmp", {31, 63});
-  EXPECT_EQ(Form().Image1.ToolTipText, "31X63,C:\\odd.bmp," + kUsage);
+  EXPECT_EQ(Form().PictureBox.ToolTipText, "31X63,C:\\odd.bmp," + kUsage);
 }
 
 TEST_F(PictureApplicationTest, TheLinkLabelGoesOnlyWhenTheWindowIsExactlyTwiceItsHeight) {
   ASSERT_TRUE(Start());
-  ASSERT_EQ(Form().Labelmy2.Height(), 240.0f);  // 16 pixels in the headless metric
+  ASSERT_EQ(Form().SiteLink.Height(), 240.0f);  // 16 pixels in the headless metric
   struct Case {
     int height;
     bool linkVisible;
@@ -55,19 +55,19 @@ TEST_F(PictureApplicationTest, TheLinkLabelGoesOnlyWhenTheWindowIsExactlyTwiceIt
   for (const Case& c : cases) {
     SCOPED_TRACE(c.height);
     ShowPicture("C:\\h" + std::to_string(c.height) + ".bmp", {100, c.height});
-    EXPECT_EQ(Form().Labelmy2.Visible(), c.linkVisible);
+    EXPECT_EQ(Form().SiteLink.Visible(), c.linkVisible);
   }
 }
 
 TEST_F(PictureApplicationTest, AFailedLoadStopsBeforeTheWindowChanges) {
   ASSERT_TRUE(Start());
   ShowPicture("C:\\first.bmp", {50, 40});
-  const std::string tip = Form().Image1.ToolTipText;
-  CurrentPicturePath = "C:\\missing.bmp";
-  EXPECT_THROW(ApplyPicture(), Error);
-  EXPECT_EQ(Form().Image1.GetPicture()->Size(), (PixelSize{50, 40}));
+  const std::string tip = Form().PictureBox.ToolTipText;
+  FirstPin().SetPicturePath("C:\\missing.bmp");
+  EXPECT_THROW(ApplyPicture(FirstPin()), Error);
+  EXPECT_EQ(Form().PictureBox.GetPicture()->Size(), (PixelSize{50, 40}));
   EXPECT_EQ(Form().Width(), 750.0f);
-  EXPECT_EQ(Form().Image1.ToolTipText, tip);
+  EXPECT_EQ(Form().PictureBox.ToolTipText, tip);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "pictures/picture_scale.h"
 #include "program_fixture.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -109,7 +109,7 @@ TEST(PictureScale, AnAnimationsChangedAreaCoversItsScaledPixels) {
 
 class ScaleWindowTest : public ProgramTest {
  protected:
-  CorvaneForm1& Form() { return PictureWindow(); }
+  PictureWindow& Form() { return PictureForm(); }
   PixelRect Frame() { return WindowOf(Form()).Frame(); }
   // The wheel turned over the window, with the pointer at `screen` and the keys held.
   void Wheel(int notches, int shift, PixelPoint screen) {
@@ -119,7 +119,7 @@ class ScaleWindowTest : public ProgramTest {
   }
   void CtrlZero() { Type(Form(), Key::Shortcut, '0', kCtrl); }
   std::string SizePart() {
-    const std::string& tip = Form().Image1.ToolTipText;
+    const std::string& tip = Form().PictureBox.ToolTipText;
     return tip.substr(0, tip.find(','));
   }
 };
@@ -136,7 +136,7 @@ TEST_F(ScaleWindowTest, CtrlWheelScalesAboutThePointerAndCtrlZeroComesBack) {
   EXPECT_EQ(Frame().left, pointer.x - 165) << "three quarters across stays under the pointer";
   EXPECT_EQ(Frame().top, pointer.y - 28);  // 25.5 of 100 is 28.05 of 110, inside the pixel 28
   EXPECT_EQ(SizePart(), "220X110 (110%)");
-  EXPECT_NE(Form().Image1.ToolTipText.find(",C:\\ad.png,Right-click to open menu"), std::string::npos);
+  EXPECT_NE(Form().PictureBox.ToolTipText.find(",C:\\ad.png,Right-click to open menu"), std::string::npos);
 
   const auto paint = WindowOf(Form()).Render();
   const auto scaled = std::find_if(paint.begin(), paint.end(), [](const DrawOp& op) { return op.kind == DrawOp::ScaledPicture; });
@@ -215,14 +215,14 @@ TEST_F(ScaleWindowTest, ScaleAndOpacityAreSavedAndComeBackAtTheNextStart) {
   Wheel(2, kCtrl, {Frame().left, Frame().top});
   Wheel(-4, kShift, {Frame().left, Frame().top});
   const PixelRect saved = Frame();
-  DoubleClickOn(Form(), &Form().Image1);
+  DoubleClickOn(Form(), &Form().PictureBox);
   ASSERT_TRUE(ended);
 
-  ResetProgramState();
+  NewRun();
   sys.pictureFiles["C:\\ad.png"] = {200, 100};
   ASSERT_TRUE(Start());
   EXPECT_EQ(Frame(), saved);
-  EXPECT_EQ(Form().Image1.Scale(), 1'210'000);
+  EXPECT_EQ(Form().PictureBox.Scale(), 1'210'000);
   EXPECT_EQ(WindowOf(Form()).opacity, 80);
   EXPECT_EQ(SizePart(), "242X121 (121%)");
 }

@@ -1,12 +1,13 @@
 // Choosing a picture through the open-file dialog.
-#include "windows/menu/picture_selection.h"
+#include "windows/picture/picture_selection.h"
 
 #include <gtest/gtest.h>
 
 #include "picture_state.h"
 #include "program_fixture.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/maker.h"
+#include "windows/menu/menu_window.h"
+#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
@@ -32,12 +33,12 @@ class PictureSelectionTest : public ProgramTest {
   }
 
   void Select() {
-    CorvaneMenu& menu = OpenMenu();
-    ClickOn(menu, menu.Label7);
+    MenuWindow& menu = OpenMenu();
+    ClickOn(menu, menu.SelectItem.label);
   }
 
   using Snapshot = PictureState;
-  Snapshot Now() { return PictureStateOf(PictureWindow()); }
+  Snapshot Now() { return PictureStateOf(FirstPin()); }
 
   OpenFileRequest lastRequest;
 };
@@ -47,7 +48,7 @@ TEST_F(PictureSelectionTest, TheDialogIsAskedForPicturesInTheProgramsFolder) {
   sys.pictureFiles["C:\\x.bmp"] = {10, 10};
   Select();
   const OpenFileRequest& r = lastRequest;
-  EXPECT_EQ(r.owner, PictureWindow().hWnd());
+  EXPECT_EQ(r.owner, PictureForm().hWnd());
   EXPECT_EQ(Pairs(r.filters), (FilterPairs{{"Pictures (bmp;gif;jpg;jpeg;png;wmf)", "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.wmf"},
                                           {"All files", "*.*"}}))
       << "every extension the system reads, then all files";
@@ -61,33 +62,33 @@ TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
   bool menuHiddenDuringDialog = false;
   const auto answer = sys.dialog;
   sys.dialog = [&](const OpenFileRequest& r) {
-    menuHiddenDuringDialog = MenuWindowLoaded() && !MenuWindow().Visible();
+    menuHiddenDuringDialog = FirstPin().MenuLoaded() && !MenuForm().Visible();
     return answer(r);
   };
   Select();
   EXPECT_TRUE(menuHiddenDuringDialog);
-  EXPECT_FALSE(MenuWindowLoaded());
+  EXPECT_FALSE(FirstPin().MenuLoaded());
   EXPECT_EQ(Now(), (Snapshot{true, 9600, 7200, "640X480,C:\\pics\\cat.jpg,Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another",
                              "C:\\pics\\cat.jpg", "C:\\pics\\cat.jpg"}));
   EXPECT_TRUE(SettingsBytes().find("cat.jpg") == std::string::npos) << "nothing is saved until exit";
-  EXPECT_EQ(OpenMenu().Label4.Caption(), kShowHelpCaption);
+  EXPECT_EQ(OpenMenu().ShowItem.label.Caption(), kShowHelpCaption);
 }
 
 TEST_F(PictureSelectionTest, ACancelChangesNothingAndTheMenuReappearsWhereItWasWithoutRunningAnItem) {
   const Snapshot before = Now();
-  CorvaneMenu& menu = OpenMenu(600, 400);
+  MenuWindow& menu = OpenMenu(600, 400);
   Type(menu, Key::AccessKey, 's', kAlt);  // the focus is now on the Select item's button
   EXPECT_EQ(Now(), before);
-  EXPECT_TRUE(MenuWindowLoaded());
+  EXPECT_TRUE(FirstPin().MenuLoaded());
   EXPECT_FALSE(menu.Visible());
   const PixelRect place = WindowOf(menu).Frame();
 
   sys.calls.clear();
-  CorvaneMenu& again = OpenMenu(100, 100);
+  MenuWindow& again = OpenMenu(100, 100);
   EXPECT_EQ(&again, &menu) << "the same window, not a fresh one";
   EXPECT_EQ(WindowOf(again).Frame(), place);
   EXPECT_TRUE(again.Visible());
-  EXPECT_EQ(again.FocusedControl(), &again.Command1000);
+  EXPECT_EQ(again.FocusedControl(), &again.RestingButton);
   EXPECT_EQ(sys.CountCalls("ChooseFileToOpen"), 0);
 }
 
@@ -104,17 +105,17 @@ TEST_F(PictureSelectionTest, ADialogFailureIsReportedNotTakenForACancel) {
 
 TEST_F(PictureSelectionTest, AFileThatCannotBeShownIsReportedAndEverythingStaysAsItWas) {
   ShowPicture("C:\\first.bmp", {50, 40});
-  PictureWindow().Text100.SetText("C:\\first.bmp");
+  PictureForm().PathBox.SetText("C:\\first.bmp");
   for (const bool helpMode : {false, true}) {
     SCOPED_TRACE(helpMode ? "help mode" : "picture mode");
-    if (helpMode) ShowHelpMode();
+    if (helpMode) ShowHelpMode(PictureForm());
     const Snapshot before = Now();
     const std::string settings = SettingsBytes();
     Choose("C:\\notes.txt");
     Select();
     EXPECT_EQ(Now(), before);
-    EXPECT_EQ(PictureWindow().Image1.GetPicture()->Size(), (PixelSize{50, 40}));
-    EXPECT_EQ(PictureWindow().Label1.Visible(), helpMode);
+    EXPECT_EQ(PictureForm().PictureBox.GetPicture()->Size(), (PixelSize{50, 40}));
+    EXPECT_EQ(PictureForm().Title.Visible(), helpMode);
     EXPECT_EQ(SettingsBytes(), settings);
     EXPECT_FALSE(ended);
     const RecordedCall* message = sys.LastCall("MessageBox");
@@ -132,13 +133,13 @@ TEST(PictureFilters, NameEachExtensionOnceInLowerCaseInTheOrderGiven) {
 
 TEST_F(PictureSelectionTest, APictureWithNoAreaIsRefusedWithTheReasonAndTheOldPictureStays) {
   ShowPicture("C:\\first.bmp", {50, 40});
-  PictureWindow().Text100.SetText("C:\\first.bmp");
+  PictureForm().PathBox.SetText("C:\\first.bmp");
   const Snapshot before = Now();
   sys.pictureFiles["C:\\empty.emf"] = {0, 0};
   Choose("C:\\empty.emf");
   Select();
   EXPECT_EQ(Now(), before);
-  EXPECT_EQ(PictureWindow().Image1.GetPicture()->Size(), (PixelSize{50, 40}));
+  EXPECT_EQ(PictureForm().PictureBox.GetPicture()->Size(), (PixelSize{50, 40}));
   const RecordedCall* message = sys.LastCall("MessageBox");
   ASSERT_NE(message, nullptr);
   EXPECT_NE(message->args[1].find("C:\\empty.emf"), std::string::npos) << message->args[1];
@@ -152,12 +153,12 @@ TEST_F(PictureSelectionTest, ANameTheCodePageCannotHoldIsStoredByItsShortPathOrR
   sys.pictureFiles["C:\\pics\\3E7A~1.JPG"] = {20, 20};
   Choose(longName);
   Select();
-  EXPECT_EQ(CurrentPicturePath, "C:\\pics\\3E7A~1.JPG");
-  EXPECT_EQ(PictureWindow().Text100.Text(), "C:\\pics\\3E7A~1.JPG");
-  DoubleClickOn(PictureWindow(), &PictureWindow().Image1);
+  EXPECT_EQ(FirstPin().PicturePath(), "C:\\pics\\3E7A~1.JPG");
+  EXPECT_EQ(PictureForm().PathBox.Text(), "C:\\pics\\3E7A~1.JPG");
+  DoubleClickOn(PictureForm(), &PictureForm().PictureBox);
   EXPECT_NE(SettingsBytes().find("3E7A~1.JPG"), std::string::npos);
 
-  ResetProgramState();
+  NewRun();
   ASSERT_TRUE(Start());
   const Snapshot before = Now();
   Choose("C:\\pics\\\xE6\x97\xA5.jpg");  // no short name to fall back on

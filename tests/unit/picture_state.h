@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "windows/picture/corvane_form1.h"
+#include "app/application.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 
@@ -17,8 +17,9 @@ struct PictureState {
   bool operator==(const PictureState&) const = default;
 };
 
-inline PictureState PictureStateOf(CorvaneForm1& f) {
-  return {f.Image1.Visible(), f.Width(), f.Height(), f.Image1.ToolTipText, CurrentPicturePath, f.Text100.Text()};
+inline PictureState PictureStateOf(Pin& pin) {
+  PictureWindow& f = pin.Window();
+  return {f.PictureBox.Visible(), f.Width(), f.Height(), f.PictureBox.ToolTipText, pin.PicturePath(), f.PathBox.Text()};
 }
 
 }  // namespace corvane::testing

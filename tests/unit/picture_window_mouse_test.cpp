@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/menu/menu_window.h"
+#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
@@ -12,7 +12,7 @@ namespace {
 class PictureWindowMouseTest : public ProgramTest {
  protected:
   PictureWindowMouseTest() { EXPECT_TRUE(Start()); }
-  CorvaneForm1& Form() { return PictureWindow(); }
+  PictureWindow& Form() { return PictureForm(); }
   void ShowPicture(PixelSize size) { ProgramTest::ShowPicture("C:\\p.bmp", size); }
   std::vector<std::string> Requests() {
     std::vector<std::string> names;
@@ -26,7 +26,7 @@ class PictureWindowMouseTest : public ProgramTest {
 TEST_F(PictureWindowMouseTest, ALeftPressAnywhereButTheLinkHandsTheMoveToTheSystem) {
   sys.dragOffset = {40, -5};
   std::vector<const Control*> places = {nullptr};  // the bare surface
-  for (Label* l : Form().HelpLabels()) places.push_back(l);
+  for (Label* l : Form().HelpLines()) places.push_back(l);
   for (const Control* place : places) {
     SCOPED_TRACE(place ? place->Name() : "surface");
     sys.calls.clear();
@@ -40,7 +40,7 @@ TEST_F(PictureWindowMouseTest, ALeftPressAnywhereButTheLinkHandsTheMoveToTheSyst
   }
   ShowPicture({200, 100});
   sys.calls.clear();
-  Press(Form(), &Form().Image1, MouseButton::Left);
+  Press(Form(), &Form().PictureBox, MouseButton::Left);
   EXPECT_EQ(Requests(), (std::vector<std::string>{"BeginSystemMove"}));
 }
 
@@ -48,13 +48,13 @@ TEST_F(PictureWindowMouseTest, ARightPressStoresTheCursorAndOpensTheMenuModally)
   sys.cursor = {700, 500};
   bool pictureBlocked = false;
   sys.modalActions = {[&] { pictureBlocked = !WindowOf(Form()).Enabled(); }};
-  Press(Form(), &Form().Label3, MouseButton::Right);
-  EXPECT_EQ(MenuAnchor.x, 700);
-  EXPECT_EQ(MenuAnchor.y, 500);
-  ASSERT_TRUE(MenuWindowLoaded());
-  EXPECT_TRUE(MenuWindow().Visible());
+  Press(Form(), &Form().Step2Text, MouseButton::Right);
+  EXPECT_EQ(FirstPin().MenuAnchor().x, 700);
+  EXPECT_EQ(FirstPin().MenuAnchor().y, 500);
+  ASSERT_TRUE(FirstPin().MenuLoaded());
+  EXPECT_TRUE(MenuForm().Visible());
   EXPECT_TRUE(pictureBlocked);
-  const PixelRect menu = WindowOf(MenuWindow()).Frame();
+  const PixelRect menu = WindowOf(MenuForm()).Frame();
   EXPECT_EQ(menu.right, 700);  // its bottom-right corner at the cursor
   EXPECT_EQ(menu.bottom, 500);
 }
@@ -62,23 +62,23 @@ TEST_F(PictureWindowMouseTest, ARightPressStoresTheCursorAndOpensTheMenuModally)
 TEST_F(PictureWindowMouseTest, EachRightPressTakesAFreshCursorPosition) {
   sys.cursor = {700, 500};
   Press(Form(), nullptr, MouseButton::Right);
-  ClickOn(MenuWindow(), MenuWindow().Label6);  // Close
+  ClickOn(MenuForm(), MenuForm().CloseItem.label);  // Close
   sys.cursor = {300, 200};
   Press(Form(), nullptr, MouseButton::Right);
-  EXPECT_EQ(WindowOf(MenuWindow()).Frame().right, 300);
-  EXPECT_EQ(WindowOf(MenuWindow()).Frame().bottom, 200);
+  EXPECT_EQ(WindowOf(MenuForm()).Frame().right, 300);
+  EXPECT_EQ(WindowOf(MenuForm()).Frame().bottom, 200);
 }
 
 TEST_F(PictureWindowMouseTest, AMiddlePressAndPressesOnTheLinkDoNothing) {
   sys.calls.clear();
   Press(Form(), nullptr, MouseButton::Middle);  // the help panel's bare surface
-  Press(Form(), &Form().Label4, MouseButton::Middle);
+  Press(Form(), &Form().PreviewUsage, MouseButton::Middle);
   ShowPicture({200, 100});
-  Press(Form(), &Form().Image1, MouseButton::Middle);
-  Press(Form(), &Form().Labelmy2, MouseButton::Left);
-  Press(Form(), &Form().Labelmy2, MouseButton::Right);
+  Press(Form(), &Form().PictureBox, MouseButton::Middle);
+  Press(Form(), &Form().SiteLink, MouseButton::Left);
+  Press(Form(), &Form().SiteLink, MouseButton::Right);
   EXPECT_EQ(Requests(), (std::vector<std::string>{"LoadPicture"}));
-  EXPECT_FALSE(MenuWindowLoaded());
+  EXPECT_FALSE(FirstPin().MenuLoaded());
 }
 
 TEST_F(PictureWindowMouseTest, DoubleClicksOnTheSurfaceOrPictureSaveAndEndOnLabelsNothing) {
@@ -88,18 +88,18 @@ TEST_F(PictureWindowMouseTest, DoubleClicksOnTheSurfaceOrPictureSaveAndEndOnLabe
     bool ends;
   };
   const Case cases[] = {
-      {"surface", false, true}, {"Image1", true, true}, {"Labelmy2", true, false}, {"Label5", false, false}};
+      {"surface", false, true}, {"PictureBox", true, true}, {"SiteLink", true, false}, {"Step1Heading", false, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.place);
-    ResetProgramState();
+    NewRun();
     sys.files.clear();
     ASSERT_TRUE(Start());
     if (c.picture) ShowPicture({200, 100});
     WindowOf(Form()).MoveTo({10, 20});
     const std::string place = c.place;
-    const Control* control = place == "Image1" ? static_cast<const Control*>(&Form().Image1)
-                             : place == "Labelmy2" ? &Form().Labelmy2
-                             : place == "Label5"   ? &Form().Label5
+    const Control* control = place == "PictureBox" ? static_cast<const Control*>(&Form().PictureBox)
+                             : place == "SiteLink" ? &Form().SiteLink
+                             : place == "Step1Heading" ? &Form().Step1Heading
                                                    : nullptr;
     DoubleClickOn(Form(), control);
     EXPECT_EQ(ended, c.ends);
@@ -112,52 +112,54 @@ TEST_F(PictureWindowMouseTest, TheLinkLabelTurnsOpaqueOverItselfTransparentOverT
   struct Step {
     bool overLabel;
     bool visible;
-    int backStyle;
+    Ground ground;
   };
+  constexpr Ground kOpaque = Ground::Opaque;
+  constexpr Ground kClear = Ground::Transparent;
   struct Case {
     int windowHeight;
     std::vector<Step> steps;
   };
   const Case cases[] = {
-      {100, {{true, true, 1}, {false, true, 0}, {true, true, 1}}},  // tall: opaque over it, transparent off it
-      {32, {{false, false, 1}}},                                    // exactly twice: hidden by the picture's rule
-      {33, {{true, true, 1}, {false, true, 0}}},                    // one pixel taller
-      {31, {{false, true, 0}, {true, false, 0}}},                   // shorter: transparent, then gone over itself
-      {20, {{true, false, 1}}},
+      {100, {{true, true, kOpaque}, {false, true, kClear}, {true, true, kOpaque}}},  // tall: opaque over it, transparent off it
+      {32, {{false, false, kOpaque}}},                         // exactly twice: hidden by the picture's rule
+      {33, {{true, true, kOpaque}, {false, true, kClear}}},    // one pixel taller
+      {31, {{false, true, kClear}, {true, false, kClear}}},    // shorter: transparent, then gone over itself
+      {20, {{true, false, kOpaque}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.windowHeight);
     ShowPicture({200, c.windowHeight});
-    if (c.windowHeight == 32) ShowPictureMode();  // the label shows again, then the hover rule hides it
-    Form().Labelmy2.SetBackStyle(1);
+    if (c.windowHeight == 32) ShowPictureMode(PictureForm());  // the label shows again, then the hover rule hides it
+    Form().SiteLink.SetGround(Ground::Opaque);
     for (const Step& step : c.steps) {
-      MoveOver(Form(), step.overLabel ? static_cast<const Control*>(&Form().Labelmy2) : &Form().Image1);
-      EXPECT_EQ(Form().Labelmy2.Visible(), step.visible);
-      EXPECT_EQ(Form().Labelmy2.BackStyle(), step.backStyle);
+      MoveOver(Form(), step.overLabel ? static_cast<const Control*>(&Form().SiteLink) : &Form().PictureBox);
+      EXPECT_EQ(Form().SiteLink.Visible(), step.visible);
+      EXPECT_EQ(Form().SiteLink.GroundStyle(), step.ground);
     }
   }
 }
 
 TEST_F(PictureWindowMouseTest, AHiddenLinkReturnsOnlyWithThePictureMode) {
   ShowPicture({200, 31});
-  MoveOver(Form(), &Form().Labelmy2);
-  ASSERT_FALSE(Form().Labelmy2.Visible());
-  MoveOver(Form(), &Form().Image1);
-  EXPECT_FALSE(Form().Labelmy2.Visible());
-  ShowPictureMode();
-  EXPECT_TRUE(Form().Labelmy2.Visible());
+  MoveOver(Form(), &Form().SiteLink);
+  ASSERT_FALSE(Form().SiteLink.Visible());
+  MoveOver(Form(), &Form().PictureBox);
+  EXPECT_FALSE(Form().SiteLink.Visible());
+  ShowPictureMode(PictureForm());
+  EXPECT_TRUE(Form().SiteLink.Visible());
 }
 
 TEST_F(PictureWindowMouseTest, ClickingTheLinkOpensItsTextMinimizedAndFailsQuietly) {
   ShowPicture({200, 100});
-  ClickOn(Form(), Form().Labelmy2);
+  ClickOn(Form(), Form().SiteLink);
   const RecordedCall* open = sys.LastCall("OpenDocument");
   ASSERT_NE(open, nullptr);
   EXPECT_EQ(open->args,
             (std::vector<std::string>{HeadlessPlatform::HandleText(Form().hWnd()), "www.corvane.com", "minimized"}));
 
   sys.shellThrows = true;
-  ClickOn(Form(), Form().Labelmy2);
+  ClickOn(Form(), Form().SiteLink);
   EXPECT_FALSE(ended);
   EXPECT_EQ(sys.CountCalls("MessageBox"), 0);
 }

@@ -2,26 +2,22 @@
 
 #include <sstream>
 
-#include "windows/menu/corvane_menu.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/maker.h"
 #include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
 
-void ProgramTest::ResetProgramState() {
-  SetPlatform(nullptr);  // unloads and frees the windows of the run before
-  SetPlatform(&sys);
-  SettingsRecord = {};
-  CurrentPicturePath = NoPictureMarker;
-  MenuAnchor = {};
+void ProgramTest::NewRun() {
+  app.reset();  // unloads and frees the windows of the run before
+  runtime.reset();
+  runtime.emplace(sys, kAppTitle);
+  app.emplace(*runtime);
 }
 
 bool ProgramTest::Start() {
   ended = false;
   sys.ended = false;
-  Deliver([] {
-    RunHandler([] { PictureWindow().Show(); });
-  });
+  Deliver([this] { app->Start(); });
   return !ended;
 }
 
@@ -31,7 +27,7 @@ void ProgramTest::Deliver(const std::function<void()>& action) {
   } catch (const ProgramEnded&) {
     ended = true;
   }
-  FreeRetiredForms();
+  runtime->FreeRetiredForms();
 }
 
 HeadlessWindow& ProgramTest::WindowOf(const Form& form) const {
@@ -103,19 +99,19 @@ void ProgramTest::Type(Form& form, Key key, char character, int shift) {
   Deliver([&] { w.Events().OnKey({key, shift, character}); });
 }
 
-CorvaneMenu& ProgramTest::OpenMenu(int x, int y) {
+MenuWindow& ProgramTest::OpenMenu(int x, int y) {
   sys.cursor = {x, y};
-  CorvaneForm1& form = PictureWindow();
-  Press(form, form.Image1.Visible() ? &form.Image1 : nullptr, MouseButton::Right);
+  PictureWindow& form = PictureForm();
+  Press(form, form.PictureBox.Visible() ? &form.PictureBox : nullptr, MouseButton::Right);
   sys.calls.clear();
-  return MenuWindow();
+  return MenuForm();
 }
 
 void ProgramTest::ShowPicture(const std::string& path, PixelSize size) {
   sys.pictureFiles[path] = size;
-  CurrentPicturePath = path;
-  ShowPictureMode();
-  ApplyPicture();
+  FirstPin().SetPicturePath(path);
+  ShowPictureMode(PictureForm());
+  ApplyPicture(FirstPin());
 }
 
 std::string ProgramTest::SettingsBytes() {

@@ -1,33 +1,39 @@
-// A fresh headless system for each test, with helpers that deliver input the way the window
+// A fresh headless system and application for each test, with helpers that deliver input the way the window
 // system does: to the control's place on the window, and only to windows that take input.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "app/application.h"
 #include "app/settings_file.h"
 #include "controls/form.h"
 #include "platform/headless/headless_platform.h"
-
-namespace corvane {
-class CorvaneMenu;
-}
+#include "windows/about/about_window.h"
+#include "windows/menu/menu_window.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 
 class ProgramTest : public ::testing::Test {
  public:
   ProgramTest() {
-    ResetProgramState();
+    NewRun();
     sys.calls.clear();
   }
-  ~ProgramTest() override { SetPlatform(nullptr); }
 
-  // Starts over as a new run of the program on the same system: every window of the run before
-  // unloaded and freed, the control model's and the application's state as before start-up.
-  void ResetProgramState();
+  // Starts over as a new run of the program on the same system: the application and control
+  // runtime of the run before go, with every window they held, and fresh ones are made.
+  void NewRun();
+
+  Application& App() { return *app; }
+  Pin& FirstPin() { return app->FirstPin(); }
+  // The first pin's windows, made and loaded on first reference as the program makes them.
+  PictureWindow& PictureForm() { return FirstPin().Window(); }
+  MenuWindow& MenuForm() { return FirstPin().Menu(); }
+  AboutWindow& AboutForm() { return FirstPin().About(); }
 
   // Runs the program's start: the picture window loads (running the start-up sequence) and
   // shows. Returns false when the program ended instead.
@@ -50,7 +56,7 @@ class ProgramTest : public ::testing::Test {
 
   // Right-clicks the picture window with the cursor at (x, y) and returns the menu that opens
   // (its modal loop finds nothing queued, so it returns at once); the record starts afresh.
-  CorvaneMenu& OpenMenu(int x = 600, int y = 400);
+  MenuWindow& OpenMenu(int x = 600, int y = 400);
   // Shows the picture at `path`, of `size` pixels, as a chosen picture is shown.
   void ShowPicture(const std::string& path, PixelSize size);
 
@@ -59,6 +65,8 @@ class ProgramTest : public ::testing::Test {
   void PutSettings(std::int32_t left, std::int32_t top, const std::string& path);
 
   HeadlessPlatform sys;
+  std::optional<ControlRuntime> runtime;  // made before the application, and gone after it
+  std::optional<Application> app;
   bool ended = false;
 };
 

@@ -75,16 +75,16 @@ class SettingsFileTest : public ProgramTest {
 };
 
 TEST_F(SettingsFileTest, AMissingFileIsCreatedWithTheDefaultRecordAndReadsBack) {
-  EnsureSettingsFile();
+  EnsureSettingsFile(sys);
   EXPECT_EQ(SettingsBytes(), kDefaultRecord);
   EXPECT_EQ(SettingsBytes().size(), 31u);
-  EXPECT_EQ(ReadSettings(), DefaultSettings());
+  EXPECT_EQ(ReadSettings(sys), DefaultSettings());
 }
 
 TEST_F(SettingsFileTest, EachOperationOpensAndClosesTheFileItself) {
-  EnsureSettingsFile();
-  ReadSettings();
-  WriteSettings({1, 2, "C:\\a.bmp"});
+  EnsureSettingsFile(sys);
+  ReadSettings(sys);
+  WriteSettings(sys, {1, 2, "C:\\a.bmp"});
   EXPECT_EQ(sys.CountCalls("OpenFile"), 3);
   EXPECT_EQ(sys.CountCalls("CloseFile"), 3);
   EXPECT_EQ(sys.calls.back().name, "CloseFile");
@@ -104,30 +104,30 @@ TEST_F(SettingsFileTest, AnExistingFileIsLeftAloneWhateverItsLetterCaseOrAttribu
     sys.PutFile(std::string("C:\\Corvane\\") + c.storedAs, EncodeSettingsRecord(-450, 2250, "C:\\sea.jpg"));
     sys.FindFile(path)->hidden = c.hidden;
     sys.FindFile(path)->system = c.system;
-    EnsureSettingsFile();
-    EXPECT_EQ(ReadSettings(), (SettingsRecordData{-450, 2250, "C:\\sea.jpg"}));
+    EnsureSettingsFile(sys);
+    EXPECT_EQ(ReadSettings(sys), (SettingsRecord{-450, 2250, "C:\\sea.jpg"}));
   }
 }
 
 TEST_F(SettingsFileTest, AFolderOfThatNameDoesNotCountAsTheFile) {
   sys.PutFile(path, "");
   sys.FindFile(path)->directory = true;
-  EXPECT_THROW(EnsureSettingsFile(), Error);
+  EXPECT_THROW(EnsureSettingsFile(sys), Error);
 }
 
 TEST_F(SettingsFileTest, AShorterPathOverALongerOneKeepsTheFileLengthAndReadsOnlyTheNewPath) {
-  WriteSettings({100, 200, "C:\\a very long folder name\\picture.jpg"});
+  WriteSettings(sys, {100, 200, "C:\\a very long folder name\\picture.jpg"});
   const std::size_t longLength = SettingsBytes().size();
-  WriteSettings({-30, 45, "C:\\b.gif"});
+  WriteSettings(sys, {-30, 45, "C:\\b.gif"});
   EXPECT_EQ(SettingsBytes().size(), longLength);
   EXPECT_EQ(SettingsBytes().substr(0, 18), EncodeSettingsRecord(-30, 45, "C:\\b.gif"));
-  EXPECT_EQ(ReadSettings(), (SettingsRecordData{-30, 45, "C:\\b.gif"}));
+  EXPECT_EQ(ReadSettings(sys), (SettingsRecord{-30, 45, "C:\\b.gif"}));
 }
 
 TEST_F(SettingsFileTest, AFileShorterThanTheHeaderFailsTheRead) {
   for (const std::string& bytes : {kDefaultRecord.substr(0, 9), std::string()}) {
     sys.PutFile(path, bytes);
-    EXPECT_THROW(ReadSettings(), Error) << bytes.size() << " bytes";
+    EXPECT_THROW(ReadSettings(sys), Error) << bytes.size() << " bytes";
   }
 }
 
@@ -137,37 +137,37 @@ TEST_F(SettingsFileTest, ARecordWhosePathIsDamagedReadsAsThePositionWithNoPictur
                                    record.substr(0, 8) + Bytes("FF FF") + record.substr(10),
                                    EncodeSettingsRecord(-450, 2250, std::string("C:\\sea.jpg\0.bmp", 15))}) {
     sys.PutFile(path, bytes);
-    EXPECT_EQ(ReadSettings(), (SettingsRecordData{-450, 2250, NoPictureMarker})) << bytes.size() << " bytes";
+    EXPECT_EQ(ReadSettings(sys), (SettingsRecord{-450, 2250, NoPictureMarker})) << bytes.size() << " bytes";
     EXPECT_EQ(SettingsBytes(), bytes) << "reading leaves the file as it is";
   }
 }
 
 TEST_F(SettingsFileTest, PathsTravelInTheAnsiCodePage) {
   const std::string accented = "C:\\Bilder\\\xC3\xA9t\xC3\xA9.jpg";  // "été" in UTF-8
-  WriteSettings({0, 0, accented});
+  WriteSettings(sys, {0, 0, accented});
   EXPECT_EQ(SettingsBytes().substr(10), "C:\\Bilder\\\xE9t\xE9.jpg");  // one byte each in the code page
-  EXPECT_EQ(ReadSettings().PicturePath, accented);
-  EXPECT_THROW(WriteSettings({0, 0, "C:\\\xE4\xB8\xAD.jpg"}), Error) << "a path the code page cannot hold is not mangled";
+  EXPECT_EQ(ReadSettings(sys).PicturePath, accented);
+  EXPECT_THROW(WriteSettings(sys, {0, 0, "C:\\\xE4\xB8\xAD.jpg"}), Error) << "a path the code page cannot hold is not mangled";
 }
 
 TEST_F(SettingsFileTest, AReadOnlyFileOrFolderFailsTheOpenAndKeepsItsBytes) {
   sys.PutFile(path, kDefaultRecord);
   sys.FindFile(path)->readOnly = true;
-  EnsureSettingsFile();  // found: nothing to write
-  EXPECT_THROW(ReadSettings(), Error);
-  EXPECT_THROW(WriteSettings({1, 1, "x"}), Error);
+  EnsureSettingsFile(sys);  // found: nothing to write
+  EXPECT_THROW(ReadSettings(sys), Error);
+  EXPECT_THROW(WriteSettings(sys, {1, 1, "x"}), Error);
   EXPECT_EQ(SettingsBytes(), kDefaultRecord);
 
   sys.files.clear();
   sys.folderReadOnly = true;
-  EXPECT_THROW(EnsureSettingsFile(), Error);
+  EXPECT_THROW(EnsureSettingsFile(sys), Error);
   EXPECT_EQ(sys.FindFile(path), nullptr);
 }
 
 TEST_F(SettingsFileTest, TheFileSitsInTheProgramsFolderAlsoAtADriveRoot) {
-  EXPECT_EQ(SettingsFilePath(), "C:\\Corvane\\corvane.ini");
+  EXPECT_EQ(SettingsFilePath(sys), "C:\\Corvane\\corvane.ini");
   sys.appPath = "D:\\";
-  EXPECT_EQ(SettingsFilePath(), "D:\\\\corvane.ini");  // the system reads the doubled separator as one
+  EXPECT_EQ(SettingsFilePath(sys), "D:\\\\corvane.ini");  // the system reads the doubled separator as one
 }
 
 // --- the extension block after the path ---
@@ -257,44 +257,42 @@ class SettingsLookTest : public ProgramTest {
  protected:
   PictureLook ReadLook() {
     PictureLook look{1, 1};
-    ReadSettings(&look);
+    ReadSettings(sys, &look);
     return look;
   }
 };
 
 TEST_F(SettingsLookTest, TheBlockIsWrittenOnlyForALookThatIsNotTheDefault) {
-  SetPlatform(&sys);
-  EnsureSettingsFile();
+  EnsureSettingsFile(sys);
   EXPECT_EQ(SettingsBytes(), kDefaultRecord) << "a new file is today's record";
   EXPECT_EQ(ReadLook(), PictureLook{});
 
-  WriteSettings({15, 30, "C:\\a.png"}, kLook);
+  WriteSettings(sys, {15, 30, "C:\\a.png"}, kLook);
   const std::string record = EncodeSettingsRecord(15, 30, "C:\\a.png");
   EXPECT_EQ(SettingsBytes(), record + EncodeSettingsExtension(record, kLook));
   EXPECT_EQ(ReadLook(), kLook);
-  EXPECT_EQ(ReadSettings(), (SettingsRecordData{15, 30, "C:\\a.png"}));
+  EXPECT_EQ(ReadSettings(sys), (SettingsRecord{15, 30, "C:\\a.png"}));
 
   // Back to the default look at the same place: the block is rewritten to say so, or it would
   // bring the old look back.
-  WriteSettings({15, 30, "C:\\a.png"});
+  WriteSettings(sys, {15, 30, "C:\\a.png"});
   EXPECT_EQ(ReadLook(), PictureLook{});
   EXPECT_EQ(SettingsBytes().substr(0, record.size()), record);
 
   // A file an older program wrote, with no block: the default look adds nothing to it.
   PutSettings(15, 30, "C:\\a.png");
-  WriteSettings({15, 30, "C:\\b.png"});
+  WriteSettings(sys, {15, 30, "C:\\b.png"});
   EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(15, 30, "C:\\b.png"));
 }
 
 TEST_F(SettingsLookTest, AFileCutInsideTheBlockReadsAsTheDefaultLook) {
-  SetPlatform(&sys);
   const std::string record = EncodeSettingsRecord(15, 30, "C:\\a.png");
   const std::string block = EncodeSettingsExtension(record, kLook);
   for (std::size_t keep = 0; keep < block.size(); ++keep) {
     SCOPED_TRACE(keep);
     sys.PutFile(sys.appPath + "\\corvane.ini", record + block.substr(0, keep));
     EXPECT_EQ(ReadLook(), PictureLook{});
-    EXPECT_EQ(ReadSettings(), (SettingsRecordData{15, 30, "C:\\a.png"}));
+    EXPECT_EQ(ReadSettings(sys), (SettingsRecord{15, 30, "C:\\a.png"}));
   }
 }
 

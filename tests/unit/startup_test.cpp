@@ -1,11 +1,12 @@
 // Start-up with its single-instance rule and its one recovery; save-and-exit; the plain end.
-#include "app/startup.h"
+#include "app/application.h"
 
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/maker.h"
+#include "windows/menu/menu_window.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -15,23 +16,23 @@ const PixelPoint kCreationPlace{100, 80};  // where the headless system puts a n
 
 class StartupTest : public ProgramTest {
  protected:
-  PixelRect Frame() { return WindowOf(PictureWindow()).Frame(); }
+  PixelRect Frame() { return WindowOf(PictureForm()).Frame(); }
   bool HelpPanel() {
-    CorvaneForm1& f = PictureWindow();
-    return !f.Image1.Visible() && f.Label1.Visible() && f.Width() == 6960 && f.Height() == 5145;
+    PictureWindow& f = PictureForm();
+    return !f.PictureBox.Visible() && f.Title.Visible() && f.Width() == 6960 && f.Height() == 5145;
   }
 };
 
 TEST_F(StartupTest, TheFirstRunCreatesTheDefaultsAndShowsTheHelpPanelThere) {
   ASSERT_TRUE(Start());
   EXPECT_EQ(SettingsBytes().size(), 31u);
-  EXPECT_EQ(SettingsRecord, DefaultSettings());
-  EXPECT_EQ(CurrentPicturePath, NoPictureMarker);
+  EXPECT_EQ(App().Settings(), DefaultSettings());
+  EXPECT_EQ(FirstPin().PicturePath(), NoPictureMarker);
   EXPECT_EQ(Frame().left, 23);  // 350 twips
   EXPECT_EQ(Frame().top, 7);    // 100 twips
   EXPECT_TRUE(HelpPanel());
-  EXPECT_TRUE(WindowOf(PictureWindow()).IsVisible());
-  EXPECT_TRUE(WindowOf(PictureWindow()).topMost);
+  EXPECT_TRUE(WindowOf(PictureForm()).IsVisible());
+  EXPECT_TRUE(WindowOf(PictureForm()).topMost);
 }
 
 TEST_F(StartupTest, TheStepsRunInOrderTopMostFirstThenTheFile) {
@@ -42,7 +43,7 @@ TEST_F(StartupTest, TheStepsRunInOrderTopMostFirstThenTheFile) {
   }
   EXPECT_EQ(order, (std::vector<std::string>{"MakeTopMost", "FindFileName", "OpenFile", "OpenFile"}));
   EXPECT_EQ(sys.LastCall("MakeTopMost")->args,
-            (std::vector<std::string>{HeadlessPlatform::HandleText(PictureWindow().hWnd()), "kept"}));
+            (std::vector<std::string>{HeadlessPlatform::HandleText(PictureForm().hWnd()), "kept"}));
 }
 
 TEST_F(StartupTest, ASecondInstanceEndsAtOnceShowingNothingAndTouchingNoFile) {
@@ -63,8 +64,8 @@ TEST_F(StartupTest, ASavedPictureOpensAtTheSavedPlaceAtItsOwnSize) {
   PutSettings(-450, 1500, "C:\\pics\\cat.jpg");
   ASSERT_TRUE(Start());
   EXPECT_EQ(Frame(), (PixelRect{-30, 100, -30 + 640, 100 + 480}));
-  EXPECT_TRUE(PictureWindow().Image1.Visible());
-  EXPECT_EQ(CurrentPicturePath, "C:\\pics\\cat.jpg");
+  EXPECT_TRUE(PictureForm().PictureBox.Visible());
+  EXPECT_EQ(FirstPin().PicturePath(), "C:\\pics\\cat.jpg");
 }
 
 struct RecoveryCase {
@@ -81,12 +82,12 @@ TEST_P(StartupRecoveryTest, FallsBackToTheHelpPanelAndForgetsThePicture) {
   GetParam().arrange(*this);
   ASSERT_TRUE(Start());
   EXPECT_TRUE(HelpPanel());
-  EXPECT_EQ(CurrentPicturePath, NoPictureMarker);
+  EXPECT_EQ(FirstPin().PicturePath(), NoPictureMarker);
   const PixelPoint place = GetParam().atSavedPlace ? PixelPoint{60, 40} : kCreationPlace;
   EXPECT_EQ(Frame().left, place.x);
   EXPECT_EQ(Frame().top, place.y);
   EXPECT_EQ(sys.CountCalls("MessageBox"), 0) << "the recovery is silent";
-  EXPECT_TRUE(WindowOf(PictureWindow()).IsVisible());
+  EXPECT_TRUE(WindowOf(PictureForm()).IsVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -130,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(StartupTest, AMissingPictureIsForgottenAtTheNextSave) {
   PutSettings(900, 600, "C:\\gone.jpg");
   ASSERT_TRUE(Start());
-  DoubleClickOn(PictureWindow(), nullptr);
+  DoubleClickOn(PictureForm(), nullptr);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes().substr(0, 31), EncodeSettingsRecord(900, 600, NoPictureMarker));
 }
@@ -144,7 +145,7 @@ TEST_F(StartupTest, ADamagedPathKeepsTheSavedPlaceThroughTheNextSave) {
   EXPECT_EQ(Frame().top, 100);
   EXPECT_TRUE(HelpPanel());
   EXPECT_EQ(sys.CountCalls("LoadPicture"), 0) << "no part of a cut path is taken for a file";
-  DoubleClickOn(PictureWindow(), nullptr);
+  DoubleClickOn(PictureForm(), nullptr);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(-450, 1500, NoPictureMarker));
 }
@@ -154,7 +155,7 @@ TEST_F(StartupTest, NegativeAndPartlyOffScreenPositionsComeBackExactly) {
   ASSERT_TRUE(Start());
   EXPECT_EQ(Frame().left, -200);
   EXPECT_EQ(Frame().top, -10);
-  DoubleClickOn(PictureWindow(), nullptr);
+  DoubleClickOn(PictureForm(), nullptr);
   EXPECT_EQ(SettingsBytes().substr(0, 10), Bytes("48 F4 FF FF 6A FF FF FF 15 00"));
 }
 
@@ -173,7 +174,7 @@ TEST_F(StartupTest, AWindowNoMonitorShowsStartsAtTheDefaultPlace) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.left);
-    ResetProgramState();
+    NewRun();
     PutSettings(c.left, c.top, NoPictureMarker);
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().left, c.expected.x);
@@ -185,8 +186,8 @@ TEST_F(StartupTest, SaveAndExitStoresThePositionAndPathThenUnloadsAndEnds) {
   sys.pictureFiles["C:\\pics\\cat.jpg"] = {64, 48};
   PutSettings(0, 0, "C:\\pics\\cat.jpg");
   ASSERT_TRUE(Start());
-  WindowOf(PictureWindow()).MoveTo({-17, 250});
-  DoubleClickOn(PictureWindow(), &PictureWindow().Image1);
+  WindowOf(PictureForm()).MoveTo({-17, 250});
+  DoubleClickOn(PictureForm(), &PictureForm().PictureBox);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(-255, 3750, "C:\\pics\\cat.jpg"));
   const std::vector<std::string> names = sys.CallNames();
@@ -206,11 +207,11 @@ TEST_F(StartupTest, SaveAndExitRoundsNonWholeTwipsHalvesToEven) {
   const Case cases[] = {{3, 22}, {5, 38}, {-3, -22}, {1, 8}};  // 22.5, 37.5, -22.5, 7.5
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pixel);
-    ResetProgramState();
+    NewRun();
     sys.files.clear();
     ASSERT_TRUE(Start());
-    WindowOf(PictureWindow()).MoveTo({c.pixel, c.pixel});
-    DoubleClickOn(PictureWindow(), nullptr);
+    WindowOf(PictureForm()).MoveTo({c.pixel, c.pixel});
+    DoubleClickOn(PictureForm(), nullptr);
     const SettingsHeader saved = DecodeSettingsHeader(SettingsBytes()).value();
     EXPECT_EQ(saved.left, c.twips);
     EXPECT_EQ(saved.top, c.twips);
@@ -222,8 +223,8 @@ TEST_F(StartupTest, ASaveThatCannotWriteSaysWhyAndKeepsTheFormerFile) {
   ASSERT_TRUE(Start());
   const std::string before = SettingsBytes();
   sys.FindFile(kSettings)->readOnly = true;
-  WindowOf(PictureWindow()).MoveTo({300, 300});
-  DoubleClickOn(PictureWindow(), nullptr);
+  WindowOf(PictureForm()).MoveTo({300, 300});
+  DoubleClickOn(PictureForm(), nullptr);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes(), before);
   const RecordedCall* message = sys.LastCall("MessageBox");
@@ -237,8 +238,8 @@ TEST_F(StartupTest, ClosingThePictureWindowOtherwiseEndsWithoutSaving) {
   PutSettings(1500, 1500, NoPictureMarker);
   ASSERT_TRUE(Start());
   const std::string before = SettingsBytes();
-  WindowOf(PictureWindow()).MoveTo({300, 300});
-  HeadlessWindow& w = WindowOf(PictureWindow());
+  WindowOf(PictureForm()).MoveTo({300, 300});
+  HeadlessWindow& w = WindowOf(PictureForm());
   Deliver([&] { w.Events().OnCloseRequest(); });
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes(), before);

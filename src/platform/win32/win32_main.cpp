@@ -1,8 +1,9 @@
 // The Windows entry point.
 #include "platform/win32/win32_platform.h"
 
-#include "app/startup.h"
+#include "app/application.h"
 #include "platform/win32/win32_scoped.h"
+#include "windows/maker.h"
 
 namespace {
 
@@ -19,8 +20,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // OLE and the common controls start when first needed (win32_late_bound.h): the help
     // panel needs neither.
     corvane::win32::Win32Platform platform(instance, prevInstance);
-    const corvane::InstalledPlatform installed(platform);
-    corvane::RunApplication();
+    corvane::ControlRuntime runtime(platform, corvane::kAppTitle);
+    corvane::Application app(runtime);
+    app.Run();
   } catch (const std::exception& e) {
     MessageBoxW(nullptr, corvane::win32::Widen(e.what()).c_str(), L"Corvane", MB_OK | MB_ICONERROR);
     return 1;

@@ -1,7 +1,6 @@
-#include "windows/about/corvane_about.h"
+#include "windows/about/about_window.h"
 
-#include "app/maker.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/maker.h"
 
 namespace corvane {
 
@@ -14,7 +13,7 @@ constexpr Color kBlue = 0xFF0000;
 LabelLook Static(bool bold = false) {
   LabelLook look;
   look.font = {12, bold, false};
-  look.backStyle = 0;
+  look.ground = Ground::Transparent;
   look.autoSize = true;
   return look;
 }
@@ -30,66 +29,50 @@ LabelLook Link() {
 
 }  // namespace
 
-CorvaneAbout& AboutWindow() { return SlotOf<CorvaneAbout>()(); }
-bool AboutWindowLoaded() { return SlotOf<CorvaneAbout>().Loaded(); }
-
-CorvaneAbout::CorvaneAbout() : Form({WindowKind::Framed, "About Corvane", 4890, 2520, kGrey}) {
-  Add({&Label8, &Label7, &Label3, &Label2, &Label4, &Label6, &Label5, &Label1});
-  Label8.Define({2160, 2160, 1200, 300}, "25/07/2003", Static());
-  Label7.Define({1800, 840, 1200, 300}, "25/07/2003", Static());
-  Label3.Define({1560, 1800, 2700, 300}, maker::kHomeAddress, Link());
-  Label2.Define({1560, 1320, 3150, 300}, maker::kEmail, Link());
-  Label4.Define({120, 1800, 1245, 300}, "Homepage:", Static());
-  Label6.Define({720, 1320, 645, 300}, "Email:", Static());
-  Label5.Define({1200, 480, 2535, 300}, maker::kOwnershipNotice, Static());
-  Label1.Define({720, 120, 3945, 300}, "Corvane Standard v0.002", Static(true));
+AboutWindow::AboutWindow(ControlRuntime& runtime, std::function<const Form*()> owner)
+    : Form(runtime, {WindowKind::Framed, "About Corvane", 4890, 2520, kGrey}), owner_(std::move(owner)) {
+  Add({&FooterDate, &NoticeDate, &HomepageLink, &EmailLink, &HomepageCaption, &EmailCaption, &OwnershipNotice,
+       &ProductLine});
+  FooterDate.Define({2160, 2160, 1200, 300}, "25/07/2003", Static());
+  NoticeDate.Define({1800, 840, 1200, 300}, "25/07/2003", Static());
+  HomepageLink.Define({1560, 1800, 2700, 300}, maker::kHomeAddress, Link());
+  EmailLink.Define({1560, 1320, 3150, 300}, maker::kEmail, Link());
+  HomepageCaption.Define({120, 1800, 1245, 300}, "Homepage:", Static());
+  EmailCaption.Define({720, 1320, 645, 300}, "Email:", Static());
+  OwnershipNotice.Define({1200, 480, 2535, 300}, maker::kOwnershipNotice, Static());
+  ProductLine.Define({720, 120, 3945, 300}, "Corvane Standard v0.002", Static(true));
+  // The tab order runs up the drawing order.
   int tab = 7;
-  for (Label* l : {&Label8, &Label7, &Label3, &Label2, &Label4, &Label6, &Label5, &Label1}) l->TabIndex = tab--;
+  for (Label* l : {&FooterDate, &NoticeDate, &HomepageLink, &EmailLink, &HomepageCaption, &EmailCaption,
+                   &OwnershipNotice, &ProductLine})
+    l->TabIndex = tab--;
 
-  MouseMove = [this](const MouseArgs& a) { Form_MouseMove(a); };
-  Label2.MouseMove = [this](const MouseArgs& a) { Label2_MouseMove(a); };
-  Label3.MouseMove = [this](const MouseArgs& a) { Label3_MouseMove(a); };
-  Label2.Click = [this] { Label2_Click(); };
-  Label3.Click = [this] { Label3_Click(); };
+  MouseMove = [this](const MouseArgs&) { LightLinks(nullptr); };
+  EmailLink.MouseMove = [this](const MouseArgs&) { LightLinks(&EmailLink); };
+  HomepageLink.MouseMove = [this](const MouseArgs&) { LightLinks(&HomepageLink); };
+  EmailLink.Click = [this] { EmailLink_Click(); };
+  HomepageLink.Click = [this] { HomepageLink_Click(); };
 }
 
-const Form* CorvaneAbout::Owner() const { return PictureWindowLoaded() ? &PictureWindow() : nullptr; }
+void AboutWindow::Form_Load() { System().MakeTopMost(hWnd(), std::nullopt); }
 
-void CorvaneAbout::Form_Load() {
-  Sys().MakeTopMost(hWnd(), std::nullopt);
+void AboutWindow::LightLinks(const Label* lit) {
+  EmailLink.SetBackColor(lit == &EmailLink ? kLinkLit : kLinkAtRest);
+  HomepageLink.SetBackColor(lit == &HomepageLink ? kLinkLit : kLinkAtRest);
 }
 
-void CorvaneAbout::Form_MouseMove(const MouseArgs&) {
-  Label2.SetBackColor(kLinkAtRest);
-  Label3.SetBackColor(kLinkAtRest);
-}
-
-void CorvaneAbout::Label2_MouseMove(const MouseArgs&) {
-  Label2.SetBackColor(kLinkLit);
-  Label3.SetBackColor(kLinkAtRest);
-}
-
-void CorvaneAbout::Label3_MouseMove(const MouseArgs&) {
-  Label2.SetBackColor(kLinkAtRest);
-  Label3.SetBackColor(kLinkLit);
-}
-
-void CorvaneAbout::Label2_Click() {
+void AboutWindow::EmailLink_Click() {
   try {
-    const std::uintptr_t hwnd = hWnd();
-    const std::string address = Label2.Caption();
-    Sys().OpenDocument(hwnd, "mailto:" + address, ShowState::Normal);
-  } catch (const std::exception&) {
+    System().OpenDocument(hWnd(), "mailto:" + EmailLink.Caption(), ShowState::Normal);
+  } catch (const Error&) {
     // No mail program, or no way to ask for one: the click ends quietly.
   }
 }
 
-void CorvaneAbout::Label3_Click() {
+void AboutWindow::HomepageLink_Click() {
   try {
-    const std::uintptr_t hwnd = hWnd();
-    const std::string address = Label3.Caption();
-    Sys().OpenDocument(hwnd, address, ShowState::Minimized);
-  } catch (const std::exception&) {
+    System().OpenDocument(hWnd(), HomepageLink.Caption(), ShowState::Minimized);
+  } catch (const Error&) {
     // The home page is a courtesy: a failure ends the click quietly.
   }
 }

@@ -1,42 +1,42 @@
-// CorvaneAbout: the product line, the maker's notice, the date and the maker's two links,
+// The About window: the product line, the maker's notice, the date and the maker's two links,
 // lit under the pointer and handed to the shell when clicked.
 #pragma once
+
+#include <functional>
 
 #include "controls/form.h"
 
 namespace corvane {
 
-class CorvaneAbout : public Form {
+class AboutWindow : public Form {
  public:
-  CorvaneAbout();
+  // `owner` answers the loaded window the About window stays above, or nullptr.
+  AboutWindow(ControlRuntime& runtime, std::function<const Form*()> owner);
 
   // The controls, from the top of the drawing order down.
-  Label Label8{"Label8"};
-  Label Label7{"Label7"};
-  Label Label3{"Label3"};
-  Label Label2{"Label2"};
-  Label Label4{"Label4"};
-  Label Label6{"Label6"};
-  Label Label5{"Label5"};
-  Label Label1{"Label1"};
+  Label FooterDate{"FooterDate"};
+  Label NoticeDate{"NoticeDate"};
+  Label HomepageLink{"HomepageLink"};
+  Label EmailLink{"EmailLink"};
+  Label HomepageCaption{"HomepageCaption"};
+  Label EmailCaption{"EmailCaption"};
+  Label OwnershipNotice{"OwnershipNotice"};
+  Label ProductLine{"ProductLine"};
 
  protected:
   void Form_Load() override;
-  // The picture window: the window stays above it.
-  const Form* Owner() const override;
+  const Form* Owner() const override { return owner_(); }
 
  private:
-  void Form_MouseMove(const MouseArgs& args);
-  void Label2_MouseMove(const MouseArgs& args);
-  void Label3_MouseMove(const MouseArgs& args);
-  void Label2_Click();
-  void Label3_Click();
+  // The pointer lights the link under it and puts the other back.
+  void LightLinks(const Label* lit);
+  void EmailLink_Click();
+  void HomepageLink_Click();
+
+  std::function<const Form*()> owner_;
 };
 
 inline constexpr Color kLinkAtRest = 0xE0E0E0;
 inline constexpr Color kLinkLit = 0xFFFFFF;
-
-CorvaneAbout& AboutWindow();
-bool AboutWindowLoaded();
 
 }  // namespace corvane

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "app/app_state.h"
+#include "windows/maker.h"
 
 namespace corvane {
 
@@ -36,7 +36,7 @@ void ClickThroughSwitch::Begin() {
     form_.SetClickThrough(true);
   } catch (const Error& e) {
     form_.UnregisterHotKey();
-    Sys().ShowMessage(form_.hWnd(), std::string("The mouse cannot pass through the Corvane window.\n\n") + e.what(),
+    form_.System().ShowMessage(form_.hWnd(), std::string("The mouse cannot pass through the Corvane window.\n\n") + e.what(),
                       kAppTitle);
   }
 }
@@ -54,7 +54,7 @@ const WayBackKey* ClickThroughSwitch::RegisterWayBack() {
     if (form_.RegisterHotKey(first.modifiers, first.letter)) return &first;
     if (form_.RegisterHotKey(fallBack.modifiers, fallBack.letter)) {
       if (!std::exchange(toldOfFallBack_, true)) {
-        Sys().ShowMessage(form_.hWnd(),
+        form_.System().ShowMessage(form_.hWnd(),
                           std::string(first.name) + " is taken by another program.\n\nWhile the mouse passes through " +
                               "the Corvane window, press " + fallBack.name + " to make it take the mouse again.",
                           kAppTitle);
@@ -65,7 +65,7 @@ const WayBackKey* ClickThroughSwitch::RegisterWayBack() {
   } catch (const Error& e) {
     refusal = std::string("no key to take the mouse back could be registered.\n\n") + e.what();
   }
-  Sys().ShowMessage(form_.hWnd(), "The mouse cannot pass through the Corvane window: " + refusal, kAppTitle);
+  form_.System().ShowMessage(form_.hWnd(), "The mouse cannot pass through the Corvane window: " + refusal, kAppTitle);
   return nullptr;
 }
 

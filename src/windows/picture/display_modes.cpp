@@ -1,33 +1,29 @@
 #include "windows/picture/display_modes.h"
 
-#include "app/app_state.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane {
 
-void BringIntoReach(CorvaneForm1& form) {
-  if (Sys().IsOnAnyMonitor(form.ScreenBounds())) return;
-  const SettingsRecordData defaults = DefaultSettings();
-  form.SetLeft(static_cast<float>(defaults.WindowLeft));
-  form.SetTop(static_cast<float>(defaults.WindowTop));
+void BringIntoReach(PictureWindow& form) {
+  if (form.System().IsOnAnyMonitor(form.ScreenBounds())) return;
+  form.SetLeft(static_cast<float>(kDefaultWindowLeft));
+  form.SetTop(static_cast<float>(kDefaultWindowTop));
 }
 
-void ShowHelpMode() {
-  CorvaneForm1& form = PictureWindow();
-  for (Label* label : form.HelpLabels()) label->SetVisible(true);
-  form.Image1.SetVisible(false);
-  form.Labelmy2.SetVisible(false);
-  form.SetHeight(5145);
-  form.SetWidth(6960);
+void ShowHelpMode(PictureWindow& form) {
+  for (Label* label : form.HelpLines()) label->SetVisible(true);
+  form.PictureBox.SetVisible(false);
+  form.SiteLink.SetVisible(false);
+  form.SetHeight(kHelpPanelHeight);
+  form.SetWidth(kHelpPanelWidth);
 }
 
-void ShowPictureMode() {
-  CorvaneForm1& form = PictureWindow();
-  for (Label* label : form.HelpLabels()) label->SetVisible(false);
-  form.Image1.SetVisible(true);
-  form.Labelmy2.SetVisible(true);
-  form.SetHeight(form.Image1.Height());
-  form.SetWidth(form.Image1.Width());
+void ShowPictureMode(PictureWindow& form) {
+  for (Label* label : form.HelpLines()) label->SetVisible(false);
+  form.PictureBox.SetVisible(true);
+  form.SiteLink.SetVisible(true);
+  form.SetHeight(form.PictureBox.Height());
+  form.SetWidth(form.PictureBox.Width());
 }
 
 }  // namespace corvane

@@ -2,10 +2,9 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/menu/picture_selection.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/maker.h"
+#include "windows/picture/picture_selection.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane {
 
@@ -14,23 +13,23 @@ namespace {
 // Names tried for one second before giving up: far more than a user can paste in a second.
 constexpr int kPastedNameAttempts = 100;
 
-void Tell(const std::string& text) { Sys().ShowMessage(PictureWindow().hWnd(), text, kAppTitle); }
+void Tell(Pin& pin, const std::string& text) { pin.System().ShowMessage(pin.Window().hWnd(), text, kAppTitle); }
 
 // As after a file chosen through the Select item: a menu left loaded and hidden by a cancelled
 // dialog goes, so that the next one opens at the cursor with the Show item of the new mode.
-void ShowAsChosen(const std::string& path) {
-  if (ShowChosenPicture(path) && MenuWindowLoaded()) MenuWindow().Unload();
+void ShowAsChosen(Pin& pin, const std::string& path) {
+  if (ShowChosenPicture(pin, path) && pin.MenuLoaded()) pin.Menu().Unload();
 }
 
 }  // namespace
 
-void ShowDroppedFiles(const std::vector<std::string>& paths) {
+void ShowDroppedFiles(Pin& pin, const std::vector<std::string>& paths) {
   if (paths.empty()) {
-    Tell("Corvane can show only a picture file on this computer. Drop a picture file, or copy the picture and "
+    Tell(pin, "Corvane can show only a picture file on this computer. Drop a picture file, or copy the picture and "
          "paste it with Ctrl+V.");
     return;
   }
-  ShowAsChosen(paths.front());
+  ShowAsChosen(pin, paths.front());
 }
 
 std::string PastedFileName(const LocalTime& t, int attempt) {
@@ -46,41 +45,42 @@ std::string PastedFileName(const LocalTime& t, int attempt) {
   return name;
 }
 
-std::string FreePastedFilePath(const LocalTime& time) {
+std::string FreePastedFilePath(Platform& system, const LocalTime& time) {
   for (int attempt = 1; attempt <= kPastedNameAttempts; ++attempt) {
-    const std::string path = Sys().SettingsFilePath(PastedFileName(time, attempt));
-    if (Sys().FindFileName(path).empty()) return path;
+    const std::string path = system.SettingsFilePath(PastedFileName(time, attempt));
+    if (system.FindFileName(path).empty()) return path;
   }
   throw Error("Every name for a picture pasted at this time is taken: " + PastedFileName(time, 1) + " and on.");
 }
 
-void PasteClipboardPicture() {
+void PasteClipboardPicture(Pin& pin) {
+  Platform& system = pin.System();
   ClipboardPicture pasted;
   try {
-    pasted = Sys().ReadClipboardPicture();
+    pasted = system.ReadClipboardPicture();
   } catch (const Error& e) {
-    Tell(std::string("Corvane cannot paste the picture on the clipboard.\n\n") + e.what());
+    Tell(pin, std::string("Corvane cannot paste the picture on the clipboard.\n\n") + e.what());
     return;
   }
   if (!pasted.file.empty()) {
-    ShowAsChosen(pasted.file);
+    ShowAsChosen(pin, pasted.file);
     return;
   }
   if (!pasted.image) {
-    Tell("The clipboard holds no picture. Copy a picture or a picture file, then paste it with Ctrl+V.");
+    Tell(pin, "The clipboard holds no picture. Copy a picture or a picture file, then paste it with Ctrl+V.");
     return;
   }
   std::string path;
   try {
-    path = FreePastedFilePath(Sys().Now());
+    path = FreePastedFilePath(system, system.Now());
     pasted.image->SavePng(path);
   } catch (const Error& e) {
-    Tell("Corvane cannot save the pasted picture" + (path.empty() ? std::string() : " as\n" + path) + "\n\n" +
+    Tell(pin, "Corvane cannot save the pasted picture" + (path.empty() ? std::string() : " as\n" + path) + "\n\n" +
          e.what() + "\n\nA pasted picture is kept beside Corvane's settings, so that folder must be writable. "
          "The picture shown stays.");
     return;
   }
-  ShowAsChosen(path);
+  ShowAsChosen(pin, path);
 }
 
 }  // namespace corvane

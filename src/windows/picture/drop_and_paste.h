@@ -9,19 +9,21 @@
 
 namespace corvane {
 
+class Pin;
+
 // The first dropped file is shown as if chosen in the Select dialog; the others are left.
-void ShowDroppedFiles(const std::vector<std::string>& paths);
+void ShowDroppedFiles(Pin& pin, const std::vector<std::string>& paths);
 
 // The clipboard's picture: a copied file is shown as it is; a bitmap or picture is first
 // written beside the settings file as a PNG (so it comes back at the next start) and then shown.
 // With nothing to paste, the user is told so; nothing else changes.
-void PasteClipboardPicture();
+void PasteClipboardPicture(Pin& pin);
 
 // "pasted-YYYYMMDD-HHMMSS.png" for the time given; the `attempt`th name from 2 on carries
 // "-<attempt>" before the extension, for a time that already has its file.
 std::string PastedFileName(const LocalTime& time, int attempt);
 
 // The settings folder's first pasted-file name for `time` that no file holds yet.
-std::string FreePastedFilePath(const LocalTime& time);
+std::string FreePastedFilePath(Platform& system, const LocalTime& time);
 
 }  // namespace corvane

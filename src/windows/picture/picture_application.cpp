@@ -1,11 +1,10 @@
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/numbers.h"
+#include "controls/numbers.h"
 #include "pictures/picture_header.h"
 #include "pictures/picture_scale.h"
-#include "windows/picture/corvane_form1.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane {
 
@@ -13,67 +12,58 @@ inline constexpr const char* kPictureUsage =
     "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, "
     "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another";
 
-// Image1's tooltip: the window's size in pixels (with the scale when it is not 100 %), the
-// path and the usage line.
-void WritePictureTooltip() {
-  CorvaneForm1& form = PictureWindow();
-  const float tx = Sys().TwipsPerPixelX();
-  const float ty = Sys().TwipsPerPixelY();
+namespace {
+
+// The picture's tooltip: the window's size in pixels (with the scale when it is not 100 %),
+// the path and the usage line.
+void WritePictureTooltip(Pin& pin) {
+  PictureWindow& form = pin.Window();
+  const Platform& system = pin.System();
+  const float tx = system.TwipsPerPixelX();
+  const float ty = system.TwipsPerPixelY();
   const float width = form.Width();
   const float height = form.Height();
-  const char separator = Sys().DecimalSeparator();
+  const char separator = system.DecimalSeparator();
   std::string size = FormatGeneralNumber(DivideSingle(width, tx), separator) + "X" +
                      FormatGeneralNumber(DivideSingle(height, ty), separator);
-  if (const std::int32_t scale = form.Image1.Scale(); scale != pictures::kScaleOne)
+  if (const std::int32_t scale = form.PictureBox.Scale(); scale != pictures::kScaleOne)
     size += " (" + FormatGeneralNumber(static_cast<float>(pictures::ScalePercent(scale)), separator) + "%)";
-  form.Image1.ToolTipText = size + "," + CurrentPicturePath + "," + kPictureUsage;
+  form.PictureBox.ToolTipText = size + "," + pin.PicturePath() + "," + kPictureUsage;
 }
 
-void ApplyPicture() {
-  CorvaneForm1& form = PictureWindow();
+}  // namespace
 
-  std::shared_ptr<Picture> picture = Sys().LoadPicture(CurrentPicturePath);
+void ApplyPicture(Pin& pin) {
+  PictureWindow& form = pin.Window();
+
+  std::shared_ptr<Picture> picture = pin.System().LoadPicture(pin.PicturePath());
   // A picture with no area (a metafile with an empty or inverted frame) would leave a window
   // nobody can see or reach, and one beyond the ceiling a window no screen holds: either counts
   // as a picture that cannot be shown.
   const PixelSize size = picture->Size();
   if (const std::string problem = pictures::SizeProblem(size.width, size.height); !problem.empty()) throw Error(problem);
-  form.Image1.SetPicture(std::move(picture));
+  form.PictureBox.SetPicture(std::move(picture));
 
-  form.SetWidth(form.Image1.Width());
-  form.SetHeight(form.Image1.Height());
+  form.SetWidth(form.PictureBox.Width());
+  form.SetHeight(form.PictureBox.Height());
 
   // A window exactly twice as tall as the link label loses the label.
-  const float labelHeight = form.Labelmy2.Height();
+  const float labelHeight = form.SiteLink.Height();
   const float windowHeight = form.Height();
-  if (DoubleOf(labelHeight) == windowHeight) form.Labelmy2.SetVisible(false);
+  if (DoubleOf(labelHeight) == windowHeight) form.SiteLink.SetVisible(false);
 
-  WritePictureTooltip();
+  WritePictureTooltip(pin);
 }
 
-namespace {
-
-// The picture point the last scaling kept under the pointer, while neither the pointer nor the
-// window has moved since: the next step keeps that exact point rather than the one the rounded
-// window shows, so that many steps do not add up their roundings.
-struct ScaleAnchor {
-  const Picture* picture = nullptr;
-  PixelPoint pointer;
-  PixelRect placed;
-  pictures::PicturePoint point;
-};
-ScaleAnchor lastAnchor;
-
-}  // namespace
-
-void ScalePicture(std::int32_t scale, std::optional<PixelPoint> pointer) {
-  CorvaneForm1& form = PictureWindow();
-  const Picture* picture = form.Image1.GetPicture().get();
-  if (!form.Image1.Visible() || !picture) return;
+void ScalePicture(Pin& pin, std::int32_t scale, std::optional<PixelPoint> pointer) {
+  PictureWindow& form = pin.Window();
+  ScaleAnchor& lastAnchor = pin.LastScaleAnchor();
+  const Picture* picture = form.PictureBox.GetPicture().get();
+  if (!form.PictureBox.Visible() || !picture) return;
   const PixelSize natural = picture->Size();
   const PixelRect before = form.ScreenBounds();
-  form.Image1.SetScale(std::min(scale, pictures::LargestScale(natural)));
-  const PixelSize size = form.Image1.ShownSize();
+  form.PictureBox.SetScale(std::min(scale, pictures::LargestScale(natural)));
+  const PixelSize size = form.PictureBox.ShownSize();
   PixelRect place{before.left, before.top, before.left + size.width, before.top + size.height};
   if (pointer && before.Contains(*pointer)) {
     const bool same = lastAnchor.picture == picture && lastAnchor.pointer == *pointer && lastAnchor.placed == before;
@@ -84,7 +74,7 @@ void ScalePicture(std::int32_t scale, std::optional<PixelPoint> pointer) {
   form.SetScreenBounds(place);
   // What the window really got (a system may refuse a place): the next step starts afresh then.
   if (lastAnchor.placed != place || form.ScreenBounds() != place) lastAnchor = {};
-  WritePictureTooltip();
+  WritePictureTooltip(pin);
 }
 
 }  // namespace corvane

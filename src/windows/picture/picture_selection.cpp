@@ -1,11 +1,10 @@
-#include "windows/menu/picture_selection.h"
+#include "windows/picture/picture_selection.h"
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "windows/menu/corvane_menu.h"
-#include "windows/picture/corvane_form1.h"
+#include "windows/maker.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane {
 
@@ -19,28 +18,30 @@ std::string TrimBlanks(std::string_view text) {
 
 // What a failed selection must leave as it found it.
 struct PictureWindowState {
-  explicit PictureWindowState(CorvaneForm1& form)
-      : text(form.Text100.Text()),
-        path(CurrentPicturePath),
-        picture(form.Image1.GetPicture()),
-        imageBounds{form.Image1.Left(), form.Image1.Top(), form.Image1.Width(), form.Image1.Height()},
-        imageVisible(form.Image1.Visible()),
-        toolTip(form.Image1.ToolTipText),
-        linkVisible(form.Labelmy2.Visible()),
-        linkBackStyle(form.Labelmy2.BackStyle()),
+  explicit PictureWindowState(Pin& pin) : PictureWindowState(pin, pin.Window()) {}
+  PictureWindowState(const Pin& pin, PictureWindow& form)
+      : text(form.PathBox.Text()),
+        path(pin.PicturePath()),
+        picture(form.PictureBox.GetPicture()),
+        imageBounds{form.PictureBox.Left(), form.PictureBox.Top(), form.PictureBox.Width(), form.PictureBox.Height()},
+        imageVisible(form.PictureBox.Visible()),
+        toolTip(form.PictureBox.ToolTipText),
+        linkVisible(form.SiteLink.Visible()),
+        linkGround(form.SiteLink.GroundStyle()),
         width(form.Width()),
         height(form.Height()) {}
 
-  void Restore(CorvaneForm1& form) const {
-    form.Text100.SetText(text);
-    CurrentPicturePath = path;
-    form.Image1.SetPicture(picture);
-    form.Image1.Move(imageBounds);
-    form.Image1.ToolTipText = toolTip;
-    form.Image1.SetVisible(imageVisible);
-    for (Label* label : form.HelpLabels()) label->SetVisible(!imageVisible);
-    form.Labelmy2.SetVisible(linkVisible);
-    form.Labelmy2.SetBackStyle(linkBackStyle);
+  void Restore(Pin& pin) const {
+    PictureWindow& form = pin.Window();
+    form.PathBox.SetText(text);
+    pin.SetPicturePath(path);
+    form.PictureBox.SetPicture(picture);
+    form.PictureBox.Move(imageBounds);
+    form.PictureBox.ToolTipText = toolTip;
+    form.PictureBox.SetVisible(imageVisible);
+    for (Label* label : form.HelpLines()) label->SetVisible(!imageVisible);
+    form.SiteLink.SetVisible(linkVisible);
+    form.SiteLink.SetGround(linkGround);
     form.SetHeight(height);
     form.SetWidth(width);
   }
@@ -52,17 +53,17 @@ struct PictureWindowState {
   bool imageVisible;
   std::string toolTip;
   bool linkVisible;
-  int linkBackStyle;
+  Ground linkGround;
   float width;
   float height;
 };
 
 // The path as the settings file can keep it: as chosen, or its short form when only that fits
 // the ANSI code page. Empty when neither does.
-std::string StorablePath(const std::string& chosen) {
-  if (Sys().ToAnsi(chosen)) return chosen;
-  const std::string shortPath = Sys().ShortPathName(chosen);
-  if (!shortPath.empty() && Sys().ToAnsi(shortPath)) return shortPath;
+std::string StorablePath(const Platform& system, const std::string& chosen) {
+  if (system.ToAnsi(chosen)) return chosen;
+  const std::string shortPath = system.ShortPathName(chosen);
+  if (!shortPath.empty() && system.ToAnsi(shortPath)) return shortPath;
   return {};
 }
 
@@ -84,22 +85,24 @@ std::vector<FileFilter> PictureFilters(const std::vector<std::string>& extension
   return {{"Pictures (" + names + ")", patterns}, {kAllFilesFilter, "*.*"}};
 }
 
-OpenFileRequest MakePictureFileRequest() {
+OpenFileRequest MakePictureFileRequest(Pin& pin) {
   OpenFileRequest request;
-  request.owner = PictureWindow().hWnd();
+  request.owner = pin.Window().hWnd();
   request.title = kOpenDialogTitle;
-  request.filters = PictureFilters(Sys().PictureExtensions());
-  request.initialFolder = Sys().AppPath();
+  request.filters = PictureFilters(pin.System().PictureExtensions());
+  request.initialFolder = pin.System().AppPath();
   return request;
 }
 
-void SelectPictureFile(CorvaneMenu& menu) {
+void SelectPictureFile(Pin& pin) {
+  MenuWindow& menu = pin.Menu();
   menu.Hide();
-  const OpenFileAnswer answer = Sys().ChooseFileToOpen(MakePictureFileRequest());
-  CorvaneForm1& form = PictureWindow();
+  Platform& system = pin.System();
+  const OpenFileAnswer answer = system.ChooseFileToOpen(MakePictureFileRequest(pin));
+  PictureWindow& form = pin.Window();
   if (answer.outcome != OpenFileAnswer::Outcome::Chosen) {
     if (answer.outcome == OpenFileAnswer::Outcome::Failed) {
-      Sys().ShowMessage(form.hWnd(),
+      system.ShowMessage(form.hWnd(),
                         "The file dialog could not be shown (error code " + std::to_string(answer.failure) +
                             "). No picture was selected.",
                         kAppTitle);
@@ -107,15 +110,16 @@ void SelectPictureFile(CorvaneMenu& menu) {
     return;  // the menu stays loaded and hidden
   }
 
-  if (ShowChosenPicture(answer.path)) menu.Unload();
+  if (ShowChosenPicture(pin, answer.path)) menu.Unload();
 }
 
-bool ShowChosenPicture(const std::string& choice) {
-  CorvaneForm1& form = PictureWindow();
+bool ShowChosenPicture(Pin& pin, const std::string& choice) {
+  PictureWindow& form = pin.Window();
+  Platform& system = pin.System();
   const std::string chosen = TrimBlanks(choice);
-  const std::string path = StorablePath(chosen);
+  const std::string path = StorablePath(system, chosen);
   if (path.empty()) {
-    Sys().ShowMessage(form.hWnd(),
+    system.ShowMessage(form.hWnd(),
                       "Corvane cannot remember the picture\n" + chosen +
                           "\n\nbecause its name has characters that this system's code page cannot hold. "
                           "Rename the file or move it to a folder with a plainer name, then select it again.",
@@ -123,16 +127,16 @@ bool ShowChosenPicture(const std::string& choice) {
     return false;
   }
 
-  const PictureWindowState before(form);
+  const PictureWindowState before(pin);
   try {
-    form.Image1.SetVisible(true);
-    form.Text100.SetText(path);
-    CurrentPicturePath = TrimBlanks(form.Text100.Text());
-    ShowPictureMode();
-    ApplyPicture();
+    form.PictureBox.SetVisible(true);
+    form.PathBox.SetText(path);
+    pin.SetPicturePath(TrimBlanks(form.PathBox.Text()));
+    ShowPictureMode(form);
+    ApplyPicture(pin);
   } catch (const Error& e) {
-    before.Restore(form);
-    Sys().ShowMessage(form.hWnd(), "Corvane cannot show the picture\n" + path + "\n\n" + e.what(), kAppTitle);
+    before.Restore(pin);
+    system.ShowMessage(form.hWnd(), "Corvane cannot show the picture\n" + path + "\n\n" + e.what(), kAppTitle);
     return false;
   }
   return true;

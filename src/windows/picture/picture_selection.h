@@ -1,5 +1,5 @@
 // The menu's Select item: a picture file chosen in the system's open-file dialog becomes the
-// picture in force at once.
+// pin's picture at once.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace corvane {
 
-class CorvaneMenu;
+class Pin;
 
 inline constexpr const char* kAllFilesFilter = "All files";
 inline constexpr const char* kOpenDialogTitle = "Select a picture file please";
@@ -18,14 +18,16 @@ inline constexpr const char* kOpenDialogTitle = "Select a picture file please";
 // the order given, lower case) so the dialog lists them all at first, then all files.
 std::vector<FileFilter> PictureFilters(const std::vector<std::string>& extensions);
 
-// The dialog request as the Select item makes it.
-OpenFileRequest MakePictureFileRequest();
+// The dialog request as the pin's Select item makes it.
+OpenFileRequest MakePictureFileRequest(Pin& pin);
 
-void SelectPictureFile(CorvaneMenu& menu);
+// Hides the pin's menu and asks for a picture file; a chosen one that shows closes the menu,
+// a cancel leaves it loaded and hidden.
+void SelectPictureFile(Pin& pin);
 
-// Makes `chosen` the picture in force as the Select item does with the dialog's choice: the
-// same checks, the same messages, the same path kept for the settings file. True when the
-// picture shows; otherwise the user has been told why and everything is as it was.
-bool ShowChosenPicture(const std::string& chosen);
+// Makes `chosen` the pin's picture as the Select item does with the dialog's choice: the same
+// checks, the same messages, the same path kept for the settings file. True when the picture
+// shows; otherwise the user has been told why and everything is as it was.
+bool ShowChosenPicture(Pin& pin, const std::string& chosen);
 
 }  // namespace corvane

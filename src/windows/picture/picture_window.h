@@ -1,37 +1,47 @@
-// CorvaneForm1, the picture window: the start-up window, showing either the help panel or the
-// chosen picture in a borderless, top-most window.
+// The picture window of a pin: the borderless, top-most window showing either the help panel
+// or the chosen picture.
 #pragma once
 
 #include <array>
 
 #include "controls/form.h"
 #include "windows/picture/click_through.h"
+#include "windows/picture/pin.h"
 
 namespace corvane {
 
-class CorvaneForm1 : public Form {
+// The help panel's size, in twips.
+inline constexpr float kHelpPanelWidth = 6960;
+inline constexpr float kHelpPanelHeight = 5145;
+
+class PictureWindow : public Form {
  public:
-  CorvaneForm1();
+  PictureWindow(ControlRuntime& runtime, Pin& pin);
 
   // The controls, from the top of the drawing order down.
-  TextBox Text100{"Text100"};
-  Label Label4{"Label4"};
-  Label Labelmy2{"Labelmy2"};
-  Label Label10{"Label10"};
-  Label Label9{"Label9"};
-  Label Label8{"Label8"};
-  Label Label7{"Label7"};
-  Label Label6{"Label6"};
-  Label Label5{"Label5"};
-  Label Label3{"Label3"};
-  Label Label2{"Label2"};
-  Label Label1{"Label1"};
-  Image Image1{"Image1"};
+  TextBox PathBox{"PathBox"};  // hidden: holds the chosen path on its way in
+  Label PreviewUsage{"PreviewUsage"};
+  Label SiteLink{"SiteLink"};  // the maker's site, over the picture's top-left corner
+  Label FollowMe{"FollowMe"};
+  Label CoverHeading{"CoverHeading"};
+  Label CoverUsage{"CoverUsage"};
+  Label PreviewHeading{"PreviewHeading"};
+  Label Step2Heading{"Step2Heading"};
+  Label Step1Heading{"Step1Heading"};
+  Label Step2Text{"Step2Text"};
+  Label Step1Text{"Step1Text"};
+  Label Title{"Title"};
+  Image PictureBox{"PictureBox"};
 
-  // The ten help labels, Label1 to Label10 in numeric order.
-  std::array<Label*, 10> HelpLabels();
+  // The help panel's ten lines, from the title down the panel's reading order.
+  std::array<Label*, 10> HelpLines();
 
-  void Form_MouseDown(const MouseArgs& args);
+  // The pin the window shows.
+  Pin& ThisPin() const { return pin_; }
+
+  // A left press moves the window through the system as if its title bar were dragged; a
+  // right press opens the menu at the cursor.
+  void MoveOrOpenMenu(const MouseArgs& args);
 
  protected:
   void Form_Load() override;
@@ -40,22 +50,18 @@ class CorvaneForm1 : public Form {
   void AfterResize() override;
 
  private:
-  void Form_DblClick();
-  void Image1_DblClick();
-  void Image1_MouseMove(const MouseArgs& args);
-  void Labelmy2_MouseMove(const MouseArgs& args);
-  void Labelmy2_Click();
+  void PointerOverPicture();
+  void PointerOverSiteLink();
+  void OpenSite();
   // Ctrl+wheel scales the picture about the pointer, Shift+wheel changes the window's opacity;
-  // a plain wheel does nothing. Ctrl+0 brings the picture back to its own size.
-  void Form_MouseWheel(const WheelEvent& e);
-  bool Form_KeyShortcut(char key, int shift);
+  // a plain wheel does nothing.
+  void WheelTurned(const WheelEvent& e);
+  // Ctrl+T switches click-through; Ctrl+0 brings the picture back to its own size.
+  bool ShortcutTyped(char key, int shift);
 
+  Pin& pin_;
   // Ctrl+T and the system-wide way back.
   ClickThroughSwitch clickThrough_{*this};
 };
-
-// The one picture window, loaded on first reference.
-CorvaneForm1& PictureWindow();
-bool PictureWindowLoaded();
 
 }  // namespace corvane
