@@ -50,8 +50,8 @@ AboutWindow::AboutWindow(ControlRuntime& runtime, std::function<const Form*()> o
   MouseMove = [this](const MouseArgs&) { LightLinks(nullptr); };
   EmailLink.MouseMove = [this](const MouseArgs&) { LightLinks(&EmailLink); };
   HomepageLink.MouseMove = [this](const MouseArgs&) { LightLinks(&HomepageLink); };
-  EmailLink.Click = [this] { EmailLink_Click(); };
-  HomepageLink.Click = [this] { HomepageLink_Click(); };
+  EmailLink.Click = [this] { WriteToTheMaker(); };
+  HomepageLink.Click = [this] { OpenHomepage(); };
 }
 
 void AboutWindow::Form_Load() { System().MakeTopMost(hWnd(), std::nullopt); }
@@ -61,7 +61,7 @@ void AboutWindow::LightLinks(const Label* lit) {
   HomepageLink.SetBackColor(lit == &HomepageLink ? kLinkLit : kLinkAtRest);
 }
 
-void AboutWindow::EmailLink_Click() {
+void AboutWindow::WriteToTheMaker() {
   try {
     System().OpenDocument(hWnd(), "mailto:" + EmailLink.Caption(), ShowState::Normal);
   } catch (const Error&) {
@@ -69,7 +69,7 @@ void AboutWindow::EmailLink_Click() {
   }
 }
 
-void AboutWindow::HomepageLink_Click() {
+void AboutWindow::OpenHomepage() {
   try {
     System().OpenDocument(hWnd(), HomepageLink.Caption(), ShowState::Minimized);
   } catch (const Error&) {

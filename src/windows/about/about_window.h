@@ -30,8 +30,8 @@ class AboutWindow : public Form {
  private:
   // The pointer lights the link under it and puts the other back.
   void LightLinks(const Label* lit);
-  void EmailLink_Click();
-  void HomepageLink_Click();
+  void WriteToTheMaker();
+  void OpenHomepage();
 
   std::function<const Form*()> owner_;
 };

@@ -80,7 +80,7 @@ MenuWindow::MenuWindow(ControlRuntime& runtime, MenuActions& actions, CursorPoin
     item->button.GotFocus = [this, choose = choose] { (this->*choose)(); };
     item->label.Click = [this, choose = choose] { (this->*choose)(); };
   }
-  AboutItem.label.Click = [this] { AboutLabel_Click(); };
+  AboutItem.label.Click = [this] { ChooseAboutAndShowIt(); };
   // The item under the pointer turns white, the others go back to the menu colour.
   for (Label* label : ItemLabels()) {
     label->MouseMove = [this, label](const MouseArgs&) {
@@ -152,7 +152,7 @@ void MenuWindow::ChooseShow() {
 void MenuWindow::ChooseAbout() { Unload(); }
 
 // Only the label opens the About window; the access key just closes the menu.
-void MenuWindow::AboutLabel_Click() {
+void MenuWindow::ChooseAboutAndShowIt() {
   ChooseAbout();
   actions_.ShowAbout();
 }

@@ -83,7 +83,7 @@ class MenuWindow : public Form {
   const Form* Owner() const override { return actions_.MenuOwner(); }
 
  private:
-  void AboutLabel_Click();
+  void ChooseAboutAndShowIt();
 
   MenuActions& actions_;
   CursorPoint anchor_;
