@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "app/pins_block.h"
 #include "pictures/byte_reader.h"
 
 namespace corvane {
@@ -27,30 +28,41 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 constexpr std::string_view kExtensionSignature = "CVX1";
 constexpr std::size_t kChecksumSize = 4;
 
-std::uint32_t Crc32(std::string_view bytes) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (const char c : bytes) {
-    crc ^= static_cast<unsigned char>(c);
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-// `record` followed by the extension block that the file holds right after it, as far as
-// the block's own length says, or just `record` when the file ends first.
-std::string WithBlockFromFile(BinaryFile& file, std::string record) {
+// `bytes` followed by the block of `signature` that the file holds right after them, as far as
+// the block's own length (of `lengthBytes` bytes, at most `limit`) says, or just `bytes` when
+// the file ends first or holds another block there.
+std::string WithBlockFromFile(BinaryFile& file, std::string bytes, std::string_view signature, int lengthBytes,
+                              std::size_t limit) {
+  const std::size_t prefixSize = signature.size() + static_cast<std::size_t>(lengthBytes);
   try {
-    const std::string prefix = file.Read(record.size(), kExtensionPrefixSize);
-    const std::size_t fields = GetLittleEndian(prefix, 4, 2);
-    if (prefix.substr(0, 4) != kExtensionSignature || fields > kExtensionFieldsLimit) return record;
-    const std::string rest = file.Read(record.size() + kExtensionPrefixSize, fields + kChecksumSize);
-    return record + prefix + rest;
+    const std::string prefix = file.Read(bytes.size(), prefixSize);
+    const std::size_t fields = GetLittleEndian(prefix, signature.size(), lengthBytes);
+    if (prefix.substr(0, signature.size()) != signature || fields > limit) return bytes;
+    const std::string rest = file.Read(bytes.size() + prefixSize, fields + kChecksumSize);
+    return bytes + prefix + rest;
   } catch (const Error&) {
-    return record;  // the file ends before the block does: there is none
+    return bytes;  // the file ends before the block does: there is none
   }
 }
 
-void WriteRecord(Platform& system, const SettingsRecord& record, const PictureLook& look) {
+// The record followed by the extension block the file holds after it, if any.
+std::string WithLookBlockFromFile(BinaryFile& file, std::string record) {
+  return WithBlockFromFile(file, std::move(record), kExtensionSignature, 2, kExtensionFieldsLimit);
+}
+
+// The record and its extension block followed by the pins block the file holds after them.
+std::string WithPinsBlockFromFile(BinaryFile& file, std::string recordAndLook) {
+  return WithBlockFromFile(file, std::move(recordAndLook), kPinsSignature, 4, kPinsFieldsLimit);
+}
+
+// The further pins the file holds after `recordAndLook` (a record and its trusted extension
+// block, as the file starts), or nullopt when it holds none to trust.
+std::optional<std::vector<StoredPin>> FurtherPinsFromFile(BinaryFile& file, const std::string& recordAndLook) {
+  return DecodePinsBlock(WithPinsBlockFromFile(file, recordAndLook), recordAndLook.size());
+}
+
+void WriteRecord(Platform& system, const SettingsRecord& record, const PictureLook& look,
+                 const std::vector<StoredPin>& furtherPins) {
   const std::optional<std::string> ansiPath = system.ToAnsi(record.PicturePath);
   if (!ansiPath) throw Error("the picture path cannot be written in the system's code page");
   if (ansiPath->size() > 0xFFFF) throw Error("the picture path is too long to be stored");
@@ -58,11 +70,26 @@ void WriteRecord(Platform& system, const SettingsRecord& record, const PictureLo
   const std::unique_ptr<BinaryFile> file = system.OpenReadWrite(SettingsFilePath(system));
   // The default look needs no block, and the record alone stays byte for byte what it has
   // always been; but a trusted block already after it would bring back a look given up since.
-  const bool block = look != PictureLook{} || DecodeSettingsExtension(WithBlockFromFile(*file, bytes)).has_value();
-  file->Write(0, block ? bytes + EncodeSettingsExtension(bytes, look) : bytes);
+  // The same holds for the pins block, which follows the extension block.
+  const std::string before = WithLookBlockFromFile(*file, bytes);
+  const bool trustedLook = DecodeSettingsExtension(before).has_value();
+  const bool trustedPins = trustedLook && FurtherPinsFromFile(*file, before).has_value();
+  std::string out = bytes;
+  if (look != PictureLook{} || trustedLook || !furtherPins.empty()) out += EncodeSettingsExtension(bytes, look);
+  if (!furtherPins.empty() || trustedPins) out += EncodePinsBlock(out, furtherPins);
+  file->Write(0, out);
 }
 
 }  // namespace
+
+std::uint32_t SettingsChecksum(std::string_view bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char c : bytes) {
+    crc ^= static_cast<unsigned char>(c);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
 
 std::string SettingsFilePath(const Platform& system) { return system.SettingsFilePath(kSettingsFileName); }
 
@@ -105,7 +132,7 @@ std::string EncodeSettingsExtension(std::string_view record, const PictureLook& 
   AppendLittleEndian(block, static_cast<std::uint32_t>(look.opacity), 2);
   std::string covered(record);
   covered += block;
-  AppendLittleEndian(block, Crc32(covered), 4);
+  AppendLittleEndian(block, SettingsChecksum(covered), 4);
   return block;
 }
 
@@ -118,7 +145,7 @@ std::optional<PictureLook> DecodeSettingsExtension(std::string_view bytes) {
   if (fields < kExtensionFieldsSize || fields > kExtensionFieldsLimit) return std::nullopt;
   const std::size_t end = at + kExtensionPrefixSize + fields;
   if (bytes.size() < end + kChecksumSize) return std::nullopt;
-  if (Crc32(bytes.substr(0, end)) != GetLittleEndian(bytes, end, 4)) return std::nullopt;
+  if (SettingsChecksum(bytes.substr(0, end)) != GetLittleEndian(bytes, end, 4)) return std::nullopt;
   const PictureLook look{static_cast<std::int32_t>(GetLittleEndian(bytes, at + 6, 4)),
                          static_cast<int>(GetLittleEndian(bytes, at + 10, 2))};
   if (!pictures::ScaleInRange(look.scale) || look.opacity < kOpacityMin || look.opacity > kOpacityMax)
@@ -128,10 +155,10 @@ std::optional<PictureLook> DecodeSettingsExtension(std::string_view bytes) {
 
 void EnsureSettingsFile(Platform& system) {
   if (SameNameIgnoringCase(system.FindFileName(SettingsFilePath(system)), kSettingsFileName)) return;
-  WriteRecord(system, DefaultSettings(), PictureLook{});
+  WriteRecord(system, DefaultSettings(), PictureLook{}, {});
 }
 
-SettingsRecord ReadSettings(Platform& system, PictureLook* look) {
+SettingsRecord ReadSettings(Platform& system, PictureLook* look, std::vector<StoredPin>* furtherPins) {
   const std::unique_ptr<BinaryFile> file = system.OpenReadWrite(SettingsFilePath(system));
   std::string bytes = file->Read(0, kSettingsHeaderSize);  // a file shorter than the header fails here
   const std::uint16_t pathLength = DecodeSettingsHeader(bytes).value().pathLength;
@@ -143,16 +170,22 @@ SettingsRecord ReadSettings(Platform& system, PictureLook* look) {
     whole = false;
   }
   const DecodedSettings record = DecodeSettingsRecord(bytes).value();
-  if (look) {
-    const std::optional<PictureLook> stored =
-        whole ? DecodeSettingsExtension(WithBlockFromFile(*file, bytes)) : std::nullopt;
-    *look = stored.value_or(PictureLook{});
+  if (look || furtherPins) {
+    const std::string withLook = whole ? WithLookBlockFromFile(*file, bytes) : bytes;
+    const std::optional<PictureLook> stored = whole ? DecodeSettingsExtension(withLook) : std::nullopt;
+    if (look) *look = stored.value_or(PictureLook{});
+    if (furtherPins) {
+      std::optional<std::vector<StoredPin>> pins;
+      if (stored) pins = FurtherPinsFromFile(*file, withLook);
+      *furtherPins = pins.value_or(std::vector<StoredPin>{});
+    }
   }
   return {record.left, record.top, record.ansiPath ? system.FromAnsi(*record.ansiPath) : NoPictureMarker};
 }
 
-void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look) {
-  WriteRecord(system, record, look);
+void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look,
+                   const std::vector<StoredPin>& furtherPins) {
+  WriteRecord(system, record, look, furtherPins);
 }
 
 }  // namespace corvane

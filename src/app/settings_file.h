@@ -29,7 +29,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/pins_block.h"
 #include "platform/platform.h"
 #include "windows/picture/pin.h"
 
@@ -88,10 +90,17 @@ void EnsureSettingsFile(Platform& system);
 // whose path is damaged reads as the saved position with NoPictureMarker.
 // With `look`, fills it from the extension block, or with the defaults when there is no block
 // to trust.
-SettingsRecord ReadSettings(Platform& system, PictureLook* look = nullptr);
-// Writes the record at offset 0 over what the file holds, and the extension block after it
-// when `look` is not the default or a trusted block stands there already; never shortens the
-// file.
-void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look = {});
+// With `furtherPins`, fills it with the pins after the first that a trusted pins block holds
+// (app/pins_block.h), or with none.
+SettingsRecord ReadSettings(Platform& system, PictureLook* look = nullptr, std::vector<StoredPin>* furtherPins = nullptr);
+// Writes the record at offset 0 over what the file holds, the extension block after it when
+// `look` is not the default, there are further pins, or a trusted block stands there already,
+// and the pins block after that when there are further pins or a trusted pins block stands
+// there already; never shortens the file.
+void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look = {},
+                   const std::vector<StoredPin>& furtherPins = {});
+
+// The CRC-32 that closes the extension and pins blocks.
+std::uint32_t SettingsChecksum(std::string_view bytes);
 
 }  // namespace corvane

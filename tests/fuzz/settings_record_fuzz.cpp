@@ -5,7 +5,8 @@
 // agrees with the decoder. The extension block after the path: a trusted one holds fields in
 // range, encodes back to its bytes, is lost by any cut or any changed byte before its end, and
 // ReadSettings gives its look (the default look when there is none to trust); a look written
-// after the record reads back.
+// after the record reads back. The pins block after it: trusted pins are in range and encode
+// back to their bytes; further pins written after the record read back.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -92,6 +93,27 @@ void CheckExtension(std::string_view bytes) {
   }
 }
 
+// The pins block after a trusted extension block: trusted pins are in range, and a block of
+// this version encodes back to its bytes.
+void CheckPins(std::string_view bytes) {
+  if (!DecodeSettingsExtension(bytes)) return;
+  const std::size_t look = kSettingsHeaderSize + DecodeSettingsHeader(bytes)->pathLength;
+  const std::size_t fields = static_cast<unsigned char>(bytes[look + 4]) | static_cast<unsigned char>(bytes[look + 5]) << 8;
+  const std::size_t at = look + kExtensionPrefixSize + fields + 4;
+  const std::optional<std::vector<StoredPin>> pins = DecodePinsBlock(bytes, at);
+  if (!pins) return;
+  Check(pins->size() <= kMostFurtherPins, "a trusted block holds at most the pins a file keeps");
+  for (const StoredPin& pin : *pins) {
+    Check(pictures::ScaleInRange(pin.look.scale) && pin.look.opacity >= kOpacityMin && pin.look.opacity <= kOpacityMax,
+          "a trusted pin's look is in range");
+    Check(!pin.ansiPath.empty() && pin.ansiPath.find('\0') == std::string::npos, "a trusted pin's path is whole");
+  }
+  const std::string encoded = EncodePinsBlock(bytes.substr(0, at), *pins);
+  const std::string_view stored = bytes.substr(at, encoded.size());
+  if (stored.substr(4, 4) == std::string_view(encoded).substr(4, 4))
+    Check(stored == encoded, "a trusted pins block of this version encodes back to its bytes");
+}
+
 void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
   const std::string file = sys.appPath + "\\" + kSettingsFileName;
   sys.files.clear();
@@ -125,6 +147,16 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
     ReadSettings(sys, &read);
     Check(read == look, "a written look reads back");
   }
+  // Further pins written over these bytes read back, and so does having none again.
+  const std::vector<StoredPin> pins(bytes.size() % 4, StoredPin{record->top, record->left, *record->ansiPath, written});
+  if (!pins.empty() && record->ansiPath->empty()) return;
+  for (const std::vector<StoredPin>& further : {pins, std::vector<StoredPin>{}}) {
+    WriteSettings(sys, data, written, further);
+    std::vector<StoredPin> read(1);
+    PictureLook look{0, 0};
+    Check(ReadSettings(sys, &look, &read) == data, "the record reads back beside the pins");
+    Check(read == further && look == written, "written pins read back");
+  }
 }
 
 }  // namespace
@@ -137,6 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckDecoding(bytes);
   CheckExtension(bytes);
   if (const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes)) CheckCuts(*record);
+  CheckPins(bytes);
   CheckReading(sys, bytes);
   return 0;
 }
