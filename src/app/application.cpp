@@ -1,25 +1,54 @@
 #include "app/application.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "app/pin_placement.h"
 #include "controls/numbers.h"
 #include "windows/maker.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/drop_and_paste.h"
+#include "windows/picture/picture_selection.h"
 #include "windows/picture/picture_window.h"
 
 namespace corvane {
 
-Application::Application(ControlRuntime& runtime) : runtime_(runtime) {
-  pins_.push_back(std::make_unique<Pin>(*this));
-}
+Application::Application(ControlRuntime& runtime) : runtime_(runtime) { AddPin(); }
 
 Application::~Application() { runtime_.UnloadAll(); }
 
+Pin& Application::AddPin() {
+  pins_.push_back(std::make_unique<Pin>(*this));
+  lastActive_ = pins_.back().get();
+  return *pins_.back();
+}
+
 void Application::Start() {
-  runtime_.RunHandler([this] { FirstPin().Window().Show(); });
+  runtime_.RunHandler([this] {
+    FirstPin().Window().Show();
+    const std::vector<StoredPin> saved = std::exchange(savedPins_, {});
+    for (const StoredPin& stored : saved) RestorePin(stored);
+  });
 }
 
 void Application::Run() {
   Start();
-  System().RunEventLoop([this] { runtime_.FreeRetiredForms(); });
+  System().RunEventLoop([this] { FreeClosed(); });
+}
+
+void Application::FreeClosed() {
+  if (runtime_.HandlerRunning()) return;
+  closedPins_.clear();
+  runtime_.FreeRetiredForms();
+}
+
+void Application::PinLoaded(Pin& pin) {
+  if (&pin == pins_.front().get() && pins_.size() == 1) {
+    RunStartup(pin);
+    return;
+  }
+  System().MakeTopMost(pin.Window().hWnd(), std::nullopt);
+  ShowHelpMode(pin.Window());
 }
 
 void Application::RunStartup(Pin& pin) {
@@ -30,7 +59,7 @@ void Application::RunStartup(Pin& pin) {
     system.MakeTopMost(form.hWnd(), std::nullopt);
     EnsureSettingsFile(system);
     PictureLook look;
-    settings_ = ReadSettings(system, &look);
+    settings_ = ReadSettings(system, &look, &savedPins_);
     form.SetLeft(static_cast<float>(settings_.WindowLeft));
     form.SetTop(static_cast<float>(settings_.WindowTop));
     form.SetOpacity(look.opacity);
@@ -53,22 +82,86 @@ void Application::RunStartup(Pin& pin) {
   BringIntoReach(form);
 }
 
-void Application::SaveAndExit(ExitFrom from) {
-  Pin& pin = FirstPin();
+void Application::RestorePin(const StoredPin& stored) {
+  if (pins_.size() >= kMostPins) return;
+  Pin& pin = AddPin();
+  try {
+    PictureWindow& form = pin.Window();
+    form.SetLeft(static_cast<float>(stored.left));
+    form.SetTop(static_cast<float>(stored.top));
+    form.SetOpacity(stored.look.opacity);
+    const std::string path = System().FromAnsi(stored.ansiPath);
+    if (path != NoPictureMarker) {
+      pin.SetPicturePath(path);
+      ShowPictureMode(form);
+      ApplyPicture(pin);
+      if (stored.look.scale != pictures::kScaleOne) ScalePicture(pin, stored.look.scale, std::nullopt);
+    }
+    BringIntoReach(form);
+    form.Show();
+  } catch (const Error&) {
+    // A picture gone or damaged since: that pin is not brought back.
+    Remove(pin);
+  }
+}
+
+bool Application::RoomForAnotherPin(Pin& from) {
+  if (pins_.size() < kMostPins) return true;
+  System().ShowMessage(from.Window().hWnd(),
+                       "Corvane shows at most " + std::to_string(kMostPins) +
+                           " pictures at once. Close one with Ctrl+W, then open the new one.",
+                       kAppTitle);
+  return false;
+}
+
+Pin* Application::OpenPin(Pin& from, const std::string& path, std::optional<PixelPoint> at) {
+  if (!RoomForAnotherPin(from)) return nullptr;
+  const PixelRect beside = from.Window().ScreenBounds();
+  Pin& pin = AddPin();
   PictureWindow& form = pin.Window();
+  if (!ShowChosenPicture(pin, path)) {
+    Remove(pin);
+    return nullptr;
+  }
+  const PixelRect shown = form.ScreenBounds();
+  const PixelSize size{shown.Width(), shown.Height()};
+  const std::vector<PixelRect> monitors = System().Monitors();
+  PixelPoint place = at.value_or(PixelPoint{beside.left + kNewPinOffset, beside.top + kNewPinOffset});
+  if (!monitors.empty()) {
+    const PixelRect monitor = MonitorHolding(at ? PixelRect{at->x, at->y, at->x + 1, at->y + 1} : beside, monitors);
+    place = at ? NudgedOnto({at->x, at->y, at->x + size.width, at->y + size.height}, {}, monitor)
+               : PlaceBeside(beside, size, monitor);
+  }
+  form.SetScreenBounds({place.x, place.y, place.x + size.width, place.y + size.height});
+  form.Show();
+  return &pin;
+}
+
+void Application::SaveAndExit(ExitFrom from) {
+  Pin& first = FirstPin();
+  PictureWindow& form = first.Window();
   settings_.WindowLeft = RoundHalfEven(form.Left());
   settings_.WindowTop = RoundHalfEven(form.Top());
-  settings_.PicturePath = pin.PicturePath();
+  settings_.PicturePath = first.PicturePath();
   try {
-    WriteSettings(System(), settings_, pin.Look());
+    std::vector<StoredPin> further;
+    for (std::size_t n = 1; n < pins_.size(); ++n) {
+      Pin& pin = *pins_[n];
+      const std::optional<std::string> ansiPath = System().ToAnsi(pin.PicturePath());
+      if (!ansiPath) throw Error("a pinned picture's path cannot be written in the system's code page");
+      further.push_back({RoundHalfEven(pin.Window().Left()), RoundHalfEven(pin.Window().Top()), *ansiPath, pin.Look()});
+    }
+    WriteSettings(System(), settings_, first.Look(), further);
   } catch (const Error& e) {
     System().ShowMessage(form.hWnd(),
                          "Corvane could not save its window position and picture in\n" + SettingsFilePath(System()) +
                              "\n\n" + e.what() + "\n\nThe settings saved before are kept.",
                          kAppTitle);
   }
-  form.Unload();
-  if (from == ExitFrom::Menu && pin.MenuLoaded()) pin.Menu().Unload();
+  for (const std::unique_ptr<Pin>& pin : pins_) {
+    if (pin->WindowLoaded()) pin->Window().Unload();
+    if (from == ExitFrom::Menu && pin->MenuLoaded()) pin->Menu().Unload();
+  }
   runtime_.End();
 }
 
@@ -78,6 +171,46 @@ void Application::EndWithoutSaving() {
     if (pin->WindowLoaded()) pin->Window().Unload();
   }
   runtime_.End();
+}
+
+void Application::ClosedByUser(Pin& pin) {
+  if (pins_.size() == 1) EndWithoutSaving();
+  Remove(pin);
+}
+
+void Application::ClosePin(Pin& pin) {
+  if (pins_.size() > 1) Remove(pin);
+}
+
+void Application::NewPinFromDialog(Pin& from) {
+  if (!RoomForAnotherPin(from)) return;
+  Platform& system = System();
+  const OpenFileAnswer answer = system.ChooseFileToOpen(MakePictureFileRequest(from));
+  if (answer.outcome == OpenFileAnswer::Outcome::Failed) {
+    system.ShowMessage(from.Window().hWnd(),
+                       "The file dialog could not be shown (error code " + std::to_string(answer.failure) +
+                           "). No picture was selected.",
+                       kAppTitle);
+  }
+  if (answer.outcome == OpenFileAnswer::Outcome::Chosen) OpenPin(from, answer.path);
+}
+
+void Application::PasteIntoNewPin(Pin& from) {
+  if (!RoomForAnotherPin(from)) return;
+  if (const std::optional<std::string> path = TakeClipboardPicture(from)) OpenPin(from, *path);
+}
+
+void Application::DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) { OpenPin(from, path, at); }
+
+void Application::Remove(Pin& pin) {
+  const auto at = std::find_if(pins_.begin(), pins_.end(), [&](const std::unique_ptr<Pin>& p) { return p.get() == &pin; });
+  if (at == pins_.end()) return;
+  pin.CloseMenuAndAbout();
+  if (pin.WindowLoaded()) pin.Window().Unload();
+  pin.RetireWindows();
+  closedPins_.push_back(std::move(*at));
+  pins_.erase(at);
+  if (lastActive_ == &pin) lastActive_ = pins_.empty() ? nullptr : pins_.back().get();
 }
 
 }  // namespace corvane

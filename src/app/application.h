@@ -1,10 +1,11 @@
 // The application: the settings record and the pins, for the whole run, on the control
 // runtime and platform that `main` owns beside it. Its run is the start-up sequence with its
 // one recovery, the event loop, and the two ways to end: save-and-exit, and the plain end when
-// the picture window is closed some other way.
+// the last picture window is closed some other way.
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/settings_file.h"
@@ -15,6 +16,9 @@ namespace corvane {
 
 class Application final : public PinHost {
  public:
+  // The most pins open at once.
+  static constexpr std::size_t kMostPins = 1 + kMostFurtherPins;
+
   explicit Application(ControlRuntime& runtime);
   // Unloads every window while the runtime and its platform are still there to hear of it.
   ~Application();
@@ -24,27 +28,56 @@ class Application final : public PinHost {
   ControlRuntime& Runtime() override { return runtime_; }
   Platform& System() const { return runtime_.System(); }
 
-  // Shows the first pin's picture window (its load runs the start-up sequence).
+  // Shows the first pin's picture window (its load runs the start-up sequence), then brings
+  // back the further pins saved with it.
   void Start();
   // Starts, then runs the event loop until the program ends.
   void Run();
+  // Frees the windows and pins closed meanwhile, unless a handler is running.
+  void FreeClosed();
 
   // The values read at start-up and written at exit.
   SettingsRecord& Settings() { return settings_; }
-  // The pin the program starts with; today it is the only one.
+  // The pins, in the order they were opened; the first is the one the record keeps.
+  const std::vector<std::unique_ptr<Pin>>& Pins() const { return pins_; }
   Pin& FirstPin() { return *pins_.front(); }
+  // The pin that last took input (or was opened last).
+  Pin& LastActivePin() { return *lastActive_; }
 
-  // The picture window's load: single instance, top-most, settings, position, mode.
-  void RunStartup(Pin& pin) override;
-  // Stores the window position, the picture in force and its look, unloads the windows and
-  // ends the program. Does not return.
+  // Opens a new pin showing `path`, placed beside `from` (or with its top-left corner at `at`),
+  // and brings it to the front. When it cannot (the picture cannot be shown, too many pins) the
+  // user is told why and nullptr comes back.
+  Pin* OpenPin(Pin& from, const std::string& path, std::optional<PixelPoint> at = std::nullopt);
+
+  void PinLoaded(Pin& pin) override;
+  // Stores every pin's place, picture and look, unloads the windows and ends the program.
   [[noreturn]] void SaveAndExit(ExitFrom from) override;
   [[noreturn]] void EndWithoutSaving() override;
+  void ClosedByUser(Pin& pin) override;
+  void ClosePin(Pin& pin) override;
+  void NewPinFromDialog(Pin& from) override;
+  void PasteIntoNewPin(Pin& from) override;
+  void DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) override;
+  void PinUsed(Pin& pin) override { lastActive_ = &pin; }
 
  private:
+  // The first pin's load: single instance, top-most, settings, position, mode.
+  void RunStartup(Pin& pin);
+  // Brings back a further pin saved at the last exit; one whose picture cannot be shown any
+  // more is left out.
+  void RestorePin(const StoredPin& stored);
+  // False, after telling the user, when no more pins may open.
+  bool RoomForAnotherPin(Pin& from);
+  // Unloads the pin's windows and lets it go once no handler runs inside them.
+  void Remove(Pin& pin);
+  Pin& AddPin();
+
   ControlRuntime& runtime_;
   SettingsRecord settings_;
+  std::vector<StoredPin> savedPins_;  // read at start-up, opened once the first pin shows
   std::vector<std::unique_ptr<Pin>> pins_;
+  std::vector<std::unique_ptr<Pin>> closedPins_;  // kept until no handler runs inside them
+  Pin* lastActive_ = nullptr;
 };
 
 }  // namespace corvane

@@ -78,11 +78,12 @@ class FormSlot {
   bool Loaded() const { return form_ && !form_->Unloaded(); }
   // The form, loaded or not, or nullptr when none has been made.
   F* Current() const { return form_.get(); }
-
- private:
+  // Hands the form to its runtime, to be freed once no handler runs inside it.
   void Retire() {
     if (form_) form_->Runtime().Retire(std::unique_ptr<Form>(form_.release()));
   }
+
+ private:
   std::function<std::unique_ptr<F>()> make_;
   std::unique_ptr<F> form_;
 };

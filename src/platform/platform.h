@@ -308,6 +308,8 @@ class Platform {
   virtual int TextWidth(const FontSpec& font, std::string_view text) = 0;
   // True when some part of the rectangle (screen pixels) lies on a monitor.
   virtual bool IsOnAnyMonitor(const PixelRect& screen) const = 0;
+  // Every monitor's rectangle in screen pixels, the primary one first.
+  virtual std::vector<PixelRect> Monitors() const = 0;
   virtual char DecimalSeparator() const = 0;
 
   // Windows and the event loop.

@@ -170,6 +170,23 @@ bool GtkPlatform::IsOnAnyMonitor(const PixelRect& screen) const {
   return false;
 }
 
+std::vector<PixelRect> GtkPlatform::Monitors() const {
+  GdkDisplay* display = gdk_display_get_default();
+  std::vector<PixelRect> monitors;
+  for (int n = 0; n < gdk_display_get_n_monitors(display); ++n) {
+    GdkMonitor* monitor = gdk_display_get_monitor(display, n);
+    GdkRectangle g{};
+    gdk_monitor_get_geometry(monitor, &g);
+    const PixelRect r{g.x, g.y, g.x + g.width, g.y + g.height};
+    if (gdk_monitor_is_primary(monitor)) {
+      monitors.insert(monitors.begin(), r);
+    } else {
+      monitors.push_back(r);
+    }
+  }
+  return monitors;
+}
+
 char GtkPlatform::DecimalSeparator() const {
   const char* radix = nl_langinfo(RADIXCHAR);
   return radix && radix[0] && !radix[1] ? radix[0] : '.';

@@ -33,6 +33,7 @@ class GtkPlatform : public Platform, public WindowRegistry {
   FontMetrics MeasureFont(const FontSpec& font) override;
   int TextWidth(const FontSpec& font, std::string_view text) override;
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
+  std::vector<PixelRect> Monitors() const override;
   char DecimalSeparator() const override;
 
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;

@@ -127,6 +127,7 @@ class HeadlessPlatform : public Platform {
   FontMetrics MeasureFont(const FontSpec& font) override;
   int TextWidth(const FontSpec& font, std::string_view text) override;
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
+  std::vector<PixelRect> Monitors() const override { return monitors; }
   char DecimalSeparator() const override { return decimalSeparator; }
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;

@@ -145,6 +145,25 @@ bool Win32Platform::IsOnAnyMonitor(const PixelRect& screen) const {
   return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
 }
 
+std::vector<PixelRect> Win32Platform::Monitors() const {
+  std::vector<PixelRect> monitors;
+  const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    auto& list = *reinterpret_cast<std::vector<PixelRect>*>(data);
+    const PixelRect r{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) {
+      list.insert(list.begin(), r);
+    } else {
+      list.push_back(r);
+    }
+    return TRUE;
+  };
+  EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
 char Win32Platform::DecimalSeparator() const {
   wchar_t separator[8] = {};
   if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 0 && separator[0] < 0x80 && separator[0])

@@ -36,6 +36,7 @@ class Win32Platform : public Platform {
   FontMetrics MeasureFont(const FontSpec& font) override;
   int TextWidth(const FontSpec& font, std::string_view text) override;
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
+  std::vector<PixelRect> Monitors() const override;
   char DecimalSeparator() const override;
 
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;

@@ -53,22 +53,19 @@ std::string FreePastedFilePath(Platform& system, const LocalTime& time) {
   throw Error("Every name for a picture pasted at this time is taken: " + PastedFileName(time, 1) + " and on.");
 }
 
-void PasteClipboardPicture(Pin& pin) {
+std::optional<std::string> TakeClipboardPicture(Pin& pin) {
   Platform& system = pin.System();
   ClipboardPicture pasted;
   try {
     pasted = system.ReadClipboardPicture();
   } catch (const Error& e) {
     Tell(pin, std::string("Corvane cannot paste the picture on the clipboard.\n\n") + e.what());
-    return;
+    return std::nullopt;
   }
-  if (!pasted.file.empty()) {
-    ShowAsChosen(pin, pasted.file);
-    return;
-  }
+  if (!pasted.file.empty()) return pasted.file;
   if (!pasted.image) {
     Tell(pin, "The clipboard holds no picture. Copy a picture or a picture file, then paste it with Ctrl+V.");
-    return;
+    return std::nullopt;
   }
   std::string path;
   try {
@@ -78,9 +75,13 @@ void PasteClipboardPicture(Pin& pin) {
     Tell(pin, "Corvane cannot save the pasted picture" + (path.empty() ? std::string() : " as\n" + path) + "\n\n" +
          e.what() + "\n\nA pasted picture is kept beside Corvane's settings, so that folder must be writable. "
          "The picture shown stays.");
-    return;
+    return std::nullopt;
   }
-  ShowAsChosen(pin, path);
+  return path;
+}
+
+void PasteClipboardPicture(Pin& pin) {
+  if (const std::optional<std::string> path = TakeClipboardPicture(pin)) ShowAsChosen(pin, *path);
 }
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 // pasted into it. Both end where the Select item ends, with the same checks and messages.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ void ShowDroppedFiles(Pin& pin, const std::vector<std::string>& paths);
 // written beside the settings file as a PNG (so it comes back at the next start) and then shown.
 // With nothing to paste, the user is told so; nothing else changes.
 void PasteClipboardPicture(Pin& pin);
+
+// The path of the clipboard's picture as PasteClipboardPicture takes it (a copied file, or a
+// picture first written beside the settings), or nullopt once the user has been told why there
+// is none; `pin` owns the messages.
+std::optional<std::string> TakeClipboardPicture(Pin& pin);
 
 // "pasted-YYYYMMDD-HHMMSS.png" for the time given; the `attempt`th name from 2 on carries
 // "-<attempt>" before the extension, for a time that already has its file.

@@ -109,13 +109,14 @@ std::array<Label*, 10> PictureWindow::HelpLines() {
           &Step2Heading, &PreviewHeading, &CoverUsage, &CoverHeading, &FollowMe};
 }
 
-void PictureWindow::Form_Load() { pin_.Host().RunStartup(pin_); }
+void PictureWindow::Form_Load() { pin_.Host().PinLoaded(pin_); }
 
-void PictureWindow::OnClosedByUser() { pin_.Host().EndWithoutSaving(); }
+void PictureWindow::OnClosedByUser() { pin_.Host().ClosedByUser(pin_); }
 
 void PictureWindow::AfterResize() { BringIntoReach(*this); }
 
 void PictureWindow::MoveOrOpenMenu(const MouseArgs& args) {
+  pin_.Host().PinUsed(pin_);
   if (args.Button == static_cast<int>(MouseButton::Left)) {
     System().BeginSystemMove(hWnd());
   }
@@ -159,8 +160,21 @@ void PictureWindow::WheelTurned(const WheelEvent& e) {
 }
 
 bool PictureWindow::ShortcutTyped(char key, int shift) {
+  pin_.Host().PinUsed(pin_);
   if (key == 'T' && shift == kCtrl) {
     clickThrough_.Toggle();
+    return true;
+  }
+  if (key == 'N' && shift == kCtrl) {
+    pin_.Host().NewPinFromDialog(pin_);
+    return true;
+  }
+  if (key == 'W' && shift == kCtrl) {
+    pin_.Host().ClosePin(pin_);
+    return true;
+  }
+  if (key == 'V' && shift == (kCtrl | kShift)) {
+    pin_.Host().PasteIntoNewPin(pin_);
     return true;
   }
   if (key != '0' || shift != kCtrl || !PictureBox.Visible()) return false;

@@ -56,7 +56,8 @@ class PictureWindow : public Form {
   // Ctrl+wheel scales the picture about the pointer, Shift+wheel changes the window's opacity;
   // a plain wheel does nothing.
   void WheelTurned(const WheelEvent& e);
-  // Ctrl+T switches click-through; Ctrl+0 brings the picture back to its own size.
+  // Ctrl+T switches click-through; Ctrl+0 brings the picture back to its own size; Ctrl+N,
+  // Ctrl+Shift+V and Ctrl+W open and close pins.
   bool ShortcutTyped(char key, int shift);
 
   Pin& pin_;

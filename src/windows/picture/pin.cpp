@@ -30,6 +30,12 @@ void Pin::CloseMenuAndAbout() {
   if (AboutLoaded()) About().Unload();
 }
 
+void Pin::RetireWindows() {
+  window_.Retire();
+  menu_.Retire();
+  about_.Retire();
+}
+
 PictureLook Pin::Look() {
   PictureWindow& form = Window();
   return {picturePath_ != NoPictureMarker ? form.PictureBox.Scale() : pictures::kScaleOne, form.Opacity()};

@@ -40,13 +40,26 @@ inline constexpr int kOpacityStep = 5;
 class PinHost {
  public:
   virtual ControlRuntime& Runtime() = 0;
-  // The start-up sequence, run by the picture window's load.
-  virtual void RunStartup(Pin& pin) = 0;
+  // The picture window's load: the start-up sequence for the program's first pin.
+  virtual void PinLoaded(Pin& pin) = 0;
   enum class ExitFrom { PictureWindow, Menu };
   // Stores every pin's place, picture and look, unloads the windows and ends the program.
   [[noreturn]] virtual void SaveAndExit(ExitFrom from) = 0;
   // Ends the program without writing the settings.
   [[noreturn]] virtual void EndWithoutSaving() = 0;
+  // The user closed the pin's window through the system (Alt+F4, a window manager's close):
+  // the pin goes, or the program ends without saving when it was the last.
+  virtual void ClosedByUser(Pin& pin) = 0;
+  // Ctrl+W: closes the pin when another is open.
+  virtual void ClosePin(Pin& pin) = 0;
+  // Ctrl+N: the open-file dialog, and a new pin next to `from` for the picture chosen.
+  virtual void NewPinFromDialog(Pin& from) = 0;
+  // Ctrl+Shift+V: the clipboard's picture in a new pin next to `from`.
+  virtual void PasteIntoNewPin(Pin& from) = 0;
+  // A file dropped with Ctrl held: a new pin with its top-left corner at `at` (screen pixels).
+  virtual void DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) = 0;
+  // The pin took input: it is the one a command line's pictures open next to.
+  virtual void PinUsed(Pin& pin) = 0;
 
  protected:
   ~PinHost() = default;
@@ -83,6 +96,9 @@ class Pin final : private MenuActions {
   bool AboutLoaded() const;
   // Unloads the menu and the About window when they are loaded.
   void CloseMenuAndAbout();
+  // Hands the pin's windows, unloaded, to the runtime to be freed once no handler runs inside
+  // them; the pin can then go.
+  void RetireWindows();
 
   // The picture path in force, or NoPictureMarker.
   const std::string& PicturePath() const { return picturePath_; }

@@ -1,0 +1,63 @@
+#include "app/pin_placement.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace corvane {
+
+namespace {
+
+std::int64_t Area(const PixelRect& r) {
+  return r.Empty() ? 0 : static_cast<std::int64_t>(r.Width()) * r.Height();
+}
+
+// How far the rectangles lie apart: 0 when they touch or overlap.
+std::int64_t Distance(const PixelRect& a, const PixelRect& b) {
+  const std::int64_t dx = std::max({0, b.left - a.right, a.left - b.right});
+  const std::int64_t dy = std::max({0, b.top - a.bottom, a.top - b.bottom});
+  return dx * dx + dy * dy;
+}
+
+// `start` on one axis for a window `size` long, kept within [low, high).
+int KeepWithin(int start, int size, int low, int high) { return std::max(low, std::min(start, high - size)); }
+
+}  // namespace
+
+PixelRect MonitorHolding(const PixelRect& window, const std::vector<PixelRect>& monitors) {
+  const PixelRect* best = &monitors.front();
+  std::int64_t bestArea = -1;
+  std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();
+  for (const PixelRect& m : monitors) {
+    const std::int64_t area = Area(m.Intersect(window));
+    const std::int64_t distance = Distance(m, window);
+    if (area > bestArea || (area == 0 && bestArea == 0 && distance < bestDistance)) {
+      best = &m;
+      bestArea = area;
+      bestDistance = distance;
+    }
+  }
+  return *best;
+}
+
+PixelPoint PlaceBeside(const PixelRect& from, PixelSize size, const PixelRect& monitor) {
+  return {KeepWithin(from.left + kNewPinOffset, size.width, monitor.left, monitor.right),
+          KeepWithin(from.top + kNewPinOffset, size.height, monitor.top, monitor.bottom)};
+}
+
+PixelPoint NudgedOnto(const PixelRect& window, PixelPoint by, const PixelRect& monitor) {
+  if (by == PixelPoint{}) {
+    return {KeepWithin(window.left, window.Width(), monitor.left, monitor.right),
+            KeepWithin(window.top, window.Height(), monitor.top, monitor.bottom)};
+  }
+  // A step towards an edge stops there; a window already past it does not move further out.
+  const auto axis = [](int start, int step, int size, int low, int high) {
+    if (step > 0) return start >= high - size ? start : std::min(start + step, high - size);
+    if (step < 0) return start <= low ? start : std::max(start + step, low);
+    return start;
+  };
+  return {axis(window.left, by.x, window.Width(), monitor.left, monitor.right),
+          axis(window.top, by.y, window.Height(), monitor.top, monitor.bottom)};
+}
+
+}  // namespace corvane
