@@ -43,8 +43,9 @@ TEST(WindowPainting, AFailedPaintPassIsReportedAndEnded) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClasses(instance, nullptr);
   FontCache fonts(96);
+  LateBound late;
   FailingPaint events;
-  const auto window = CreateWin32Window(instance, {WindowKind::ToolPopup, "paint test", {64, 48}}, events, fonts);
+  const auto window = CreateWin32Window(instance, {WindowKind::ToolPopup, "paint test", {64, 48}}, events, fonts, late);
   const HWND hwnd = reinterpret_cast<HWND>(window->Handle());
   // Shown (only a shown window is painted), off the screen.
   window->MoveTo({-400, -400});

@@ -39,22 +39,25 @@ void GdiCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& shown
   static_cast<const GdiPicture&>(picture).RenderScaled(dc_, ToRect(shown), ToRect(clip));
 }
 
-void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size, bool blended) {
+void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size) {
   const int width = shown.right - shown.left;
   const int height = shown.bottom - shown.top;
-  const ScopedSaveDC saved(dc);
-  IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
-  if (blended) {
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    if (!late::AlphaBlend(dc, shown.left, shown.top, width, height, source, 0, 0, size.width, size.height, blend))
-      throw CallFailed("AlphaBlend");
-    return;
-  }
+  const ScopedClip clipped(dc, part);
+  if (!clipped) throw CallFailed("IntersectClipRect");
   const bool sharp = pictures::IsWholeEnlargement(size, {width, height});
   SetStretchBltMode(dc, sharp ? COLORONCOLOR : HALFTONE);
   SetBrushOrgEx(dc, 0, 0, nullptr);  // HALFTONE asks for the brush origin to be set after it
   if (!StretchBlt(dc, shown.left, shown.top, width, height, source, 0, 0, size.width, size.height, SRCCOPY))
     throw CallFailed("StretchBlt");
+}
+
+void BlendPictureScaled(LateBound& late, HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size) {
+  const ScopedClip clipped(dc, part);
+  if (!clipped) throw CallFailed("IntersectClipRect");
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  if (!late.AlphaBlend(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, source, 0, 0,
+                       size.width, size.height, blend))
+    throw CallFailed("AlphaBlend");
 }
 
 void GdiCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) {
@@ -65,8 +68,8 @@ void GdiCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, c
   }
   const ScopedPen pen(CreatePen(PS_SOLID, width, rgb));
   if (!pen) throw CallFailed("CreatePen");
-  const ScopedSaveDC saved(dc_);  // restored before the pen is deleted
-  IntersectClipRect(dc_, clip.left, clip.top, clip.right, clip.bottom);
+  const ScopedClip clipped(dc_, ToRect(clip));  // restored before the pen is deleted
+  if (!clipped) throw CallFailed("IntersectClipRect");
   const ScopedSelect selected(dc_, pen.Get());
   if (!selected) throw CallFailed("SelectObject");
   MoveToEx(dc_, from.x, from.y, nullptr);

@@ -19,7 +19,7 @@ int ScreenDpi() {
 // The program's icon from its resources, shared by the system (never destroyed by us).
 HICON ProgramIcon(HINSTANCE instance) {
   HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
-  if (!icon) throw CallFailed("LoadImage");
+  if (!icon) throw CallFailedOn("LoadImage", "the program's icon");
   return static_cast<HICON>(icon);
 }
 
@@ -92,13 +92,13 @@ OpenFileAnswer Win32Platform::ChooseFileToOpen(const OpenFileRequest& request) {
   const std::unique_ptr<OpenFileRecord> record = MakeOpenFileRecord(request, instance_);
   OpenFileAnswer answer;
   // The Explorer-style dialog hosts COM objects: OLE must be running.
-  RequireOle();
-  if (late::GetOpenFileNameW(&record->ofn)) {
+  late_.RequireOle();
+  if (late_.GetOpenFileNameW(&record->ofn)) {
     answer.outcome = OpenFileAnswer::Outcome::Chosen;
     answer.path = Narrow(record->file.c_str());
     return answer;
   }
-  answer.failure = late::CommDlgExtendedError();
+  answer.failure = late_.CommDlgExtendedError();
   answer.outcome = answer.failure ? OpenFileAnswer::Outcome::Failed : OpenFileAnswer::Outcome::Cancelled;
   return answer;
 }
@@ -111,9 +111,9 @@ void Win32Platform::OpenDocument(std::uintptr_t owner, const std::string& target
   };
   const std::string op = ansi("open"), file = ansi(target), params = ansi(""), dir = ansi("");
   // The shell may hand the address to an extension that needs COM.
-  RequireOle();
-  late::ShellExecuteA(reinterpret_cast<HWND>(owner), op.c_str(), file.c_str(), params.c_str(), dir.c_str(),
-                  show == ShowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  late_.RequireOle();
+  late_.ShellExecuteA(reinterpret_cast<HWND>(owner), op.c_str(), file.c_str(), params.c_str(), dir.c_str(),
+                      show == ShowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
 }
 
 float Win32Platform::TwipsPerPixelX() const { return 1440.0f / static_cast<float>(dpi_); }
@@ -153,7 +153,7 @@ char Win32Platform::DecimalSeparator() const {
 }
 
 std::unique_ptr<NativeWindow> Win32Platform::CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) {
-  return CreateWin32Window(instance_, layout, events, fonts_);
+  return CreateWin32Window(instance_, layout, events, fonts_, late_);
 }
 
 void Win32Platform::RunEventLoop(const std::function<void()>& idle) {
@@ -185,11 +185,11 @@ void Win32Platform::ShowMessage(std::uintptr_t owner, const std::string& text, c
 }
 
 std::shared_ptr<Picture> Win32Platform::LoadPicture(const std::string& path) {
-  return LoadPictureFile(path, dpi_);
+  return LoadPictureFile(late_, path, dpi_);
 }
 
 std::vector<std::string> Win32Platform::PictureExtensions() {
-  if (pictureExtensions_.empty()) pictureExtensions_ = PictureFileExtensions();
+  if (pictureExtensions_.empty()) pictureExtensions_ = PictureFileExtensions(late_);
   return pictureExtensions_;
 }
 

@@ -39,6 +39,17 @@ Error CallFailed(const char* call) { return CallFailed(call, GetLastError()); }
 
 Error CallFailed(const char* call, DWORD code) { return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code)); }
 
+Error CallFailedOn(std::string_view call, std::string_view object) { return CallFailedOn(call, object, GetLastError()); }
+
+Error CallFailedOn(std::string_view call, std::string_view object, DWORD code) {
+  return CallFailed((std::string(call) + "(" + std::string(object) + ")").c_str(), code);
+}
+
+Error StoppedShort(std::string_view call, DWORD done, std::size_t asked) {
+  return Error("Win32: " + std::string(call) + " stopped short: " + std::to_string(done) + " of " +
+               std::to_string(asked) + " bytes");
+}
+
 std::optional<std::string> ToAnsiCodePage(std::string_view utf8) {
   const std::wstring wide = Widen(utf8);
   if (wide.empty()) return std::string();

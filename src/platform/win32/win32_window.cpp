@@ -47,8 +47,8 @@ MouseEvent MakeMouseEvent(int button, LPARAM lparam) {
 
 class Win32Window : public NativeWindow {
  public:
-  Win32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events, FontCache& fonts)
-      : instance_(instance), events_(events), fonts_(fonts) {
+  Win32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events, FontCache& fonts, LateBound& late)
+      : instance_(instance), events_(events), fonts_(fonts), late_(late) {
     DWORD style = WS_POPUP | WS_CLIPCHILDREN;
     DWORD exStyle = 0;
     const wchar_t* windowClass = kClassWithIcon;
@@ -267,7 +267,7 @@ class Win32Window : public NativeWindow {
   }
 
   void CreateTooltip() {
-    RequireCommonControls();
+    late_.RequireCommonControls();
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
                                nullptr);
@@ -337,8 +337,8 @@ class Win32Window : public NativeWindow {
         return 0;
       }
       case WM_DROPFILES: {
-        const ScopedDrop drop(reinterpret_cast<HDROP>(wparam));
-        events_.OnFilesDropped(DroppedFilePaths(drop.Get()));
+        const ScopedDrop drop(late_, reinterpret_cast<HDROP>(wparam));
+        events_.OnFilesDropped(DroppedFilePaths(late_, drop.Get()));
         return 0;
       }
       case WM_CHAR:
@@ -453,6 +453,7 @@ class Win32Window : public NativeWindow {
   DWORD addedExStyle_ = 0;  // what click-through added to the extended style
   WindowEvents& events_;
   FontCache& fonts_;
+  LateBound& late_;
 };
 
 }  // namespace
@@ -570,8 +571,8 @@ LRESULT MoveWhilePressed(HWND window) {
 }
 
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
-                                                FontCache& fonts) {
-  return std::make_unique<Win32Window>(instance, layout, events, fonts);
+                                                FontCache& fonts, LateBound& late) {
+  return std::make_unique<Win32Window>(instance, layout, events, fonts, late);
 }
 
 }  // namespace corvane::win32
