@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_window.h"
 
 namespace corvane::win32 {
 namespace {

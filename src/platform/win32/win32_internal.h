@@ -126,23 +126,6 @@ void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, Pix
 // The same with the source's premultiplied alpha over what `dc` holds (AlphaBlend).
 void BlendPictureScaled(LateBound& late, HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size);
 
-// Registers the window classes; `icon` is the application icon of the framed and picture
-// windows.
-void RegisterWindowClasses(HINSTANCE instance, HICON icon);
-// The window keeps `fonts` and `late`, which must outlive it.
-std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
-                                                FontCache& fonts, LateBound& late);
-
-// Starts the system's move of `window` as a press on its title bar would (WM_NCLBUTTONDOWN
-// with HTCAPTION) once the pointer leaves the drag rectangle of its last left press with the
-// button still down, the window first catching up with the pointer. A click, however short,
-// moves nothing; a drag released before the program saw it moves the window as far as the
-// pointer went. No move outlives its press: one begun after the release would leave the window
-// following the pointer until the next click, which it would swallow.
-// Returns the message's result, 0 when no system move started.
-LRESULT MoveWhilePressed(HWND window);
-// True while the primary mouse button is physically down.
-bool PrimaryButtonStillDown();
 // The Unicode open-file dialog's record for a request, with the buffers it points into. It
 // is the record the program has always passed: the first published size, no custom filter,
 // the first filter in force, room for the longest path the system returns, no flags.

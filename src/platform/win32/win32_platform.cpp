@@ -4,6 +4,7 @@
 
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
+#include "platform/win32/win32_window.h"
 
 namespace corvane::win32 {
 
