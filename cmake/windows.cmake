@@ -7,6 +7,7 @@ add_library(corvane_win32 STATIC
   src/platform/win32/win32_platform.cpp
   src/platform/win32/win32_window.cpp
   src/platform/win32/win32_drag.cpp
+  src/platform/win32/win32_click_through.cpp
   src/platform/win32/win32_canvas.cpp
   src/platform/win32/win32_picture.cpp
   src/platform/win32/win32_wic_picture.cpp

@@ -7,9 +7,6 @@ namespace corvane::win32 {
 
 namespace {
 
-inline void CloseSearch(HANDLE search) { ::FindClose(search); }
-using ScopedSearch = ScopedHandle<HANDLE, CloseSearch>;
-
 class Win32File : public BinaryFile {
  public:
   explicit Win32File(ScopedKernelHandle handle) : handle_(std::move(handle)) {}

@@ -12,7 +12,7 @@ namespace {
 
 int ScreenDpi() {
   const ScopedWindowDC screen(nullptr);
-  if (!screen) throw CallFailed("GetDC");
+  if (!screen) throw CallFailedOn("GetDC", "the screen");
   const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
   return dpi > 0 ? dpi : 96;
 }

@@ -46,11 +46,14 @@ inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void FreeLocalMemory(void* memory) { ::LocalFree(memory); }
 inline void FreeLibraryModule(HMODULE module) { ::FreeLibrary(module); }
 inline void FreeGlobalMemory(HGLOBAL memory) { ::GlobalFree(memory); }
+inline void CloseSearch(HANDLE search) { ::FindClose(search); }
 
 // A kernel object (file, mutex, event) from a call that fails with NULL.
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
 // CreateFile fails with INVALID_HANDLE_VALUE rather than NULL: pass its result through this.
 inline HANDLE FileOrNull(HANDLE file) { return file == INVALID_HANDLE_VALUE ? nullptr : file; }
+// A directory search from FindFirstFile (pass its result through FileOrNull too).
+using ScopedSearch = ScopedHandle<HANDLE, CloseSearch>;
 // A memory device context from CreateCompatibleDC.
 using ScopedMemoryDC = ScopedHandle<HDC, DeleteMemoryDC>;
 

@@ -1,7 +1,7 @@
 // Top-level windows: one window procedure for every form, double-buffered painting of the
 // invalid area, mouse and keys routed to the form, and a tooltip that asks the form for the
-// text of the control under the pointer (win32_window.cpp); the system move a drag starts
-// (win32_drag.cpp). Only files in this folder include it.
+// text of the control under the pointer (win32_window.cpp); opacity, click-through and the hot
+// key (win32_click_through.cpp); the system move a drag starts (win32_drag.cpp). Only files in this folder include it.
 #pragma once
 
 #include <windows.h>
@@ -53,6 +53,9 @@ class Win32Window : public NativeWindow {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
  private:
+  // The one system-wide hot key a window may hold (win32_click_through.cpp).
+  static constexpr int kHotKeyId = 1;
+
   LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam);
   void Paint();
   void ApplyLayeredAlpha();
