@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "platform/win32/win32_scoped.h"
@@ -196,6 +197,24 @@ TEST_F(OlePictures, FilesThatAreNoPictureFailWithAReason) {
       EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(),
                               [&](const char* r) { return text.find(r) != std::string::npos; }))
           << text;
+    }
+  }
+}
+
+TEST_F(OlePictures, AFileThatCannotBeOpenedIsNamedWithTheCallThatFailed) {
+  const std::string path = FixturePath("no-such-file.jpg");
+  struct Case {
+    const char* loader;
+    std::function<void()> load;
+  };
+  const Case cases[] = {{"OLE", [&] { LoadOlePicture(late, path, 96); }}, {"any", [&] { Load(path); }}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.loader);
+    try {
+      c.load();
+      ADD_FAILURE() << "loaded";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("CreateFile(" + path + ") failed: "), std::string::npos) << e.what();
     }
   }
 }

@@ -86,7 +86,8 @@ struct FileGlance {
   std::vector<std::uint8_t> tail;
   std::uint64_t size = 0;
 };
-// Throws Error naming the reason when the file cannot be read or is empty.
+// Throws Error naming the call, the file and the reason when it cannot be read, or saying it
+// is empty.
 FileGlance GlanceAtFile(const std::string& path);
 
 // Every picture: refused on sight when its header claims an absurd or empty size or its file
