@@ -221,7 +221,8 @@ ClipboardPicture Win32Platform::ReadClipboardPicture() {
     const ScopedGlobalLock data(GetClipboardData(o.format));
     if (!data.Bytes()) throw CallFailedOn("GetClipboardData", o.name);
     try {
-      pasted.image = o.png ? DecodePicture(late_, pictures::CheckedPictureFile(BytesOf(data))) : DecodeDib(late_, BytesOf(data));
+      pasted.image = o.png ? DecodePicture(late_, pictures::CheckedPictureFile(BytesOf(data)))
+                           : DecodeDib(late_, BytesOf(data));
     } catch (const WicCallFailed& e) {
       throw Error(std::string(e.what()) + " (the clipboard's " + o.name + ")");
     }

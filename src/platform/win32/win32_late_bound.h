@@ -64,6 +64,8 @@ class LateFunction {
   F* function_ = nullptr;
 };
 
+// Every library loaded on first use, each function looked up in them and what starting OLE
+// and the common controls answered. The platform owns one; nothing else keeps such state.
 class LateBound {
  public:
   LateBound() = default;
@@ -95,6 +97,7 @@ class LateBound {
   std::optional<DWORD> commonControlsError_;  // 0 once they are registered
 
  public:
+  // The system calls, each with its own signature, called as `late.Name(arguments)`.
   // ole32.dll (after RequireOle)
   LateFunction<decltype(::CoCreateInstance)> CoCreateInstance{ole32_, "CoCreateInstance"};
   LateFunction<decltype(::CreateStreamOnHGlobal)> CreateStreamOnHGlobal{ole32_, "CreateStreamOnHGlobal"};
