@@ -23,12 +23,12 @@ void GdiCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& 
   const std::wstring wide = Widen(text);
   const RECT rect = ToRect(clip);
   const ScopedSelect selected(dc_, fonts_.Get(font));
-  if (!selected) throw CallFailed("SelectObject");
+  if (!selected) throw CallFailedOn("SelectObject", FontName(font));
   SetTextColor(dc_, rgb);
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   if (!ExtTextOutW(dc_, x, y, ETO_CLIPPED, &rect, wide.c_str(), static_cast<UINT>(wide.size()), nullptr))
-    throw CallFailed("ExtTextOut");
+    throw CallFailedOn("ExtTextOut", FontName(font));
 }
 
 void GdiCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) {

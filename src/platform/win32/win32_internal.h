@@ -44,6 +44,8 @@ struct FontFacts {
   int emHeight = 0;
 };
 FontFacts InspectFont(HFONT font);
+// "MS Sans Serif 8.25 pt bold": the font asked for, to name it in a failure.
+std::string FontName(const FontSpec& font);
 
 // Fonts of the one face, made once per size, weight and underline.
 class FontCache {

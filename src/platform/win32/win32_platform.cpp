@@ -124,9 +124,9 @@ Color Win32Platform::SystemColor(int index) const { return GetSysColor(index); }
 
 FontMetrics Win32Platform::MeasureFont(const FontSpec& font) {
   const ScopedSelect selected(screen_.Get(), fonts_.Get(font));
-  if (!selected) throw CallFailed("SelectObject");
+  if (!selected) throw CallFailedOn("SelectObject", FontName(font));
   TEXTMETRICW tm{};
-  if (!GetTextMetricsW(screen_.Get(), &tm)) throw CallFailed("GetTextMetrics");
+  if (!GetTextMetricsW(screen_.Get(), &tm)) throw CallFailedOn("GetTextMetrics", FontName(font));
   return {tm.tmHeight, tm.tmAscent};
 }
 
@@ -134,10 +134,10 @@ int Win32Platform::TextWidth(const FontSpec& font, std::string_view text) {
   if (text.empty()) return 0;
   const std::wstring wide = Widen(text);
   const ScopedSelect selected(screen_.Get(), fonts_.Get(font));
-  if (!selected) throw CallFailed("SelectObject");
+  if (!selected) throw CallFailedOn("SelectObject", FontName(font));
   SIZE size{};
   if (!GetTextExtentPoint32W(screen_.Get(), wide.c_str(), static_cast<int>(wide.size()), &size))
-    throw CallFailed("GetTextExtentPoint32");
+    throw CallFailedOn("GetTextExtentPoint32", FontName(font));
   return size.cx;
 }
 

@@ -1,5 +1,6 @@
 // Text conversions, error texts and the font cache of the Win32 backend.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <tuple>
@@ -87,6 +88,12 @@ HFONT MakeFont(const wchar_t* face, int emHeight, const FontSpec& font, BYTE pre
 
 }  // namespace
 
+std::string FontName(const FontSpec& font) {
+  char points[32];
+  std::snprintf(points, sizeof points, "%g", static_cast<double>(font.points));
+  return std::string(kFontFace) + " " + points + " pt" + (font.bold ? " bold" : "") + (font.underline ? " underlined" : "");
+}
+
 FontFacts InspectFont(HFONT font) {
   const ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
   if (!dc) throw CallFailed("CreateCompatibleDC");
@@ -105,7 +112,7 @@ HFONT FontCache::Get(const FontSpec& font) {
   if (it != fonts_.end()) return it->second.Get();
   const int em = static_cast<int>(std::lround(static_cast<double>(font.points) * dpi_ / 72.0));
   ScopedFont handle(MakeFont(Widen(kFontFace).c_str(), em, font, OUT_DEFAULT_PRECIS));
-  if (!handle) throw CallFailed("CreateFont");
+  if (!handle) throw CallFailedOn("CreateFont", FontName(font));
   // "MS Sans Serif" is a bitmap face with a few sizes. Where none comes near the size asked
   // for (large text, a scaled screen), a scalable face of the same kind takes its place, so
   // the text grows with the screen and stays sharp.
