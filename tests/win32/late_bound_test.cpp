@@ -32,6 +32,19 @@ TEST(LateBinding, AMissingLibraryOrFunctionIsNamedInTheFailure) {
   }
 }
 
+// msimg32.dll, which nothing else in this program loads.
+TEST(LateBinding, ALibraryIsLoadedWhenACallFirstNeedsItAndFreedWithItsOwner) {
+  const auto loaded = [] { return GetModuleHandleW(L"msimg32.dll") != nullptr; };
+  ASSERT_FALSE(loaded()) << "loaded before anything asked for it";
+  {
+    LateBound late;
+    EXPECT_FALSE(loaded()) << "loaded with its owner, before a call needed it";
+    late.AlphaBlend.Get();
+    EXPECT_TRUE(loaded());
+  }
+  EXPECT_FALSE(loaded()) << "still loaded after its owner ended";
+}
+
 TEST(LateBinding, AFunctionIsLookedUpOnItsFirstCallAndAnswersAsTheSystemCall) {
   LateLibrary kernel(L"kernel32.dll");
   LateFunction<decltype(::GetCurrentProcessId)> processId(kernel, "GetCurrentProcessId");
