@@ -11,6 +11,12 @@ namespace {
 RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 }  // namespace
 
+ScopedMemoryDC CompatibleMemoryDC(HDC dc) {
+  ScopedMemoryDC memory(CreateCompatibleDC(dc));
+  if (!memory) throw CallFailed("CreateCompatibleDC");
+  return memory;
+}
+
 void GdiCanvas::FillRect(const PixelRect& r, Color rgb) {
   if (r.Empty()) return;
   const RECT rect = ToRect(r);
@@ -37,6 +43,10 @@ void GdiCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRec
 
 void GdiCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) {
   static_cast<const GdiPicture&>(picture).RenderScaled(dc_, ToRect(shown), ToRect(clip));
+}
+
+BitmapSource::BitmapSource(HDC dc, HBITMAP bitmap) : memory_(CompatibleMemoryDC(dc)), selected_(memory_.Get(), bitmap) {
+  if (!selected_) throw CallFailed("SelectObject");
 }
 
 void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size) {

@@ -122,6 +122,25 @@ class GdiCanvas : public Canvas {
   FontCache& fonts_;
 };
 
+// A memory device context compatible with `dc` (with the screen when it is null). Throws Error
+// naming CreateCompatibleDC when it cannot be made.
+ScopedMemoryDC CompatibleMemoryDC(HDC dc);
+
+// A bitmap selected into a memory device context compatible with `dc`, to copy from; the
+// bitmap is deselected and the context deleted at the end. Throws Error naming
+// CreateCompatibleDC or SelectObject when it cannot be made.
+class BitmapSource {
+ public:
+  BitmapSource(HDC dc, HBITMAP bitmap);
+  BitmapSource(const BitmapSource&) = delete;
+  BitmapSource& operator=(const BitmapSource&) = delete;
+  HDC Get() const { return memory_.Get(); }
+
+ private:
+  ScopedMemoryDC memory_;
+  ScopedSelect selected_;  // deselected before the context goes
+};
+
 // Stretches `size` pixels of `source` (selected into a memory DC) over `shown` on `dc`, clipped
 // to `part`: HALFTONE filtering unless the picture grows a whole number of times, which keeps
 // square pixels.

@@ -64,9 +64,7 @@ class Win32Picture : public GdiPicture {
     if (!IntersectRect(&part, &whole, &clip)) return;
     if (bitmap_) {
       // An opaque bitmap: copy just the part asked for.
-      const ScopedMemoryDC source = SelectedInto(dc);
-      const ScopedSelect select(source.Get(), bitmap_.Get());
-      if (!select) throw CallFailed("SelectObject");
+      const BitmapSource source(dc, bitmap_.Get());
       if (!BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, source.Get(), part.left - x,
                   part.top - y, SRCCOPY))
         throw CallFailed("BitBlt");
@@ -81,9 +79,7 @@ class Win32Picture : public GdiPicture {
     RECT part{};
     if (!IntersectRect(&part, &shown, &clip)) return;
     if (bitmap_) {
-      const ScopedMemoryDC source = SelectedInto(dc);
-      const ScopedSelect select(source.Get(), bitmap_.Get());
-      if (!select) throw CallFailed("SelectObject");
+      const BitmapSource source(dc, bitmap_.Get());
       StretchPicture(dc, shown, part, source.Get(), size_);
       return;
     }
@@ -98,12 +94,6 @@ class Win32Picture : public GdiPicture {
   void KeepBitmapOnly(HBITMAP loaded) {
     bitmap_.Reset(static_cast<HBITMAP>(CopyImage(loaded, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (bitmap_) picture_.Reset();  // else the loader's object draws it
-  }
-
-  static ScopedMemoryDC SelectedInto(HDC dc) {
-    ScopedMemoryDC source(CreateCompatibleDC(dc));
-    if (!source) throw CallFailed("CreateCompatibleDC");
-    return source;
   }
 
   // The loader's object drawn over `shown`, touching only `part`.

@@ -24,12 +24,6 @@ HICON ProgramIcon(HINSTANCE instance) {
   return static_cast<HICON>(icon);
 }
 
-ScopedMemoryDC MeasuringContext() {
-  ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
-  if (!dc) throw CallFailed("CreateCompatibleDC");
-  return dc;
-}
-
 }  // namespace
 
 std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& request, HINSTANCE instance) {
@@ -63,7 +57,7 @@ std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& reques
 }
 
 Win32Platform::Win32Platform(HINSTANCE instance, bool prevInstance)
-    : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_), screen_(MeasuringContext()) {
+    : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_), screen_(CompatibleMemoryDC(nullptr)) {
   RegisterWindowClasses(instance, ProgramIcon(instance));
 }
 

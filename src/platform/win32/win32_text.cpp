@@ -95,8 +95,7 @@ std::string FontName(const FontSpec& font) {
 }
 
 FontFacts InspectFont(HFONT font) {
-  const ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
-  if (!dc) throw CallFailed("CreateCompatibleDC");
+  const ScopedMemoryDC dc = CompatibleMemoryDC(nullptr);
   const ScopedSelect selected(dc.Get(), font);
   if (!selected) throw CallFailed("SelectObject");
   TEXTMETRICW tm{};

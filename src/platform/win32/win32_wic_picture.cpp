@@ -108,10 +108,7 @@ class DibPicture : public GdiPicture {
     RECT part{};
     const RECT whole{x, y, x + size_.width, y + size_.height};
     if (!IntersectRect(&part, &whole, &clip)) return;
-    ScopedMemoryDC source(CreateCompatibleDC(dc));
-    if (!source) throw CallFailed("CreateCompatibleDC");
-    const ScopedSelect select(source.Get(), dib_.bitmap.Get());
-    if (!select) throw CallFailed("SelectObject");
+    const BitmapSource source(dc, dib_.bitmap.Get());
     const int w = part.right - part.left;
     const int h = part.bottom - part.top;
     if (!blended_) {
@@ -128,10 +125,7 @@ class DibPicture : public GdiPicture {
   void RenderScaled(HDC dc, const RECT& shown, const RECT& clip) const override {
     RECT part{};
     if (!IntersectRect(&part, &shown, &clip)) return;
-    ScopedMemoryDC source(CreateCompatibleDC(dc));
-    if (!source) throw CallFailed("CreateCompatibleDC");
-    const ScopedSelect select(source.Get(), dib_.bitmap.Get());
-    if (!select) throw CallFailed("SelectObject");
+    const BitmapSource source(dc, dib_.bitmap.Get());
     if (blended_) {
       BlendPictureScaled(late_, dc, shown, part, source.Get(), size_);
     } else {
