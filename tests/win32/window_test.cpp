@@ -1,5 +1,6 @@
 // The window procedure's side of the handler path: a failure while painting reaches the
-// handler path (the form's, here a recording stand-in) instead of being dropped.
+// handler path (the form's, here a recording stand-in) instead of being dropped, and a
+// failure that escapes a handler goes no further than the window procedure.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,6 +63,35 @@ TEST(WindowPainting, AFailedPaintPassIsReportedAndEnded) {
   EXPECT_EQ(planted, events.reported.size()) << "another failure: " << events.reported.back();
   RECT dirty{};
   EXPECT_FALSE(GetUpdateRect(hwnd, &dirty, FALSE)) << "the failed pass left the window waiting for paint";
+}
+
+// Window events whose mouse press fails outside the handler path, as a handler with a bug
+// would.
+class FailingPress : public FailingPaint {
+ public:
+  void OnMouseDown(const MouseEvent&) override {
+    ++presses;
+    throw Error("the press failed on purpose");
+  }
+  int presses = 0;
+};
+
+// What escapes a window's message is stopped in the window procedure (and reported there), so
+// the system never unwinds and the window goes on taking its messages.
+TEST(WindowMessages, AFailureThatEscapesAHandlerStopsInTheWindowProcedure) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  RegisterWindowClasses(instance, nullptr);
+  FontCache fonts(96);
+  LateBound late;
+  FailingPress events;
+  const auto window = CreateWin32Window(instance, {WindowKind::ToolPopup, "press test", {64, 48}}, events, fonts, late);
+  const HWND hwnd = reinterpret_cast<HWND>(window->Handle());
+  for (int i = 0; i < 2; ++i) {
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  }
+  EXPECT_EQ(events.presses, 2) << "the window stopped taking presses after a failure";
+  EXPECT_TRUE(IsWindow(hwnd));
 }
 
 }  // namespace
