@@ -39,16 +39,30 @@ class FailingPaint : public WindowEvents {
   std::vector<std::string> reported;
 };
 
+// A tool window of the backend's own, taking its messages to `events`, with the fonts and
+// libraries it keeps.
+class TestWindow {
+ public:
+  TestWindow(WindowEvents& events, const char* title) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterWindowClasses(instance, nullptr);
+    window_ = CreateWin32Window(instance, {WindowKind::ToolPopup, title, {64, 48}}, events, fonts_, late_);
+  }
+  NativeWindow* operator->() const { return window_.get(); }
+  HWND Handle() const { return reinterpret_cast<HWND>(window_->Handle()); }
+
+ private:
+  FontCache fonts_{96};
+  LateBound late_;
+  std::unique_ptr<NativeWindow> window_;  // first to go
+};
+
 // Every failed pass is reported once, with its own failure (not one of the backend's that it
 // caused), and the pass is ended, so the window does not wait for paint again.
 TEST(WindowPainting, AFailedPaintPassIsReportedAndEnded) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterWindowClasses(instance, nullptr);
-  FontCache fonts(96);
-  LateBound late;
   FailingPaint events;
-  const auto window = CreateWin32Window(instance, {WindowKind::ToolPopup, "paint test", {64, 48}}, events, fonts, late);
-  const HWND hwnd = reinterpret_cast<HWND>(window->Handle());
+  const TestWindow window(events, "paint test");
+  const HWND hwnd = window.Handle();
   // Shown (only a shown window is painted), off the screen.
   window->MoveTo({-400, -400});
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
@@ -79,13 +93,9 @@ class FailingPress : public FailingPaint {
 // What escapes a window's message is stopped in the window procedure (and reported there), so
 // the system never unwinds and the window goes on taking its messages.
 TEST(WindowMessages, AFailureThatEscapesAHandlerStopsInTheWindowProcedure) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterWindowClasses(instance, nullptr);
-  FontCache fonts(96);
-  LateBound late;
   FailingPress events;
-  const auto window = CreateWin32Window(instance, {WindowKind::ToolPopup, "press test", {64, 48}}, events, fonts, late);
-  const HWND hwnd = reinterpret_cast<HWND>(window->Handle());
+  const TestWindow window(events, "press test");
+  const HWND hwnd = window.Handle();
   for (int i = 0; i < 2; ++i) {
     SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
