@@ -6,6 +6,8 @@ target_compile_definitions(corvane_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_M
 add_library(corvane_win32 STATIC
   src/platform/win32/win32_platform.cpp
   src/platform/win32/win32_window.cpp
+  src/platform/win32/win32_drag.cpp
+  src/platform/win32/win32_click_through.cpp
   src/platform/win32/win32_canvas.cpp
   src/platform/win32/win32_picture.cpp
   src/platform/win32/win32_wic_picture.cpp
@@ -13,6 +15,8 @@ add_library(corvane_win32 STATIC
   src/platform/win32/win32_late_bound.cpp
   src/platform/win32/win32_text.cpp
   src/platform/win32/win32_clipboard.cpp
+  src/platform/win32/win32_wic.cpp
+  src/platform/win32/win32_wic_metadata.cpp
 )
 target_link_libraries(corvane_win32 PUBLIC corvane_core windowscodecs msimg32 ole32 oleaut32 uuid comdlg32 comctl32
                                             shell32 gdi32 user32)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "platform/win32/win32_scoped.h"
@@ -12,8 +13,17 @@
 namespace corvane::win32::testing {
 namespace {
 
-// WIC is a COM component: the test program initialises COM as Corvane.exe does.
-const ScopedOleInitialize kOle;
+// The libraries the loaders call into, OLE among them (WIC is a COM component), started when
+// a test first needs them as Corvane.exe starts them, and held until the test's pictures are
+// gone.
+class PictureTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<Picture> Load(const std::string& path) { return LoadPictureFile(late, path, 96); }
+
+  LateBound late;
+};
+class OlePictures : public PictureTest {};
+class WicPictures : public PictureTest {};
 
 // A placeable Windows metafile whose frame is `inchesX` by `inchesY` inches.
 std::string MakePlaceableWmf(int unitsPerInch, int right, int bottom) {
@@ -77,7 +87,7 @@ struct FormatCase {
   PixelSize size;
 };
 
-TEST(OlePictures, EveryFormatLoadsAtItsNaturalSize) {
+TEST_F(OlePictures, EveryFormatLoadsAtItsNaturalSize) {
   TempFolder temp;
   WriteBytes(temp / "frame.wmf", MakePlaceableWmf(1000, 1000, 500));  // 1 by 0.5 inch
   MakeEmf(temp / "frame.emf", 2540, 1270);                               // 1 by 0.5 inch
@@ -88,18 +98,18 @@ TEST(OlePictures, EveryFormatLoadsAtItsNaturalSize) {
   };
   for (const FormatCase& c : cases) {
     SCOPED_TRACE(c.file);
-    EXPECT_EQ(LoadOlePicture(FixturePath(c.file), 96)->Size(), c.size);
+    EXPECT_EQ(LoadOlePicture(late, FixturePath(c.file), 96)->Size(), c.size);
   }
-  EXPECT_EQ(LoadOlePicture(temp / "frame.wmf", 96)->Size(), (PixelSize{96, 48}));
-  EXPECT_EQ(LoadOlePicture(temp / "frame.emf", 96)->Size(), (PixelSize{96, 48}));
-  EXPECT_EQ(LoadOlePicture(temp / "pointer.cur", 96)->Size(), (PixelSize{32, 32}));
+  EXPECT_EQ(LoadOlePicture(late, temp / "frame.wmf", 96)->Size(), (PixelSize{96, 48}));
+  EXPECT_EQ(LoadOlePicture(late, temp / "frame.emf", 96)->Size(), (PixelSize{96, 48}));
+  EXPECT_EQ(LoadOlePicture(late, temp / "pointer.cur", 96)->Size(), (PixelSize{32, 32}));
 }
 
-TEST(OlePictures, MetafilesScaleWithTheScreenWhileBitmapsKeepTheirPixels) {
+TEST_F(OlePictures, MetafilesScaleWithTheScreenWhileBitmapsKeepTheirPixels) {
   TempFolder temp;
   WriteBytes(temp / "frame.wmf", MakePlaceableWmf(1000, 1000, 500));
-  EXPECT_EQ(LoadOlePicture(temp / "frame.wmf", 144)->Size(), (PixelSize{144, 72}));
-  EXPECT_EQ(LoadOlePicture(FixturePath("bmp40x30.bmp"), 144)->Size(), (PixelSize{40, 30}));
+  EXPECT_EQ(LoadOlePicture(late, temp / "frame.wmf", 144)->Size(), (PixelSize{144, 72}));
+  EXPECT_EQ(LoadOlePicture(late, FixturePath("bmp40x30.bmp"), 144)->Size(), (PixelSize{40, 30}));
 }
 
 // An off-screen drawing surface filled with one colour, read back pixel by pixel.
@@ -135,7 +145,7 @@ class Surface {
   HGDIOBJ old_;
 };
 
-TEST(OlePictures, TransparentPartsShowTheGroundBeneath) {
+TEST_F(OlePictures, TransparentPartsShowTheGroundBeneath) {
   TempFolder temp;
   WriteBytes(temp / "pointer.cur", MakeCursor());
   WriteBytes(temp / "frame.wmf", MakePlaceableWmf(1000, 1000, 500));
@@ -154,20 +164,20 @@ TEST(OlePictures, TransparentPartsShowTheGroundBeneath) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     Surface green(80, 60, RGB(0, 192, 0));
-    green.Draw(*LoadOlePicture(c.path, 96), 10, 10, RECT{0, 0, 80, 60});
+    green.Draw(*LoadOlePicture(late, c.path, 96), 10, 10, RECT{0, 0, 80, 60});
     EXPECT_EQ(green.Pixel(10 + c.clear.x, 10 + c.clear.y), RGB(0, 192, 0));
     EXPECT_EQ(green.Pixel(10 + c.opaque.x, 10 + c.opaque.y), c.drawn);
   }
 }
 
-TEST(OlePictures, AnOpaqueBitmapDrawsOnlyThePartAskedFor) {
+TEST_F(OlePictures, AnOpaqueBitmapDrawsOnlyThePartAskedFor) {
   Surface white(60, 50, RGB(255, 255, 255));
-  white.Draw(*LoadOlePicture(FixturePath("bmp40x30.bmp"), 96), 0, 0, RECT{30, 20, 60, 50});
+  white.Draw(*LoadOlePicture(late, FixturePath("bmp40x30.bmp"), 96), 0, 0, RECT{30, 20, 60, 50});
   EXPECT_EQ(white.Pixel(35, 25), RGB(255, 0, 0)) << "inside the part: the picture";
   EXPECT_EQ(white.Pixel(5, 5), RGB(255, 255, 255)) << "outside the part: untouched";
 }
 
-TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {
+TEST_F(OlePictures, FilesThatAreNoPictureFailWithAReason) {
   struct Case {
     std::string path;
     std::vector<const char*> reasons;  // the system's wording differs between Windows and Wine
@@ -180,7 +190,7 @@ TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     try {
-      LoadOlePicture(c.path, 96);
+      LoadOlePicture(late, c.path, 96);
       ADD_FAILURE() << "loaded";
     } catch (const Error& e) {
       const std::string text = e.what();
@@ -191,10 +201,27 @@ TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {
   }
 }
 
+TEST_F(OlePictures, AFileThatCannotBeOpenedIsNamedWithTheCallThatFailed) {
+  const std::string path = FixturePath("no-such-file.jpg");
+  struct Case {
+    const char* loader;
+    std::function<void()> load;
+  };
+  const Case cases[] = {{"OLE", [&] { LoadOlePicture(late, path, 96); }}, {"any", [&] { Load(path); }}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.loader);
+    try {
+      c.load();
+      ADD_FAILURE() << "loaded";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("CreateFile(" + path + ") failed: "), std::string::npos) << e.what();
+    }
+  }
+}
+
 
 // --- WIC, and the choice of loader ---
 
-std::shared_ptr<Picture> Load(const std::string& path) { return LoadPictureFile(path, 96); }
 const char* LoaderOf(const Picture& p) { return static_cast<const GdiPicture&>(p).Loader(); }
 
 // Within `tolerance` on each channel (JPEG pixels are near, not exact).
@@ -219,7 +246,7 @@ struct Sample {
   COLORREF color;
 };
 
-TEST(WicPictures, EveryFormatWicDecodesLoadsThroughItAtItsSizeWithItsPixels) {
+TEST_F(WicPictures, EveryFormatWicDecodesLoadsThroughItAtItsSizeWithItsPixels) {
   struct Case {
     const char* file;
     PixelSize size;
@@ -254,7 +281,7 @@ TEST(WicPictures, EveryFormatWicDecodesLoadsThroughItAtItsSizeWithItsPixels) {
   }
 }
 
-TEST(WicPictures, AnOpaqueUprightJpegIsHeldInItsDecodersThreeBytesAPixel) {
+TEST_F(WicPictures, AnOpaqueUprightJpegIsHeldInItsDecodersThreeBytesAPixel) {
   // A 6000 by 4000 photo widened to 32 bits would take a third more memory, and a converter
   // would copy it once more on the way. Turned photos and transparent pictures stay 32-bit.
   struct Case {
@@ -284,14 +311,14 @@ TEST(WicPictures, AnOpaqueUprightJpegIsHeldInItsDecodersThreeBytesAPixel) {
   EXPECT_TRUE(Near(green.Pixel(43, 10), kGround, 0)) << "right of the picture: untouched";
 }
 
-TEST(WicPictures, ABlendedPictureDrawsOnlyThePartAskedFor) {
+TEST_F(WicPictures, ABlendedPictureDrawsOnlyThePartAskedFor) {
   Surface green(64, 48, kGround);
   green.Draw(*Load(FixturePath("png48x36.png")), 0, 0, RECT{0, 0, 15, 48});
   EXPECT_TRUE(Near(green.Pixel(10, 10), kBlue, 0));
   EXPECT_TRUE(Near(green.Pixel(16, 10), kGround, 0)) << "outside the part: untouched";
 }
 
-TEST(WicPictures, MetafilesAndCursorsGoOnThroughTheOleLoader) {
+TEST_F(WicPictures, MetafilesAndCursorsGoOnThroughTheOleLoader) {
   TempFolder temp;
   WriteBytes(temp / "frame.wmf", MakePlaceableWmf(1000, 1000, 500));
   MakeEmf(temp / "frame.emf", 2540, 1270);
@@ -305,7 +332,7 @@ TEST(WicPictures, MetafilesAndCursorsGoOnThroughTheOleLoader) {
   }
 }
 
-TEST(WicPictures, AJpegStandsUprightAsItsExifOrientationSays) {
+TEST_F(WicPictures, AJpegStandsUprightAsItsExifOrientationSays) {
   // The stored picture is 40 by 20: blue at (5,5), green at (35,5), red below. Where those
   // points belong once upright, from the Exif definitions of the eight orientations.
   struct Case {
@@ -321,7 +348,7 @@ TEST(WicPictures, AJpegStandsUprightAsItsExifOrientationSays) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.orientation);
     const std::string path = FixturePath("orient" + std::to_string(c.orientation) + ".jpg");
-    const std::shared_ptr<Picture> picture = LoadWicPicture(path, GlanceAtFile(path));
+    const std::shared_ptr<Picture> picture = LoadWicPicture(late, path, GlanceAtFile(path));
     ASSERT_NE(picture, nullptr);
     EXPECT_STREQ(LoaderOf(*Load(path)), "WIC");
     EXPECT_EQ(picture->Size(), c.size);
@@ -332,7 +359,7 @@ TEST(WicPictures, AJpegStandsUprightAsItsExifOrientationSays) {
   }
 }
 
-TEST(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
+TEST_F(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   const std::shared_ptr<Picture> picture = Load(FixturePath("anim30x20.gif"));
   EXPECT_STREQ(LoaderOf(*picture), "WIC");
   ASSERT_EQ(picture->Size(), (PixelSize{30, 20}));
@@ -367,7 +394,7 @@ TEST(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   }
 }
 
-TEST(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
+TEST_F(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
   const std::shared_ptr<Picture> picture = Load(FixturePath("anim-twice.gif"));
   std::vector<int> delays;
   while (picture->FrameDelay() > 0 && delays.size() < 20) {
@@ -378,7 +405,7 @@ TEST(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
   EXPECT_EQ(picture->NextFrame(), PixelRect{});
 }
 
-TEST(WicPictures, FramesWithoutDelaysShowTheFirstAndStayStill) {
+TEST_F(WicPictures, FramesWithoutDelaysShowTheFirstAndStayStill) {
   // A TIFF of three pages, and an icon of two sizes: frames, but nothing says how long each
   // stays, so they are no animation.
   struct Case {
@@ -401,9 +428,9 @@ TEST(WicPictures, FramesWithoutDelaysShowTheFirstAndStayStill) {
   }
 }
 
-TEST(WicPictures, BadFilesAreRefusedWithTheReason) {
-  const bool webp = [] {
-    const std::vector<std::string> e = WicExtensions();
+TEST_F(WicPictures, BadFilesAreRefusedWithTheReason) {
+  const bool webp = [this] {
+    const std::vector<std::string> e = WicExtensions(late);
     return std::find(e.begin(), e.end(), "webp") != e.end();
   }();
   struct Case {
@@ -442,12 +469,12 @@ TEST(WicPictures, BadFilesAreRefusedWithTheReason) {
   }
 }
 
-TEST(WicPictures, TheExtensionsComeFromWicsDecodersThenTheOleLoader) {
-  const std::vector<std::string> wic = WicExtensions();
+TEST_F(WicPictures, TheExtensionsComeFromWicsDecodersThenTheOleLoader) {
+  const std::vector<std::string> wic = WicExtensions(late);
   for (const char* e : {"bmp", "dib", "gif", "jpg", "jpeg", "jfif", "png", "tif", "tiff", "ico"}) {
     EXPECT_NE(std::find(wic.begin(), wic.end(), e), wic.end()) << e << " missing from WIC's decoders";
   }
-  const std::vector<std::string> all = PictureFileExtensions();
+  const std::vector<std::string> all = PictureFileExtensions(late);
   ASSERT_GE(all.size(), 5u);
   EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 5),
             (std::vector<std::string>{"bmp", "gif", "jpg", "jpeg", "png"}));

@@ -1,11 +1,13 @@
 // The window procedure's side of the handler path: a failure while painting reaches the
-// handler path (the form's, here a recording stand-in) instead of being dropped.
+// handler path (the form's, here a recording stand-in) instead of being dropped, and a
+// failure that escapes a handler goes no further than the window procedure.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_window.h"
 
 namespace corvane::win32 {
 namespace {
@@ -37,15 +39,30 @@ class FailingPaint : public WindowEvents {
   std::vector<std::string> reported;
 };
 
+// A tool window of the backend's own, taking its messages to `events`, with the fonts and
+// libraries it keeps.
+class TestWindow {
+ public:
+  TestWindow(WindowEvents& events, const char* title) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterWindowClasses(instance, nullptr);
+    window_ = CreateWin32Window(instance, {WindowKind::ToolPopup, title, {64, 48}}, events, fonts_, late_);
+  }
+  NativeWindow* operator->() const { return window_.get(); }
+  HWND Handle() const { return reinterpret_cast<HWND>(window_->Handle()); }
+
+ private:
+  FontCache fonts_{96};
+  LateBound late_;
+  std::unique_ptr<NativeWindow> window_;  // first to go
+};
+
 // Every failed pass is reported once, with its own failure (not one of the backend's that it
 // caused), and the pass is ended, so the window does not wait for paint again.
 TEST(WindowPainting, AFailedPaintPassIsReportedAndEnded) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterWindowClasses(instance, nullptr);
-  FontCache fonts(96);
   FailingPaint events;
-  const auto window = CreateWin32Window(instance, {WindowKind::ToolPopup, "paint test", {64, 48}}, events, fonts);
-  const HWND hwnd = reinterpret_cast<HWND>(window->Handle());
+  const TestWindow window(events, "paint test");
+  const HWND hwnd = window.Handle();
   // Shown (only a shown window is painted), off the screen.
   window->MoveTo({-400, -400});
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
@@ -60,6 +77,31 @@ TEST(WindowPainting, AFailedPaintPassIsReportedAndEnded) {
   EXPECT_EQ(planted, events.reported.size()) << "another failure: " << events.reported.back();
   RECT dirty{};
   EXPECT_FALSE(GetUpdateRect(hwnd, &dirty, FALSE)) << "the failed pass left the window waiting for paint";
+}
+
+// Window events whose mouse press fails outside the handler path, as a handler with a bug
+// would.
+class FailingPress : public FailingPaint {
+ public:
+  void OnMouseDown(const MouseEvent&) override {
+    ++presses;
+    throw Error("the press failed on purpose");
+  }
+  int presses = 0;
+};
+
+// What escapes a window's message is stopped in the window procedure (and reported there), so
+// the system never unwinds and the window goes on taking its messages.
+TEST(WindowMessages, AFailureThatEscapesAHandlerStopsInTheWindowProcedure) {
+  FailingPress events;
+  const TestWindow window(events, "press test");
+  const HWND hwnd = window.Handle();
+  for (int i = 0; i < 2; ++i) {
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  }
+  EXPECT_EQ(events.presses, 2) << "the window stopped taking presses after a failure";
+  EXPECT_TRUE(IsWindow(hwnd));
 }
 
 }  // namespace

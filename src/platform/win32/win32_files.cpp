@@ -7,16 +7,6 @@ namespace corvane::win32 {
 
 namespace {
 
-inline void CloseSearch(HANDLE search) { ::FindClose(search); }
-using ScopedSearch = ScopedHandle<HANDLE, CloseSearch>;
-
-// A count short of what was asked, in the words of the call. A short transfer is a success to
-// the system, so the thread's last error says nothing about it and is not consulted.
-Error StoppedShort(const char* call, DWORD done, std::size_t asked) {
-  return Error(std::string("Win32: ") + call + " stopped short: " + std::to_string(done) + " of " +
-               std::to_string(asked) + " bytes");
-}
-
 class Win32File : public BinaryFile {
  public:
   explicit Win32File(ScopedKernelHandle handle) : handle_(std::move(handle)) {}

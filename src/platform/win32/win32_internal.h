@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_late_bound.h"
 #include "platform/win32/win32_scoped.h"
 
 namespace corvane::win32 {
@@ -25,9 +26,16 @@ std::string ErrorText(DWORD code);
 Error CallFailed(const char* call);
 // The same for an error code the caller has.
 Error CallFailed(const char* call, DWORD code);
+// "Win32: <call>(<object>) failed: <reason>": the call and what it failed on (a path, a
+// window), for the calling thread's last error or an error code the caller has.
+Error CallFailedOn(std::string_view call, std::string_view object);
+Error CallFailedOn(std::string_view call, std::string_view object, DWORD code);
+// "Win32: <call> stopped short: <done> of <asked> bytes". A short transfer is a success to the
+// system, so the thread's last error says nothing about it and is not consulted.
+Error StoppedShort(std::string_view call, DWORD done, std::size_t asked);
 
 // The full paths of the files in a drop or a copied-files clipboard entry, in their order.
-std::vector<std::string> DroppedFilePaths(HDROP drop);
+std::vector<std::string> DroppedFilePaths(LateBound& late, HDROP drop);
 
 // The face a font really got and the height of its characters (its line height without the
 // internal leading).
@@ -36,6 +44,8 @@ struct FontFacts {
   int emHeight = 0;
 };
 FontFacts InspectFont(HFONT font);
+// "MS Sans Serif 8.25 pt bold": the font asked for, to name it in a failure.
+std::string FontName(const FontSpec& font);
 
 // Fonts of the one face, made once per size, weight and underline.
 class FontCache {
@@ -78,22 +88,24 @@ struct FileGlance {
   std::vector<std::uint8_t> tail;
   std::uint64_t size = 0;
 };
-// Throws Error naming the reason when the file cannot be read or is empty.
+// Throws Error naming the call, the file and the reason when it cannot be read, or saying it
+// is empty.
 FileGlance GlanceAtFile(const std::string& path);
 
 // Every picture: refused on sight when its header claims an absurd or empty size or its file
 // ends too early; otherwise decoded by WIC, else by the OLE loader (metafiles, cursors, and
 // anything WIC refuses). The message for a file nobody reads lists the kinds this system reads.
-std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi);
+// The picture keeps `late` for drawing: it must outlive the picture.
+std::shared_ptr<Picture> LoadPictureFile(LateBound& late, const std::string& path, int dpi);
 // WIC alone: nullptr when no WIC decoder takes the file's content; throws Error when one does
 // and fails, RefusedPicture when the picture is too large.
-std::shared_ptr<Picture> LoadWicPicture(const std::string& path, const FileGlance& glance);
+std::shared_ptr<Picture> LoadWicPicture(LateBound& late, const std::string& path, const FileGlance& glance);
 // The system's OLE picture loader alone.
-std::shared_ptr<Picture> LoadOlePicture(const std::string& path, int dpi);
+std::shared_ptr<Picture> LoadOlePicture(LateBound& late, const std::string& path, int dpi);
 // The extensions of WIC's installed decoders, lower case, without dots, as WIC lists them.
-std::vector<std::string> WicExtensions();
+std::vector<std::string> WicExtensions(LateBound& late);
 // Every extension LoadPictureFile reads on this system, the most common first.
-std::vector<std::string> PictureFileExtensions();
+std::vector<std::string> PictureFileExtensions(LateBound& late);
 
 // Paints into a device context; the paint pass sets the clip region to the dirty area.
 class GdiCanvas : public Canvas {
@@ -110,27 +122,32 @@ class GdiCanvas : public Canvas {
   FontCache& fonts_;
 };
 
+// A memory device context compatible with `dc` (with the screen when it is null). Throws Error
+// naming CreateCompatibleDC when it cannot be made.
+ScopedMemoryDC CompatibleMemoryDC(HDC dc);
+
+// A bitmap selected into a memory device context compatible with `dc`, to copy from; the
+// bitmap is deselected and the context deleted at the end. Throws Error naming
+// CreateCompatibleDC or SelectObject when it cannot be made.
+class BitmapSource {
+ public:
+  BitmapSource(HDC dc, HBITMAP bitmap);
+  BitmapSource(const BitmapSource&) = delete;
+  BitmapSource& operator=(const BitmapSource&) = delete;
+  HDC Get() const { return memory_.Get(); }
+
+ private:
+  ScopedMemoryDC memory_;
+  ScopedSelect selected_;  // deselected before the context goes
+};
+
 // Stretches `size` pixels of `source` (selected into a memory DC) over `shown` on `dc`, clipped
 // to `part`: HALFTONE filtering unless the picture grows a whole number of times, which keeps
-// square pixels; with `blended`, premultiplied alpha over what `dc` holds.
-void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size, bool blended);
+// square pixels.
+void StretchPicture(HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size);
+// The same with the source's premultiplied alpha over what `dc` holds (AlphaBlend).
+void BlendPictureScaled(LateBound& late, HDC dc, const RECT& shown, const RECT& part, HDC source, PixelSize size);
 
-// Registers the window classes; `icon` is the application icon of the framed and picture
-// windows.
-void RegisterWindowClasses(HINSTANCE instance, HICON icon);
-std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
-                                                FontCache& fonts);
-
-// Starts the system's move of `window` as a press on its title bar would (WM_NCLBUTTONDOWN
-// with HTCAPTION) once the pointer leaves the drag rectangle of its last left press with the
-// button still down, the window first catching up with the pointer. A click, however short,
-// moves nothing; a drag released before the program saw it moves the window as far as the
-// pointer went. No move outlives its press: one begun after the release would leave the window
-// following the pointer until the next click, which it would swallow.
-// Returns the message's result, 0 when no system move started.
-LRESULT MoveWhilePressed(HWND window);
-// True while the primary mouse button is physically down.
-bool PrimaryButtonStillDown();
 // The Unicode open-file dialog's record for a request, with the buffers it points into. It
 // is the record the program has always passed: the first published size, no custom filter,
 // the first filter in force, room for the longest path the system returns, no flags.

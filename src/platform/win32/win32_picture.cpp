@@ -18,25 +18,26 @@ namespace {
 constexpr long kHimetricPerInch = 2540;
 
 PixelSize IconSize(HICON icon, PixelSize fallback) {
-  ICONINFO info{};
-  if (!GetIconInfo(icon, &info)) return fallback;
+  const ScopedIconInfo info(icon);
   BITMAP mask{};
-  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  if (!info || !GetObjectW(info.Mask(), sizeof mask, &mask)) return fallback;
   // Without a colour bitmap the mask holds the AND and XOR halves one above the other.
-  const PixelSize size{mask.bmWidth, info.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  return size;
+  return {mask.bmWidth, info.Color() ? mask.bmHeight : mask.bmHeight / 2};
+}
+
+// Raises the failure of one of the loaded picture's own calls, naming the file.
+void CheckPictureCall(HRESULT hr, const char* call, const std::string& path) {
+  if (FAILED(hr)) throw CallFailedOn(call, path, static_cast<DWORD>(hr));
 }
 
 class Win32Picture : public GdiPicture {
  public:
-  Win32Picture(IPicture* picture, int dpi) : picture_(picture) {
-    picture_->get_Width(&himetricWidth_);
-    picture_->get_Height(&himetricHeight_);
-    picture_->get_Type(&type_);
+  Win32Picture(ComPtr<IPicture> picture, int dpi, const std::string& path) : picture_(std::move(picture)) {
+    CheckPictureCall(picture_->get_Width(&himetricWidth_), "IPicture::get_Width", path);
+    CheckPictureCall(picture_->get_Height(&himetricHeight_), "IPicture::get_Height", path);
+    CheckPictureCall(picture_->get_Type(&type_), "IPicture::get_Type", path);
     DWORD attributes = 0;
-    picture_->get_Attributes(&attributes);
+    CheckPictureCall(picture_->get_Attributes(&attributes), "IPicture::get_Attributes", path);
     transparent_ = (attributes & PICTURE_TRANSPARENT) != 0;
     // Bitmaps and icons keep their own pixels at any screen scale; metafiles are measured in
     // hundredths of a millimetre and take the screen's pixels.
@@ -53,24 +54,9 @@ class Win32Picture : public GdiPicture {
       }
     }
   }
-  ~Win32Picture() override {
-    if (picture_) picture_->Release();
-    if (bitmap_) DeleteObject(bitmap_);
-  }
-  Win32Picture(const Win32Picture&) = delete;
-  Win32Picture& operator=(const Win32Picture&) = delete;
 
   PixelSize Size() const override { return size_; }
   const char* Loader() const override { return "OLE"; }
-
-  // An opaque bitmap needs nothing but its pixels: the loader's object, which also keeps a copy
-  // of the whole file, goes.
-  void KeepBitmapOnly(HBITMAP loaded) {
-    bitmap_ = static_cast<HBITMAP>(CopyImage(loaded, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap_) return;  // then the loader's object draws it
-    picture_->Release();
-    picture_ = nullptr;
-  }
 
   void Render(HDC dc, int x, int y, const RECT& clip) const override {
     RECT part{};
@@ -78,108 +64,132 @@ class Win32Picture : public GdiPicture {
     if (!IntersectRect(&part, &whole, &clip)) return;
     if (bitmap_) {
       // An opaque bitmap: copy just the part asked for.
-      HDC source = CreateCompatibleDC(dc);
-      const HGDIOBJ old = SelectObject(source, bitmap_);
-      BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, source, part.left - x,
-             part.top - y, SRCCOPY);
-      SelectObject(source, old);
-      DeleteDC(source);
+      const BitmapSource source(dc, bitmap_.Get());
+      if (!BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, source.Get(), part.left - x,
+                  part.top - y, SRCCOPY))
+        throw CallFailed("BitBlt");
       return;
     }
     // Icons, cursors, metafiles and transparent bitmaps draw only their own pixels, so the
     // window's ground shows through.
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
-    picture_->Render(dc, x, y, size_.width, size_.height, 0, himetricHeight_, himetricWidth_, -himetricHeight_, nullptr);
-    RestoreDC(dc, saved);
+    DrawObject(dc, {x, y, x + size_.width, y + size_.height}, part);
   }
 
   void RenderScaled(HDC dc, const RECT& shown, const RECT& clip) const override {
     RECT part{};
     if (!IntersectRect(&part, &shown, &clip)) return;
     if (bitmap_) {
-      ScopedMemoryDC source(CreateCompatibleDC(dc));
-      if (!source) throw CallFailed("CreateCompatibleDC");
-      ScopedSelect select(source.Get(), bitmap_);
-      StretchPicture(dc, shown, part, source.Get(), size_, false);
+      const BitmapSource source(dc, bitmap_.Get());
+      StretchPicture(dc, shown, part, source.Get(), size_);
       return;
     }
     // The loader's object draws at any size: metafiles from their records, icons through
     // the system's own stretching.
-    const ScopedSaveDC saved(dc);
-    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
-    picture_->Render(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, 0, himetricHeight_,
-                     himetricWidth_, -himetricHeight_, nullptr);
+    DrawObject(dc, shown, part);
   }
 
  private:
-  IPicture* picture_;
+  // An opaque bitmap needs nothing but its pixels: the loader's object, which also keeps a copy
+  // of the whole file, goes.
+  void KeepBitmapOnly(HBITMAP loaded) {
+    bitmap_.Reset(static_cast<HBITMAP>(CopyImage(loaded, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (bitmap_) picture_.Reset();  // else the loader's object draws it
+  }
+
+  // The loader's object drawn over `shown`, touching only `part`.
+  void DrawObject(HDC dc, const RECT& shown, const RECT& part) const {
+    const ScopedClip clipped(dc, part);
+    if (!clipped) throw CallFailed("IntersectClipRect");
+    const HRESULT hr = picture_->Render(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, 0,
+                                        himetricHeight_, himetricWidth_, -himetricHeight_, nullptr);
+    if (FAILED(hr)) throw CallFailed("IPicture::Render", static_cast<DWORD>(hr));
+  }
+
+  ComPtr<IPicture> picture_;
   OLE_XSIZE_HIMETRIC himetricWidth_ = 0;
   OLE_YSIZE_HIMETRIC himetricHeight_ = 0;
   SHORT type_ = PICTYPE_NONE;
   bool transparent_ = false;
-  HBITMAP bitmap_ = nullptr;
+  ScopedBitmap bitmap_;
   PixelSize size_;
 };
 
-std::string ReadWholeFile(const std::string& path, HGLOBAL& memory) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ErrorText(GetLastError());
+// A file opened for reading (FILE_SHARE_READ); empty when it cannot be, the reason in the
+// thread's last error.
+ScopedKernelHandle OpenToRead(const std::string& path, DWORD flags) {
+  return ScopedKernelHandle(
+      FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr)));
+}
+
+// A whole file in movable global memory, as CreateStreamOnHGlobal takes it; or, when it could
+// not be read, why.
+struct WholeFile {
+  ScopedGlobalMemory memory;
   std::string failure;
+};
+
+WholeFile ReadWholeFile(const std::string& path) {
+  WholeFile whole;
+  const ScopedKernelHandle file = OpenToRead(path, FILE_ATTRIBUTE_NORMAL);
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size)) {
-    failure = ErrorText(GetLastError());
+  if (!file) {
+    whole.failure = CallFailedOn("CreateFile", path).what();
+  } else if (!GetFileSizeEx(file.Get(), &size)) {
+    whole.failure = CallFailedOn("GetFileSizeEx", path).what();
   } else if (size.QuadPart == 0) {
-    failure = "The file is empty.";
+    whole.failure = "The file is empty.";
   } else if (size.QuadPart > 0x7FFFFFFF) {
-    failure = "The file is too large to be a picture Corvane can show.";
+    whole.failure = "The file is too large to be a picture Corvane can show.";
   } else {
     const auto bytes = static_cast<DWORD>(size.QuadPart);
-    memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    void* data = memory ? GlobalLock(memory) : nullptr;
-    DWORD read = 0;
-    if (!data) {
-      failure = "There is not enough memory to read the file.";
-    } else {
-      if (!ReadFile(file, data, bytes, &read, nullptr) || read != bytes) failure = ErrorText(GetLastError());
-      GlobalUnlock(memory);
+    whole.memory.Reset(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!whole.memory) {
+      whole.failure = "There is not enough memory to read the file: " + std::string(CallFailedOn("GlobalAlloc", path).what());
+      return whole;
     }
+    DWORD read = 0;
+    BOOL wasRead = FALSE;
+    {
+      const ScopedGlobalLock data(whole.memory.Get());
+      if (!data.Bytes()) {
+        whole.failure = CallFailedOn("GlobalLock", path).what();
+      } else {
+        wasRead = ReadFile(file.Get(), data.WritableBytes(), bytes, &read, nullptr);
+        if (!wasRead) whole.failure = CallFailedOn("ReadFile", path).what();
+      }
+    }
+    if (wasRead && read != bytes) whole.failure = StoppedShort("ReadFile(" + path + ")", read, bytes).what();
   }
-  CloseHandle(file);
-  return failure;
+  if (!whole.failure.empty()) whole.memory.Reset();
+  return whole;
 }
 
 }  // namespace
 
-std::shared_ptr<Picture> LoadOlePicture(const std::string& path, int dpi) {
-  HGLOBAL memory = nullptr;
-  const std::string failure = ReadWholeFile(path, memory);
-  if (!failure.empty()) {
-    if (memory) GlobalFree(memory);
-    throw Error(failure);
-  }
-  IStream* stream = nullptr;
-  RequireOle();
-  if (FAILED(late::CreateStreamOnHGlobal(memory, TRUE, &stream))) {
-    GlobalFree(memory);
-    throw Error("There is not enough memory to read the file.");
-  }
-  IPicture* picture = nullptr;
-  const HRESULT hr = late::OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
-  stream->Release();
+std::shared_ptr<Picture> LoadOlePicture(LateBound& late, const std::string& path, int dpi) {
+  WholeFile whole = ReadWholeFile(path);
+  if (!whole.failure.empty()) throw Error(whole.failure);
+  late.RequireOle();
+  ComPtr<IStream> stream;
+  // The stream frees the memory when it ends, once it has taken it.
+  const HRESULT made = late.CreateStreamOnHGlobal(whole.memory.Get(), TRUE, stream.Put());
+  if (FAILED(made)) throw CallFailedOn("CreateStreamOnHGlobal", path, static_cast<DWORD>(made));
+  whole.memory.Release();
+  ComPtr<IPicture> picture;
+  const HRESULT hr = late.OleLoadPicture(stream.Get(), 0, FALSE, IID_IPicture, picture.PutVoid());
+  stream.Reset();
   if (hr == E_OUTOFMEMORY) throw Error("The picture is too large to fit in memory.");
   if (FAILED(hr) || !picture)
-    throw Error("The file is not a picture Corvane can show (bmp, gif, jpg, dib, wmf, emf, ico or cur).");
-  return std::make_shared<Win32Picture>(picture, dpi);
+    throw Error("The file is not a picture Corvane can show (bmp, gif, jpg, dib, wmf, emf, ico or cur): " +
+                std::string(CallFailedOn("OleLoadPicture", path, static_cast<DWORD>(hr)).what()));
+  return std::make_shared<Win32Picture>(std::move(picture), dpi, path);
 }
 
 FileGlance GlanceAtFile(const std::string& path) {
-  ScopedKernelHandle file(FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  if (!file) throw Error(ErrorText(GetLastError()));
+  const ScopedKernelHandle file = OpenToRead(path, FILE_ATTRIBUTE_NORMAL);
+  if (!file) throw CallFailedOn("CreateFile", path);
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size)) throw Error(ErrorText(GetLastError()));
+  if (!GetFileSizeEx(file.Get(), &size)) throw CallFailedOn("GetFileSizeEx", path);
   if (size.QuadPart == 0) throw Error("The file is empty.");
   FileGlance glance;
   glance.size = static_cast<std::uint64_t>(size.QuadPart);
@@ -188,9 +198,8 @@ FileGlance GlanceAtFile(const std::string& path) {
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(offset);
     DWORD got = 0;
-    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
-        !ReadFile(file.Get(), into.data(), static_cast<DWORD>(count), &got, nullptr))
-      throw Error(ErrorText(GetLastError()));
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) throw CallFailedOn("SetFilePointerEx", path);
+    if (!ReadFile(file.Get(), into.data(), static_cast<DWORD>(count), &got, nullptr)) throw CallFailedOn("ReadFile", path);
     into.resize(got);
   };
   read(0, static_cast<std::size_t>(std::min<std::uint64_t>(glance.size, pictures::kHeadBytes)), glance.head);
@@ -221,8 +230,7 @@ std::string NoDecoderText(pictures::PictureFormat format, const std::vector<std:
 // Reads the JPEG from its first scan on, a chunk at a time, for its end marker: the last bytes
 // lacked it, but data may follow the picture.
 bool HasJpegEnd(const std::string& path, std::uint64_t scanStart) {
-  ScopedKernelHandle file(FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+  const ScopedKernelHandle file = OpenToRead(path, FILE_FLAG_SEQUENTIAL_SCAN);
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(scanStart);
   if (!file || !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) return false;
@@ -242,7 +250,7 @@ void CheckClaimedSize(std::int64_t width, std::int64_t height) {
 
 }  // namespace
 
-std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
+std::shared_ptr<Picture> LoadPictureFile(LateBound& late, const std::string& path, int dpi) {
   const FileGlance glance = GlanceAtFile(path);
   pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
   if (header.format == pictures::PictureFormat::Jpeg && header.cutShort && header.scanStart > 0)
@@ -252,7 +260,7 @@ std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
   if (header.cutShort) throw Error("The file is cut short: it ends before the picture it holds does.");
   std::string wicFailure;
   try {
-    if (std::shared_ptr<Picture> picture = LoadWicPicture(path, glance)) return picture;
+    if (std::shared_ptr<Picture> picture = LoadWicPicture(late, path, glance)) return picture;
   } catch (const RefusedPicture&) {
     throw;
   } catch (const Error& e) {
@@ -260,21 +268,21 @@ std::shared_ptr<Picture> LoadPictureFile(const std::string& path, int dpi) {
   }
   std::shared_ptr<Picture> picture;
   try {
-    picture = LoadOlePicture(path, dpi);
+    picture = LoadOlePicture(late, path, dpi);
   } catch (const Error&) {
     if (!wicFailure.empty()) throw Error(wicFailure);
     // Asked only now: enumerating the decoders is no part of showing a picture.
-    throw Error(NoDecoderText(header.format, PictureFileExtensions()));
+    throw Error(NoDecoderText(header.format, PictureFileExtensions(late)));
   }
   // A metafile's frame gives its size: empty, inverted or absurd frames show nothing usable.
   CheckClaimedSize(picture->Size().width, picture->Size().height);
   return picture;
 }
 
-std::vector<std::string> PictureFileExtensions() {
+std::vector<std::string> PictureFileExtensions(LateBound& late) {
   // The common kinds first, then the rest of WIC's in its own order, then what only the OLE
   // loader reads.
-  std::vector<std::string> all = pictures::CommonExtensionsFirst(WicExtensions());
+  std::vector<std::string> all = pictures::CommonExtensionsFirst(WicExtensions(late));
   for (const char* e : {"bmp", "dib", "gif", "jpg", "wmf", "emf", "ico", "cur"}) pictures::AddExtension(all, e);
   return all;
 }

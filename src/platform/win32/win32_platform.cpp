@@ -4,6 +4,7 @@
 
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
+#include "platform/win32/win32_window.h"
 
 namespace corvane::win32 {
 
@@ -11,7 +12,7 @@ namespace {
 
 int ScreenDpi() {
   const ScopedWindowDC screen(nullptr);
-  if (!screen) throw CallFailed("GetDC");
+  if (!screen) throw CallFailedOn("GetDC", "the screen");
   const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
   return dpi > 0 ? dpi : 96;
 }
@@ -19,14 +20,8 @@ int ScreenDpi() {
 // The program's icon from its resources, shared by the system (never destroyed by us).
 HICON ProgramIcon(HINSTANCE instance) {
   HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
-  if (!icon) throw CallFailed("LoadImage");
+  if (!icon) throw CallFailedOn("LoadImage", "the program's icon");
   return static_cast<HICON>(icon);
-}
-
-ScopedMemoryDC MeasuringContext() {
-  ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
-  if (!dc) throw CallFailed("CreateCompatibleDC");
-  return dc;
 }
 
 }  // namespace
@@ -62,7 +57,7 @@ std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& reques
 }
 
 Win32Platform::Win32Platform(HINSTANCE instance, bool prevInstance)
-    : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_), screen_(MeasuringContext()) {
+    : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_), screen_(CompatibleMemoryDC(nullptr)) {
   RegisterWindowClasses(instance, ProgramIcon(instance));
 }
 
@@ -92,13 +87,13 @@ OpenFileAnswer Win32Platform::ChooseFileToOpen(const OpenFileRequest& request) {
   const std::unique_ptr<OpenFileRecord> record = MakeOpenFileRecord(request, instance_);
   OpenFileAnswer answer;
   // The Explorer-style dialog hosts COM objects: OLE must be running.
-  RequireOle();
-  if (late::GetOpenFileNameW(&record->ofn)) {
+  late_.RequireOle();
+  if (late_.GetOpenFileNameW(&record->ofn)) {
     answer.outcome = OpenFileAnswer::Outcome::Chosen;
     answer.path = Narrow(record->file.c_str());
     return answer;
   }
-  answer.failure = late::CommDlgExtendedError();
+  answer.failure = late_.CommDlgExtendedError();
   answer.outcome = answer.failure ? OpenFileAnswer::Outcome::Failed : OpenFileAnswer::Outcome::Cancelled;
   return answer;
 }
@@ -111,9 +106,9 @@ void Win32Platform::OpenDocument(std::uintptr_t owner, const std::string& target
   };
   const std::string op = ansi("open"), file = ansi(target), params = ansi(""), dir = ansi("");
   // The shell may hand the address to an extension that needs COM.
-  RequireOle();
-  late::ShellExecuteA(reinterpret_cast<HWND>(owner), op.c_str(), file.c_str(), params.c_str(), dir.c_str(),
-                  show == ShowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  late_.RequireOle();
+  late_.ShellExecuteA(reinterpret_cast<HWND>(owner), op.c_str(), file.c_str(), params.c_str(), dir.c_str(),
+                      show == ShowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
 }
 
 float Win32Platform::TwipsPerPixelX() const { return 1440.0f / static_cast<float>(dpi_); }
@@ -123,9 +118,9 @@ Color Win32Platform::SystemColor(int index) const { return GetSysColor(index); }
 
 FontMetrics Win32Platform::MeasureFont(const FontSpec& font) {
   const ScopedSelect selected(screen_.Get(), fonts_.Get(font));
-  if (!selected) throw CallFailed("SelectObject");
+  if (!selected) throw CallFailedOn("SelectObject", FontName(font));
   TEXTMETRICW tm{};
-  if (!GetTextMetricsW(screen_.Get(), &tm)) throw CallFailed("GetTextMetrics");
+  if (!GetTextMetricsW(screen_.Get(), &tm)) throw CallFailedOn("GetTextMetrics", FontName(font));
   return {tm.tmHeight, tm.tmAscent};
 }
 
@@ -133,10 +128,10 @@ int Win32Platform::TextWidth(const FontSpec& font, std::string_view text) {
   if (text.empty()) return 0;
   const std::wstring wide = Widen(text);
   const ScopedSelect selected(screen_.Get(), fonts_.Get(font));
-  if (!selected) throw CallFailed("SelectObject");
+  if (!selected) throw CallFailedOn("SelectObject", FontName(font));
   SIZE size{};
   if (!GetTextExtentPoint32W(screen_.Get(), wide.c_str(), static_cast<int>(wide.size()), &size))
-    throw CallFailed("GetTextExtentPoint32");
+    throw CallFailedOn("GetTextExtentPoint32", FontName(font));
   return size.cx;
 }
 
@@ -172,7 +167,7 @@ char Win32Platform::DecimalSeparator() const {
 }
 
 std::unique_ptr<NativeWindow> Win32Platform::CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) {
-  return CreateWin32Window(instance_, layout, events, fonts_);
+  return CreateWin32Window(instance_, layout, events, fonts_, late_);
 }
 
 void Win32Platform::RunEventLoop(const std::function<void()>& idle) {
@@ -204,11 +199,11 @@ void Win32Platform::ShowMessage(std::uintptr_t owner, const std::string& text, c
 }
 
 std::shared_ptr<Picture> Win32Platform::LoadPicture(const std::string& path) {
-  return LoadPictureFile(path, dpi_);
+  return LoadPictureFile(late_, path, dpi_);
 }
 
 std::vector<std::string> Win32Platform::PictureExtensions() {
-  if (pictureExtensions_.empty()) pictureExtensions_ = PictureFileExtensions();
+  if (pictureExtensions_.empty()) pictureExtensions_ = PictureFileExtensions(late_);
   return pictureExtensions_;
 }
 

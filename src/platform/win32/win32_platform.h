@@ -1,12 +1,10 @@
-// The Win32 backend of the platform.
-//
-// Implements: the window-manager requests (top-most through SetWindowPos, the system move
-// through WM_NCLBUTTONDOWN, the cursor), the open-file dialog, documents through
-// ShellExecuteA, screen DPI and system colours, "MS Sans Serif" fonts
-// and text measurement, top-level windows (win32_window.cpp), GDI painting
-// (win32_canvas.cpp), OLE pictures (win32_picture.cpp), the message box, the event loop and
-// modal loops, the program directory and previous instance, the settings file operations
-// (win32_files.cpp) and the ANSI code page.
+// The Win32 backend of the platform: the system calls behind each of the seam's requests
+// (win32_platform.cpp), top-level windows (win32_window.cpp, the system move in
+// win32_drag.cpp), GDI painting (win32_canvas.cpp), fonts and text (win32_text.cpp), pictures
+// (win32_picture.cpp: the first look and the OLE loader; win32_wic_picture.cpp: WIC), dropped
+// files and the clipboard's picture (win32_clipboard.cpp), and the settings file operations
+// (win32_files.cpp). It owns the libraries loaded on first use (win32_late_bound.h), which
+// outlive every window and picture it made.
 #pragma once
 
 #include <windows.h>
@@ -61,6 +59,7 @@ class Win32Platform : public Platform {
   LocalTime Now() const override;
 
  private:
+  LateBound late_;  // first: freed last, after everything that calls into its libraries
   HINSTANCE instance_;
   bool prevInstance_;
   int dpi_;

@@ -4,12 +4,8 @@
 #pragma once
 
 #include <windows.h>
-#include <ole2.h>
-#include <shellapi.h>
 
 #include <utility>
-
-#include "platform/win32/win32_late_bound.h"
 
 namespace corvane::win32 {
 
@@ -49,11 +45,15 @@ inline void DeleteMemoryDC(HDC dc) { ::DeleteDC(dc); }
 inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void FreeLocalMemory(void* memory) { ::LocalFree(memory); }
 inline void FreeLibraryModule(HMODULE module) { ::FreeLibrary(module); }
+inline void FreeGlobalMemory(HGLOBAL memory) { ::GlobalFree(memory); }
+inline void CloseSearch(HANDLE search) { ::FindClose(search); }
 
 // A kernel object (file, mutex, event) from a call that fails with NULL.
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
 // CreateFile fails with INVALID_HANDLE_VALUE rather than NULL: pass its result through this.
 inline HANDLE FileOrNull(HANDLE file) { return file == INVALID_HANDLE_VALUE ? nullptr : file; }
+// A directory search from FindFirstFile (pass its result through FileOrNull too).
+using ScopedSearch = ScopedHandle<HANDLE, CloseSearch>;
 // A memory device context from CreateCompatibleDC.
 using ScopedMemoryDC = ScopedHandle<HDC, DeleteMemoryDC>;
 
@@ -68,10 +68,29 @@ using ScopedPen = ScopedGdi<HPEN>;
 using ScopedLocalMemory = ScopedHandle<void*, FreeLocalMemory>;
 // A library the program loaded itself (LoadLibrary).
 using ScopedLibrary = ScopedHandle<HMODULE, FreeLibraryModule>;
+// Memory from GlobalAlloc, until it is given up to an owner of its own (a stream, say).
+using ScopedGlobalMemory = ScopedHandle<HGLOBAL, FreeGlobalMemory>;
 
-// The files of a drop (WM_DROPFILES), given back with DragFinish.
-void FinishDrop(HDROP drop);
-using ScopedDrop = ScopedHandle<HDROP, FinishDrop>;
+// The colour and mask bitmaps GetIconInfo makes for its caller, deleted at the end.
+class ScopedIconInfo {
+ public:
+  explicit ScopedIconInfo(HICON icon) : valid_(::GetIconInfo(icon, &info_) != FALSE) {
+    if (!valid_) info_ = {};
+    color_.Reset(info_.hbmColor);
+    mask_.Reset(info_.hbmMask);
+  }
+  ScopedIconInfo(const ScopedIconInfo&) = delete;
+  ScopedIconInfo& operator=(const ScopedIconInfo&) = delete;
+  explicit operator bool() const { return valid_; }
+  HBITMAP Color() const { return color_.Get(); }
+  HBITMAP Mask() const { return mask_.Get(); }
+
+ private:
+  ICONINFO info_{};
+  bool valid_;
+  ScopedBitmap color_;
+  ScopedBitmap mask_;
+};
 
 // The clipboard, opened for this thread (OpenClipboard) and closed at the end.
 class ScopedClipboard {
@@ -88,7 +107,7 @@ class ScopedClipboard {
   bool open_;
 };
 
-// Global memory locked for reading (GlobalLock) and unlocked at the end.
+// Global memory locked (GlobalLock) and unlocked at the end.
 class ScopedGlobalLock {
  public:
   explicit ScopedGlobalLock(HGLOBAL memory) : memory_(memory), bytes_(memory ? ::GlobalLock(memory) : nullptr) {}
@@ -98,6 +117,8 @@ class ScopedGlobalLock {
   ScopedGlobalLock(const ScopedGlobalLock&) = delete;
   ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
   const BYTE* Bytes() const { return static_cast<const BYTE*>(bytes_); }
+  // For memory the caller owns and fills.
+  BYTE* WritableBytes() const { return static_cast<BYTE*>(bytes_); }
   SIZE_T Size() const { return bytes_ ? ::GlobalSize(memory_) : 0; }
 
  private:
@@ -166,10 +187,28 @@ class ScopedSaveDC {
   }
   ScopedSaveDC(const ScopedSaveDC&) = delete;
   ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
+  // False when SaveDC failed, and nothing will be restored.
+  explicit operator bool() const { return saved_ != 0; }
 
  private:
   HDC dc_;
   int saved_;
+};
+
+// The device context's drawing held inside `part` for a while: its state is saved first and
+// restored at the end, the clip region with it.
+class ScopedClip {
+ public:
+  ScopedClip(HDC dc, const RECT& part)
+      : saved_(dc), clipped_(saved_ && ::IntersectClipRect(dc, part.left, part.top, part.right, part.bottom) != ERROR) {}
+  ScopedClip(const ScopedClip&) = delete;
+  ScopedClip& operator=(const ScopedClip&) = delete;
+  // False when the state could not be saved or the clip not set.
+  explicit operator bool() const { return clipped_; }
+
+ private:
+  ScopedSaveDC saved_;
+  bool clipped_;
 };
 
 // A COM interface pointer that holds one reference.
@@ -222,22 +261,6 @@ class ComPtr {
 
  private:
   T* pointer_ = nullptr;
-};
-
-// OLE for the calling thread, from OleInitialize to OleUninitialize (ole32.dll is loaded on
-// first use: win32_late_bound.h).
-class ScopedOleInitialize {
- public:
-  ScopedOleInitialize() : result_(late::OleInitialize(nullptr)) {}
-  ~ScopedOleInitialize() {
-    if (SUCCEEDED(result_)) late::OleUninitialize();
-  }
-  ScopedOleInitialize(const ScopedOleInitialize&) = delete;
-  ScopedOleInitialize& operator=(const ScopedOleInitialize&) = delete;
-  HRESULT Result() const { return result_; }
-
- private:
-  HRESULT result_;
 };
 
 }  // namespace corvane::win32

@@ -1,5 +1,6 @@
 // Text conversions, error texts and the font cache of the Win32 backend.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <tuple>
@@ -39,6 +40,17 @@ Error CallFailed(const char* call) { return CallFailed(call, GetLastError()); }
 
 Error CallFailed(const char* call, DWORD code) { return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code)); }
 
+Error CallFailedOn(std::string_view call, std::string_view object) { return CallFailedOn(call, object, GetLastError()); }
+
+Error CallFailedOn(std::string_view call, std::string_view object, DWORD code) {
+  return CallFailed((std::string(call) + "(" + std::string(object) + ")").c_str(), code);
+}
+
+Error StoppedShort(std::string_view call, DWORD done, std::size_t asked) {
+  return Error("Win32: " + std::string(call) + " stopped short: " + std::to_string(done) + " of " +
+               std::to_string(asked) + " bytes");
+}
+
 std::optional<std::string> ToAnsiCodePage(std::string_view utf8) {
   const std::wstring wide = Widen(utf8);
   if (wide.empty()) return std::string();
@@ -76,9 +88,14 @@ HFONT MakeFont(const wchar_t* face, int emHeight, const FontSpec& font, BYTE pre
 
 }  // namespace
 
+std::string FontName(const FontSpec& font) {
+  char points[32];
+  std::snprintf(points, sizeof points, "%g", static_cast<double>(font.points));
+  return std::string(kFontFace) + " " + points + " pt" + (font.bold ? " bold" : "") + (font.underline ? " underlined" : "");
+}
+
 FontFacts InspectFont(HFONT font) {
-  const ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
-  if (!dc) throw CallFailed("CreateCompatibleDC");
+  const ScopedMemoryDC dc = CompatibleMemoryDC(nullptr);
   const ScopedSelect selected(dc.Get(), font);
   if (!selected) throw CallFailed("SelectObject");
   TEXTMETRICW tm{};
@@ -94,7 +111,7 @@ HFONT FontCache::Get(const FontSpec& font) {
   if (it != fonts_.end()) return it->second.Get();
   const int em = static_cast<int>(std::lround(static_cast<double>(font.points) * dpi_ / 72.0));
   ScopedFont handle(MakeFont(Widen(kFontFace).c_str(), em, font, OUT_DEFAULT_PRECIS));
-  if (!handle) throw CallFailed("CreateFont");
+  if (!handle) throw CallFailedOn("CreateFont", FontName(font));
   // "MS Sans Serif" is a bitmap face with a few sizes. Where none comes near the size asked
   // for (large text, a scaled screen), a scalable face of the same kind takes its place, so
   // the text grows with the screen and stays sharp.

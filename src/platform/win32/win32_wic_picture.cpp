@@ -2,10 +2,10 @@
 // system reads, chosen by the file's content. The decoded picture lives once, as a DIB section;
 // an opaque one is copied to the screen, kept in the decoder's own 24- or 32-bit pixels when it
 // stands upright (no converter, no second copy), and one with transparency is held as 32-bit
-// premultiplied pixels and blended over the window's ground. An animated GIF keeps its decoder and composes each frame on the
-// fly into that one DIB section.
+// premultiplied pixels and blended over the window's ground. An animation (GIF, WebP) keeps
+// its decoder and composes each frame on the fly into that one DIB section; what its metadata
+// says is read in win32_wic_metadata.cpp.
 #include <wincodec.h>
-#include <wincodecsdk.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -14,9 +14,10 @@
 #include "pictures/animation.h"
 #include "pictures/animation_metadata.h"
 #include "pictures/exif_orientation.h"
-#include "pictures/picture_header.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
+#include "platform/win32/win32_wic.h"
+#include "platform/win32/win32_wic_metadata.h"
 
 namespace corvane::win32 {
 
@@ -25,36 +26,6 @@ namespace {
 using pictures::AnimationClock;
 using pictures::AnimationFrame;
 using pictures::Disposal;
-using pictures::MetadataItem;
-
-// WebP's metadata formats (wincodecsdk.h), spelled here: not every import library defines them.
-constexpr GUID kWebpAnimFormat{0x6dc4fda6, 0x78e6, 0x4102, {0xae, 0x35, 0xbc, 0xfa, 0x1e, 0xdc, 0xc7, 0x8b}};
-constexpr GUID kWebpAnmfFormat{0x43c105ee, 0xb93b, 0x4abb, {0xb0, 0x03, 0xa0, 0x8c, 0x0d, 0x87, 0x04, 0x71}};
-
-std::string HResultText(HRESULT hr) {
-  std::string text = ErrorText(static_cast<DWORD>(hr));
-  if (text.rfind("error ", 0) == 0) {
-    char hex[16];
-    wsprintfA(hex, "0x%08lX", static_cast<unsigned long>(hr));
-    text = std::string("error ") + hex;
-  }
-  return text;
-}
-
-Error WicFailed(const char* call, HRESULT hr) { return Error(std::string("WIC: ") + call + " failed: " + HResultText(hr)); }
-
-void Check(HRESULT hr, const char* call) {
-  if (FAILED(hr)) throw WicFailed(call, hr);
-}
-
-ComPtr<IWICImagingFactory> MakeFactory() {
-  ComPtr<IWICImagingFactory> factory;
-  RequireOle();
-  Check(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                         factory.PutVoid()),
-        "CoCreateInstance(WICImagingFactory)");
-  return factory;
-}
 
 // Bytes in one row of a DIB of `bitsPerPixel` pixels: rows are padded to 4 bytes.
 UINT Stride(PixelSize size, int bitsPerPixel = 32) {
@@ -89,17 +60,6 @@ Dib MakeDib(PixelSize size, int bitsPerPixel = 32) {
   return dib;
 }
 
-PixelSize SizeOf(IWICBitmapSource* source) {
-  UINT width = 0, height = 0;
-  Check(source->GetSize(&width, &height), "IWICBitmapSource::GetSize");
-  return {static_cast<int>(std::min<UINT>(width, 0x7FFFFFFF)), static_cast<int>(std::min<UINT>(height, 0x7FFFFFFF))};
-}
-
-void CheckSize(std::int64_t width, std::int64_t height) {
-  const std::string problem = pictures::SizeProblem(width, height);
-  if (!problem.empty()) throw Error(problem);
-}
-
 // False only for pixel formats that cannot carry transparency; palettes (a transparent
 // entry), alpha channels and unknown formats are blended, which draws right either way.
 bool MayBeTransparent(IWICBitmapSource* source) {
@@ -112,14 +72,6 @@ bool MayBeTransparent(IWICBitmapSource* source) {
       GUID_WICPixelFormat16bppBGR555, GUID_WICPixelFormat16bppBGR565,
   };
   return std::find(std::begin(opaque), std::end(opaque), format) == std::end(opaque);
-}
-
-ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID format) {
-  ComPtr<IWICFormatConverter> converter;
-  Check(factory->CreateFormatConverter(converter.Put()), "CreateFormatConverter");
-  Check(converter->Initialize(source, format, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom),
-        "IWICFormatConverter::Initialize");
-  return ComPtr<IWICBitmapSource>(converter.As<IWICBitmapSource>(IID_IWICBitmapSource));
 }
 
 // The bits per pixel of a DIB section that holds the source's pixels as they come and that
@@ -140,7 +92,9 @@ Error DamagedPicture(HRESULT hr) {
 // A picture decoded into one DIB section.
 class DibPicture : public GdiPicture {
  public:
-  DibPicture(PixelSize size, Dib dib, bool blended) : size_(size), dib_(std::move(dib)), blended_(blended) {}
+  // Keeps `late` for AlphaBlend: it must outlive the picture.
+  DibPicture(LateBound& late, PixelSize size, Dib dib, bool blended)
+      : late_(late), size_(size), dib_(std::move(dib)), blended_(blended) {}
 
   PixelSize Size() const override { return size_; }
   const char* Loader() const override { return "WIC"; }
@@ -154,27 +108,29 @@ class DibPicture : public GdiPicture {
     RECT part{};
     const RECT whole{x, y, x + size_.width, y + size_.height};
     if (!IntersectRect(&part, &whole, &clip)) return;
-    ScopedMemoryDC source(CreateCompatibleDC(dc));
-    if (!source) throw CallFailed("CreateCompatibleDC");
-    ScopedSelect select(source.Get(), dib_.bitmap.Get());
+    const BitmapSource source(dc, dib_.bitmap.Get());
     const int w = part.right - part.left;
     const int h = part.bottom - part.top;
     if (!blended_) {
-      BitBlt(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, SRCCOPY);
+      if (!BitBlt(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, SRCCOPY))
+        throw CallFailed("BitBlt");
       return;
     }
     // Per-pixel alpha over whatever the window painted beneath: its own ground.
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    late::AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend);
+    if (!late_.AlphaBlend(dc, part.left, part.top, w, h, source.Get(), part.left - x, part.top - y, w, h, blend))
+      throw CallFailed("AlphaBlend");
   }
 
   void RenderScaled(HDC dc, const RECT& shown, const RECT& clip) const override {
     RECT part{};
     if (!IntersectRect(&part, &shown, &clip)) return;
-    ScopedMemoryDC source(CreateCompatibleDC(dc));
-    if (!source) throw CallFailed("CreateCompatibleDC");
-    ScopedSelect select(source.Get(), dib_.bitmap.Get());
-    StretchPicture(dc, shown, part, source.Get(), size_, blended_);
+    const BitmapSource source(dc, dib_.bitmap.Get());
+    if (blended_) {
+      BlendPictureScaled(late_, dc, shown, part, source.Get(), size_);
+    } else {
+      StretchPicture(dc, shown, part, source.Get(), size_);
+    }
   }
 
  protected:
@@ -185,139 +141,10 @@ class DibPicture : public GdiPicture {
   void Flush() const { GdiFlush(); }
 
  private:
+  LateBound& late_;
   PixelSize size_;
   Dib dib_;
   bool blended_;
-};
-
-// A file's or a frame's metadata, as WIC's readers keep it: GIF's items by their query
-// names; WebP's ANIM and ANMF items by their numbers in the blocks of those formats (their
-// documented property ids), which a block reader lists.
-class WicMetadata : public pictures::MetadataSource {
- public:
-  // `owner` is the decoder or frame the query reader came from.
-  WicMetadata(ComPtr<IWICMetadataQueryReader> query, IUnknown* owner) : query_(std::move(query)) {
-    ComPtr<IWICMetadataBlockReader> blocks;
-    if (owner) owner->QueryInterface(__uuidof(IWICMetadataBlockReader), blocks.PutVoid());
-    UINT count = 0;
-    if (!blocks || FAILED(blocks->GetCount(&count))) return;
-    for (UINT i = 0; i < count && i < kMostBlocks; ++i) {
-      ComPtr<IWICMetadataReader> reader;
-      if (SUCCEEDED(blocks->GetReaderByIndex(i, reader.Put()))) blocks_.push_back(std::move(reader));
-    }
-  }
-
-  std::optional<std::uint32_t> Number(MetadataItem item) const override {
-    if (item == MetadataItem::WebpLoopCount) return BlockNumber(kWebpAnimFormat, 1, L"LoopCount");
-    if (item == MetadataItem::WebpFrameDuration) return BlockNumber(kWebpAnmfFormat, 1, L"FrameDuration");
-    Variant value;
-    Query(item, value);
-    return AsNumber(value);
-  }
-
-  std::vector<std::uint8_t> Bytes(MetadataItem item) const override {
-    Variant value;
-    Query(item, value);
-    if (value.Get().vt != (VT_UI1 | VT_VECTOR)) return {};
-    const CAUB& bytes = value.Get().caub;
-    return {bytes.pElems, bytes.pElems + bytes.cElems};
-  }
-
- private:
-  static constexpr UINT kMostBlocks = 64;
-
-  // A PROPVARIANT cleared at the end.
-  class Variant {
-   public:
-    Variant() { PropVariantInit(&value_); }
-    ~Variant() { late::PropVariantClear(&value_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    PROPVARIANT* Put() { return &value_; }
-    const PROPVARIANT& Get() const { return value_; }
-
-   private:
-    PROPVARIANT value_;
-  };
-
-  static std::optional<std::uint32_t> AsNumber(const Variant& value) {
-    switch (value.Get().vt) {
-      case VT_UI1: return value.Get().bVal;
-      case VT_UI2: return value.Get().uiVal;
-      case VT_UI4: return value.Get().ulVal;
-      case VT_UI8: return static_cast<std::uint32_t>(std::min<ULONGLONG>(value.Get().uhVal.QuadPart, 0xFFFFFFFFu));
-      default: return std::nullopt;
-    }
-  }
-
-  static const wchar_t* QueryName(MetadataItem item) {
-    switch (item) {
-      case MetadataItem::GifCanvasWidth: return L"/logscrdesc/Width";
-      case MetadataItem::GifCanvasHeight: return L"/logscrdesc/Height";
-      case MetadataItem::GifApplication: return L"/appext/Application";
-      case MetadataItem::GifApplicationData: return L"/appext/Data";
-      case MetadataItem::GifFrameLeft: return L"/imgdesc/Left";
-      case MetadataItem::GifFrameTop: return L"/imgdesc/Top";
-      case MetadataItem::GifFrameDelay: return L"/grctlext/Delay";
-      case MetadataItem::GifFrameDisposal: return L"/grctlext/Disposal";
-      default: return nullptr;
-    }
-  }
-
-  void Query(MetadataItem item, Variant& value) const {
-    if (const wchar_t* name = QueryName(item); name && query_) query_->GetMetadataByName(name, value.Put());
-  }
-
-  // Item `id` of the first block of `format` that has it, whatever integer type the id takes
-  // (or, should a reader key it by name, the item called `name`).
-  std::optional<std::uint32_t> BlockNumber(REFGUID format, std::uint32_t id, const wchar_t* name) const {
-    for (const ComPtr<IWICMetadataReader>& reader : blocks_) {
-      GUID blockFormat{};
-      UINT count = 0;
-      if (FAILED(reader->GetMetadataFormat(&blockFormat)) || blockFormat != format || FAILED(reader->GetCount(&count)))
-        continue;
-      for (UINT i = 0; i < count; ++i) {
-        Variant key, value;
-        if (FAILED(reader->GetValueByIndex(i, nullptr, key.Put(), value.Put()))) continue;
-        const bool named = key.Get().vt == VT_LPWSTR && key.Get().pwszVal && lstrcmpiW(key.Get().pwszVal, name) == 0;
-        if (named || AsNumber(key) == id) return AsNumber(value);
-      }
-    }
-    return std::nullopt;
-  }
-
-  ComPtr<IWICMetadataQueryReader> query_;
-  std::vector<ComPtr<IWICMetadataReader>> blocks_;
-};
-
-ComPtr<IWICMetadataQueryReader> QueryReader(IWICBitmapFrameDecode* frame) {
-  ComPtr<IWICMetadataQueryReader> reader;
-  frame->GetMetadataQueryReader(reader.Put());
-  return reader;
-}
-
-WicMetadata FrameMetadata(IWICBitmapFrameDecode* frame) { return WicMetadata(QueryReader(frame), frame); }
-
-// The file's metadata: the decoder's own; WebP's ANIM block, where a codec keeps it with the
-// frames instead, is looked for in the first frame's blocks too.
-class FileMetadata : public pictures::MetadataSource {
- public:
-  FileMetadata(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode* first)
-      : decoder_(DecoderQuery(decoder), decoder), first_(FrameMetadata(first)) {}
-  std::optional<std::uint32_t> Number(MetadataItem item) const override {
-    const std::optional<std::uint32_t> own = decoder_.Number(item);
-    return own || item != MetadataItem::WebpLoopCount ? own : first_.Number(item);
-  }
-  std::vector<std::uint8_t> Bytes(MetadataItem item) const override { return decoder_.Bytes(item); }
-
- private:
-  static ComPtr<IWICMetadataQueryReader> DecoderQuery(IWICBitmapDecoder* decoder) {
-    ComPtr<IWICMetadataQueryReader> reader;
-    decoder->GetMetadataQueryReader(reader.Put());
-    return reader;
-  }
-  WicMetadata decoder_;
-  WicMetadata first_;
 };
 
 // An animation: one canvas (the DIB section shown), at most one saved area for frames that
@@ -325,9 +152,9 @@ class FileMetadata : public pictures::MetadataSource {
 // GIF frames are pieces placed on the canvas; whole frames (WebP) replace it.
 class WicAnimation : public DibPicture {
  public:
-  WicAnimation(ComPtr<IWICImagingFactory> factory, ComPtr<IWICBitmapDecoder> decoder, PixelSize canvas,
+  WicAnimation(LateBound& late, ComPtr<IWICImagingFactory> factory, ComPtr<IWICBitmapDecoder> decoder, PixelSize canvas,
                std::vector<AnimationFrame> frames, int repeats)
-      : DibPicture(canvas, MakeDib(canvas), true),
+      : DibPicture(late, canvas, MakeDib(canvas), true),
         factory_(std::move(factory)),
         decoder_(std::move(decoder)),
         clock_(std::move(frames), canvas, repeats) {
@@ -359,7 +186,7 @@ class WicAnimation : public DibPicture {
  private:
   void DrawFrame(int index) {
     ComPtr<IWICBitmapFrameDecode> frame;
-    Check(decoder_->GetFrame(static_cast<UINT>(index), frame.Put()), "IWICBitmapDecoder::GetFrame");
+    CheckWic(decoder_->GetFrame(static_cast<UINT>(index), frame.Put()), "IWICBitmapDecoder::GetFrame");
     ComPtr<IWICBitmapSource> pixels = ConvertedTo(factory_.Get(), frame.Get(), GUID_WICPixelFormat32bppPBGRA);
     const PixelSize size = SizeOf(pixels.Get());
     const PixelRect place = clock_.Frame(index).rect;
@@ -378,23 +205,22 @@ class WicAnimation : public DibPicture {
   bool failed_ = false;
 };
 
-std::shared_ptr<Picture> LoadAnimation(const ComPtr<IWICImagingFactory>& factory, const ComPtr<IWICBitmapDecoder>& decoder,
+std::shared_ptr<Picture> LoadAnimation(LateBound& late, const ComPtr<IWICImagingFactory>& factory, const ComPtr<IWICBitmapDecoder>& decoder,
                                        pictures::AnimationKind kind, UINT frameCount) {
   std::vector<AnimationFrame> frames;
   frames.reserve(frameCount);
   ComPtr<IWICBitmapFrameDecode> first;
   for (UINT i = 0; i < frameCount; ++i) {
     ComPtr<IWICBitmapFrameDecode> frame;
-    Check(decoder->GetFrame(i, frame.Put()), "IWICBitmapDecoder::GetFrame");
-    const PixelSize size = SizeOf(frame.Get());
-    CheckSize(size.width, size.height);
-    frames.push_back(pictures::ReadFrame(kind, FrameMetadata(frame.Get()), size));
+    CheckWic(decoder->GetFrame(i, frame.Put()), "IWICBitmapDecoder::GetFrame");
+    const PixelSize size = CheckedSizeOf(frame.Get());
+    frames.push_back(pictures::ReadFrame(kind, FrameMetadata(late, frame.Get()), size));
     if (i == 0) first = frame;
   }
-  const FileMetadata file(decoder.Get(), first.Get());
+  const FileMetadata file(late, decoder.Get(), first.Get());
   const PixelSize canvas = pictures::ReadCanvas(kind, file, frames[0]);
-  CheckSize(canvas.width, canvas.height);
-  return std::make_shared<WicAnimation>(factory, decoder, canvas, std::move(frames), pictures::ReadRepeats(kind, file));
+  CheckSizeCeiling(canvas);
+  return std::make_shared<WicAnimation>(late, factory, decoder, canvas, std::move(frames), pictures::ReadRepeats(kind, file));
 }
 
 // Copies all of `source`'s pixels into a new DIB section of `bitsPerPixel` pixels, which must
@@ -407,7 +233,7 @@ Dib CopiedIntoDib(IWICBitmapSource* source, PixelSize size, int bitsPerPixel) {
   return dib;
 }
 
-std::shared_ptr<Picture> LoadStill(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
+std::shared_ptr<Picture> LoadStill(LateBound& late, IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
                                    pictures::Orientation orientation) {
   const bool blended = MayBeTransparent(frame);
   const bool standing = orientation == pictures::Orientation::Upright;
@@ -416,12 +242,12 @@ std::shared_ptr<Picture> LoadStill(IWICImagingFactory* factory, IWICBitmapFrameD
   // JPEG's 3 bytes a pixel to 4.
   if (const int bits = blended || !standing ? 0 : DirectDibBits(frame)) {
     const PixelSize stored = SizeOf(frame);
-    return std::make_shared<DibPicture>(stored, CopiedIntoDib(frame, stored, bits), false);
+    return std::make_shared<DibPicture>(late, stored, CopiedIntoDib(frame, stored, bits), false);
   }
   ComPtr<IWICBitmapSource> pixels =
       ConvertedTo(factory, frame, blended ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGR);
   const PixelSize stored = SizeOf(pixels.Get());
-  if (standing) return std::make_shared<DibPicture>(stored, CopiedIntoDib(pixels.Get(), stored, 32), blended);
+  if (standing) return std::make_shared<DibPicture>(late, stored, CopiedIntoDib(pixels.Get(), stored, 32), blended);
   // A turned or mirrored photo passes through one buffer of its stored 32-bit pixels, freed at once.
   // (WIC's flip-rotator would do it, but Wine's does only vertical flips.)
   std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stored.width) * static_cast<std::size_t>(stored.height));
@@ -431,48 +257,55 @@ std::shared_ptr<Picture> LoadStill(IWICImagingFactory* factory, IWICBitmapFrameD
   const PixelSize upright = pictures::SwapsSides(orientation) ? PixelSize{stored.height, stored.width} : stored;
   Dib dib = MakeDib(upright);
   pictures::StandUpright(buffer.data(), stored.width, stored.height, orientation, static_cast<std::uint32_t*>(dib.bits));
-  return std::make_shared<DibPicture>(upright, std::move(dib), blended);
+  return std::make_shared<DibPicture>(late, upright, std::move(dib), blended);
 }
 
-}  // namespace
-
-std::shared_ptr<Picture> LoadWicPicture(const std::string& path, const FileGlance& glance) {
-  const ComPtr<IWICImagingFactory> factory = MakeFactory();
+std::shared_ptr<Picture> DecodeWicFile(LateBound& late, const std::string& path, const FileGlance& glance) {
+  const ComPtr<IWICImagingFactory> factory = MakeWicFactory(late);
   ComPtr<IWICBitmapDecoder> decoder;
   // The decoder is chosen by the file's content, whatever its name says.
   if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
                                                 WICDecodeMetadataCacheOnDemand, decoder.Put())))
     return nullptr;
   UINT frameCount = 0;
-  Check(decoder->GetFrameCount(&frameCount), "IWICBitmapDecoder::GetFrameCount");
+  CheckWic(decoder->GetFrameCount(&frameCount), "IWICBitmapDecoder::GetFrameCount");
   if (frameCount == 0) throw Error("The file holds no picture.");
   GUID container{};
-  Check(decoder->GetContainerFormat(&container), "IWICBitmapDecoder::GetContainerFormat");
+  CheckWic(decoder->GetContainerFormat(&container), "IWICBitmapDecoder::GetContainerFormat");
   ComPtr<IWICBitmapFrameDecode> frame;
-  Check(decoder->GetFrame(0, frame.Put()), "IWICBitmapDecoder::GetFrame");
+  CheckWic(decoder->GetFrame(0, frame.Put()), "IWICBitmapDecoder::GetFrame");
   // Several frames with delays play (GIF, animated WebP); other frames (a TIFF's pages, an
   // icon's sizes) show the first.
   const pictures::AnimationKind kind =
       frameCount < 2 ? pictures::AnimationKind::Still
                      : pictures::KindOfAnimation(container == GUID_ContainerFormatGif,
                                                  static_cast<int>(std::min<UINT>(frameCount, 0x7FFFFFFF)),
-                                                 FrameMetadata(frame.Get()));
+                                                 FrameMetadata(late, frame.Get()));
   if (kind != pictures::AnimationKind::Still) {
     frame.Reset();
-    return LoadAnimation(factory, decoder, kind, frameCount);
+    return LoadAnimation(late, factory, decoder, kind, frameCount);
   }
-  const PixelSize stored = SizeOf(frame.Get());
-  CheckSize(stored.width, stored.height);  // before any pixel is decoded
+  CheckedSizeOf(frame.Get());  // before any pixel is decoded
   // Only a JPEG's bytes carry the orientation this reader finds (a PNG named .jpg stays as it is).
   const pictures::Orientation orientation = pictures::ReadJpegOrientation(glance.head);
-  return LoadStill(factory.Get(), frame.Get(), orientation);
+  return LoadStill(late, factory.Get(), frame.Get(), orientation);
 }
 
-std::vector<std::string> WicExtensions() {
+}  // namespace
+
+std::shared_ptr<Picture> LoadWicPicture(LateBound& late, const std::string& path, const FileGlance& glance) {
+  try {
+    return DecodeWicFile(late, path, glance);
+  } catch (const WicCallFailed& e) {
+    throw Error(std::string(e.what()) + " (" + path + ")");
+  }
+}
+
+std::vector<std::string> WicExtensions(LateBound& late) {
   std::vector<std::string> extensions;
   ComPtr<IWICImagingFactory> factory;
   try {
-    factory = MakeFactory();
+    factory = MakeWicFactory(late);
   } catch (const Error&) {
     return extensions;
   }
