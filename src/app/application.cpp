@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/hand_over.h"
 #include "app/pin_placement.h"
 #include "controls/numbers.h"
 #include "windows/maker.h"
@@ -25,9 +26,36 @@ Pin& Application::AddPin() {
 
 void Application::Start() {
   runtime_.RunHandler([this] {
-    FirstPin().Window().Show();
+    Pin& first = FirstPin();
+    first.Window().Show();
     const std::vector<StoredPin> saved = std::exchange(savedPins_, {});
     for (const StoredPin& stored : saved) RestorePin(stored);
+    std::vector<std::string> paths = std::exchange(startPaths_, {});
+    if (!paths.empty() && pins_.size() == 1 && first.PicturePath() == NoPictureMarker) {
+      ShowChosenPicture(first, paths.front());
+      paths.erase(paths.begin());
+    }
+    for (const std::string& path : paths) {
+      if (!OpenPin(LastActivePin(), path) && pins_.size() >= kMostPins) break;
+    }
+  });
+  System().ListenForHandOver([this](const std::string& bytes) { HandOverReceived(bytes); });
+}
+
+void Application::HandOverReceived(const std::string& bytes) {
+  const std::optional<HandOver> message = DecodeHandOver(bytes);
+  if (!message) return;
+  waitingPictures_.insert(waitingPictures_.end(), message->arguments.begin(), message->arguments.end());
+  OpenWaitingPictures();
+}
+
+void Application::OpenWaitingPictures() {
+  if (waitingPictures_.empty() || runtime_.HandlerRunning()) return;
+  runtime_.RunHandler([this] {
+    const std::vector<std::string> paths = std::exchange(waitingPictures_, {});
+    for (const std::string& path : paths) {
+      if (!OpenPin(LastActivePin(), path) && pins_.size() >= kMostPins) break;
+    }
   });
 }
 
@@ -40,6 +68,7 @@ void Application::FreeClosed() {
   if (runtime_.HandlerRunning()) return;
   closedPins_.clear();
   runtime_.FreeRetiredForms();
+  OpenWaitingPictures();
 }
 
 void Application::PinLoaded(Pin& pin) {
@@ -55,7 +84,12 @@ void Application::RunStartup(Pin& pin) {
   Platform& system = System();
   PictureWindow& form = pin.Window();
   try {
-    if (system.PrevInstance()) runtime_.End();
+    if (system.PrevInstance()) {
+      // A second start hands its pictures to the Corvane running and ends; without pictures
+      // it just ends.
+      if (!startPaths_.empty()) HandOverToRunningInstance();
+      runtime_.End();
+    }
     system.MakeTopMost(form.hWnd(), std::nullopt);
     EnsureSettingsFile(system);
     PictureLook look;
@@ -80,6 +114,17 @@ void Application::RunStartup(Pin& pin) {
   // A window saved where no monitor shows any of it (a monitor since removed) would be out of
   // reach: it starts at the default place instead.
   BringIntoReach(form);
+}
+
+void Application::HandOverToRunningInstance() {
+  std::vector<std::string> paths = startPaths_;
+  if (paths.size() > kMostHandOverArguments) paths.resize(kMostHandOverArguments);
+  std::erase_if(paths, [](const std::string& path) { return path.size() > kLongestHandOverArgument; });
+  try {
+    System().HandOverToRunningInstance(EncodeHandOver({kOpenVerb, paths}));
+  } catch (const Error&) {
+    // Nothing runs to take them, or it cannot be reached: the second start ends all the same.
+  }
 }
 
 void Application::RestorePin(const StoredPin& stored) {
@@ -198,6 +243,15 @@ void Application::NewPinFromDialog(Pin& from) {
 void Application::PasteIntoNewPin(Pin& from) {
   if (!RoomForAnotherPin(from)) return;
   if (const std::optional<std::string> path = TakeClipboardPicture(from)) OpenPin(from, *path);
+}
+
+void Application::NudgePin(Pin& pin, PixelPoint by) {
+  PictureWindow& form = pin.Window();
+  const PixelRect frame = form.ScreenBounds();
+  const std::vector<PixelRect> monitors = System().Monitors();
+  const PixelPoint place = monitors.empty() ? PixelPoint{frame.left + by.x, frame.top + by.y}
+                                            : NudgedOnto(frame, by, MonitorHolding(frame, monitors));
+  form.SetScreenBounds({place.x, place.y, place.x + frame.Width(), place.y + frame.Height()});
 }
 
 void Application::DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) { OpenPin(from, path, at); }

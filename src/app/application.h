@@ -28,9 +28,18 @@ class Application final : public PinHost {
   ControlRuntime& Runtime() override { return runtime_; }
   Platform& System() const { return runtime_.System(); }
 
+  // Pictures to open at start (full paths): the first takes the first pin when nothing but the
+  // help panel was saved, the others open as new pins. A second start hands them over to the
+  // Corvane already running instead.
+  void OpenAtStart(std::vector<std::string> paths) { startPaths_ = std::move(paths); }
+
   // Shows the first pin's picture window (its load runs the start-up sequence), then brings
-  // back the further pins saved with it.
+  // back the further pins saved with it and opens the pictures asked for, and from then on
+  // takes the pictures a second start hands over.
   void Start();
+  // A message a second start handed over (app/hand_over.h): its pictures open as new pins once
+  // no handler or dialog runs. Anything else is ignored.
+  void HandOverReceived(const std::string& bytes);
   // Starts, then runs the event loop until the program ends.
   void Run();
   // Frees the windows and pins closed meanwhile, unless a handler is running.
@@ -59,6 +68,7 @@ class Application final : public PinHost {
   void PasteIntoNewPin(Pin& from) override;
   void DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) override;
   void PinUsed(Pin& pin) override { lastActive_ = &pin; }
+  void NudgePin(Pin& pin, PixelPoint by) override;
 
  private:
   // The first pin's load: single instance, top-most, settings, position, mode.
@@ -70,11 +80,17 @@ class Application final : public PinHost {
   bool RoomForAnotherPin(Pin& from);
   // Unloads the pin's windows and lets it go once no handler runs inside them.
   void Remove(Pin& pin);
+  // A second start's pictures, to the Corvane already running.
+  void HandOverToRunningInstance();
+  // Opens the pictures waiting to open, unless a handler or dialog is running.
+  void OpenWaitingPictures();
   Pin& AddPin();
 
   ControlRuntime& runtime_;
   SettingsRecord settings_;
   std::vector<StoredPin> savedPins_;  // read at start-up, opened once the first pin shows
+  std::vector<std::string> startPaths_;
+  std::vector<std::string> waitingPictures_;  // handed over, to open as new pins
   std::vector<std::unique_ptr<Pin>> pins_;
   std::vector<std::unique_ptr<Pin>> closedPins_;  // kept until no handler runs inside them
   Pin* lastActive_ = nullptr;

@@ -351,6 +351,12 @@ bool Form::OnKey(const KeyEvent& e) {
       case Key::Shortcut:
         if (KeyShortcut) handled = KeyShortcut(e.character, e.shift);
         break;
+      case Key::Left:
+      case Key::Right:
+      case Key::Up:
+      case Key::Down:
+        if (ArrowKey && modalBlocks_ == 0) handled = ArrowKey(e.key, e.shift);
+        break;
       case Key::Paste:
         if (Paste && modalBlocks_ == 0) {
           Paste();
@@ -379,9 +385,9 @@ void Form::OnWheel(const WheelEvent& e) {
 
 // A drop is input like a click: it waits until no handler, message or modal window is running,
 // which a system's drop message may not (it can come while a message box's loop runs).
-void Form::OnFilesDropped(const std::vector<std::string>& paths) {
+void Form::OnFilesDropped(const FileDrop& drop) {
   if (!FilesDropped || !Loaded() || runtime_.HandlerRunning() || modalBlocks_ > 0) return;
-  runtime_.RunHandler([&] { FilesDropped(paths); });
+  runtime_.RunHandler([&] { FilesDropped(drop); });
 }
 
 void Form::StartTimer(Control& control, int milliseconds) {

@@ -72,6 +72,9 @@ class Form : private WindowEvents {
   std::function<void(const WheelEvent&)> MouseWheel;
   // A letter or digit typed with Ctrl (upper case); returns true when it means something.
   std::function<bool(char key, int shift)> KeyShortcut;
+  // An arrow key (Key::Left, Right, Up or Down) with the ShiftMask bits held; returns true when
+  // it means something.
+  std::function<bool(Key key, int shift)> ArrowKey;
   // The window's system-wide hot key was pressed.
   EventHandler HotKey;
 
@@ -84,7 +87,7 @@ class Form : private WindowEvents {
   void UnregisterHotKey();
   // Set before the form loads, its window takes dropped files; a drop while another handler or
   // a modal window runs is ignored.
-  std::function<void(const std::vector<std::string>&)> FilesDropped;
+  std::function<void(const FileDrop&)> FilesDropped;
   // The system's paste keys while the window has the keyboard.
   EventHandler Paste;
 
@@ -144,7 +147,7 @@ class Form : private WindowEvents {
   void OnTimer() override;
   void OnWheel(const WheelEvent& e) override;
   void OnHotKey() override;
-  void OnFilesDropped(const std::vector<std::string>& paths) override;
+  void OnFilesDropped(const FileDrop& drop) override;
 
   NativeWindow& Window() const;
   void PaintOutline(Canvas& canvas, const PixelRect& dirty) const;

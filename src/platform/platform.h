@@ -120,12 +120,21 @@ struct MouseEvent {
 
 // Shortcut: a letter or digit pressed with Ctrl and without Alt (upper case in `character`).
 // Paste: the system's paste keys (Ctrl+V, Shift+Insert).
-enum class Key { Tab, Character, AccessKey, Shortcut, Paste };
+// Left, Right, Up, Down: the arrow keys, with the ShiftMask bits held.
+enum class Key { Tab, Character, AccessKey, Shortcut, Paste, Left, Right, Up, Down };
 
 struct KeyEvent {
   Key key = Key::Tab;
   int shift = 0;
   char character = 0;  // for Character, AccessKey (Alt held) and Shortcut (Ctrl held)
+};
+
+// Files dropped on a window: their full paths, in the order given (empty when what was dropped
+// names no file on this computer), where the pointer let go and the modifier keys held then.
+struct FileDrop {
+  std::vector<std::string> paths;
+  PixelPoint screen;  // screen pixels
+  int shift = 0;      // ShiftMask bits
 };
 
 // The mouse wheel turned over a window.
@@ -158,9 +167,8 @@ class WindowEvents {
   virtual void OnWheel(const WheelEvent&) {}
   // The system-wide hot key registered with NativeWindow::RegisterHotKey was pressed.
   virtual void OnHotKey() {}
-  // Files were dropped on a window that accepts them (NativeWindow::AcceptFileDrops): their
-  // full paths, in the order given; empty when what was dropped names no file on this computer.
-  virtual void OnFilesDropped(const std::vector<std::string>& paths) { (void)paths; }
+  // Files were dropped on a window that accepts them (NativeWindow::AcceptFileDrops).
+  virtual void OnFilesDropped(const FileDrop& drop) { (void)drop; }
 };
 
 enum class WindowKind {
@@ -330,6 +338,14 @@ class Platform {
   // Application facts.
   virtual std::string AppPath() const = 0;  // trailing separator only at a drive root
   virtual bool PrevInstance() const = 0;
+  // Hands `message` (app/hand_over.h) to the Corvane already running for this user, as a
+  // second start does; false when none takes it.
+  virtual bool HandOverToRunningInstance(const std::string& message) = 0;
+  // From now on, each message a second start hands over reaches `receive`, on the event loop,
+  // exactly as the sender wrote it. Only the same user's programs can hand one over.
+  virtual void ListenForHandOver(std::function<void(const std::string&)> receive) = 0;
+  // `path` made absolute against the working folder the program was started in.
+  virtual std::string FullPath(const std::string& path) const = 0;
 
   // Files.
   // The full path of the settings file called `fileName`: beside the program on Windows; on

@@ -20,7 +20,7 @@ class DropAndPasteTest : public ProgramTest {
 
   void Drop(const std::vector<std::string>& paths) {
     HeadlessWindow& w = WindowOf(PictureForm());
-    Deliver([&] { w.Events().OnFilesDropped(paths); });
+    Deliver([&] { w.Events().OnFilesDropped({paths, {}, 0}); });
   }
 
   void Paste() { Type(PictureForm(), Key::Paste, 0, kCtrl); }

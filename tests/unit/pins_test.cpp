@@ -2,6 +2,7 @@
 // system's close), the limit, where a new one goes, and all of them saved and brought back.
 #include <gtest/gtest.h>
 
+#include "app/hand_over.h"
 #include "app/pin_placement.h"
 #include "program_fixture.h"
 #include "windows/maker.h"
@@ -166,6 +167,100 @@ TEST_F(PinsTest, CtrlShiftVPastesIntoANewPin) {
   Type(FirstPin().Window(), Key::Shortcut, 'V', kCtrl | kShift);
   EXPECT_EQ(PinCount(), 2u) << "an empty clipboard opens nothing";
   EXPECT_EQ(Messages(), before + 1);
+}
+
+TEST_F(PinsTest, AFileDroppedWithCtrlOpensAsANewPinAtTheDropPoint) {
+  ASSERT_TRUE(Start());
+  ShowPicture("C:\\ads\\box.png", {300, 250});
+  HeadlessWindow& first = WindowOf(FirstPin().Window());
+  Deliver([&] { first.Events().OnFilesDropped({{"C:\\ads\\sky.png"}, {600, 300}, kCtrl}); });
+  ASSERT_EQ(PinCount(), 2u);
+  EXPECT_EQ(FrameOf(PinAt(1)), (PixelRect{600, 300, 760, 900}));
+  EXPECT_EQ(FirstPin().PicturePath(), "C:\\ads\\box.png");
+  // Without Ctrl the drop replaces the pin's own picture, as always.
+  Deliver([&] { first.Events().OnFilesDropped({{"C:\\ads\\leaderboard.png"}, {600, 300}, 0}); });
+  EXPECT_EQ(PinCount(), 2u);
+  EXPECT_EQ(FirstPin().PicturePath(), "C:\\ads\\leaderboard.png");
+}
+
+TEST_F(PinsTest, TheArrowKeysNudgeTheFocusedPinAndTheNudgedPlaceIsSaved) {
+  ASSERT_TRUE(Start());
+  WindowOf(PictureForm()).MoveTo({100, 100});
+  Type(PictureForm(), Key::Right, 0, 0);
+  Type(PictureForm(), Key::Down, 0, kShift);
+  EXPECT_EQ(FrameOf(FirstPin()).left, 101);
+  EXPECT_EQ(FrameOf(FirstPin()).top, 110);
+  Type(PictureForm(), Key::Up, 0, kCtrl);
+  EXPECT_EQ(FrameOf(FirstPin()).top, 110) << "Ctrl+arrow means nothing";
+  WindowOf(PictureForm()).MoveTo({3, 100});
+  Type(PictureForm(), Key::Left, 0, kShift);
+  EXPECT_EQ(FrameOf(FirstPin()).left, 0) << "kept on the monitor";
+  Deliver([&] { App().SaveAndExit(ExitFrom::PictureWindow); });
+  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes())->left, 0);
+  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes())->top, 1500);
+}
+
+TEST_F(PinsTest, TheCommandLinesFirstPictureTakesAnEmptyHelpPanelAndTheOthersOpenAsPins) {
+  App().OpenAtStart({sys.FullPath("box.png"), "C:\\ads\\sky.png", "C:\\ads\\missing.png", "C:\\ads\\leaderboard.png"});
+  sys.pictureFiles["C:\\Users\\me\\box.png"] = {300, 250};
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(PinCount(), 3u) << "the picture that cannot be shown is told of, and the others still open";
+  EXPECT_EQ(PinAt(0).PicturePath(), "C:\\Users\\me\\box.png") << "a relative path, against the working folder";
+  EXPECT_EQ(PinAt(1).PicturePath(), "C:\\ads\\sky.png");
+  EXPECT_EQ(PinAt(2).PicturePath(), "C:\\ads\\leaderboard.png");
+  EXPECT_EQ(Messages(), 1);
+}
+
+TEST_F(PinsTest, TheCommandLinesPicturesOpenBesideTheSavedPins) {
+  ASSERT_TRUE(Start());
+  ShowPicture("C:\\ads\\box.png", {300, 250});
+  Deliver([&] { App().SaveAndExit(ExitFrom::PictureWindow); });
+  NewRun();
+  App().OpenAtStart({"C:\\ads\\sky.png"});
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(PinCount(), 2u);
+  EXPECT_EQ(PinAt(0).PicturePath(), "C:\\ads\\box.png");
+  EXPECT_EQ(PinAt(1).PicturePath(), "C:\\ads\\sky.png");
+}
+
+TEST_F(PinsTest, ASecondStartHandsItsPicturesOverAndEndsWithoutAWindow) {
+  sys.prevInstance = true;
+  App().OpenAtStart({"C:\\ads\\sky.png", "C:\\ads\\box.png"});
+  EXPECT_FALSE(Start());
+  ASSERT_EQ(sys.handedOver.size(), 1u);
+  EXPECT_EQ(DecodeHandOver(sys.handedOver[0]), (HandOver{kOpenVerb, {"C:\\ads\\sky.png", "C:\\ads\\box.png"}}));
+  EXPECT_EQ(SettingsBytes(), "") << "the settings are left alone";
+
+  NewRun();
+  EXPECT_FALSE(Start());
+  EXPECT_EQ(sys.handedOver.size(), 1u) << "a second start without pictures hands nothing over";
+}
+
+TEST_F(PinsTest, PicturesHandedOverOpenAsNewPinsBesideTheLastActiveOneAndAnythingElseIsIgnored) {
+  ASSERT_TRUE(Start());
+  CtrlN(FirstPin(), "C:\\ads\\box.png");
+  Press(FirstPin().Window(), nullptr, MouseButton::Middle);  // the first pin is the last used
+  ASSERT_TRUE(sys.handOverReceiver);
+  Deliver([&] { sys.handOverReceiver(EncodeHandOver({kOpenVerb, {"C:\\ads\\sky.png"}})); });
+  ASSERT_EQ(PinCount(), 3u);
+  const PixelRect first = FrameOf(FirstPin());
+  EXPECT_EQ(FrameOf(PinAt(2)).left, first.left + 24);
+  for (const std::string& junk : {std::string("open C:\\ads\\sky.png"), std::string("corvane\0close\0", 14), std::string()}) {
+    Deliver([&] { sys.handOverReceiver(junk); });
+  }
+  EXPECT_EQ(PinCount(), 3u);
+
+  // While a dialog is open the pictures wait, and open once it closes.
+  bool openedMeanwhile = true;
+  sys.dialog = [&](const OpenFileRequest&) {
+    sys.handOverReceiver(EncodeHandOver({kOpenVerb, {"C:\\ads\\leaderboard.png"}}));
+    openedMeanwhile = PinCount() == 4;
+    return OpenFileAnswer{};
+  };
+  Type(FirstPin().Window(), Key::Shortcut, 'N', kCtrl);
+  EXPECT_FALSE(openedMeanwhile);
+  Deliver([&] { App().FreeClosed(); });
+  EXPECT_EQ(PinCount(), 4u);
 }
 
 TEST(PinPlacement, ANewPinGoesBesideItsPinAndStaysWhollyOnThatMonitor) {

@@ -214,6 +214,17 @@ void HeadlessPlatform::EndProgram() {
   throw ProgramEnded{};
 }
 
+bool HeadlessPlatform::HandOverToRunningInstance(const std::string& message) {
+  Record("HandOver");
+  handedOver.push_back(message);
+  return true;
+}
+
+std::string HeadlessPlatform::FullPath(const std::string& path) const {
+  const bool absolute = (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0;
+  return absolute ? path : workingFolder + "\\" + path;
+}
+
 void HeadlessPlatform::ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) {
   Record("MessageBox", {HexText(owner), text, title});
 }

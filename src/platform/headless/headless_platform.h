@@ -63,6 +63,11 @@ class HeadlessPlatform : public Platform {
   std::function<OpenFileAnswer(const OpenFileRequest&)> dialog;  // default: cancelled
   bool shellThrows = false;  // the request to open a document cannot even be made
   bool prevInstance = false;
+  // What second starts handed over, and where the messages handed to this program go.
+  std::vector<std::string> handedOver;
+  std::function<void(const std::string&)> handOverReceiver;
+  // The folder the program was started in: relative paths are taken against it.
+  std::string workingFolder = "C:\\Users\\me";
   std::string appPath = "C:\\Corvane";
   char decimalSeparator = '.';
   std::vector<PixelRect> monitors{{0, 0, 1280, 1024}};
@@ -138,6 +143,9 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> PictureExtensions() override { return pictureExtensions; }
   std::string AppPath() const override { return appPath; }
   bool PrevInstance() const override { return prevInstance; }
+  bool HandOverToRunningInstance(const std::string& message) override;
+  void ListenForHandOver(std::function<void(const std::string&)> receive) override { handOverReceiver = std::move(receive); }
+  std::string FullPath(const std::string& path) const override;
   std::string SettingsFilePath(const std::string& fileName) const override { return appPath + "\\" + fileName; }
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;

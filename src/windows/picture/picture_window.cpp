@@ -98,9 +98,10 @@ PictureWindow::PictureWindow(ControlRuntime& runtime, Pin& pin)
   SiteLink.MouseMove = [this](const MouseArgs&) { PointerOverSiteLink(); };
   SiteLink.Click = [this] { OpenSite(); };
   MouseWheel = [this](const WheelEvent& e) { WheelTurned(e); };
+  ArrowKey = [this](Key key, int shift) { return Nudge(key, shift); };
   KeyShortcut = [this](char key, int shift) { return ShortcutTyped(key, shift); };
   // A file dropped on the help panel or the picture, or a picture pasted, is shown as if chosen.
-  FilesDropped = [this](const std::vector<std::string>& paths) { ShowDroppedFiles(pin_, paths); };
+  FilesDropped = [this](const FileDrop& drop) { FilesDroppedOn(drop); };
   Paste = [this] { PasteClipboardPicture(pin_); };
 }
 
@@ -114,6 +115,31 @@ void PictureWindow::Form_Load() { pin_.Host().PinLoaded(pin_); }
 void PictureWindow::OnClosedByUser() { pin_.Host().ClosedByUser(pin_); }
 
 void PictureWindow::AfterResize() { BringIntoReach(*this); }
+
+// A file dropped with Ctrl held opens as a new pin at the drop point; otherwise the first file
+// dropped becomes this pin's picture.
+void PictureWindow::FilesDroppedOn(const FileDrop& drop) {
+  pin_.Host().PinUsed(pin_);
+  if (drop.shift == kCtrl && !drop.paths.empty()) {
+    pin_.Host().DropIntoNewPin(pin_, drop.paths.front(), drop.screen);
+  } else {
+    ShowDroppedFiles(pin_, drop.paths);
+  }
+}
+
+// The arrow keys move the window a pixel, ten with Shift, and keep it on its monitor; the place
+// is saved as a dragged one is.
+bool PictureWindow::Nudge(Key key, int shift) {
+  if (shift != 0 && shift != kShift) return false;
+  const int step = shift == kShift ? 10 : 1;
+  const PixelPoint by = key == Key::Left    ? PixelPoint{-step, 0}
+                        : key == Key::Right ? PixelPoint{step, 0}
+                        : key == Key::Up    ? PixelPoint{0, -step}
+                                            : PixelPoint{0, step};
+  pin_.Host().PinUsed(pin_);
+  pin_.Host().NudgePin(pin_, by);
+  return true;
+}
 
 void PictureWindow::MoveOrOpenMenu(const MouseArgs& args) {
   pin_.Host().PinUsed(pin_);

@@ -53,6 +53,8 @@ class PictureWindow : public Form {
   void PointerOverPicture();
   void PointerOverSiteLink();
   void OpenSite();
+  void FilesDroppedOn(const FileDrop& drop);
+  bool Nudge(Key key, int shift);
   // Ctrl+wheel scales the picture about the pointer, Shift+wheel changes the window's opacity;
   // a plain wheel does nothing.
   void WheelTurned(const WheelEvent& e);

@@ -58,6 +58,8 @@ class PinHost {
   virtual void PasteIntoNewPin(Pin& from) = 0;
   // A file dropped with Ctrl held: a new pin with its top-left corner at `at` (screen pixels).
   virtual void DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) = 0;
+  // The arrow keys: moves the pin's window by `by` pixels, kept on its monitor.
+  virtual void NudgePin(Pin& pin, PixelPoint by) = 0;
   // The pin took input: it is the one a command line's pictures open next to.
   virtual void PinUsed(Pin& pin) = 0;
 
