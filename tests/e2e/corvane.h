@@ -55,7 +55,7 @@ inline constexpr int kTolerance = 4;
 
 // The picture tooltip's usage line, after the size and the path.
 inline constexpr char kPictureUsage[] =
-    "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another";
+    "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge";
 
 inline constexpr Rgb kGroundGreen = Rgb::FromHex(0x00C000);  // the help panel's ground, a picture's clear parts
 inline constexpr Rgb kBlue = Rgb::FromHex(0x0000FF);         // the help panel's blue labels, the About links

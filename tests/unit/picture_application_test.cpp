@@ -8,7 +8,7 @@
 namespace corvane::testing {
 namespace {
 
-const std::string kUsage = "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another";
+const std::string kUsage = "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge";
 
 class PictureApplicationTest : public ProgramTest {
  protected:

@@ -68,7 +68,7 @@ TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
   Select();
   EXPECT_TRUE(menuHiddenDuringDialog);
   EXPECT_FALSE(FirstPin().MenuLoaded());
-  EXPECT_EQ(Now(), (Snapshot{true, 9600, 7200, "640X480,C:\\pics\\cat.jpg,Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another",
+  EXPECT_EQ(Now(), (Snapshot{true, 9600, 7200, "640X480,C:\\pics\\cat.jpg,Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge",
                              "C:\\pics\\cat.jpg", "C:\\pics\\cat.jpg"}));
   EXPECT_TRUE(SettingsBytes().find("cat.jpg") == std::string::npos) << "nothing is saved until exit";
   EXPECT_EQ(OpenMenu().ShowItem.label.Caption(), kShowHelpCaption);

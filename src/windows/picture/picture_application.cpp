@@ -10,7 +10,8 @@ namespace corvane {
 
 inline constexpr const char* kPictureUsage =
     "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, "
-    "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another";
+    "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, "
+    "Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge";
 
 namespace {
 
