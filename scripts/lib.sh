@@ -22,6 +22,21 @@ corvane_die() {
   exit 1
 }
 
+# Prints a script's usage: its opening comment, from the line after the #! line down to the
+# first line that is not a comment.
+corvane_usage() {
+  awk 'NR == 1 { next } /^#/ { sub(/^# ?/, ""); print; next } { exit }' "$1"
+}
+
+# Whether any of the arguments asks for the usage.
+corvane_wants_help() {
+  local arg
+  for arg in "$@"; do
+    [[ $arg == -h || $arg == --help ]] && return 0
+  done
+  return 1
+}
+
 # Seconds since the epoch with a fraction, for the timings the scripts print.
 corvane_now() {
   date +%s.%N

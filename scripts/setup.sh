@@ -3,6 +3,10 @@
 # this machine lacks. Quick and silent when everything is there already.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+if corvane_wants_help "$@"; then
+  corvane_usage "${BASH_SOURCE[0]}"
+  exit 0
+fi
 
 CORVANE_PACKAGES=(
   cmake ninja-build g++                  # the native build and the unit tests

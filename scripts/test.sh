@@ -27,6 +27,10 @@
 # With CI set, every build treats warnings as errors.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+if corvane_wants_help "$@"; then
+  corvane_usage "${BASH_SOURCE[0]}"
+  exit 0
+fi
 exec </dev/null
 
 started=$(corvane_now)
