@@ -57,6 +57,34 @@ corvane_build_preset() {
   corvane_log "$preset build done in $(corvane_elapsed "$start")"
 }
 
+# --- ctest ------------------------------------------------------------------------------------
+
+# The tests that a ctest run given --repeat until-pass:N failed before they passed, one a line in
+# the order they ran, from the run's output (as ctest's --output-log writes it). A test that
+# failed every time is not one of them: the run failed on it.
+corvane_second_tries() {
+  awk '
+    match($0, /Test +#[0-9]+: [^ ]+ /) {
+      name = substr($0, RSTART, RLENGTH)
+      sub(/^Test +#[0-9]+: /, "", name)
+      sub(/ $/, "", name)
+      if (!(name in passed)) order[++count] = name
+      passed[name] = $0 ~ / Passed +[0-9.]+ sec/
+      if (!passed[name]) failed[name] = 1
+    }
+    END {
+      for (i = 1; i <= count; ++i) if (failed[order[i]] && passed[order[i]]) print order[i]
+    }
+  ' "$1"
+}
+
+# The line that names them: "needed a second try: none", or the tests, comma-separated.
+corvane_second_tries_line() {
+  local tests
+  tests=$(corvane_second_tries "$1" | paste -sd, - | sed 's/,/, /g')
+  printf 'needed a second try: %s\n' "${tests:-none}"
+}
+
 # --- Wine -------------------------------------------------------------------------------------
 
 # The prefix for Wine's windows of one kind: "unmanaged" (the default) or "managed".
