@@ -206,9 +206,7 @@ TEST_F(ClickThrough, ATakenHotKeyIsToldOnceAndTheFallBackTakesTheMouseBack) {
   PressKeyOnWindow("Ctrl+t");
   if (NativeTarget()) {
     // GTK's message is not readable from outside; its text is the one the unit tests check.
-    ASSERT_TRUE(WaitForShownWindow(kMessageTitle, nullptr));
-    PressKey("Return");
-    ASSERT_TRUE(WaitForNoShownWindow(kMessageTitle));
+    ASSERT_TRUE(DismissNativeMessage());
   } else {
     DialogFacts box;
     ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
@@ -216,8 +214,7 @@ TEST_F(ClickThrough, ATakenHotKeyIsToldOnceAndTheFallBackTakesTheMouseBack) {
     for (const std::string& line : MessageTexts(box)) text += line;
     EXPECT_NE(text.find("Ctrl+Alt+T is taken by another program."), std::string::npos) << text;
     EXPECT_NE(text.find("press Ctrl+Alt+Shift+T to make it take the mouse again"), std::string::npos) << text;
-    ProbeClickButton(box, "OK");
-    ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+    ASSERT_TRUE(DismissMessage(box));
   }
   ASSERT_TRUE(WaitForOutline(true, "fall-back"));
   PressKeyOnWindow("Ctrl+Alt+Shift+t");

@@ -54,15 +54,8 @@ PngFacts ReadPngFacts(const fs::path& file) {
   return {be32(16), be32(20), head[25]};
 }
 
-class DropAndPaste : public testing::Test {
+class DropAndPaste : public FirstStartWithAPicture {
  protected:
-  void SetUp() override {
-    picturePath_ = AddQuadrantPicture(app_);
-    app_.Start();
-    ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
-    ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
-  }
-
   Rect PictureAt(int width, int height) const { return {window_.rect.x, window_.rect.y, width, height}; }
   // On the help panel's ground, and on each picture of the suite.
   Point OnWindow() const { return {window_.rect.x + 20, window_.rect.y + 60}; }
@@ -140,9 +133,6 @@ class DropAndPaste : public testing::Test {
     return ShowsQuadrants(window, colours, "next-start");
   }
 
-  App app_;
-  XTopLevel window_;
-  std::string picturePath_;
   ChildProcess xclip_;
   ChildProcess windowsOwner_;  // clipboard_dib.exe
   std::optional<App> next_;
@@ -178,8 +168,7 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
   const std::vector<std::string> dropped = MessageTexts(box);
   ASSERT_EQ(dropped.size(), 1u);
   EXPECT_NE(dropped[0].find(path), std::string::npos) << dropped[0];
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
 
   // The same file through the Select item.
@@ -191,8 +180,7 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
   PressKey("Return");
   ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
   EXPECT_EQ(MessageTexts(box), dropped);
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(app_.Running());
 }
 
@@ -241,9 +229,7 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
   Paste();
   if (NativeTarget()) {
     // The message's own window, which takes the keyboard: Return is its OK button.
-    ASSERT_TRUE(WaitForShownWindow(kMessageTitle, nullptr));
-    PressKey("Return");
-    ASSERT_TRUE(WaitForNoShownWindow(kMessageTitle));
+    ASSERT_TRUE(DismissNativeMessage());
   } else {
     DialogFacts box;
     ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
@@ -251,8 +237,7 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find("cannot save the pasted picture"), std::string::npos) << texts[0];
     EXPECT_NE(texts[0].find(app_.ProgramPath("pasted-")), std::string::npos) << texts[0];
-    ProbeClickButton(box, "OK");
-    ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+    ASSERT_TRUE(DismissMessage(box));
   }
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());
@@ -319,8 +304,7 @@ TEST_F(DropAndPaste, ABitmapClaimingAnAbsurdSizeIsRefusedWithTheReason) {
   const std::vector<std::string> texts = MessageTexts(box);
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_NE(texts[0].find("20000 x 20000 pixels"), std::string::npos) << texts[0];
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());
   EXPECT_TRUE(app_.Running());

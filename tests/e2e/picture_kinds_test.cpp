@@ -239,8 +239,7 @@ TEST_P(BadFiles, AreRefusedWithTheReasonWhileThePictureShownStays) {
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_NE(texts[0].find(bad), std::string::npos) << texts[0];
   for (const char* r : b.reasons) EXPECT_NE(texts[0].find(r), std::string::npos) << r << " not in: " << texts[0];
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  ASSERT_TRUE(DismissMessage(box));
 
   EXPECT_TRUE(WaitForPictureWindowAt(app, window)) << "the picture shown before stays, at its size";
   EXPECT_TRUE(WaitForScreen(window, "the photo as before", [&](const Image& shot) {

@@ -52,13 +52,10 @@ testing::AssertionResult ShowsTheHelpPanel(const Rect& window, const std::string
   }, label);
 }
 
-class SelectPicture : public testing::Test {
+class SelectPicture : public FirstStartWithAPicture {
  protected:
   void SetUp() override {
-    picturePath_ = AddQuadrantPicture(app_);
-    app_.Start();
-    ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
-    ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
+    ASSERT_NO_FATAL_FAILURE(FirstStartWithAPicture::SetUp());
     settingsAtStart_ = *app_.ReadSettings();
   }
 
@@ -101,9 +98,6 @@ class SelectPicture : public testing::Test {
     ASSERT_TRUE(WaitForPictureWindowAt(app_, PictureAtSameCorner()));
   }
 
-  App app_;
-  XTopLevel window_;
-  std::string picturePath_;
   std::vector<std::uint8_t> settingsAtStart_;
 };
 
@@ -192,8 +186,7 @@ TEST_P(SelectNotAPicture, SaysWhyAndLeavesTheHelpPanel) {
   ASSERT_NE(named, std::string::npos) << "the message does not name the file: " << message;
   EXPECT_NE(message.find_first_not_of(" \n", named + path.size()), std::string::npos)
       << "the message gives no reason after the file's name: " << message;
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  ASSERT_TRUE(DismissMessage(box));
 
   EXPECT_TRUE(WaitForPictureWindowEnabled());
   EXPECT_TRUE(app_.Running());
@@ -216,8 +209,7 @@ TEST_F(SelectPicture, ShowWithoutAPictureSaysSoAndTheMenuStays) {
   DialogFacts box;
   ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
   EXPECT_EQ(MessageTexts(box), std::vector<std::string>{"You have not selected any picture file, please Select a picture file "});
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  ASSERT_TRUE(DismissMessage(box));
 
   const auto still = ShownWindowOfClass(kMenuClass);
   ASSERT_TRUE(still.has_value()) << "the menu closed";

@@ -30,6 +30,15 @@ std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vect
   return a;
 }
 
+// The file after an exit that saves `record` where the file held `before`: the record is written
+// over the start of the old bytes and the file is not cut short, so whatever lies beyond stays.
+std::vector<std::uint8_t> WrittenOver(std::vector<std::uint8_t> before, const SettingsRecord& record) {
+  const std::vector<std::uint8_t> bytes = EncodeSettings(record);
+  if (before.size() < bytes.size()) before.resize(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), before.begin());
+  return before;
+}
+
 // The help panel's bare green ground beside Label8 (300, 2250 twips): a double click there saves
 // and exits.
 Point HelpGround(Point window) { return {window.x + 20, window.y + 150}; }
@@ -174,11 +183,7 @@ TEST_P(DamagedRecord, KeepsTheSavedPlaceWithTheHelpPanel) {
   EXPECT_TRUE(ProbeDialogs().empty()) << "the damage is passed over without a word";
 
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(place)));
-  const std::vector<std::uint8_t> marker = EncodeSettings({3000, 1500, kNoPictureMarker});
-  std::vector<std::uint8_t> expected = damaged;
-  if (expected.size() < marker.size()) expected.resize(marker.size());
-  std::copy(marker.begin(), marker.end(), expected.begin());
-  EXPECT_EQ(app.ReadSettings(), expected);
+  EXPECT_EQ(app.ReadSettings(), WrittenOver(damaged, {3000, 1500, kNoPictureMarker}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -232,9 +237,7 @@ TEST_P(BadPicture, GivesTheHelpPanelAtTheSavedPlaceAndIsForgottenAtTheDoubleClic
 
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(place)));
   // The marker's record over the start of the old one; the old one's tail stays.
-  const std::vector<std::uint8_t> marker = EncodeSettings({3000, 1500, kNoPictureMarker});
-  const std::vector<std::uint8_t> tail(saved.begin() + static_cast<long>(marker.size()), saved.end());
-  EXPECT_EQ(app.ReadSettings(), marker + tail);
+  EXPECT_EQ(app.ReadSettings(), WrittenOver(saved, {3000, 1500, kNoPictureMarker}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, BadPicture,

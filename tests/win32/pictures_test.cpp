@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/picture_bytes.h"
 #include "platform/win32/win32_scoped.h"
 #include "win32_test_support.h"
 
@@ -51,26 +52,7 @@ void MakeEmf(const std::string& path, int frameWidth, int frameHeight) {
   DeleteObject(brush);
 }
 
-// A 32 by 32 cursor with its hot spot at (5, 7): a 1-bit image, the centre black, the
-// outer frame transparent.
-std::string MakeCursor() {
-  std::string bytes;
-  auto put16 = [&](int v) { bytes += static_cast<char>(v & 0xFF), bytes += static_cast<char>((v >> 8) & 0xFF); };
-  auto put32 = [&](unsigned v) { put16(static_cast<int>(v & 0xFFFF)), put16(static_cast<int>(v >> 16)); };
-  const unsigned imageSize = 40 + 8 + 32 * 4 + 32 * 4;
-  put16(0), put16(2), put16(1);                     // cursor directory, one image
-  bytes += static_cast<char>(32), bytes += static_cast<char>(32), bytes += '\0', bytes += '\0';
-  put16(5), put16(7), put32(imageSize), put32(22);  // hot spot, size, offset
-  put32(40), put32(32), put32(64), put16(1), put16(1), put32(0), put32(32 * 4 * 2), put32(0), put32(0), put32(2), put32(0);
-  put32(0x000000), put32(0xFFFFFF);  // palette: black, white
-  for (int y = 0; y < 32; ++y) put32(0);  // XOR image: all black
-  for (int y = 0; y < 32; ++y) {          // AND mask, bottom row first: transparent except the centre
-    const bool inside = y >= 8 && y < 24;
-    const unsigned row = inside ? 0xFF0000FFu : 0xFFFFFFFFu;  // bytes FF 00 00 FF: columns 8..23 opaque
-    put32(row);
-  }
-  return bytes;
-}
+using test_files::MakeCursor;
 
 struct FormatCase {
   const char* file;
