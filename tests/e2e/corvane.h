@@ -56,7 +56,8 @@ inline constexpr int kTolerance = 4;
 
 // The picture tooltip's usage line, after the size and the path.
 inline constexpr char kPictureUsage[] =
-    "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another";
+    "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, "
+    "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another";
 
 inline constexpr Rgb kGroundGreen = Rgb::FromHex(0x00C000);  // the help panel's ground, a picture's clear parts
 inline constexpr Rgb kBlue = Rgb::FromHex(0x0000FF);         // the help panel's blue labels, the About links
@@ -209,7 +210,7 @@ inline std::string MakeQuadrantBmp(int width, int height, const Rgb (&quadrants)
   const int rowSize = (width * 3 + 3) / 4 * 4;
   const auto dataSize = static_cast<std::uint32_t>(rowSize * height);
   LittleEndian out;
-  out.Append("BM").U32(14 + 40 + dataSize).U32(0).U32(14 + 40);      // the file's size, the pixels' start
+  out.Append("BM").U32(14 + 40 + dataSize).U32(0).U32(14 + 40);            // the file's size, the pixels' start
   out.U32(40).I32(width).I32(height).U16(1).U16(24).U32(0).U32(dataSize);  // 24 bits, no compression
   out.U32(3780).U32(3780).U32(0).U32(0);                                   // 96 DPI, no palette
   for (int y = height - 1; y >= 0; --y) {
@@ -410,7 +411,7 @@ inline std::optional<XTopLevel> ShownPictureWindow(const App& app) {
 
 // Waits until the picture window of this Corvane has exactly this place and size.
 inline testing::AssertionResult WaitForPictureWindowAt(const App& app, const Rect& expected, XTopLevel* found = nullptr,
-                                                        Millis timeout = kDefaultTimeout) {
+                                                       Millis timeout = kDefaultTimeout) {
   std::ostringstream what;
   what << "the picture window at " << expected;
   std::optional<XTopLevel> last;
@@ -442,7 +443,8 @@ inline bool PictureWindowEnabled() {
 }
 
 inline testing::AssertionResult WaitForPictureWindowEnabled(Millis timeout = kDefaultTimeout) {
-  return Eventually("the picture window enabled", [] { return PictureWindowEnabled(); }, timeout);
+  return Eventually(
+      "the picture window enabled", [] { return PictureWindowEnabled(); }, timeout);
 }
 
 // Waits for a tooltip of the Corvane process(es); on success *text is the first one's text.
@@ -485,7 +487,8 @@ inline testing::AssertionResult WaitForMenu(WindowFacts* found = nullptr, Millis
 }
 
 inline testing::AssertionResult WaitForNoMenu(Millis timeout = kDefaultTimeout) {
-  return Eventually("the menu to go", [] { return !ShownMenu(); }, timeout);
+  return Eventually(
+      "the menu to go", [] { return !ShownMenu(); }, timeout);
 }
 
 // Right-clicks at `at` and waits for the menu.
@@ -517,7 +520,8 @@ inline testing::AssertionResult WaitForDialog(const std::string& title, DialogFa
 }
 
 inline testing::AssertionResult WaitForNoDialog(const std::string& title, Millis timeout = kDefaultTimeout) {
-  return Eventually("no dialog titled \"" + title + "\"", [&] { return !ShownDialog(title); }, timeout);
+  return Eventually(
+      "no dialog titled \"" + title + "\"", [&] { return !ShownDialog(title); }, timeout);
 }
 
 // The texts of a message box's static controls (its icon has none).
@@ -557,8 +561,8 @@ class FirstStartWithAPicture : public testing::Test {
   }
 
   App app_;
-  XTopLevel window_;           // the help panel's window as it first showed
-  std::string picturePath_;    // pic.bmp as the program names it
+  XTopLevel window_;         // the help panel's window as it first showed
+  std::string picturePath_;  // pic.bmp as the program names it
 };
 
 }  // namespace corvane::e2e

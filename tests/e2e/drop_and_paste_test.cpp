@@ -27,16 +27,19 @@ constexpr Rgb kSecondColours[4] = {Rgb::FromHex(0x20C0C0), Rgb::FromHex(0xC020C0
 // The picture's four quadrants, seen at their centres, on the window at `window`.
 testing::AssertionResult ShowsQuadrants(const Rect& window, const Rgb (&colours)[4], const std::string& label,
                                         int tolerance = kTolerance) {
-  return WaitForScreen(window, "the picture's quadrants", [&](const Image& shot) -> testing::AssertionResult {
-    for (int q = 0; q < 4; ++q) {
-      const Point centre{window.x + window.width * (q % 2 == 0 ? 1 : 3) / 4,
-                         window.y + window.height * (q < 2 ? 1 : 3) / 4};
-      if (!Near(shot.At(centre), colours[q], tolerance)) {
-        return testing::AssertionFailure() << "quadrant " << q << " at " << centre << " is " << shot.At(centre);
-      }
-    }
-    return testing::AssertionSuccess();
-  }, label);
+  return WaitForScreen(
+      window, "the picture's quadrants",
+      [&](const Image& shot) -> testing::AssertionResult {
+        for (int q = 0; q < 4; ++q) {
+          const Point centre{window.x + window.width * (q % 2 == 0 ? 1 : 3) / 4,
+                             window.y + window.height * (q < 2 ? 1 : 3) / 4};
+          if (!Near(shot.At(centre), colours[q], tolerance)) {
+            return testing::AssertionFailure() << "quadrant " << q << " at " << centre << " is " << shot.At(centre);
+          }
+        }
+        return testing::AssertionSuccess();
+      },
+      label);
 }
 
 // A PNG file's size and colour type (2 RGB, 6 RGB with alpha) from its header.
@@ -93,11 +96,14 @@ class DropAndPaste : public FirstStartWithAPicture {
     const fs::path output = app_.Folder() / ".." / "clipboard_dib.out";
     fs::remove(output);
     windowsOwner_ = ChildProcess::Start(argv, {}, output);
-    return Eventually("the bitmap on the clipboard", [&] {
-      std::ifstream in(output);
-      std::string word;
-      return in >> word && word == "ready";
-    }, 60s);
+    return Eventually(
+        "the bitmap on the clipboard",
+        [&] {
+          std::ifstream in(output);
+          std::string word;
+          return in >> word && word == "ready";
+        },
+        60s);
   }
 
   void WaitForWindowsClipboard(const std::string& format) {
@@ -126,7 +132,8 @@ class DropAndPaste : public FirstStartWithAPicture {
   testing::AssertionResult BackAtTheNextStart(const Rect& window, const Rgb (&colours)[4]) {
     next_.emplace();
     for (const auto& entry : fs::directory_iterator(app_.Folder())) {
-      if (entry.path().filename() != app_.Exe().filename()) fs::copy(entry.path(), next_->Folder() / entry.path().filename());
+      if (entry.path().filename() != app_.Exe().filename())
+        fs::copy(entry.path(), next_->Folder() / entry.path().filename());
     }
     next_->Start();
     if (auto shown = WaitForPictureWindowAt(*next_, window); !shown) return shown;
@@ -220,7 +227,8 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
   fs::rename(app_.Folder() / "copied.png", app_.Folder() / ".." / "copied.png");
   PutOnXClipboard("image/png", app_.Folder() / ".." / "copied.png");
   // Root writes anywhere: only an immutable folder takes no new file.
-  if (!RunCommand({"chattr", "+i", app_.Folder().string()}, 10s).Succeeded()) GTEST_SKIP() << "chattr +i is refused here";
+  if (!RunCommand({"chattr", "+i", app_.Folder().string()}, 10s).Succeeded())
+    GTEST_SKIP() << "chattr +i is refused here";
   struct Unlock {
     fs::path folder;
     void operator()() const { RunCommand({"chattr", "-i", folder.string()}, 10s); }

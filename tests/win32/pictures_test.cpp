@@ -31,8 +31,9 @@ std::string MakePlaceableWmf(int unitsPerInch, int right, int bottom) {
   GetMetaFileBitsEx(metafile, size, body.data());
   DeleteMetaFile(metafile);
 
-  const WORD header[10] = {0xCDD7, 0x9AC6, 0, 0, 0, static_cast<WORD>(right), static_cast<WORD>(bottom),
-                           static_cast<WORD>(unitsPerInch), 0, 0};
+  const WORD header[10] = {
+      0xCDD7, 0x9AC6, 0, 0, 0, static_cast<WORD>(right), static_cast<WORD>(bottom), static_cast<WORD>(unitsPerInch),
+      0,      0};
   WORD words[11];
   std::copy(header, header + 10, words);
   WORD checksum = 0;
@@ -62,11 +63,11 @@ struct FormatCase {
 TEST(OlePictures, EveryFormatLoadsAtItsNaturalSize) {
   TempFolder temp;
   WriteBytes(temp / "frame.wmf", MakePlaceableWmf(1000, 1000, 500));  // 1 by 0.5 inch
-  MakeEmf(temp / "frame.emf", 2540, 1270);                               // 1 by 0.5 inch
+  MakeEmf(temp / "frame.emf", 2540, 1270);                            // 1 by 0.5 inch
   WriteBytes(temp / "pointer.cur", MakeCursor());
   const FormatCase cases[] = {
-      {"bmp40x30.bmp", {40, 30}}, {"dib41x31.dib", {41, 31}}, {"gif42x32.gif", {42, 32}}, {"jpg43x33.jpg", {43, 33}},
-      {"ico32x32.ico", {32, 32}}, {"photo640x480.jpg", {640, 480}},
+      {"bmp40x30.bmp", {40, 30}}, {"dib41x31.dib", {41, 31}}, {"gif42x32.gif", {42, 32}},
+      {"jpg43x33.jpg", {43, 33}}, {"ico32x32.ico", {32, 32}}, {"photo640x480.jpg", {640, 480}},
   };
   for (const FormatCase& c : cases) {
     SCOPED_TRACE(c.file);
@@ -166,13 +167,12 @@ TEST(OlePictures, FilesThatAreNoPictureFailWithAReason) {
       ADD_FAILURE() << "loaded";
     } catch (const Error& e) {
       const std::string text = e.what();
-      EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(),
-                              [&](const char* r) { return text.find(r) != std::string::npos; }))
-          << text;
+      EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(), [&](const char* r) {
+        return text.find(r) != std::string::npos;
+      })) << text;
     }
   }
 }
-
 
 // --- WIC, and the choice of loader ---
 
@@ -258,7 +258,7 @@ TEST(WicPictures, AnOpaqueUprightJpegIsHeldInItsDecodersThreeBytesAPixel) {
   // at the wrong stride would shear it by a pixel a row), the picture ends where it should.
   Surface green(64, 48, kGround);
   green.Draw(*Load(FixturePath("jpg43x33.jpg")), 0, 0, RECT{0, 0, 64, 48});
-  const Sample samples[] = {{{1, 1}, kBlue},  {{18, 1}, kBlue},  {{1, 14}, kBlue},
+  const Sample samples[] = {{{1, 1}, kBlue},   {{18, 1}, kBlue}, {{1, 14}, kBlue},
                             {{18, 14}, kBlue}, {{24, 14}, kRed}, {{42, 32}, kRed}};
   for (const Sample& s : samples) {
     EXPECT_TRUE(Near(green.Pixel(s.at.x, s.at.y), s.color, 40)) << "at " << s.at.x << "," << s.at.y;
@@ -296,8 +296,8 @@ TEST(WicPictures, AJpegStandsUprightAsItsExifOrientationSays) {
     PixelPoint blue, green;
   };
   const Case cases[] = {
-      {1, {40, 20}, {5, 5}, {35, 5}},  {2, {40, 20}, {34, 5}, {4, 5}},   {3, {40, 20}, {34, 14}, {4, 14}},
-      {4, {40, 20}, {5, 14}, {35, 14}}, {5, {20, 40}, {5, 5}, {5, 35}},   {6, {20, 40}, {14, 5}, {14, 35}},
+      {1, {40, 20}, {5, 5}, {35, 5}},   {2, {40, 20}, {34, 5}, {4, 5}}, {3, {40, 20}, {34, 14}, {4, 14}},
+      {4, {40, 20}, {5, 14}, {35, 14}}, {5, {20, 40}, {5, 5}, {5, 35}}, {6, {20, 40}, {14, 5}, {14, 35}},
       {7, {20, 40}, {14, 34}, {14, 4}}, {8, {20, 40}, {5, 34}, {5, 4}},
   };
   for (const Case& c : cases) {
@@ -331,10 +331,10 @@ TEST(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   };
   const Step steps[] = {
       {{}, 300, kRed, kRed, kRed},
-      {{5, 5, 15, 15}, 100, kRed, RGB(0, 255, 0), kRed},  // a 10 ms delay shows for 100 ms
-      {{5, 5, 25, 15}, 400, kRed, kGround, kBlue},         // the green square cleared to the ground
+      {{5, 5, 15, 15}, 100, kRed, RGB(0, 255, 0), kRed},         // a 10 ms delay shows for 100 ms
+      {{5, 5, 25, 15}, 400, kRed, kGround, kBlue},               // the green square cleared to the ground
       {{0, 0, 25, 15}, 300, RGB(255, 255, 255), kGround, kRed},  // what lay under the blue restored
-      {{0, 0, 30, 20}, 300, kRed, kRed, kRed},             // the next round starts afresh
+      {{0, 0, 30, 20}, 300, kRed, kRed, kRed},                   // the next round starts afresh
   };
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(i);
@@ -369,7 +369,8 @@ TEST(WicPictures, FramesWithoutDelaysShowTheFirstAndStayStill) {
     PixelPoint at;
     COLORREF color;
   };
-  const Case cases[] = {{"pages36x24.tif", {36, 24}, {18, 12}, kRed}, {"ico32x32-16x16.ico", {32, 32}, {16, 16}, kOrange}};
+  const Case cases[] = {{"pages36x24.tif", {36, 24}, {18, 12}, kRed},
+                        {"ico32x32-16x16.ico", {32, 32}, {16, 16}, kOrange}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const std::shared_ptr<Picture> picture = Load(FixturePath(c.file));
