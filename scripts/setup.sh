@@ -10,6 +10,7 @@ fi
 
 CORVANE_PACKAGES=(
   cmake ninja-build g++                  # the native build and the unit tests
+  clang-format                           # the format check of the sources (scripts/format.sh)
   clang libclang-rt-14-dev               # the fuzz targets: clang++, libFuzzer and the sanitizers
   googletest libgtest-dev                # GoogleTest: built natively, and from source for MinGW
   g++-mingw-w64-x86-64-posix             # Corvane.exe

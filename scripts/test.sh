@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The test command. Installs what is missing, then runs its stages, each through ctest:
 #
-#   main      builds the windows, linux and native presets, starts a private Xvfb and the Wine
-#             prefix's server, and a second Xvfb with openbox, where the Linux program's tests
-#             (label e2e-linux) run and, with a Wine prefix of Wine's default, managed windows,
-#             the window-manager tests of the Windows program (label e2e-wm); runs the tests
-#             there (unit tests, Windows tests under Wine, end-to-end tests of both programs)
+#   main      checks the sources' format (scripts/format.sh --check: a difference ends the run
+#             at once, before any build), builds the windows, linux and native presets, starts a
+#             private Xvfb and the Wine prefix's server, and a second Xvfb with openbox, where the
+#             Linux program's tests (label e2e-linux) run and, with a Wine prefix of Wine's
+#             default, managed windows, the window-manager tests of the Windows program (label
+#             e2e-wm); runs the tests there (unit tests, Windows tests under Wine, end-to-end tests
+#             of both programs)
 #   sanitize  builds the native-asan preset and runs the unit tests (label unit) with
 #             AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz      builds the fuzz preset (clang++) and runs each libFuzzer target (label fuzz) for a
@@ -68,6 +70,9 @@ run_ctest() {
 for stage in $stages; do
   case $stage in
     main)
+      # The sources' format first: a quick check that fails the run before any build.
+      bash "$CORVANE_ROOT/scripts/format.sh" --check ||
+        corvane_die "the sources' format differs from .clang-format: run bash scripts/format.sh, then test again"
       corvane_build_preset windows
       corvane_build_preset linux
       corvane_build_preset native
