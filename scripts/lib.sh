@@ -60,8 +60,9 @@ corvane_build_preset() {
 # --- ctest ------------------------------------------------------------------------------------
 
 # The tests that a ctest run given --repeat until-pass:N failed before they passed, one a line in
-# the order they ran, from the run's output (as ctest's --output-log writes it). A test that
-# failed every time is not one of them: the run failed on it.
+# the order they ran, from the run's output (as ctest's --output-log writes it). A skip counts as
+# a pass, as it does for ctest. A test that failed every time is not one of them: the run failed
+# on it.
 corvane_second_tries() {
   awk '
     match($0, /Test +#[0-9]+: [^ ]+ /) {
@@ -69,7 +70,7 @@ corvane_second_tries() {
       sub(/^Test +#[0-9]+: /, "", name)
       sub(/ $/, "", name)
       if (!(name in passed)) order[++count] = name
-      passed[name] = $0 ~ / Passed +[0-9.]+ sec/
+      passed[name] = $0 ~ /( Passed|\*\*\*Skipped) +[0-9.]+ sec/
       if (!passed[name]) failed[name] = 1
     }
     END {

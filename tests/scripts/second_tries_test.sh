@@ -61,6 +61,15 @@ The following tests FAILED:
 	  5 - e2e.Hung (Timeout)" \
   "needed a second try: e2e.Menu.Opens, e2e-linux.Ways/MenuClose.ByEscape/TheLinkLabel"
 
+expect "skipped, at once or on the second try" "    Start 1: e2e-linux.DropAndPaste.ABitmap
+1/2 Test #1: e2e-linux.DropAndPaste.ABitmap ...***Skipped   0.51 sec
+    Start 2: e2e.Pictures.Kinds/Tiff
+2/2 Test #2: e2e.Pictures.Kinds/Tiff ..........***Failed    0.30 sec
+
+    Start 2: e2e.Pictures.Kinds/Tiff
+    Test #2: e2e.Pictures.Kinds/Tiff ..........***Skipped   0.20 sec" \
+  "needed a second try: e2e.Pictures.Kinds/Tiff"
+
 expect "no test ran" "No tests were found!!!" "needed a second try: none"
 
 echo "second tries: all cases hold"
