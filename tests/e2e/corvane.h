@@ -533,6 +533,15 @@ inline std::vector<std::string> MessageTexts(const DialogFacts& box) {
   return texts;
 }
 
+// Waits for a message box with one line of text; on success *box is the box and *text its line.
+inline testing::AssertionResult WaitForOneLineMessage(DialogFacts* box, std::string* text) {
+  if (testing::AssertionResult shown = WaitForDialog(kMessageTitle, box); !shown) return shown;
+  const std::vector<std::string> texts = MessageTexts(*box);
+  if (texts.size() != 1) return testing::AssertionFailure() << "the message has " << texts.size() << " texts";
+  *text = texts[0];
+  return testing::AssertionSuccess();
+}
+
 // Presses the message box's OK button and waits until the box has gone.
 inline testing::AssertionResult DismissMessage(const DialogFacts& box) {
   ProbeClickButton(box, "OK");

@@ -171,10 +171,9 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
     return;
   }
   DialogFacts box;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  const std::vector<std::string> dropped = MessageTexts(box);
-  ASSERT_EQ(dropped.size(), 1u);
-  EXPECT_NE(dropped[0].find(path), std::string::npos) << dropped[0];
+  std::string dropped;
+  ASSERT_TRUE(WaitForOneLineMessage(&box, &dropped));
+  EXPECT_NE(dropped.find(path), std::string::npos) << dropped;
   ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
 
@@ -186,7 +185,7 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
   TypeText(path);
   PressKey("Return");
   ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  EXPECT_EQ(MessageTexts(box), dropped);
+  EXPECT_EQ(MessageTexts(box), std::vector<std::string>{dropped});
   ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(app_.Running());
 }
@@ -240,11 +239,10 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
     ASSERT_TRUE(DismissNativeMessage());
   } else {
     DialogFacts box;
-    ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-    const std::vector<std::string> texts = MessageTexts(box);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_NE(texts[0].find("cannot save the pasted picture"), std::string::npos) << texts[0];
-    EXPECT_NE(texts[0].find(app_.ProgramPath("pasted-")), std::string::npos) << texts[0];
+    std::string text;
+    ASSERT_TRUE(WaitForOneLineMessage(&box, &text));
+    EXPECT_NE(text.find("cannot save the pasted picture"), std::string::npos) << text;
+    EXPECT_NE(text.find(app_.ProgramPath("pasted-")), std::string::npos) << text;
     ASSERT_TRUE(DismissMessage(box));
   }
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
@@ -308,10 +306,9 @@ TEST_F(DropAndPaste, ABitmapClaimingAnAbsurdSizeIsRefusedWithTheReason) {
   ASSERT_TRUE(PutOnWindowsClipboard({"20000", "20000", "0", "0", "0", "0", "claim"}));
   Paste();
   DialogFacts box;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  const std::vector<std::string> texts = MessageTexts(box);
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_NE(texts[0].find("20000 x 20000 pixels"), std::string::npos) << texts[0];
+  std::string text;
+  ASSERT_TRUE(WaitForOneLineMessage(&box, &text));
+  EXPECT_NE(text.find("20000 x 20000 pixels"), std::string::npos) << text;
   ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());

@@ -187,10 +187,8 @@ TEST_P(SelectNotAPicture, SaysWhyAndLeavesTheHelpPanel) {
   TypeFileName(path);
 
   DialogFacts box;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  const auto texts = MessageTexts(box);
-  ASSERT_EQ(texts.size(), 1u);
-  const std::string& message = texts[0];
+  std::string message;
+  ASSERT_TRUE(WaitForOneLineMessage(&box, &message));
   const std::size_t named = message.find(path);
   ASSERT_NE(named, std::string::npos) << "the message does not name the file: " << message;
   EXPECT_NE(message.find_first_not_of(" \n", named + path.size()), std::string::npos)
