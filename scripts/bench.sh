@@ -35,6 +35,10 @@ set -euo pipefail
 # by a test would otherwise be the instance the measured one hands over to.
 : "${CORVANE_WINEPREFIX:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine/prefix-bench}"
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+if corvane_wants_help "$@"; then
+  corvane_usage "${BASH_SOURCE[0]}"
+  exit 0
+fi
 exec </dev/null
 
 runs=${1:-5}

@@ -22,6 +22,21 @@ corvane_die() {
   exit 1
 }
 
+# Prints a script's usage: its opening comment, from the line after the #! line down to the
+# first line that is not a comment.
+corvane_usage() {
+  awk 'NR == 1 { next } /^#/ { sub(/^# ?/, ""); print; next } { exit }' "$1"
+}
+
+# Whether any of the arguments asks for the usage.
+corvane_wants_help() {
+  local arg
+  for arg in "$@"; do
+    [[ $arg == -h || $arg == --help ]] && return 0
+  done
+  return 1
+}
+
 # Seconds since the epoch with a fraction, for the timings the scripts print.
 corvane_now() {
   date +%s.%N
@@ -40,6 +55,35 @@ corvane_build_preset() {
   (cd "$CORVANE_ROOT" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset") ||
     corvane_die "the $preset build failed"
   corvane_log "$preset build done in $(corvane_elapsed "$start")"
+}
+
+# --- ctest ------------------------------------------------------------------------------------
+
+# The tests that a ctest run given --repeat until-pass:N failed before they passed, one a line in
+# the order they ran, from the run's output (as ctest's --output-log writes it). A skip counts as
+# a pass, as it does for ctest. A test that failed every time is not one of them: the run failed
+# on it.
+corvane_second_tries() {
+  awk '
+    match($0, /Test +#[0-9]+: [^ ]+ /) {
+      name = substr($0, RSTART, RLENGTH)
+      sub(/^Test +#[0-9]+: /, "", name)
+      sub(/ $/, "", name)
+      if (!(name in passed)) order[++count] = name
+      passed[name] = $0 ~ /( Passed|\*\*\*Skipped) +[0-9.]+ sec/
+      if (!passed[name]) failed[name] = 1
+    }
+    END {
+      for (i = 1; i <= count; ++i) if (failed[order[i]] && passed[order[i]]) print order[i]
+    }
+  ' "$1"
+}
+
+# The line that names them: "needed a second try: none", or the tests, comma-separated.
+corvane_second_tries_line() {
+  local tests
+  tests=$(corvane_second_tries "$1" | paste -sd, - | sed 's/,/, /g')
+  printf 'needed a second try: %s\n' "${tests:-none}"
 }
 
 # --- Wine -------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 # CORVANE_LINUX_BUILD_DIR name others. The script installs nothing: CMake, Ninja, MinGW-w64
 # and GTK 3 must be there (scripts/setup.sh puts them in place).
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="${CORVANE_WINDOWS_BUILD_DIR:-$root/build/windows}"
@@ -30,7 +31,7 @@ for arg in "$@"; do
   case $arg in
     --no-build) build= ;;
     -h | --help)
-      sed -n '2,16s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+      corvane_usage "${BASH_SOURCE[0]}"
       exit 0
       ;;
     -*) die "unknown option $arg" ;;

@@ -23,7 +23,7 @@ for arg in "$@"; do
     --wine) target=wine ;;
     --linux) target=linux ;;
     -h | --help)
-      sed -n '2,11s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+      corvane_usage "${BASH_SOURCE[0]}"
       exit 0
       ;;
     *) corvane_die "unknown option $arg (try --help)" ;;

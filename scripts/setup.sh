@@ -3,9 +3,14 @@
 # this machine lacks. Quick and silent when everything is there already.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+if corvane_wants_help "$@"; then
+  corvane_usage "${BASH_SOURCE[0]}"
+  exit 0
+fi
 
 CORVANE_PACKAGES=(
   cmake ninja-build g++                  # the native build and the unit tests
+  clang-format                           # the format check of the sources (scripts/format.sh)
   clang libclang-rt-14-dev               # the fuzz targets: clang++, libFuzzer and the sanitizers
   googletest libgtest-dev                # GoogleTest: built natively, and from source for MinGW
   g++-mingw-w64-x86-64-posix             # Corvane.exe

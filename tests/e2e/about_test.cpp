@@ -72,7 +72,8 @@ TEST_F(About, OpensAsAFramedTopmostWindowOverTheHeldPictureWindow) {
   // Its grey ground, and the links in blue on grey.
   const auto drawn = [&](const Image& shot) -> testing::AssertionResult {
     const Point ground = OnClient(kBareGround);
-    if (!Near(shot.At(ground), kGrey, kTolerance)) return testing::AssertionFailure() << "the ground is " << shot.At(ground);
+    if (!Near(shot.At(ground), kGrey, kTolerance))
+      return testing::AssertionFailure() << "the ground is " << shot.At(ground);
     for (const Point link : {kEmailLink, kHomeLink}) {
       const Rgb back = DominantColour(shot, LinkPatch(link));
       if (!Near(back, kGrey, kTolerance)) return testing::AssertionFailure() << "a link is on " << back;
@@ -115,12 +116,9 @@ TEST_F(About, LinksLightUpUnderThePointer) {
   const Point overEmail{kEmailLink.x + 2250, kEmailLink.y + 150};
   const Point overHome{kHomeLink.x + 2250, kHomeLink.y + 150};
   const Step steps[] = {
-      {"nothing yet", std::nullopt, false, false},
-      {"the email link", overEmail, true, false},
-      {"the home-page link", overHome, false, true},
-      {"the email link again", overEmail, true, false},
-      {"the bare window", kBareGround, false, false},
-      {"the home-page link again", overHome, false, true},
+      {"nothing yet", std::nullopt, false, false},          {"the email link", overEmail, true, false},
+      {"the home-page link", overHome, false, true},        {"the email link again", overEmail, true, false},
+      {"the bare window", kBareGround, false, false},       {"the home-page link again", overHome, false, true},
       {"the bare window again", kBareGround, false, false},
   };
   const auto expected = [](bool lit) { return lit ? kWhite : kGrey; };
@@ -142,7 +140,9 @@ TEST_F(About, LinksLightUpUnderThePointer) {
 }
 
 enum class CloseBy { CloseBox, AltF4 };
-std::ostream& operator<<(std::ostream& out, CloseBy by) { return out << (by == CloseBy::CloseBox ? "the close box" : "Alt+F4"); }
+std::ostream& operator<<(std::ostream& out, CloseBy by) {
+  return out << (by == CloseBy::CloseBox ? "the close box" : "Alt+F4");
+}
 
 class AboutClose : public About, public testing::WithParamInterface<CloseBy> {};
 

@@ -128,8 +128,8 @@ testing::AssertionResult App::WaitForWindow(const std::string& title, XTopLevel*
       },
       timeout);
   if (ended) {
-    return testing::AssertionFailure() << "Corvane ended (" << Exit()->Describe() << ") without showing a window named \""
-                                       << title << "\"";
+    return testing::AssertionFailure() << "Corvane ended (" << Exit()->Describe()
+                                       << ") without showing a window named \"" << title << "\"";
   }
   return result;
 }

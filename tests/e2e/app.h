@@ -25,7 +25,7 @@ inline constexpr char kSettingsFileName[] = "corvane.ini";
 
 class App {
  public:
-  App();   // makes the folder and copies Corvane.exe into it
+  App();  // makes the folder and copies Corvane.exe into it
   // Stops the program if it runs and removes the folder. After a failed test it first saves a
   // screenshot (build/e2e-screenshots/<test>-failure.png) and prints the program's output.
   ~App();
@@ -58,8 +58,7 @@ class App {
   const std::optional<ExitStatus>& Exit() const { return process_.Status(); }
 
   // Waits for a shown X window of this program named `title`.
-  testing::AssertionResult WaitForWindow(const std::string& title, XTopLevel* found,
-                                         Millis timeout = kDefaultTimeout);
+  testing::AssertionResult WaitForWindow(const std::string& title, XTopLevel* found, Millis timeout = kDefaultTimeout);
 
   // Kills the program if it still runs and waits until Wine no longer lists it, so that its
   // single-instance mark is gone and the next Corvane can start.

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "common/picture_bytes.h"
 #include "e2e.h"
 
 namespace corvane::e2e {
@@ -55,7 +56,9 @@ inline constexpr int kTolerance = 4;
 
 // The picture tooltip's usage line, after the size and the path.
 inline constexpr char kPictureUsage[] =
-    "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge";
+    "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, "
+    "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, "
+    "Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge";
 
 inline constexpr Rgb kGroundGreen = Rgb::FromHex(0x00C000);  // the help panel's ground, a picture's clear parts
 inline constexpr Rgb kBlue = Rgb::FromHex(0x0000FF);         // the help panel's blue labels, the About links
@@ -198,26 +201,9 @@ inline std::string AddConvertedPicture(const App& app, const std::vector<std::st
   return WindowsPath(app, name);
 }
 
-// Little-endian bytes, written in order: LittleEndian().U16(1).U32(40).Bytes().
-class LittleEndian {
- public:
-  LittleEndian& U8(std::uint32_t value) { return Put(value, 1); }
-  LittleEndian& U16(std::uint32_t value) { return Put(value, 2); }
-  LittleEndian& U32(std::uint32_t value) { return Put(value, 4); }
-  LittleEndian& I32(std::int32_t value) { return Put(static_cast<std::uint32_t>(value), 4); }
-  LittleEndian& Append(const std::string& more) {
-    bytes_ += more;
-    return *this;
-  }
-  const std::string& Bytes() const { return bytes_; }
-
- private:
-  LittleEndian& Put(std::uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) bytes_ += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return *this;
-  }
-  std::string bytes_;
-};
+// Little-endian bytes, and the cursor file the Windows tests load too.
+using test_files::LittleEndian;
+using test_files::MakeCursor;
 
 // A 24-bit bottom-up BMP of four quadrants, top-left, top-right, bottom-left, bottom-right:
 // exact colours that a screenshot can find again.
@@ -225,7 +211,7 @@ inline std::string MakeQuadrantBmp(int width, int height, const Rgb (&quadrants)
   const int rowSize = (width * 3 + 3) / 4 * 4;
   const auto dataSize = static_cast<std::uint32_t>(rowSize * height);
   LittleEndian out;
-  out.Append("BM").U32(14 + 40 + dataSize).U32(0).U32(14 + 40);      // the file's size, the pixels' start
+  out.Append("BM").U32(14 + 40 + dataSize).U32(0).U32(14 + 40);            // the file's size, the pixels' start
   out.U32(40).I32(width).I32(height).U16(1).U16(24).U32(0).U32(dataSize);  // 24 bits, no compression
   out.U32(3780).U32(3780).U32(0).U32(0);                                   // 96 DPI, no palette
   for (int y = height - 1; y >= 0; --y) {
@@ -250,23 +236,6 @@ inline constexpr Rgb kQuadrantColours[4] = {Rgb::FromHex(0xC02020), Rgb::FromHex
 
 inline std::string AddQuadrantPicture(const App& app) {
   return AddFile(app, "pic.bmp", MakeQuadrantBmp(kQuadrantPictureWidth, kQuadrantPictureHeight, kQuadrantColours));
-}
-
-// A 32 by 32 cursor, hot spot (5, 7): black where 8 <= x, y < 24, transparent elsewhere.
-inline std::string MakeCursor() {
-  LittleEndian out;
-  out.U16(0).U16(2).U16(1);                          // a cursor directory of one image:
-  out.U8(32).U8(32).U8(0).U8(0).U16(5).U16(7);       //   32 by 32, hot spot (5, 7),
-  out.U32(40 + 8 + 32 * 4 + 32 * 4).U32(22);         //   its size and where it starts
-  out.U32(40).I32(32).I32(64).U16(1).U16(1).U32(0);  // a 1-bit image over its mask, twice as tall
-  out.U32(32 * 4 * 2).U32(0).U32(0).U32(2).U32(0);
-  out.U32(0x000000).U32(0xFFFFFF);          // palette: black, white
-  for (int y = 0; y < 32; ++y) out.U32(0);  // colours: all black
-  for (int y = 0; y < 32; ++y) {            // mask, 1 where transparent: the bytes
-    const bool inside = y >= 8 && y < 24;   // FF 00 00 FF draw columns 8..23
-    out.U32(inside ? 0xFF0000FFu : 0xFFFFFFFFu);
-  }
-  return out.Bytes();
 }
 
 // A placeable metafile framed 0,0 .. right,bottom at unitsPerInch: an orange rectangle (black
@@ -443,7 +412,7 @@ inline std::optional<XTopLevel> ShownPictureWindow(const App& app) {
 
 // Waits until the picture window of this Corvane has exactly this place and size.
 inline testing::AssertionResult WaitForPictureWindowAt(const App& app, const Rect& expected, XTopLevel* found = nullptr,
-                                                        Millis timeout = kDefaultTimeout) {
+                                                       Millis timeout = kDefaultTimeout) {
   std::ostringstream what;
   what << "the picture window at " << expected;
   std::optional<XTopLevel> last;
@@ -475,7 +444,8 @@ inline bool PictureWindowEnabled() {
 }
 
 inline testing::AssertionResult WaitForPictureWindowEnabled(Millis timeout = kDefaultTimeout) {
-  return Eventually("the picture window enabled", [] { return PictureWindowEnabled(); }, timeout);
+  return Eventually(
+      "the picture window enabled", [] { return PictureWindowEnabled(); }, timeout);
 }
 
 // Waits for a tooltip of the Corvane process(es); on success *text is the first one's text.
@@ -518,7 +488,8 @@ inline testing::AssertionResult WaitForMenu(WindowFacts* found = nullptr, Millis
 }
 
 inline testing::AssertionResult WaitForNoMenu(Millis timeout = kDefaultTimeout) {
-  return Eventually("the menu to go", [] { return !ShownMenu(); }, timeout);
+  return Eventually(
+      "the menu to go", [] { return !ShownMenu(); }, timeout);
 }
 
 // Right-clicks at `at` and waits for the menu.
@@ -550,7 +521,8 @@ inline testing::AssertionResult WaitForDialog(const std::string& title, DialogFa
 }
 
 inline testing::AssertionResult WaitForNoDialog(const std::string& title, Millis timeout = kDefaultTimeout) {
-  return Eventually("no dialog titled \"" + title + "\"", [&] { return !ShownDialog(title); }, timeout);
+  return Eventually(
+      "no dialog titled \"" + title + "\"", [&] { return !ShownDialog(title); }, timeout);
 }
 
 // The texts of a message box's static controls (its icon has none).
@@ -561,5 +533,46 @@ inline std::vector<std::string> MessageTexts(const DialogFacts& box) {
   }
   return texts;
 }
+
+// Waits for a message box with one line of text; on success *box is the box and *text its line.
+inline testing::AssertionResult WaitForOneLineMessage(DialogFacts* box, std::string* text) {
+  if (testing::AssertionResult shown = WaitForDialog(kMessageTitle, box); !shown) return shown;
+  const std::vector<std::string> texts = MessageTexts(*box);
+  if (texts.size() != 1) return testing::AssertionFailure() << "the message has " << texts.size() << " texts";
+  *text = texts[0];
+  return testing::AssertionSuccess();
+}
+
+// Presses the message box's OK button and waits until the box has gone.
+inline testing::AssertionResult DismissMessage(const DialogFacts& box) {
+  ProbeClickButton(box, "OK");
+  return WaitForNoDialog(kMessageTitle);
+}
+
+// The Linux program's message box, whose text is not readable from outside: waits for its
+// window, which takes the keyboard, presses Return (its OK button) and waits until it has gone.
+inline testing::AssertionResult DismissNativeMessage() {
+  if (testing::AssertionResult shown = WaitForShownWindow(kMessageTitle, nullptr); !shown) return shown;
+  PressKey("Return");
+  return WaitForNoShownWindow(kMessageTitle);
+}
+
+// --- fixtures ----------------------------------------------------------------------------------
+
+// A first start, no settings file yet, with the quadrant picture (pic.bmp) beside the program:
+// set up once the help panel shows and the start has written its settings file.
+class FirstStartWithAPicture : public testing::Test {
+ protected:
+  void SetUp() override {
+    picturePath_ = AddQuadrantPicture(app_);
+    app_.Start();
+    ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
+    ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
+  }
+
+  App app_;
+  XTopLevel window_;         // the help panel's window as it first showed
+  std::string picturePath_;  // pic.bmp as the program names it
+};
 
 }  // namespace corvane::e2e

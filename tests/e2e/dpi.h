@@ -19,7 +19,7 @@ class ScopedLogPixels {
   ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
 
  private:
-  std::string user_;    // the earlier values as probe prints them, "-" for none
+  std::string user_;  // the earlier values as probe prints them, "-" for none
   std::string config_;
 };
 

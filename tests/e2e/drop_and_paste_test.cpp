@@ -27,16 +27,19 @@ constexpr Rgb kSecondColours[4] = {Rgb::FromHex(0x20C0C0), Rgb::FromHex(0xC020C0
 // The picture's four quadrants, seen at their centres, on the window at `window`.
 testing::AssertionResult ShowsQuadrants(const Rect& window, const Rgb (&colours)[4], const std::string& label,
                                         int tolerance = kTolerance) {
-  return WaitForScreen(window, "the picture's quadrants", [&](const Image& shot) -> testing::AssertionResult {
-    for (int q = 0; q < 4; ++q) {
-      const Point centre{window.x + window.width * (q % 2 == 0 ? 1 : 3) / 4,
-                         window.y + window.height * (q < 2 ? 1 : 3) / 4};
-      if (!Near(shot.At(centre), colours[q], tolerance)) {
-        return testing::AssertionFailure() << "quadrant " << q << " at " << centre << " is " << shot.At(centre);
-      }
-    }
-    return testing::AssertionSuccess();
-  }, label);
+  return WaitForScreen(
+      window, "the picture's quadrants",
+      [&](const Image& shot) -> testing::AssertionResult {
+        for (int q = 0; q < 4; ++q) {
+          const Point centre{window.x + window.width * (q % 2 == 0 ? 1 : 3) / 4,
+                             window.y + window.height * (q < 2 ? 1 : 3) / 4};
+          if (!Near(shot.At(centre), colours[q], tolerance)) {
+            return testing::AssertionFailure() << "quadrant " << q << " at " << centre << " is " << shot.At(centre);
+          }
+        }
+        return testing::AssertionSuccess();
+      },
+      label);
 }
 
 // A PNG file's size and colour type (2 RGB, 6 RGB with alpha) from its header.
@@ -54,15 +57,8 @@ PngFacts ReadPngFacts(const fs::path& file) {
   return {be32(16), be32(20), head[25]};
 }
 
-class DropAndPaste : public testing::Test {
+class DropAndPaste : public FirstStartWithAPicture {
  protected:
-  void SetUp() override {
-    picturePath_ = AddQuadrantPicture(app_);
-    app_.Start();
-    ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
-    ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
-  }
-
   Rect PictureAt(int width, int height) const { return {window_.rect.x, window_.rect.y, width, height}; }
   // On the help panel's ground, and on each picture of the suite.
   Point OnWindow() const { return {window_.rect.x + 20, window_.rect.y + 60}; }
@@ -100,11 +96,14 @@ class DropAndPaste : public testing::Test {
     const fs::path output = app_.Folder() / ".." / "clipboard_dib.out";
     fs::remove(output);
     windowsOwner_ = ChildProcess::Start(argv, {}, output);
-    return Eventually("the bitmap on the clipboard", [&] {
-      std::ifstream in(output);
-      std::string word;
-      return in >> word && word == "ready";
-    }, 60s);
+    return Eventually(
+        "the bitmap on the clipboard",
+        [&] {
+          std::ifstream in(output);
+          std::string word;
+          return in >> word && word == "ready";
+        },
+        60s);
   }
 
   void WaitForWindowsClipboard(const std::string& format) {
@@ -133,16 +132,14 @@ class DropAndPaste : public testing::Test {
   testing::AssertionResult BackAtTheNextStart(const Rect& window, const Rgb (&colours)[4]) {
     next_.emplace();
     for (const auto& entry : fs::directory_iterator(app_.Folder())) {
-      if (entry.path().filename() != app_.Exe().filename()) fs::copy(entry.path(), next_->Folder() / entry.path().filename());
+      if (entry.path().filename() != app_.Exe().filename())
+        fs::copy(entry.path(), next_->Folder() / entry.path().filename());
     }
     next_->Start();
     if (auto shown = WaitForPictureWindowAt(*next_, window); !shown) return shown;
     return ShowsQuadrants(window, colours, "next-start");
   }
 
-  App app_;
-  XTopLevel window_;
-  std::string picturePath_;
   ChildProcess xclip_;
   ChildProcess windowsOwner_;  // clipboard_dib.exe
   std::optional<App> next_;
@@ -174,12 +171,10 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
     return;
   }
   DialogFacts box;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  const std::vector<std::string> dropped = MessageTexts(box);
-  ASSERT_EQ(dropped.size(), 1u);
-  EXPECT_NE(dropped[0].find(path), std::string::npos) << dropped[0];
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  std::string dropped;
+  ASSERT_TRUE(WaitForOneLineMessage(&box, &dropped));
+  EXPECT_NE(dropped.find(path), std::string::npos) << dropped;
+  ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
 
   // The same file through the Select item.
@@ -190,9 +185,8 @@ TEST_F(DropAndPaste, AFileThatIsNoPictureDroppedGetsTheSelectItemsMessageAndTheH
   TypeText(path);
   PressKey("Return");
   ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  EXPECT_EQ(MessageTexts(box), dropped);
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  EXPECT_EQ(MessageTexts(box), std::vector<std::string>{dropped});
+  ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(app_.Running());
 }
 
@@ -232,7 +226,8 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
   fs::rename(app_.Folder() / "copied.png", app_.Folder() / ".." / "copied.png");
   PutOnXClipboard("image/png", app_.Folder() / ".." / "copied.png");
   // Root writes anywhere: only an immutable folder takes no new file.
-  if (!RunCommand({"chattr", "+i", app_.Folder().string()}, 10s).Succeeded()) GTEST_SKIP() << "chattr +i is refused here";
+  if (!RunCommand({"chattr", "+i", app_.Folder().string()}, 10s).Succeeded())
+    GTEST_SKIP() << "chattr +i is refused here";
   struct Unlock {
     fs::path folder;
     void operator()() const { RunCommand({"chattr", "-i", folder.string()}, 10s); }
@@ -241,18 +236,14 @@ TEST_F(DropAndPaste, APasteIntoAFolderThatCannotBeWrittenSaysSoAndThePictureStay
   Paste();
   if (NativeTarget()) {
     // The message's own window, which takes the keyboard: Return is its OK button.
-    ASSERT_TRUE(WaitForShownWindow(kMessageTitle, nullptr));
-    PressKey("Return");
-    ASSERT_TRUE(WaitForNoShownWindow(kMessageTitle));
+    ASSERT_TRUE(DismissNativeMessage());
   } else {
     DialogFacts box;
-    ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-    const std::vector<std::string> texts = MessageTexts(box);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_NE(texts[0].find("cannot save the pasted picture"), std::string::npos) << texts[0];
-    EXPECT_NE(texts[0].find(app_.ProgramPath("pasted-")), std::string::npos) << texts[0];
-    ProbeClickButton(box, "OK");
-    ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+    std::string text;
+    ASSERT_TRUE(WaitForOneLineMessage(&box, &text));
+    EXPECT_NE(text.find("cannot save the pasted picture"), std::string::npos) << text;
+    EXPECT_NE(text.find(app_.ProgramPath("pasted-")), std::string::npos) << text;
+    ASSERT_TRUE(DismissMessage(box));
   }
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());
@@ -315,12 +306,10 @@ TEST_F(DropAndPaste, ABitmapClaimingAnAbsurdSizeIsRefusedWithTheReason) {
   ASSERT_TRUE(PutOnWindowsClipboard({"20000", "20000", "0", "0", "0", "0", "claim"}));
   Paste();
   DialogFacts box;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  const std::vector<std::string> texts = MessageTexts(box);
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_NE(texts[0].find("20000 x 20000 pixels"), std::string::npos) << texts[0];
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  std::string text;
+  ASSERT_TRUE(WaitForOneLineMessage(&box, &text));
+  EXPECT_NE(text.find("20000 x 20000 pixels"), std::string::npos) << text;
+  ASSERT_TRUE(DismissMessage(box));
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());
   EXPECT_TRUE(app_.Running());

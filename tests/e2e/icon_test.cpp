@@ -35,8 +35,7 @@ TEST(Icon, ThePictureWindowCarriesTheProgramsIcon) {
     for (int x = 0; x < expected.width; ++x) {
       const size_t i = static_cast<size_t>(y * expected.width + x);
       // A transparent pixel is one whose alpha is 0, whatever colour it keeps.
-      const bool same =
-          (expected.argb[i] >> 24) == 0 ? (seen.argb[i] >> 24) == 0 : seen.argb[i] == expected.argb[i];
+      const bool same = (expected.argb[i] >> 24) == 0 ? (seen.argb[i] >> 24) == 0 : seen.argb[i] == expected.argb[i];
       if (!same && wrong++ == 0) {
         firstWrong << " first at (" << x << "," << y << "): " << std::hex << seen.argb[i] << ", expected "
                    << expected.argb[i];

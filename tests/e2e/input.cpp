@@ -167,7 +167,8 @@ void AwaitWindowManagerMove(Point from, Point first) {
           if (w.id != window->id) continue;
           // A manager that has the move may lag a step behind: either point will do.
           const Point moved{w.rect.x - window->rect.x, w.rect.y - window->rect.y};
-          return moved == Point{aside.x - from.x, aside.y - from.y} || moved == Point{below.x - from.x, below.y - from.y};
+          return moved == Point{aside.x - from.x, aside.y - from.y} ||
+                 moved == Point{below.x - from.x, below.y - from.y};
         }
         return true;  // gone: nothing to wait for
       },
@@ -237,7 +238,8 @@ void TypeText(const std::string& text) {
     const KeySym sym = c == '\n' ? XK_Return : c == '\t' ? XK_Tab : static_cast<KeySym>(c);
     if (c >= 0x80) throw std::invalid_argument("TypeText handles ASCII only");
     const KeyCode code = CodeFor(sym, name);
-    const bool shifted = XkbKeycodeToKeysym(display, code, 0, 0) != sym && XkbKeycodeToKeysym(display, code, 0, 1) == sym;
+    const bool shifted = XkbKeycodeToKeysym(display, code, 0, 0) != sym &&
+                         XkbKeycodeToKeysym(display, code, 0, 1) == sym;
     PressWithModifiers(shifted ? std::vector<KeyCode>{shift} : std::vector<KeyCode>{}, code);
   }
 }

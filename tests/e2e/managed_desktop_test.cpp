@@ -18,8 +18,8 @@ class ManagedDesktop : public testing::Test {
 
   // Starts on the help panel at `place` (pixels) and waits until it is shown there.
   void StartAt(Point place) {
-    ASSERT_TRUE(StartWithSettings(app_, EncodeSettings({place.x * kTwipsPerPixel, place.y * kTwipsPerPixel,
-                                                        kNoPictureMarker})));
+    ASSERT_TRUE(StartWithSettings(
+        app_, EncodeSettings({place.x * kTwipsPerPixel, place.y * kTwipsPerPixel, kNoPictureMarker})));
     ASSERT_TRUE(WaitForPictureWindowAt(app_, {place.x, place.y, kHelpWidth, kHelpHeight}, &window_));
     ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
     settingsAtStart_ = *app_.ReadSettings();

@@ -69,11 +69,13 @@ TEST_P(MenuPlacement, PutsTheMenuAtTheCursor) {
   ASSERT_TRUE(OpenMenu(p.cursor, &menu));
   const Rect expected{p.menuCorner.x, p.menuCorner.y, kMenuWidth, kMenuHeight};
   // A window manager may show the window a moment before it takes its place.
-  EXPECT_TRUE(Eventually("the menu at its place", [&] {
-    const auto shown = ShownMenu();
-    if (shown) menu = *shown;
-    return shown && shown->rect == expected;
-  })) << "right-clicked at " << p.cursor << "; the menu is at " << menu.rect;
+  EXPECT_TRUE(Eventually("the menu at its place",
+                         [&] {
+                           const auto shown = ShownMenu();
+                           if (shown) menu = *shown;
+                           return shown && shown->rect == expected;
+                         }))
+      << "right-clicked at " << p.cursor << "; the menu is at " << menu.rect;
   EXPECT_EQ(menu.client, expected) << "the menu is all client area";
 }
 
@@ -131,21 +133,24 @@ TEST_F(Menu, IsABorderlessTopmostToolWindowDrawnAsAMenu) {
   std::vector<XTopLevel> windows;
   const XTopLevel* menuX = nullptr;
   const XTopLevel* pictureX = nullptr;
-  ASSERT_TRUE(Eventually("an X window of Corvane where Windows has the menu", [&] {
-    windows = TopLevelWindows();
-    menuX = pictureX = nullptr;
-    for (const XTopLevel& w : windows) {
-      if (!w.mapped || w.pid != app_.Pid()) continue;
-      if (w.rect == menu.rect) menuX = &w;
-      if (w.name == kHelpTitle) pictureX = &w;
-    }
-    return menuX != nullptr && pictureX != nullptr;
-  })) << "no X window of Corvane at " << menu.rect;
+  ASSERT_TRUE(Eventually("an X window of Corvane where Windows has the menu",
+                         [&] {
+                           windows = TopLevelWindows();
+                           menuX = pictureX = nullptr;
+                           for (const XTopLevel& w : windows) {
+                             if (!w.mapped || w.pid != app_.Pid()) continue;
+                             if (w.rect == menu.rect) menuX = &w;
+                             if (w.name == kHelpTitle) pictureX = &w;
+                           }
+                           return menuX != nullptr && pictureX != nullptr;
+                         }))
+      << "no X window of Corvane at " << menu.rect;
   EXPECT_EQ(menuX->name, "");
   EXPECT_GT(menuX->stackIndex, pictureX->stackIndex) << "the menu is under the picture window";
 
   // A white window with a thin frame and the seven items, each with its text.
-  const std::vector<Rgb> system = SystemColours({syscolor::kActiveCaption, syscolor::kInactiveCaption, syscolor::kMenu});
+  const std::vector<Rgb> system =
+      SystemColours({syscolor::kActiveCaption, syscolor::kInactiveCaption, syscolor::kMenu});
   const Rect r = menu.rect;
   const struct {
     const char* what;
@@ -165,7 +170,8 @@ TEST_F(Menu, IsABorderlessTopmostToolWindowDrawnAsAMenu) {
       }
     }
     for (int item = 0; item < 7; ++item) {
-      if (!HasDarkPixels(shot, ItemBand(r, item))) return testing::AssertionFailure() << "item " << item + 1 << " has no text";
+      if (!HasDarkPixels(shot, ItemBand(r, item)))
+        return testing::AssertionFailure() << "item " << item + 1 << " has no text";
     }
     return testing::AssertionSuccess();
   };
@@ -265,9 +271,7 @@ TEST_P(MenuKey, RunsTheItemWithThatKey) {
       EXPECT_EQ(ReadSettingsRecord(app_),
                 (SettingsRecord{kDefaultPlace.x * kTwipsPerPixel, kDefaultPlace.y * kTwipsPerPixel, kNoPictureMarker}));
       break;
-    case Outcome::NoPictureMessage:
-      EXPECT_TRUE(WaitForDialog(kMessageTitle));
-      break;
+    case Outcome::NoPictureMessage: EXPECT_TRUE(WaitForDialog(kMessageTitle)); break;
     case Outcome::OpenFileDialog:
       EXPECT_TRUE(WaitForDialog(kOpenDialogTitle));
       EXPECT_FALSE(ShownMenu().has_value()) << "the menu stays over the dialog";
@@ -281,19 +285,17 @@ TEST_P(MenuKey, RunsTheItemWithThatKey) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, MenuKey,
-    testing::Values(KeyCase{"Tab", Outcome::Closes},           // to Get Professional's button
-                    KeyCase{"Shift+Tab", Outcome::Closes},     // to Homepage's button
-                    KeyCase{"Alt+h", Outcome::Closes}, KeyCase{"Alt+p", Outcome::Closes},
-                    KeyCase{"Alt+e", Outcome::Exits}, KeyCase{"e", Outcome::Exits},
-                    KeyCase{"Alt+w", Outcome::NoPictureMessage},
-                    KeyCase{"Alt+a", Outcome::Closes},  // only a click on the label opens About
-                    KeyCase{"a", Outcome::Closes},
-                    KeyCase{"Alt+s", Outcome::OpenFileDialog}, KeyCase{"s", Outcome::OpenFileDialog},
-                    KeyCase{"x", Outcome::Nothing}, KeyCase{"Return", Outcome::Nothing},
-                    KeyCase{"space", Outcome::Nothing}),
-    [](const auto& testCase) { return CaseName(testCase.param.key); });
+INSTANTIATE_TEST_SUITE_P(Keys, MenuKey,
+                         testing::Values(KeyCase{"Tab", Outcome::Closes},        // to Get Professional's button
+                                         KeyCase{"Shift+Tab", Outcome::Closes},  // to Homepage's button
+                                         KeyCase{"Alt+h", Outcome::Closes}, KeyCase{"Alt+p", Outcome::Closes},
+                                         KeyCase{"Alt+e", Outcome::Exits}, KeyCase{"e", Outcome::Exits},
+                                         KeyCase{"Alt+w", Outcome::NoPictureMessage},
+                                         KeyCase{"Alt+a", Outcome::Closes},  // only a click on the label opens About
+                                         KeyCase{"a", Outcome::Closes}, KeyCase{"Alt+s", Outcome::OpenFileDialog},
+                                         KeyCase{"s", Outcome::OpenFileDialog}, KeyCase{"x", Outcome::Nothing},
+                                         KeyCase{"Return", Outcome::Nothing}, KeyCase{"space", Outcome::Nothing}),
+                         [](const auto& testCase) { return CaseName(testCase.param.key); });
 
 // Two captures of the same size showing the same pixels, wherever they were taken.
 bool SameLook(const Image& a, const Image& b) {
@@ -328,23 +330,28 @@ TEST_F(Menu, EachItemHasItsTooltip) {
   for (const auto& [item, text] : tips) {
     const Point pointer = MenuItemPoint(menu.rect, item);
     MoveTo(pointer);
-    EXPECT_TRUE(Eventually("the tooltip \"" + std::string(text) + "\"", [&]() -> testing::AssertionResult {
-      const auto shown = ShownTooltips();
-      if (!TooltipTextsKnown() && shown.size() == 1) {
-        const Rect tip = shown[0].rect;
-        if (tip.y < pointer.y || tip.y - pointer.y > 40) {
-          return testing::AssertionFailure() << "a tooltip at " << tip << ", not just below the pointer at " << pointer;
-        }
-        const Image seen = Capture(tip);
-        if (before && SameLook(*before, seen)) return testing::AssertionFailure() << "the tooltip of the item before, still";
-        before = seen;
-        return testing::AssertionSuccess();
-      }
-      if (shown.size() == 1 && shown[0].text == text) return testing::AssertionSuccess();
-      testing::AssertionResult failure = testing::AssertionFailure() << shown.size() << " shown";
-      for (const TooltipFacts& tip : shown) failure << ", \"" << tip.text << "\"";
-      return failure;
-    }, 10s));
+    EXPECT_TRUE(Eventually(
+        "the tooltip \"" + std::string(text) + "\"",
+        [&]() -> testing::AssertionResult {
+          const auto shown = ShownTooltips();
+          if (!TooltipTextsKnown() && shown.size() == 1) {
+            const Rect tip = shown[0].rect;
+            if (tip.y < pointer.y || tip.y - pointer.y > 40) {
+              return testing::AssertionFailure()
+                     << "a tooltip at " << tip << ", not just below the pointer at " << pointer;
+            }
+            const Image seen = Capture(tip);
+            if (before && SameLook(*before, seen))
+              return testing::AssertionFailure() << "the tooltip of the item before, still";
+            before = seen;
+            return testing::AssertionSuccess();
+          }
+          if (shown.size() == 1 && shown[0].text == text) return testing::AssertionSuccess();
+          testing::AssertionResult failure = testing::AssertionFailure() << shown.size() << " shown";
+          for (const TooltipFacts& tip : shown) failure << ", \"" << tip.text << "\"";
+          return failure;
+        },
+        10s));
   }
 }
 
@@ -399,8 +406,7 @@ TEST_P(MenuExit, StoresTheWindowsPixelsAndPictureAndEnds) {
   EXPECT_FALSE(FindShownWindow(kHelpTitle).has_value());
 }
 
-INSTANTIATE_TEST_SUITE_P(Faces, MenuExit,
-                         testing::Values(ExitCase{"help panel", false}, ExitCase{"picture", true}),
+INSTANTIATE_TEST_SUITE_P(Faces, MenuExit, testing::Values(ExitCase{"help panel", false}, ExitCase{"picture", true}),
                          [](const auto& testCase) { return CaseName(testCase.param.what); });
 
 }  // namespace

@@ -43,10 +43,9 @@ class PictureWindowMouse : public testing::Test {
     }
     app_.Start();
     ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
-    const Rect expected =
-        face == Face::Picture
-            ? Rect{kPictureWindowPlace.x, kPictureWindowPlace.y, kQuadrantPictureWidth, kQuadrantPictureHeight}
-            : Rect{kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight};
+    const Rect expected = face == Face::Picture ? Rect{kPictureWindowPlace.x, kPictureWindowPlace.y,
+                                                       kQuadrantPictureWidth, kQuadrantPictureHeight}
+                                                : Rect{kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight};
     ASSERT_TRUE(WaitForPictureWindowAt(app_, expected, &window_));
     ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
     settingsAtStart_ = *app_.ReadSettings();
@@ -101,7 +100,8 @@ TEST_P(LeftDrag, MovesTheWindowWithTheMouseUntilTheRelease) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ByWhatIsPressed, LeftDrag,
-                         testing::Values(kGround, Spot{"Label1, the transparent title", Face::HelpPanel, 1560 + 450, 120 + 180},
+                         testing::Values(kGround,
+                                         Spot{"Label1, the transparent title", Face::HelpPanel, 1560 + 450, 120 + 180},
                                          Spot{"Label4", Face::HelpPanel, 840 + 2400, 960 + 300},
                                          Spot{"Label5", Face::HelpPanel, 120 + 300, 3120 + 150}, kPicture),
                          SpotName);
@@ -172,7 +172,8 @@ TEST_P(DragThenDoubleClick, SavesTheNewPlaceAndEnds) {
   DoubleClick(to);
   ASSERT_TRUE(app_.WaitForExit());
   EXPECT_TRUE(app_.Exit()->Exited() && app_.Exit()->code == 0) << app_.Exit()->Describe();
-  EXPECT_EQ(ReadSettingsRecord(app_), (SettingsRecord{moved.x * kTwipsPerPixel, moved.y * kTwipsPerPixel, pathAtStart}));
+  EXPECT_EQ(ReadSettingsRecord(app_),
+            (SettingsRecord{moved.x * kTwipsPerPixel, moved.y * kTwipsPerPixel, pathAtStart}));
 }
 
 INSTANTIATE_TEST_SUITE_P(OnTheGroundAndThePicture, DragThenDoubleClick, testing::Values(kGround, kPicture), SpotName);

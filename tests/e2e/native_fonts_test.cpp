@@ -12,8 +12,8 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "corvane.h"
@@ -98,7 +98,8 @@ int FringedPixels(const Image& shot) {
 
 // Pixels of none of `colours`: the blends smoothed text is drawn with.
 int PixelsOtherThan(const Image& shot, const std::set<std::uint32_t>& colours) {
-  return CountPixels(shot, [&](Point, Rgb c) { return !colours.count(static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b)); });
+  return CountPixels(
+      shot, [&](Point, Rgb c) { return !colours.count(static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b)); });
 }
 
 class NativeFonts : public testing::Test {
@@ -136,8 +137,9 @@ class NativeFonts : public testing::Test {
         place, "the help panel painted",
         [&](const Image& s) {
           shot = s;
-          return SpotsHold(s, {{"the ground", {place.x + 2, place.y + 2}, kGroundGreen},
-                               {"the blue label", {place.x + Px(840 + 30), place.y + Px(960 + 30)}, Rgb::FromHex(0x0000FF)}});
+          return SpotsHold(
+              s, {{"the ground", {place.x + 2, place.y + 2}, kGroundGreen},
+                  {"the blue label", {place.x + Px(840 + 30), place.y + Px(960 + 30)}, Rgb::FromHex(0x0000FF)}});
         },
         label));
     return shot;
@@ -210,7 +212,8 @@ TEST_F(NativeFonts, TextFollowsTheDesktopsFontSettingsAndTheirChanges) {
       label, "text smoothed for the screen's subpixels, as the desktop asks",
       [](const Image& shot) {
         const int fringed = FringedPixels(shot);
-        return fringed > 100 ? testing::AssertionSuccess() : testing::AssertionFailure() << fringed << " fringed pixels";
+        return fringed > 100 ? testing::AssertionSuccess()
+                             : testing::AssertionFailure() << fringed << " fringed pixels";
       },
       "subpixels"));
 

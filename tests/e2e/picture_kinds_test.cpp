@@ -24,7 +24,7 @@ struct KindCase {
   const char* file;  // a fixture, or the name of the file `make` writes
   int width;
   int height;
-  std::vector<PixelSpot> spots;  // relative to the window's top-left corner
+  std::vector<PixelSpot> spots;                                        // relative to the window's top-left corner
   std::string (*make)(const App&, const std::string& file) = nullptr;  // made by the test, not a fixture
 };
 
@@ -32,7 +32,10 @@ void PrintTo(const KindCase& c, std::ostream* out) { *out << c.file; }
 
 const KindCase kKinds[] = {
     // Opaque blue, half-transparent red over the green ground, and the clear ground itself.
-    {"PngWithAlpha", "png48x36.png", 48, 36,
+    {"PngWithAlpha",
+     "png48x36.png",
+     48,
+     36,
      {{"opaque blue", {10, 20}, Rgb::FromHex(0x0000FF), 4},
       {"half red over the ground", {30, 20}, Rgb::FromHex(0x806000), 6},
       {"the clear ground", {46, 34}, kGroundGreen, 4}}},
@@ -42,7 +45,10 @@ const KindCase kKinds[] = {
     {"PngNamedJpg", "png45x35-named.jpg", 45, 35, {{"red", {40, 30}, kRed, 4}}},
     // Stored 40 by 20, blue and green above red; turned a quarter clockwise it stands 20 by 40,
     // red on the left, green at the bottom right.
-    {"TurnedJpeg", "orient6.jpg", 20, 40,
+    {"TurnedJpeg",
+     "orient6.jpg",
+     20,
+     40,
      {{"red, once the bottom", {5, 20}, kRed, 40}, {"green, once the top right", {15, 35}, kLime, 40}}},
 };
 
@@ -57,8 +63,8 @@ TEST_P(PictureKinds, ShowAtTheirSizeWithTheirColours) {
   ASSERT_TRUE(WaitForPictureWindowAt(app, window));
   std::vector<PixelSpot> spots = c.spots;
   for (PixelSpot& s : spots) s.at = {place.x + s.at.x, place.y + s.at.y};
-  EXPECT_TRUE(WaitForScreen(window, std::string("the picture ") + c.file,
-                            [&](const Image& shot) { return SpotsHold(shot, spots); }, c.name));
+  EXPECT_TRUE(WaitForScreen(
+      window, std::string("the picture ") + c.file, [&](const Image& shot) { return SpotsHold(shot, spots); }, c.name));
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, PictureKinds, testing::ValuesIn(kKinds),
@@ -75,8 +81,9 @@ TEST(Pictures, PartsBeyondTheScreenShowWhenDraggedIntoView) {
   ASSERT_TRUE(StartShowing(app, place, big));
   MoveTo({0, 600});
   ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x, place.y, 1800, 1400}));
-  ASSERT_TRUE(WaitForScreen(ScreenRect(), "the picture's red over the screen",
-                            [](const Image& shot) { return SpotsHold(shot, {{"red", {700, 600}, kRed, 24}}); }));
+  ASSERT_TRUE(WaitForScreen(ScreenRect(), "the picture's red over the screen", [](const Image& shot) {
+    return SpotsHold(shot, {{"red", {700, 600}, kRed, 24}});
+  }));
 
   // 600 pixels left and 500 up: the block's middle (1600,1250) comes to (1100,850).
   Drag({700, 700}, {100, 200}, 20);
@@ -90,13 +97,27 @@ TEST(Pictures, PartsBeyondTheScreenShowWhenDraggedIntoView) {
 // green block at (100,50), cleared to the ground when it goes; then a blue block at (20,50),
 // after which the canvas is as it was before it.
 std::string AddAnimation(const App& app) {
-  return AddConvertedPicture(app,
-                             {"-loop", "0",
-                              "(", "-size", "200x100", "xc:red", "-set", "delay", "50", "-set", "dispose", "none", ")",
-                              "(", "-size", "80x40", "xc:lime", "-set", "page", "200x100+100+50", "-set", "delay", "50",
-                              "-set", "dispose", "background", ")",
-                              "(", "-size", "80x40", "xc:blue", "-set", "page", "200x100+20+50", "-set", "delay", "50",
-                              "-set", "dispose", "previous", ")"},
+  return AddConvertedPicture(app, {"-loop",   "0",
+                                   "(",       "-size",
+                                   "200x100", "xc:red",
+                                   "-set",    "delay",
+                                   "50",      "-set",
+                                   "dispose", "none",
+                                   ")",       "(",
+                                   "-size",   "80x40",
+                                   "xc:lime", "-set",
+                                   "page",    "200x100+100+50",
+                                   "-set",    "delay",
+                                   "50",      "-set",
+                                   "dispose", "background",
+                                   ")",       "(",
+                                   "-size",   "80x40",
+                                   "xc:blue", "-set",
+                                   "page",    "200x100+20+50",
+                                   "-set",    "delay",
+                                   "50",      "-set",
+                                   "dispose", "previous",
+                                   ")"},
                              "spin200x100.gif");
 }
 
@@ -122,12 +143,12 @@ TEST(Animation, PlaysEachFrameInTurnLoopsAndNeverHoldsUpTheMouse) {
   // Two rounds, each frame seen on the screen in its turn.
   for (int round = 0; round < 2; ++round) {
     for (const Frame& f : frames) {
-      ASSERT_TRUE(WaitForScreen(window, std::string("round ") + std::to_string(round + 1) + ": " + f.what,
-                                [&](const Image& shot) {
-                                  return SpotsHold(shot, {{"the right block", right, f.right, 8},
-                                                          {"the left block", left, f.left, 8}});
-                                },
-                                "animation", 5s));
+      ASSERT_TRUE(WaitForScreen(
+          window, std::string("round ") + std::to_string(round + 1) + ": " + f.what,
+          [&](const Image& shot) {
+            return SpotsHold(shot, {{"the right block", right, f.right, 8}, {"the left block", left, f.left, 8}});
+          },
+          "animation", 5s));
     }
   }
   // The menu opens and closes, and a double click ends the program, while frames keep coming.
@@ -148,9 +169,10 @@ TEST(Animation, PlaysEachFrameInTurnLoopsAndNeverHoldsUpTheMouse) {
 TEST(AnimatedWebp, PlaysEachFrameInTurnAndLoops) {
   App app;
   const Point place{210, 210};
-  const std::string path = AddConvertedPicture(
-      app, {"-loop", "0", "-delay", "50", "-size", "200x100", "xc:red", "xc:lime", "xc:blue", "-define", "webp:lossless=true"},
-      "spin200x100.webp");
+  const std::string path = AddConvertedPicture(app,
+                                               {"-loop", "0", "-delay", "50", "-size", "200x100", "xc:red", "xc:lime",
+                                                "xc:blue", "-define", "webp:lossless=true"},
+                                               "spin200x100.webp");
   ASSERT_TRUE(StartShowing(app, place, path));
   const Rect window{place.x, place.y, 200, 100};
   ASSERT_TRUE(WaitForPictureWindowAt(app, window));
@@ -158,9 +180,12 @@ TEST(AnimatedWebp, PlaysEachFrameInTurnAndLoops) {
   const std::pair<const char*, Rgb> frames[] = {{"green", kLime}, {"blue", kBlue}, {"red", kRed}};
   for (int round = 0; round < 2; ++round) {
     for (const auto& [what, colour] : frames) {
-      ASSERT_TRUE(WaitForScreen(window, std::string("round ") + std::to_string(round + 1) + ": the " + what + " frame",
-                                [&](const Image& shot) { return SpotsHold(shot, {{what, middle, colour, 8}}); },
-                                "animated-webp", 5s));
+      ASSERT_TRUE(WaitForScreen(
+          window, std::string("round ") + std::to_string(round + 1) + ": the " + what + " frame",
+          [&](const Image& shot) {
+            return SpotsHold(shot, {{what, middle, colour, 8}});
+          },
+          "animated-webp", 5s));
     }
   }
 }
@@ -185,7 +210,11 @@ std::string MakeSvg(const App& app, const std::string& file) {
 const KindCase kLoaderKinds[] = {
     {"Heic", "red46x36.heic", 46, 36, {{"red", {30, 26}, kRed, 24}}, MakeRed},
     {"Avif", "halves48x36.avif", 48, 36, {{"blue", {12, 28}, kBlue, 24}, {"red", {40, 28}, kRed, 24}}, MakeHalves},
-    {"Svg", "half60x40.svg", 60, 40, {{"red", {12, 32}, kRed, 4}, {"the clear ground", {50, 32}, kGroundGreen, 4}},
+    {"Svg",
+     "half60x40.svg",
+     60,
+     40,
+     {{"red", {12, 32}, kRed, 4}, {"the clear ground", {50, 32}, kGroundGreen, 4}},
      MakeSvg},
 };
 
@@ -234,18 +263,19 @@ TEST_P(BadFiles, AreRefusedWithTheReasonWhileThePictureShownStays) {
   ASSERT_TRUE(WaitForNoDialog(kOpenDialogTitle));
 
   DialogFacts box;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  const auto texts = MessageTexts(box);
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_NE(texts[0].find(bad), std::string::npos) << texts[0];
-  for (const char* r : b.reasons) EXPECT_NE(texts[0].find(r), std::string::npos) << r << " not in: " << texts[0];
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  std::string text;
+  ASSERT_TRUE(WaitForOneLineMessage(&box, &text));
+  EXPECT_NE(text.find(bad), std::string::npos) << text;
+  for (const char* r : b.reasons) EXPECT_NE(text.find(r), std::string::npos) << r << " not in: " << text;
+  ASSERT_TRUE(DismissMessage(box));
 
   EXPECT_TRUE(WaitForPictureWindowAt(app, window)) << "the picture shown before stays, at its size";
-  EXPECT_TRUE(WaitForScreen(window, "the photo as before", [&](const Image& shot) {
-    return SpotsHold(shot, {{"the photo's middle", {place.x + 320, place.y + 240}, Rgb::FromHex(0x5080C0), 12}});
-  }, std::string("after-") + b.name));
+  EXPECT_TRUE(WaitForScreen(
+      window, "the photo as before",
+      [&](const Image& shot) {
+        return SpotsHold(shot, {{"the photo's middle", {place.x + 320, place.y + 240}, Rgb::FromHex(0x5080C0), 12}});
+      },
+      std::string("after-") + b.name));
   EXPECT_TRUE(app.Running());
   EXPECT_EQ(*app.ReadSettings(), settings);
 }

@@ -46,7 +46,8 @@ Rect Anchored(const Rect& before, int width, int height, Point pointer) {
   const auto edge = [](int from, int was, int now, int at) {
     return at - static_cast<int>(std::floor((at - from + 0.5) / was * now));
   };
-  return {edge(before.x, before.width, width, pointer.x), edge(before.y, before.height, height, pointer.y), width, height};
+  return {edge(before.x, before.width, width, pointer.x), edge(before.y, before.height, height, pointer.y), width,
+          height};
 }
 
 // The quadrants' corner is at the pointer: each quadrant's colour lies just beside it.
@@ -91,10 +92,13 @@ testing::AssertionResult CtrlWheelTo(const App& app, int direction, const Rect& 
     if (!before) return testing::AssertionFailure() << "the picture window is gone";
     if (before->rect == bound) break;
     Wheel(direction, {"Ctrl"});
-    (void)Eventually("the window changed", [&] {
-      const std::optional<XTopLevel> now = ShownPictureWindow(app);
-      return now && now->rect != before->rect;
-    }, 1s);
+    (void)Eventually(
+        "the window changed",
+        [&] {
+          const std::optional<XTopLevel> now = ShownPictureWindow(app);
+          return now && now->rect != before->rect;
+        },
+        1s);
   }
   Wheel(3 * direction, {"Ctrl"});
   return WaitForPictureWindowAt(app, bound);
@@ -118,8 +122,9 @@ TEST(PictureLook, CtrlWheelScalesAboutThePointerWithinBoundsAndCtrlZeroComesBack
   Wheel(1, {"Ctrl"});
   Rect window = Anchored(start, 66, 44, pointer);
   ASSERT_TRUE(WaitForPictureWindowAt(app, window));
-  EXPECT_TRUE(WaitForScreen(window, "the quadrants' corner still under the pointer",
-                            [&](const Image& shot) { return CornerAt(shot, pointer); }, "scaled-110"));
+  EXPECT_TRUE(WaitForScreen(
+      window, "the quadrants' corner still under the pointer",
+      [&](const Image& shot) { return CornerAt(shot, pointer); }, "scaled-110"));
 
   // A plain wheel does nothing: the next Ctrl notch starts from 110 %, not from more.
   Wheel(3);
@@ -134,17 +139,20 @@ TEST(PictureLook, CtrlWheelScalesAboutThePointerWithinBoundsAndCtrlZeroComesBack
   ASSERT_TRUE(CtrlWheelTo(app, 1, window));
   const Point corner{window.x + width * 5, window.y + height * 5};
   EXPECT_LE(std::abs(corner.x - pointer.x), 5);
-  EXPECT_TRUE(WaitForScreen(window, "the corner by the pointer at 1000 %, sharp",
-                            [&](const Image& shot) {
-                              if (testing::AssertionResult found = CornerAt(shot, corner); !found) return found;
-                              std::vector<PixelSpot> row;
-                              for (int x = corner.x - 12; x < corner.x + 12; ++x) {
-                                row.push_back({"one colour or the other", {x, corner.y + 3},
-                                               x < corner.x ? kQuadrantColours[2] : kQuadrantColours[3], 0});
-                              }
-                              return SpotsHold(shot, row);
-                            },
-                            "scaled-1000"));
+  EXPECT_TRUE(WaitForScreen(
+      window, "the corner by the pointer at 1000 %, sharp",
+      [&](const Image& shot) {
+        if (testing::AssertionResult found = CornerAt(shot, corner); !found) return found;
+        std::vector<PixelSpot> row;
+        for (int x = corner.x - 12; x < corner.x + 12; ++x) {
+          row.push_back({"one colour or the other",
+                         {x, corner.y + 3},
+                         x < corner.x ? kQuadrantColours[2] : kQuadrantColours[3],
+                         0});
+        }
+        return SpotsHold(shot, row);
+      },
+      "scaled-1000"));
 
   // Far past the bottom: 5 %, 3 by 2 pixels about the pointer.
   ASSERT_TRUE(CtrlWheelTo(app, -1, Anchored(start, 3, 2, pointer)));
@@ -165,8 +173,9 @@ TEST(PictureLook, TheTooltipGivesTheScaledSizeAndTheScale) {
   ASSERT_TRUE(WaitForPictureWindowAt(app, {kPlace.x, kPlace.y, kWidth, kHeight}));
   MoveTo({kPlace.x + 60, kPlace.y + 60});
   Wheel(2, {"Ctrl"});
-  const Rect window = Anchored(Anchored({kPlace.x, kPlace.y, kWidth, kHeight}, 220, 165, {kPlace.x + 60, kPlace.y + 60}),
-                               242, 182, {kPlace.x + 60, kPlace.y + 60});
+  const Rect window =
+      Anchored(Anchored({kPlace.x, kPlace.y, kWidth, kHeight}, 220, 165, {kPlace.x + 60, kPlace.y + 60}), 242, 182,
+               {kPlace.x + 60, kPlace.y + 60});
   ASSERT_TRUE(WaitForPictureWindowAt(app, window));
   MoveTo({kPlace.x + 70, kPlace.y + 70});
   MoveTo({kPlace.x + 72, kPlace.y + 72});
@@ -233,24 +242,25 @@ TEST(PictureLook, WholeEnlargementsAreSharpAndShrinkingIsSmooth) {
   ASSERT_TRUE(StartShowing(app, WithLook(Record(board), 3'000'000, 100)));
   const Rect large{kPlace.x, kPlace.y, 192, 192};
   ASSERT_TRUE(WaitForPictureWindowAt(app, large));
-  EXPECT_TRUE(WaitForScreen(large, "three-pixel squares of pure black and white",
-                            [&](const Image& shot) {
-                              const Rgb a = shot.At({large.x + 30, large.y + 30});
-                              std::vector<PixelSpot> spots;
-                              for (int i = 0; i < 3; ++i) {
-                                for (int j = 0; j < 3; ++j) {
-                                  spots.push_back({"same square", {large.x + 30 + i, large.y + 30 + j}, a, 0});
-                                  spots.push_back({"next square", {large.x + 33 + i, large.y + 30 + j},
-                                                   Rgb{static_cast<std::uint8_t>(255 - a.r), static_cast<std::uint8_t>(255 - a.g),
-                                                       static_cast<std::uint8_t>(255 - a.b)},
-                                                   0});
-                                }
-                              }
-                              if (!(Near(a, kWhite, 0) || Near(a, Rgb{}, 0)))
-                                return testing::AssertionFailure() << "a blended pixel " << a;
-                              return SpotsHold(shot, spots);
-                            },
-                            "board-300"));
+  EXPECT_TRUE(WaitForScreen(
+      large, "three-pixel squares of pure black and white",
+      [&](const Image& shot) {
+        const Rgb a = shot.At({large.x + 30, large.y + 30});
+        std::vector<PixelSpot> spots;
+        for (int i = 0; i < 3; ++i) {
+          for (int j = 0; j < 3; ++j) {
+            spots.push_back({"same square", {large.x + 30 + i, large.y + 30 + j}, a, 0});
+            spots.push_back({"next square",
+                             {large.x + 33 + i, large.y + 30 + j},
+                             Rgb{static_cast<std::uint8_t>(255 - a.r), static_cast<std::uint8_t>(255 - a.g),
+                                 static_cast<std::uint8_t>(255 - a.b)},
+                             0});
+          }
+        }
+        if (!(Near(a, kWhite, 0) || Near(a, Rgb{}, 0))) return testing::AssertionFailure() << "a blended pixel " << a;
+        return SpotsHold(shot, spots);
+      },
+      "board-300"));
   app.Stop();
 
   // Windows' HALFTONE stretching averages what a shrunk picture loses; Wine's draws the nearest
@@ -261,12 +271,13 @@ TEST(PictureLook, WholeEnlargementsAreSharpAndShrinkingIsSmooth) {
   ASSERT_TRUE(StartShowing(shrunk, WithLook(Record(board2), 500'000, 100)));
   const Rect small{kPlace.x, kPlace.y, 32, 32};
   ASSERT_TRUE(WaitForPictureWindowAt(shrunk, small));
-  EXPECT_TRUE(WaitForScreen(small, "grey where four pixels of black and white are averaged",
-                            [&](const Image& shot) {
-                              return SpotsHold(shot, {{"inside", {small.x + 20, small.y + 20}, Rgb{128, 128, 128}, 40},
-                                                      {"inside", {small.x + 21, small.y + 25}, Rgb{128, 128, 128}, 40}});
-                            },
-                            "board-50"));
+  EXPECT_TRUE(WaitForScreen(
+      small, "grey where four pixels of black and white are averaged",
+      [&](const Image& shot) {
+        return SpotsHold(shot, {{"inside", {small.x + 20, small.y + 20}, Rgb{128, 128, 128}, 40},
+                                {"inside", {small.x + 21, small.y + 25}, Rgb{128, 128, 128}, 40}});
+      },
+      "board-50"));
 }
 
 // An animation shown scaled (as the settings file can ask) goes on playing, frame after frame,
@@ -282,11 +293,12 @@ TEST(PictureLook, AScaledAnimationKeepsPlaying) {
   const std::vector<Point> points{{window.x + 30, window.y + 22}, {window.Right() - 2, window.Bottom() - 2}};
   for (int round = 0; round < 2; ++round) {
     for (const Rgb colour : {kRed, kBlue}) {
-      ASSERT_TRUE(WaitForScreen(window, "the whole window " + std::string(colour == kRed ? "red" : "blue"),
-                                [&](const Image& shot) {
-                                  return SpotsHold(shot, {{"middle", points[0], colour, 8}, {"corner", points[1], colour, 8}});
-                                },
-                                "animation-150", 5s));
+      ASSERT_TRUE(WaitForScreen(
+          window, "the whole window " + std::string(colour == kRed ? "red" : "blue"),
+          [&](const Image& shot) {
+            return SpotsHold(shot, {{"middle", points[0], colour, 8}, {"corner", points[1], colour, 8}});
+          },
+          "animation-150", 5s));
     }
   }
 }

@@ -113,7 +113,8 @@ ProbeOutput RunProbe(const std::vector<std::string>& args, Millis timeout) {
   // Now and then Wine's loader cannot lay out a new process's address space ("failed to map
   // the shared user data", a collision with what the kernel placed at random): the probe never
   // ran, and a second start lays it out afresh.
-  if (result.status && !result.Succeeded() && result.err.find("failed to map the shared user data") != std::string::npos) {
+  if (result.status && !result.Succeeded() &&
+      result.err.find("failed to map the shared user data") != std::string::npos) {
     result = RunCommand(argv, timeout, {"WINEDEBUG=-all,err+all"});
   }
   if (!result.status) {
@@ -137,7 +138,8 @@ ProbeOutput ReadProbeOutput(const std::filesystem::path& output) {
   std::ostringstream text;
   text << file.rdbuf();
   std::string all = text.str();
-  all.erase(all.find_last_of('\n') == std::string::npos ? 0 : all.find_last_of('\n') + 1);  // a line still being written
+  all.erase(all.find_last_of('\n') == std::string::npos ? 0
+                                                        : all.find_last_of('\n') + 1);  // a line still being written
   return ParseOutput(all);
 }
 
@@ -186,7 +188,8 @@ std::vector<Rgb> ProbeSysColors(const std::vector<int>& indexes) {
   for (int index : indexes) args.push_back(std::to_string(index));
   std::vector<Rgb> colors;
   for (const ProbeRecord& r : RunProbe(args).OfKind("syscolor")) colors.push_back(Rgb::Parse(r.Text("rgb")));
-  if (colors.size() != indexes.size()) throw std::runtime_error("probe syscolor answered for the wrong number of colours");
+  if (colors.size() != indexes.size())
+    throw std::runtime_error("probe syscolor answered for the wrong number of colours");
   return colors;
 }
 

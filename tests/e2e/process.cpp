@@ -58,7 +58,8 @@ std::vector<std::string> MergedEnvironment(const std::vector<std::string>& overr
   return merged;
 }
 
-pid_t Spawn(const std::vector<std::string>& argv, FileActions& actions, const std::vector<std::string>& environment = {}) {
+pid_t Spawn(const std::vector<std::string>& argv, FileActions& actions,
+            const std::vector<std::string>& environment = {}) {
   if (argv.empty()) throw std::runtime_error("no program to start");
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -68,8 +69,8 @@ pid_t Spawn(const std::vector<std::string>& argv, FileActions& actions, const st
   for (const std::string& entry : merged) env.push_back(const_cast<char*>(entry.c_str()));
   env.push_back(nullptr);
   pid_t pid = -1;
-  const int error = posix_spawnp(&pid, args[0], actions.get(), nullptr, args.data(),
-                                 environment.empty() ? environ : env.data());
+  const int error =
+      posix_spawnp(&pid, args[0], actions.get(), nullptr, args.data(), environment.empty() ? environ : env.data());
   if (error != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
   return pid;
 }
@@ -110,7 +111,8 @@ ScopedEnvironment::~ScopedEnvironment() {
 
 std::string WineProgram() {
   const std::string configured = CORVANE_WINE_PATH;
-  if (!configured.empty() && configured.find("NOTFOUND") == std::string::npos && access(configured.c_str(), X_OK) == 0) {
+  if (!configured.empty() && configured.find("NOTFOUND") == std::string::npos &&
+      access(configured.c_str(), X_OK) == 0) {
     return configured;
   }
   return "wine";

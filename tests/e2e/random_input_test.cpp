@@ -226,7 +226,8 @@ struct Scene {
   // Whether two looks show the same windows at the same places.
   std::string Key() const {
     std::ostringstream out;
-    for (const auto* w : {&picture, &menu, &about, &fileDialog, &message}) out << (*w ? Describe((*w)->rect) : "-") << ";";
+    for (const auto* w : {&picture, &menu, &about, &fileDialog, &message})
+      out << (*w ? Describe((*w)->rect) : "-") << ";";
     out << foreign.size();
     return out.str();
   }
@@ -303,9 +304,9 @@ struct Action {
 };
 
 const std::vector<std::string> kWindowKeys = {
-    "Tab",  "Shift+Tab", "Return", "space", "Escape", "Up",    "Down",  "Left",  "Right", "Home",
-    "End",  "BackSpace", "Delete", "F1",    "F10",    "a",     "c",     "e",     "h",     "p",
-    "s",    "w",         "x",      "Alt+a", "Alt+c",  "Alt+e", "Alt+h", "Alt+p", "Alt+s", "Alt+w"};
+    "Tab", "Shift+Tab", "Return", "space", "Escape", "Up",    "Down",  "Left",  "Right", "Home",
+    "End", "BackSpace", "Delete", "F1",    "F10",    "a",     "c",     "e",     "h",     "p",
+    "s",   "w",         "x",      "Alt+a", "Alt+c",  "Alt+e", "Alt+h", "Alt+p", "Alt+s", "Alt+w"};
 const std::vector<std::string> kMenuKeys = {"Tab",   "Shift+Tab", "Return", "space", "Escape", "Up",    "Down",
                                             "Alt+h", "Alt+p",     "Alt+e",  "Alt+w", "Alt+a",  "Alt+c", "Alt+s",
                                             "a",     "c",         "e",      "h",     "p",      "s",     "x"};
@@ -347,8 +348,8 @@ class RandomRun {
     log_.Add("FAULT: " + what);
     ADD_FAILURE() << what << "\n  after " << events_ << " events with seed " << seed_
                   << ": CORVANE_RANDOM_SEED=" << seed_ << " CORVANE_RANDOM_EVENTS=" << events_
-                  << " bash scripts/test.sh -R RandomInput repeats the run; its events are in "
-                  << CORVANE_E2E_LOG_DIR << "/RandomInput-" << seed_ << ".log";
+                  << " bash scripts/test.sh -R RandomInput repeats the run; its events are in " << CORVANE_E2E_LOG_DIR
+                  << "/RandomInput-" << seed_ << ".log";
     throw RunStopped{};
   }
 
@@ -385,7 +386,9 @@ class RandomRun {
     const auto shown = Eventually(
         "the picture window or the end", [&] { return !app.Running() || Look(app.Pid(), there_).picture; },
         kDefaultTimeout);
-    if (!shown) Fault("Corvane runs but shows no picture window " + std::to_string(kDefaultTimeout.count()) + " ms after its start");
+    if (!shown)
+      Fault("Corvane runs but shows no picture window " + std::to_string(kDefaultTimeout.count()) +
+            " ms after its start");
     if (!app.Running()) Fault("Corvane ended (" + app.Exit()->Describe() + ") without showing its picture window");
   }
 
@@ -425,7 +428,8 @@ class RandomRun {
   // a window of another process (Wine's crash dialog, a browser) meanwhile.
   void CheckScene(App& app, Scene& scene) {
     if (scene.picture && Overlaps(scene.picture->rect, ScreenRect())) return;
-    const std::string first = scene.picture ? "at " + Describe(scene.picture->rect) + ", wholly off the screen" : "gone";
+    const std::string first = scene.picture ? "at " + Describe(scene.picture->rect) + ", wholly off the screen"
+                                            : "gone";
     const Millis grace = scene.picture ? kOffScreenGrace : kGoneGrace;
     const bool back = Eventually(
         "the picture window back on the screen",
@@ -487,7 +491,8 @@ class RandomRun {
 
   // Waits a while for a window the last event should open; some events open nothing.
   void Expect(App& app, const std::string& what, const std::function<bool(const Scene&)>& shown) {
-    const bool seen = Eventually(what, [&] { return !app.Running() || shown(Look(app.Pid(), there_)); }, 5s);
+    const bool seen = Eventually(
+        what, [&] { return !app.Running() || shown(Look(app.Pid(), there_)); }, 5s);
     if (!seen) log_.Add("  (no " + what + ")");
   }
 
@@ -506,8 +511,10 @@ class RandomRun {
   // Where a drag ends: anywhere, or often near an edge or corner, where people push windows.
   Point DropPoint(const Rect& screen) {
     Point p = dice_.Inside(screen);
-    if (dice_.Between(1, 3) == 1) p.x = dice_.Between(0, 1) ? dice_.Between(0, 30) : screen.Right() - 1 - dice_.Between(0, 30);
-    if (dice_.Between(1, 3) == 1) p.y = dice_.Between(0, 1) ? dice_.Between(0, 30) : screen.Bottom() - 1 - dice_.Between(0, 30);
+    if (dice_.Between(1, 3) == 1)
+      p.x = dice_.Between(0, 1) ? dice_.Between(0, 30) : screen.Right() - 1 - dice_.Between(0, 30);
+    if (dice_.Between(1, 3) == 1)
+      p.y = dice_.Between(0, 1) ? dice_.Between(0, 30) : screen.Bottom() - 1 - dice_.Between(0, 30);
     return p;
   }
 
@@ -515,30 +522,36 @@ class RandomRun {
     const Rect screen = ScreenRect();
     const Rect shown = Clip(window, screen);
     Choose({
-        {14, [&] {
+        {14,
+         [&] {
            const Point p = dice_.Inside(shown);
            Event("click", "left click on the window at " + Describe(p));
            Click(p);
          }},
-        {12, [&] {
+        {12,
+         [&] {
            const Point from = dice_.Inside(shown);
            const Point to = DropPoint(screen);
            const int steps = dice_.Between(1, 12);
-           Event("drag", "left drag from " + Describe(from) + " to " + Describe(to) + " in " + std::to_string(steps) + " steps");
+           Event("drag", "left drag from " + Describe(from) + " to " + Describe(to) + " in " + std::to_string(steps) +
+                             " steps");
            Drag(from, to, steps);
          }},
-        {3, [&] {
+        {3,
+         [&] {
            const Point p = dice_.Inside(shown);
            Event("double click", "double click on the window at " + Describe(p));
            DoubleClick(p);
          }},
-        {20, [&] {
+        {20,
+         [&] {
            const Point p = dice_.Inside(shown);
            Event("right click", "right click on the window at " + Describe(p));
            Click(p, Button::Right);
            Expect(app, "menu", [](const Scene& s) { return s.menu.has_value(); });
          }},
-        {4, [&] {
+        {4,
+         [&] {
            const Point p = dice_.Inside(shown);
            const int hold = dice_.Between(20, 600);
            Event("hold", "left press held " + std::to_string(hold) + " ms at " + Describe(p));
@@ -547,7 +560,8 @@ class RandomRun {
            std::this_thread::sleep_for(Millis(hold));
            Release(Button::Left);
          }},
-        {3, [&] {
+        {3,
+         [&] {
            const Point p = dice_.Inside(shown);
            const int gap = dice_.Between(50, 700);
            Event("two clicks", "two left clicks " + std::to_string(gap) + " ms apart at " + Describe(p));
@@ -555,37 +569,43 @@ class RandomRun {
            std::this_thread::sleep_for(Millis(gap));
            Click(p);
          }},
-        {3, [&] {
+        {3,
+         [&] {
            const Point from = dice_.Inside(shown);
            const Point to = dice_.Inside(screen);
            Event("middle", "middle drag from " + Describe(from) + " to " + Describe(to));
            Drag(from, to, 4, Button::Middle);
          }},
-        {10, [&] {
+        {10,
+         [&] {
            const Point p = dice_.Inside(shown);
            const std::string& key = dice_.Pick(kWindowKeys);
            Event("key", "key " + key + " with the pointer on the window at " + Describe(p));
            MoveTo(p);
            PressKey(key);
          }},
-        {1, [&] {
+        {1,
+         [&] {
            const Point p = dice_.Inside(shown);
            Event("Alt+F4", "key Alt+F4 with the pointer on the window at " + Describe(p));
            MoveTo(p);
            PressKey("Alt+F4");
          }},
-        {3, [&] {
+        {3,
+         [&] {
            // The link label in the window's top-left corner.
            const Point p{window.x + dice_.Between(2, 120), window.y + dice_.Between(2, 14)};
            Event("link label", "left click on the link label at " + Describe(p));
            Click(p);
          }},
-        {6, [&] {
+        {6,
+         [&] {
            const Point p = dice_.Inside(shown);
            Event("hover", "pointer to " + Describe(p));
            MoveTo(p);
          }},
-        {3, [&] {
+        {3,
+         [&] {
            const Point p = dice_.Inside(screen);
            Event("click", "left click at " + Describe(p));
            Click(p);
@@ -598,16 +618,18 @@ class RandomRun {
   void UseMenu(App& app, const XTopLevel& picture, const Rect& menu) {
     const Rect screen = ScreenRect();
     Choose({
-        {30, [&] {
+        {30,
+         [&] {
            struct Item {
              MenuItem item;
              const char* name;
              int weight;
            };
-           const Item items[] = {{MenuItem::Homepage, "Homepage", 3}, {MenuItem::GetProfessional, "Get Professional", 3},
-                                 {MenuItem::Exit, "Exit", 2},         {MenuItem::Show, "Show", 6},
-                                 {MenuItem::About, "About", 6},       {MenuItem::Close, "Close", 4},
-                                 {MenuItem::Select, "Select", 8}};
+           const Item items[] = {
+               {MenuItem::Homepage, "Homepage", 3}, {MenuItem::GetProfessional, "Get Professional", 3},
+               {MenuItem::Exit, "Exit", 2},         {MenuItem::Show, "Show", 6},
+               {MenuItem::About, "About", 6},       {MenuItem::Close, "Close", 4},
+               {MenuItem::Select, "Select", 8}};
            std::vector<Action> choices;
            for (const Item& i : items) {
              choices.push_back({i.weight, [&, i] {
@@ -615,7 +637,8 @@ class RandomRun {
                                   Event("menu item", "menu item " + std::string(i.name) + " clicked at " + Describe(p));
                                   Click(p);
                                   if (i.item == MenuItem::Select) {
-                                    Expect(app, "open-file dialog", [](const Scene& s) { return s.fileDialog.has_value(); });
+                                    Expect(app, "open-file dialog",
+                                           [](const Scene& s) { return s.fileDialog.has_value(); });
                                   } else if (i.item == MenuItem::About) {
                                     Expect(app, "About window", [](const Scene& s) { return s.about.has_value(); });
                                   }
@@ -623,24 +646,28 @@ class RandomRun {
            }
            Choose(choices);
          }},
-        {12, [&] {
+        {12,
+         [&] {
            const Point p = dice_.Inside(menu);
            const std::string& key = dice_.Pick(kMenuKeys);
            Event("menu key", "key " + key + " with the pointer on the menu at " + Describe(p));
            MoveTo(p);
            PressKey(key);
          }},
-        {8, [&] {
+        {8,
+         [&] {
            const Point p = dice_.Inside(menu);
            Event("hover", "pointer to " + Describe(p) + " on the menu");
            MoveTo(p);
          }},
-        {5, [&] {
+        {5,
+         [&] {
            const Point p = dice_.Inside(Clip(picture.rect, screen));
            Event("click", "left click at " + Describe(p) + " while the menu shows");
            Click(p);
          }},
-        {3, [&] {
+        {3,
+         [&] {
            const Point p = dice_.Inside(screen);
            Event("right click", "right click at " + Describe(p) + " while the menu shows");
            Click(p, Button::Right);
@@ -664,45 +691,53 @@ class RandomRun {
       return Point{corner.x + dice_.Between(4, 100), corner.y + dice_.Between(3, 12)};
     };
     Choose({
-        {8, [&] {
+        {8,
+         [&] {
            const Point p = onLink(dice_.Between(0, 1) ? kEmailLink : kHomeLink);
            Event("hover", "pointer to " + Describe(p) + " on an About link");
            MoveTo(p);
          }},
-        {6, [&] {
+        {6,
+         [&] {
            const Point p = onLink(kEmailLink);
            Event("About link", "left click on the About window's e-mail link at " + Describe(p));
            Click(p);
          }},
-        {6, [&] {
+        {6,
+         [&] {
            const Point p = onLink(kHomeLink);
            Event("About link", "left click on the About window's home-page link at " + Describe(p));
            Click(p);
          }},
-        {4, [&] {
+        {4,
+         [&] {
            const Point p = onClient(kAboutGround);
            Event("click", "left click on the About window's ground at " + Describe(p));
            Click(p);
          }},
-        {6, [&] {
+        {6,
+         [&] {
            const Point p = onClient(kAboutGround);
            const std::string& key = dice_.Pick(kAboutKeys);
            Event("About key", "key " + key + " with the pointer on the About window at " + Describe(p));
            MoveTo(p);
            PressKey(key);
          }},
-        {10, [&] {
+        {10,
+         [&] {
            const Point p{client.Right() - 10, aboutFacts_.rect.y + (client.y - aboutFacts_.rect.y) / 2 + 1};
            Event("About close", "left click on the About window's close box at " + Describe(p));
            Click(p);
          }},
-        {6, [&] {
+        {6,
+         [&] {
            const Point p = onClient(kAboutGround);
            Event("About close", "key Alt+F4 with the pointer on the About window at " + Describe(p));
            MoveTo(p);
            PressKey("Alt+F4");
          }},
-        {4, [&] {
+        {4,
+         [&] {
            const Point p = dice_.Inside(Clip(picture.rect, ScreenRect()));
            Event("click", "left click at " + Describe(p) + " while About shows");
            Click(p);
@@ -724,33 +759,42 @@ class RandomRun {
     std::vector<std::string> choices = files_.Pictures();
     choices.push_back(files_.NotAPicture());
     Choose({
-        {60, [&] {
+        {60,
+         [&] {
            const std::string& path = dice_.Pick(choices);
            if (!fileName) return Event("dialog", "the open-file dialog has no file-name box yet");
            Event("dialog choose", "the file name " + path + " typed into the open-file dialog, then Return");
            MoveTo(fileName->rect.Center());
            TypeText(path);
-           const bool typed = Eventually("the file name typed", [&] {
-             const auto now = ShownDialog(kOpenDialogTitle);
-             if (!now) return true;
-             for (const ControlFacts& c : now->controls) {
-               if (c.className == "Edit" && c.id == kFileNameId) return c.text == path;
-             }
-             return false;
-           }, 5s);
+           const bool typed = Eventually(
+               "the file name typed",
+               [&] {
+                 const auto now = ShownDialog(kOpenDialogTitle);
+                 if (!now) return true;
+                 for (const ControlFacts& c : now->controls) {
+                   if (c.className == "Edit" && c.id == kFileNameId) return c.text == path;
+                 }
+                 return false;
+               },
+               5s);
            if (!typed) log_.Add("  (the file-name box does not hold the typed name)");
            PressKey("Return");
-           Eventually("the open-file dialog to close", [&] { return !app.Running() || !Look(app.Pid(), there_).fileDialog; }, 10s);
+           Eventually(
+               "the open-file dialog to close", [&] { return !app.Running() || !Look(app.Pid(), there_).fileDialog; },
+               10s);
          }},
-        {20, [&] {
+        {20,
+         [&] {
            const Point p = fileName ? fileName->rect.Center() : dialog->rect.Center();
            Event("dialog cancel", "key Escape with the pointer on the open-file dialog at " + Describe(p));
            MoveTo(p);
            PressKey("Escape");
          }},
-        {20, [&] {
+        {20,
+         [&] {
            if (!cancel) return Event("dialog", "the open-file dialog has no Cancel button yet");
-           Event("dialog cancel", "left click on the open-file dialog's Cancel button at " + Describe(cancel->rect.Center()));
+           Event("dialog cancel",
+                 "left click on the open-file dialog's Cancel button at " + Describe(cancel->rect.Center()));
            Click(cancel->rect.Center());
          }},
     });

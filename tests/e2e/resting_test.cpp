@@ -36,7 +36,8 @@ testing::AssertionResult Rested(const ProcessUsage& before, const ProcessUsage& 
   facts << "over " << seconds << " s: " << (after.cpu - before.cpu).count() << " ms of processor time ("
         << cpuShare * 100 << "%, at most " << bounds.cpuShare * 100 << "%), " << wakeups
         << " wake-ups a second (at most " << bounds.wakeupsPerSecond << ")";
-  if (cpuShare <= bounds.cpuShare && wakeups <= bounds.wakeupsPerSecond) return testing::AssertionSuccess() << facts.str();
+  if (cpuShare <= bounds.cpuShare && wakeups <= bounds.wakeupsPerSecond)
+    return testing::AssertionSuccess() << facts.str();
   return testing::AssertionFailure() << facts.str();
 }
 
@@ -54,11 +55,12 @@ TEST(Resting, AnAnimationSleepsBetweenItsFrames) {
   const Rect window{place.x, place.y, 200, 100};
   ASSERT_TRUE(WaitForPictureWindowAt(app, window));
   const auto frame = [&](Rgb colour, const std::string& what) {
-    return WaitForScreen(window, what,
-                         [&](const Image& shot) {
-                           return SpotsHold(shot, {{what, {place.x + 100, place.y + 50}, colour, 8}});
-                         },
-                         "resting-animation", 5s);
+    return WaitForScreen(
+        window, what,
+        [&](const Image& shot) {
+          return SpotsHold(shot, {{what, {place.x + 100, place.y + 50}, colour, 8}});
+        },
+        "resting-animation", 5s);
   };
   ASSERT_TRUE(frame(kRed, "the red frame"));
   ASSERT_TRUE(frame(Rgb::FromHex(0x00FF00), "the green frame"));

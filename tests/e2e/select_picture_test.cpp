@@ -10,9 +10,9 @@
 namespace corvane::e2e {
 namespace {
 
-constexpr int kLookInId = 1137;     // the folder combo box
-constexpr int kFileTypeId = 1136;   // the filter combo box
-constexpr int kFileNameId = 1148;   // the file-name box (a combo box with an edit inside)
+constexpr int kLookInId = 1137;    // the folder combo box
+constexpr int kFileTypeId = 1136;  // the filter combo box
+constexpr int kFileNameId = 1148;  // the file-name box (a combo box with an edit inside)
 
 const ControlFacts* ControlWithId(const DialogFacts& dialog, const std::string& className, int id) {
   for (const ControlFacts& c : dialog.controls) {
@@ -25,40 +25,45 @@ const ControlFacts* ControlWithId(const DialogFacts& dialog, const std::string& 
 testing::AssertionResult ShowsThePicture(const Rect& window, const std::string& label) {
   const int width = kQuadrantPictureWidth;
   const int height = kQuadrantPictureHeight;
-  return WaitForScreen(window, "the picture's quadrants", [&](const Image& shot) -> testing::AssertionResult {
-    const Point centres[4] = {{window.x + width / 4, window.y + height / 4},
-                              {window.x + width * 3 / 4, window.y + height / 4},
-                              {window.x + width / 4, window.y + height * 3 / 4},
-                              {window.x + width * 3 / 4, window.y + height * 3 / 4}};
-    for (int q = 0; q < 4; ++q) {
-      if (!Near(shot.At(centres[q]), kQuadrantColours[q], kTolerance)) {
-        return testing::AssertionFailure() << "quadrant " << q << " at " << centres[q] << " is " << shot.At(centres[q]);
-      }
-    }
-    return testing::AssertionSuccess();
-  }, label);
+  return WaitForScreen(
+      window, "the picture's quadrants",
+      [&](const Image& shot) -> testing::AssertionResult {
+        const Point centres[4] = {{window.x + width / 4, window.y + height / 4},
+                                  {window.x + width * 3 / 4, window.y + height / 4},
+                                  {window.x + width / 4, window.y + height * 3 / 4},
+                                  {window.x + width * 3 / 4, window.y + height * 3 / 4}};
+        for (int q = 0; q < 4; ++q) {
+          if (!Near(shot.At(centres[q]), kQuadrantColours[q], kTolerance)) {
+            return testing::AssertionFailure()
+                   << "quadrant " << q << " at " << centres[q] << " is " << shot.At(centres[q]);
+          }
+        }
+        return testing::AssertionSuccess();
+      },
+      label);
 }
 
 // The help panel's green ground and blue Label4 on the window at `window`.
 testing::AssertionResult ShowsTheHelpPanel(const Rect& window, const std::string& label) {
   const Point ground{window.x + Px(300), window.y + Px(2250)};
   const Point label4{window.x + Px(840 + 30), window.y + Px(960 + 30)};
-  return WaitForScreen(window, "the help panel's colours", [&](const Image& shot) -> testing::AssertionResult {
-    if (!Near(shot.At(ground), kGroundGreen, kTolerance)) {
-      return testing::AssertionFailure() << "the ground is " << shot.At(ground);
-    }
-    if (!Near(shot.At(label4), kBlue, kTolerance)) return testing::AssertionFailure() << "Label4 is " << shot.At(label4);
-    return testing::AssertionSuccess();
-  }, label);
+  return WaitForScreen(
+      window, "the help panel's colours",
+      [&](const Image& shot) -> testing::AssertionResult {
+        if (!Near(shot.At(ground), kGroundGreen, kTolerance)) {
+          return testing::AssertionFailure() << "the ground is " << shot.At(ground);
+        }
+        if (!Near(shot.At(label4), kBlue, kTolerance))
+          return testing::AssertionFailure() << "Label4 is " << shot.At(label4);
+        return testing::AssertionSuccess();
+      },
+      label);
 }
 
-class SelectPicture : public testing::Test {
+class SelectPicture : public FirstStartWithAPicture {
  protected:
   void SetUp() override {
-    picturePath_ = AddQuadrantPicture(app_);
-    app_.Start();
-    ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &window_));
-    ASSERT_TRUE(Eventually("the settings file", [&] { return ReadSettingsRecord(app_).has_value(); }));
+    ASSERT_NO_FATAL_FAILURE(FirstStartWithAPicture::SetUp());
     settingsAtStart_ = *app_.ReadSettings();
   }
 
@@ -101,9 +106,6 @@ class SelectPicture : public testing::Test {
     ASSERT_TRUE(WaitForPictureWindowAt(app_, PictureAtSameCorner()));
   }
 
-  App app_;
-  XTopLevel window_;
-  std::string picturePath_;
   std::vector<std::uint8_t> settingsAtStart_;
 };
 
@@ -140,7 +142,8 @@ TEST_F(SelectPicture, AChosenPictureIsShownMovedSavedAndBackAtTheNextStart) {
   DoubleClick(drop);
   ASSERT_TRUE(app_.WaitForExit());
   EXPECT_EQ(app_.Exit()->code, 0) << app_.Exit()->Describe();
-  EXPECT_EQ(ReadSettingsRecord(app_), (SettingsRecord{moved.x * kTwipsPerPixel, moved.y * kTwipsPerPixel, picturePath_}));
+  EXPECT_EQ(ReadSettingsRecord(app_),
+            (SettingsRecord{moved.x * kTwipsPerPixel, moved.y * kTwipsPerPixel, picturePath_}));
 
   // The next start: the same settings file beside a fresh copy of the program.
   App next;
@@ -184,16 +187,13 @@ TEST_P(SelectNotAPicture, SaysWhyAndLeavesTheHelpPanel) {
   TypeFileName(path);
 
   DialogFacts box;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  const auto texts = MessageTexts(box);
-  ASSERT_EQ(texts.size(), 1u);
-  const std::string& message = texts[0];
+  std::string message;
+  ASSERT_TRUE(WaitForOneLineMessage(&box, &message));
   const std::size_t named = message.find(path);
   ASSERT_NE(named, std::string::npos) << "the message does not name the file: " << message;
   EXPECT_NE(message.find_first_not_of(" \n", named + path.size()), std::string::npos)
       << "the message gives no reason after the file's name: " << message;
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  ASSERT_TRUE(DismissMessage(box));
 
   EXPECT_TRUE(WaitForPictureWindowEnabled());
   EXPECT_TRUE(app_.Running());
@@ -215,9 +215,9 @@ TEST_F(SelectPicture, ShowWithoutAPictureSaysSoAndTheMenuStays) {
   Click(MenuItemPoint(menu.rect, MenuItem::Show));
   DialogFacts box;
   ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
-  EXPECT_EQ(MessageTexts(box), std::vector<std::string>{"You have not selected any picture file, please Select a picture file "});
-  ProbeClickButton(box, "OK");
-  ASSERT_TRUE(WaitForNoDialog(kMessageTitle));
+  EXPECT_EQ(MessageTexts(box),
+            std::vector<std::string>{"You have not selected any picture file, please Select a picture file "});
+  ASSERT_TRUE(DismissMessage(box));
 
   const auto still = ShownWindowOfClass(kMenuClass);
   ASSERT_TRUE(still.has_value()) << "the menu closed";

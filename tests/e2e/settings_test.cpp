@@ -30,6 +30,15 @@ std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vect
   return a;
 }
 
+// The file after an exit that saves `record` where the file held `before`: the record is written
+// over the start of the old bytes and the file is not cut short, so whatever lies beyond stays.
+std::vector<std::uint8_t> WrittenOver(std::vector<std::uint8_t> before, const SettingsRecord& record) {
+  const std::vector<std::uint8_t> bytes = EncodeSettings(record);
+  if (before.size() < bytes.size()) before.resize(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), before.begin());
+  return before;
+}
+
 // The help panel's bare green ground beside Label8 (300, 2250 twips): a double click there saves
 // and exits.
 Point HelpGround(Point window) { return {window.x + 20, window.y + 150}; }
@@ -117,8 +126,8 @@ TEST_P(StartPlace, IsTheSavedPlaceWhileAnyOfTheWindowIsOnTheScreen) {
   const std::string picture = c.withPicture ? Cp1252(AddFixture(app, "bmp40x30.bmp")) : kNoPictureMarker;
   ASSERT_TRUE(StartWithSettings(app, EncodeSettings({c.left * kTwipsPerPixel, c.top * kTwipsPerPixel, picture})));
   const Point place = c.stays ? Point{c.left, c.top} : kDefaultPlace;
-  const Rect expected =
-      c.withPicture ? Rect{place.x, place.y, 40, 30} : Rect{place.x, place.y, kHelpWidth, kHelpHeight};
+  const Rect expected = c.withPicture ? Rect{place.x, place.y, 40, 30}
+                                      : Rect{place.x, place.y, kHelpWidth, kHelpHeight};
   EXPECT_TRUE(WaitForPictureWindowAt(app, expected));
 }
 
@@ -141,14 +150,16 @@ TEST(Settings, AWindowTheHelpPanelWouldLeaveOffTheScreenComesToTheDefaultPlace) 
   Click(MenuItemPoint(menu.rect, MenuItem::Show));
   ASSERT_TRUE(WaitForNoMenu());
   ASSERT_TRUE(WaitForPictureWindowAt(app, {kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight}));
-  EXPECT_TRUE(WaitForScreen({kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight}, "the help panel",
-                            [](const Image& shot) {
-                              return SpotsHold(shot, {{"the green ground", HelpGround(kDefaultPlace), kGroundGreen}});
-                            },
-                            "rescued-help-panel"));
+  EXPECT_TRUE(WaitForScreen(
+      {kDefaultPlace.x, kDefaultPlace.y, kHelpWidth, kHelpHeight}, "the help panel",
+      [](const Image& shot) {
+        return SpotsHold(shot, {{"the green ground", HelpGround(kDefaultPlace), kGroundGreen}});
+      },
+      "rescued-help-panel"));
 
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(kDefaultPlace)));
-  EXPECT_EQ(app.ReadSettings(), EncodeSettings({kDefaultPlace.x * kTwipsPerPixel, kDefaultPlace.y * kTwipsPerPixel, path}));
+  EXPECT_EQ(app.ReadSettings(),
+            EncodeSettings({kDefaultPlace.x * kTwipsPerPixel, kDefaultPlace.y * kTwipsPerPixel, path}));
 }
 
 // --- a damaged settings record -----------------------------------------------------------------
@@ -174,37 +185,36 @@ TEST_P(DamagedRecord, KeepsTheSavedPlaceWithTheHelpPanel) {
   EXPECT_TRUE(ProbeDialogs().empty()) << "the damage is passed over without a word";
 
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(place)));
-  const std::vector<std::uint8_t> marker = EncodeSettings({3000, 1500, kNoPictureMarker});
-  std::vector<std::uint8_t> expected = damaged;
-  if (expected.size() < marker.size()) expected.resize(marker.size());
-  std::copy(marker.begin(), marker.end(), expected.begin());
-  EXPECT_EQ(app.ReadSettings(), expected);
+  EXPECT_EQ(app.ReadSettings(), WrittenOver(damaged, {3000, 1500, kNoPictureMarker}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, DamagedRecord,
-    testing::Values(
-        DamagedCase{"PathCutShort",
-                    [](const std::vector<std::uint8_t>& r) { return std::vector<std::uint8_t>(r.begin(), r.end() - 5); }},
-        DamagedCase{"HeaderOnly",
-                    [](const std::vector<std::uint8_t>& r) { return std::vector<std::uint8_t>(r.begin(), r.begin() + 10); }},
-        DamagedCase{"AbsurdLength",
-                    [](std::vector<std::uint8_t> r) {
-                      r[8] = r[9] = 0xFF;  // 65535 bytes announced, the real path after it
-                      return r;
-                    }},
-        DamagedCase{"NulInsideThePath",
-                    [](std::vector<std::uint8_t> r) {
-                      // The picture's whole path, a NUL, and more: read up to the NUL, it would
-                      // name the picture.
-                      const std::vector<std::uint8_t> more{0x00, '.', 'b', 'a', 'k'};
-                      r.insert(r.end(), more.begin(), more.end());
-                      const auto length = static_cast<std::uint16_t>(r.size() - 10);
-                      r[8] = static_cast<std::uint8_t>(length & 0xFF);
-                      r[9] = static_cast<std::uint8_t>(length >> 8);
-                      return r;
-                    }}),
-    [](const testing::TestParamInfo<DamagedCase>& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(Settings, DamagedRecord,
+                         testing::Values(DamagedCase{"PathCutShort",
+                                                     [](const std::vector<std::uint8_t>& r) {
+                                                       return std::vector<std::uint8_t>(r.begin(), r.end() - 5);
+                                                     }},
+                                         DamagedCase{"HeaderOnly",
+                                                     [](const std::vector<std::uint8_t>& r) {
+                                                       return std::vector<std::uint8_t>(r.begin(), r.begin() + 10);
+                                                     }},
+                                         DamagedCase{"AbsurdLength",
+                                                     [](std::vector<std::uint8_t> r) {
+                                                       r[8] = r[9] =
+                                                           0xFF;  // 65535 bytes announced, the real path after it
+                                                       return r;
+                                                     }},
+                                         DamagedCase{"NulInsideThePath",
+                                                     [](std::vector<std::uint8_t> r) {
+                                                       // The picture's whole path, a NUL, and more: read up to the NUL, it would
+                                                       // name the picture.
+                                                       const std::vector<std::uint8_t> more{0x00, '.', 'b', 'a', 'k'};
+                                                       r.insert(r.end(), more.begin(), more.end());
+                                                       const auto length = static_cast<std::uint16_t>(r.size() - 10);
+                                                       r[8] = static_cast<std::uint8_t>(length & 0xFF);
+                                                       r[9] = static_cast<std::uint8_t>(length >> 8);
+                                                       return r;
+                                                     }}),
+                         [](const testing::TestParamInfo<DamagedCase>& test) { return std::string(test.param.name); });
 
 // --- pictures that cannot be shown ----------------------------------------------------------
 
@@ -220,8 +230,8 @@ class BadPicture : public testing::TestWithParam<BadPictureCase> {};
 TEST_P(BadPicture, GivesTheHelpPanelAtTheSavedPlaceAndIsForgottenAtTheDoubleClick) {
   const BadPictureCase& c = GetParam();
   App app;
-  const std::string path =
-      c.fixture ? AddFixture(app, c.fixture, "bad-picture.jpg") : WindowsPath(app, "bad-picture.jpg");
+  const std::string path = c.fixture ? AddFixture(app, c.fixture, "bad-picture.jpg")
+                                     : WindowsPath(app, "bad-picture.jpg");
   const std::vector<std::uint8_t> saved = EncodeSettings({3000, 1500, Cp1252(path)});
   ASSERT_GT(saved.size(), EncodeSettings({0, 0, kNoPictureMarker}).size())
       << "the test needs a longer path than the marker";
@@ -232,14 +242,13 @@ TEST_P(BadPicture, GivesTheHelpPanelAtTheSavedPlaceAndIsForgottenAtTheDoubleClic
 
   ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(place)));
   // The marker's record over the start of the old one; the old one's tail stays.
-  const std::vector<std::uint8_t> marker = EncodeSettings({3000, 1500, kNoPictureMarker});
-  const std::vector<std::uint8_t> tail(saved.begin() + static_cast<long>(marker.size()), saved.end());
-  EXPECT_EQ(app.ReadSettings(), marker + tail);
+  EXPECT_EQ(app.ReadSettings(), WrittenOver(saved, {3000, 1500, kNoPictureMarker}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, BadPicture,
                          testing::Values(BadPictureCase{"Missing", nullptr}, BadPictureCase{"NotAPicture", "text.jpg"},
-                                         BadPictureCase{"Empty", "empty.bmp"}, BadPictureCase{"CutShort", "cut-short.png"},
+                                         BadPictureCase{"Empty", "empty.bmp"},
+                                         BadPictureCase{"CutShort", "cut-short.png"},
                                          BadPictureCase{"ClaimingAnAbsurdSize", "huge20000.jpg"},
                                          BadPictureCase{"MetafileWithNoArea", "empty-frame.emf"},
                                          BadPictureCase{"WithoutADecoder", "webp46x36.webp"}),

@@ -83,16 +83,19 @@ TEST_F(WindowManager, TheMenuStaysAboveThePictureWindowWhenThePictureWindowIsCli
   Click(free);
   MoveTo(free);
   Press(Button::Left);
-  EXPECT_TRUE(Eventually("the menu above the picture window a while after the click",
-                         [&] { return Above(menu.rect, "the menu"); }, 2s));
+  EXPECT_TRUE(Eventually(
+      "the menu above the picture window a while after the click", [&] { return Above(menu.rect, "the menu"); }, 2s));
   Release(Button::Left);
 
   // Still the menu on the screen: its white ground left of the items, its items' text.
   const Rect whiteColumn{menu.rect.x + 1, menu.rect.y + 1, 1, menu.rect.height - 3};
-  EXPECT_TRUE(WaitForScreen(menu.rect, "the menu on top", [&](const Image& shot) -> testing::AssertionResult {
-    if (shot.AllNear(whiteColumn, kWhite, kTolerance)) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the column " << whiteColumn << " is not all white";
-  }, "menu-over-picture"));
+  EXPECT_TRUE(WaitForScreen(
+      menu.rect, "the menu on top",
+      [&](const Image& shot) -> testing::AssertionResult {
+        if (shot.AllNear(whiteColumn, kWhite, kTolerance)) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "the column " << whiteColumn << " is not all white";
+      },
+      "menu-over-picture"));
   EXPECT_TRUE(Above(menu.rect, "the menu"));
 
   // And it still has the keyboard: its access key closes it.
@@ -137,10 +140,13 @@ TEST_F(WindowManager, TheAboutWindowStaysAboveThePictureWindowWhenThePictureWind
 
   // Its grey ground shows where the About window is (its client area, left of the labels).
   const Point ground{about->client.x + Px(150), about->client.y + Px(900)};
-  EXPECT_TRUE(WaitForScreen(about->client, "the About window on top", [&](const Image& shot) -> testing::AssertionResult {
-    if (Near(shot.At(ground), kAboutGrey, kTolerance)) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "its ground at " << ground << " is " << shot.At(ground);
-  }, "about-over-picture"));
+  EXPECT_TRUE(WaitForScreen(
+      about->client, "the About window on top",
+      [&](const Image& shot) -> testing::AssertionResult {
+        if (Near(shot.At(ground), kAboutGrey, kTolerance)) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "its ground at " << ground << " is " << shot.At(ground);
+      },
+      "about-over-picture"));
   EXPECT_TRUE(aboutAbove());
 }
 

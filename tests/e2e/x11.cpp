@@ -95,8 +95,8 @@ bool HasWmState(Window window) {
   unsigned long remaining = 0;
   unsigned char* data = nullptr;
   const Atom wmState = XInternAtom(XDisplay(), "WM_STATE", False);
-  const bool found = XGetWindowProperty(XDisplay(), window, wmState, 0, 0, False, AnyPropertyType, &type, &format, &count,
-                                        &remaining, &data) == Success &&
+  const bool found = XGetWindowProperty(XDisplay(), window, wmState, 0, 0, False, AnyPropertyType, &type, &format,
+                                        &count, &remaining, &data) == Success &&
                      type != None;
   if (data) XFree(data);
   return found;
@@ -245,7 +245,8 @@ testing::AssertionResult WaitForShownWindow(const std::string& name, XTopLevel* 
 }
 
 testing::AssertionResult WaitForNoShownWindow(const std::string& name, Millis timeout) {
-  return Eventually("no shown X window named \"" + name + "\"", [&] { return !FindShownWindow(name); }, timeout);
+  return Eventually(
+      "no shown X window named \"" + name + "\"", [&] { return !FindShownWindow(name); }, timeout);
 }
 
 std::vector<XIcon> WindowIcons(XWindowId window) {
@@ -407,8 +408,8 @@ std::vector<Point> XClickTarget::Presses() {
 XKeyGrab::XKeyGrab(const std::string& chord) {
   Display* display = XDisplay();
   std::string rest = chord;
-  for (const auto& [name, mask] : {std::pair<std::string, unsigned>{"Ctrl+", ControlMask},
-                                   {"Alt+", Mod1Mask}, {"Shift+", ShiftMask}}) {
+  for (const auto& [name, mask] :
+       {std::pair<std::string, unsigned>{"Ctrl+", ControlMask}, {"Alt+", Mod1Mask}, {"Shift+", ShiftMask}}) {
     if (const auto at = rest.find(name); at != std::string::npos) {
       modifiers_ |= mask;
       rest.erase(at, name.size());

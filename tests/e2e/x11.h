@@ -51,12 +51,12 @@ Display* XDisplay();
 struct XTopLevel {
   XWindowId id = 0;     // the program's window
   XWindowId frame = 0;  // the root's child holding it: the window manager's frame, or id itself
-  std::string name;    // _NET_WM_NAME, else WM_NAME
-  Rect rect;           // on the screen; X's size, without any border
-  Rect frameRect;      // the frame on the screen, the window manager's decorations included
-  bool mapped = false; // shown
-  pid_t pid = 0;       // _NET_WM_PID, the Unix process; 0 when not set
-  int stackIndex = 0;  // 0 is the bottom of the stacking order
+  std::string name;     // _NET_WM_NAME, else WM_NAME
+  Rect rect;            // on the screen; X's size, without any border
+  Rect frameRect;       // the frame on the screen, the window manager's decorations included
+  bool mapped = false;  // shown
+  pid_t pid = 0;        // _NET_WM_PID, the Unix process; 0 when not set
+  int stackIndex = 0;   // 0 is the bottom of the stacking order
 };
 
 // The root's children, bottom to top, as they are now; a window manager's frame stands for the

@@ -141,7 +141,8 @@ std::string FileUri(const std::filesystem::path& path) {
 
 testing::AssertionResult DropUriList(XWindowId target, Point at, const std::string& uriList, Millis timeout) {
   const long theirs = AwareVersion(target);
-  if (theirs < 3) return testing::AssertionFailure() << "window " << target << " takes no drops (XdndAware " << theirs << ")";
+  if (theirs < 3)
+    return testing::AssertionFailure() << "window " << target << " takes no drops (XdndAware " << theirs << ")";
   const long version = std::min(theirs, kXdndVersion);
   DragSource source(uriList);
   const long position = static_cast<long>(at.x) << 16 | at.y;
@@ -150,8 +151,8 @@ testing::AssertionResult DropUriList(XWindowId target, Point at, const std::stri
   Send(target, source.Id(), "XdndPosition", 0, position, CurrentTime, static_cast<long>(Intern("XdndActionCopy")));
 
   XClientMessageEvent status{};
-  const bool answered =
-      Eventually("the target's XdndStatus", [&] { return source.Poll("XdndStatus", &status); }, timeout);
+  const bool answered = Eventually(
+      "the target's XdndStatus", [&] { return source.Poll("XdndStatus", &status); }, timeout);
   if (!answered) return testing::AssertionFailure() << "the target never answered the drag";
   if ((status.data.l[1] & 1) == 0) {
     Send(target, source.Id(), "XdndLeave", 0, 0, 0, 0);
@@ -159,7 +160,8 @@ testing::AssertionResult DropUriList(XWindowId target, Point at, const std::stri
   }
   Send(target, source.Id(), "XdndDrop", 0, CurrentTime, 0, 0);
   XClientMessageEvent finished{};
-  if (!Eventually("the target's XdndFinished", [&] { return source.Poll("XdndFinished", &finished); }, timeout)) {
+  if (!Eventually(
+          "the target's XdndFinished", [&] { return source.Poll("XdndFinished", &finished); }, timeout)) {
     return testing::AssertionFailure() << "the target never finished the drop";
   }
   if (source.requests == 0) return testing::AssertionFailure() << "the target finished without asking for the files";

@@ -95,7 +95,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::vector<BYTE> dib = claim ? MakeClaim(width, height) : MakeDib(width, height, colours, alpha);
 
   // A clipboard owner must be a window: with none, SetClipboardData fails.
-  const HWND owner = CreateWindowExW(0, L"STATIC", L"clipboard_dib", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const HWND owner =
+      CreateWindowExW(0, L"STATIC", L"clipboard_dib", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   if (!owner || !OpenClipboard(owner)) {
     std::fprintf(stderr, "cannot open the clipboard: %lu\n", GetLastError());
     return 1;

@@ -42,8 +42,8 @@ constexpr UINT kMessageTimeoutMs = 3000;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
   return out;
@@ -434,7 +434,11 @@ int SetText(const std::vector<std::string>& args) {
                              kMessageTimeoutMs, &result)) {
       return Fail("WM_SETTEXT timed out");
     }
-    Record("set-text").Hex("hwnd", HandleValue(control)).Add("class", ClassOf(control)).Add("text", TextOf(control)).Print();
+    Record("set-text")
+        .Hex("hwnd", HandleValue(control))
+        .Add("class", ClassOf(control))
+        .Add("text", TextOf(control))
+        .Print();
     return 0;
   }
   return Fail("dialog \"" + args[0] + "\" has no control with id " + args[1]);
@@ -535,8 +539,8 @@ int ClickTarget(const std::vector<std::string>& args) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = L"ProbeClickTarget";
   if (!RegisterClassW(&wc)) return Fail("RegisterClass failed");
-  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"Click target", WS_POPUP, l, t, r - l, b - t, nullptr,
-                              nullptr, wc.hInstance, nullptr);
+  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"Click target", WS_POPUP, l, t,
+                              r - l, b - t, nullptr, nullptr, wc.hInstance, nullptr);
   if (!hwnd) return Fail("CreateWindowEx failed");
   // Under every top-most window, and shown without taking the keyboard from anyone.
   SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);

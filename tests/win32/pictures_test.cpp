@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "common/picture_bytes.h"
 #include "platform/win32/win32_scoped.h"
 #include "win32_test_support.h"
 
@@ -40,8 +41,9 @@ std::string MakePlaceableWmf(int unitsPerInch, int right, int bottom) {
   GetMetaFileBitsEx(metafile, size, body.data());
   DeleteMetaFile(metafile);
 
-  const WORD header[10] = {0xCDD7, 0x9AC6, 0, 0, 0, static_cast<WORD>(right), static_cast<WORD>(bottom),
-                           static_cast<WORD>(unitsPerInch), 0, 0};
+  const WORD header[10] = {
+      0xCDD7, 0x9AC6, 0, 0, 0, static_cast<WORD>(right), static_cast<WORD>(bottom), static_cast<WORD>(unitsPerInch),
+      0,      0};
   WORD words[11];
   std::copy(header, header + 10, words);
   WORD checksum = 0;
@@ -61,26 +63,7 @@ void MakeEmf(const std::string& path, int frameWidth, int frameHeight) {
   DeleteObject(brush);
 }
 
-// A 32 by 32 cursor with its hot spot at (5, 7): a 1-bit image, the centre black, the
-// outer frame transparent.
-std::string MakeCursor() {
-  std::string bytes;
-  auto put16 = [&](int v) { bytes += static_cast<char>(v & 0xFF), bytes += static_cast<char>((v >> 8) & 0xFF); };
-  auto put32 = [&](unsigned v) { put16(static_cast<int>(v & 0xFFFF)), put16(static_cast<int>(v >> 16)); };
-  const unsigned imageSize = 40 + 8 + 32 * 4 + 32 * 4;
-  put16(0), put16(2), put16(1);                     // cursor directory, one image
-  bytes += static_cast<char>(32), bytes += static_cast<char>(32), bytes += '\0', bytes += '\0';
-  put16(5), put16(7), put32(imageSize), put32(22);  // hot spot, size, offset
-  put32(40), put32(32), put32(64), put16(1), put16(1), put32(0), put32(32 * 4 * 2), put32(0), put32(0), put32(2), put32(0);
-  put32(0x000000), put32(0xFFFFFF);  // palette: black, white
-  for (int y = 0; y < 32; ++y) put32(0);  // XOR image: all black
-  for (int y = 0; y < 32; ++y) {          // AND mask, bottom row first: transparent except the centre
-    const bool inside = y >= 8 && y < 24;
-    const unsigned row = inside ? 0xFF0000FFu : 0xFFFFFFFFu;  // bytes FF 00 00 FF: columns 8..23 opaque
-    put32(row);
-  }
-  return bytes;
-}
+using test_files::MakeCursor;
 
 struct FormatCase {
   const char* file;
@@ -90,11 +73,11 @@ struct FormatCase {
 TEST_F(OlePictures, EveryFormatLoadsAtItsNaturalSize) {
   TempFolder temp;
   WriteBytes(temp / "frame.wmf", MakePlaceableWmf(1000, 1000, 500));  // 1 by 0.5 inch
-  MakeEmf(temp / "frame.emf", 2540, 1270);                               // 1 by 0.5 inch
+  MakeEmf(temp / "frame.emf", 2540, 1270);                            // 1 by 0.5 inch
   WriteBytes(temp / "pointer.cur", MakeCursor());
   const FormatCase cases[] = {
-      {"bmp40x30.bmp", {40, 30}}, {"dib41x31.dib", {41, 31}}, {"gif42x32.gif", {42, 32}}, {"jpg43x33.jpg", {43, 33}},
-      {"ico32x32.ico", {32, 32}}, {"photo640x480.jpg", {640, 480}},
+      {"bmp40x30.bmp", {40, 30}}, {"dib41x31.dib", {41, 31}}, {"gif42x32.gif", {42, 32}},
+      {"jpg43x33.jpg", {43, 33}}, {"ico32x32.ico", {32, 32}}, {"photo640x480.jpg", {640, 480}},
   };
   for (const FormatCase& c : cases) {
     SCOPED_TRACE(c.file);
@@ -194,9 +177,9 @@ TEST_F(OlePictures, FilesThatAreNoPictureFailWithAReason) {
       ADD_FAILURE() << "loaded";
     } catch (const Error& e) {
       const std::string text = e.what();
-      EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(),
-                              [&](const char* r) { return text.find(r) != std::string::npos; }))
-          << text;
+      EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(), [&](const char* r) {
+        return text.find(r) != std::string::npos;
+      })) << text;
     }
   }
 }
@@ -218,7 +201,6 @@ TEST_F(OlePictures, AFileThatCannotBeOpenedIsNamedWithTheCallThatFailed) {
     }
   }
 }
-
 
 // --- WIC, and the choice of loader ---
 
@@ -303,7 +285,7 @@ TEST_F(WicPictures, AnOpaqueUprightJpegIsHeldInItsDecodersThreeBytesAPixel) {
   // at the wrong stride would shear it by a pixel a row), the picture ends where it should.
   Surface green(64, 48, kGround);
   green.Draw(*Load(FixturePath("jpg43x33.jpg")), 0, 0, RECT{0, 0, 64, 48});
-  const Sample samples[] = {{{1, 1}, kBlue},  {{18, 1}, kBlue},  {{1, 14}, kBlue},
+  const Sample samples[] = {{{1, 1}, kBlue},   {{18, 1}, kBlue}, {{1, 14}, kBlue},
                             {{18, 14}, kBlue}, {{24, 14}, kRed}, {{42, 32}, kRed}};
   for (const Sample& s : samples) {
     EXPECT_TRUE(Near(green.Pixel(s.at.x, s.at.y), s.color, 40)) << "at " << s.at.x << "," << s.at.y;
@@ -341,8 +323,8 @@ TEST_F(WicPictures, AJpegStandsUprightAsItsExifOrientationSays) {
     PixelPoint blue, green;
   };
   const Case cases[] = {
-      {1, {40, 20}, {5, 5}, {35, 5}},  {2, {40, 20}, {34, 5}, {4, 5}},   {3, {40, 20}, {34, 14}, {4, 14}},
-      {4, {40, 20}, {5, 14}, {35, 14}}, {5, {20, 40}, {5, 5}, {5, 35}},   {6, {20, 40}, {14, 5}, {14, 35}},
+      {1, {40, 20}, {5, 5}, {35, 5}},   {2, {40, 20}, {34, 5}, {4, 5}}, {3, {40, 20}, {34, 14}, {4, 14}},
+      {4, {40, 20}, {5, 14}, {35, 14}}, {5, {20, 40}, {5, 5}, {5, 35}}, {6, {20, 40}, {14, 5}, {14, 35}},
       {7, {20, 40}, {14, 34}, {14, 4}}, {8, {20, 40}, {5, 34}, {5, 4}},
   };
   for (const Case& c : cases) {
@@ -376,10 +358,10 @@ TEST_F(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   };
   const Step steps[] = {
       {{}, 300, kRed, kRed, kRed},
-      {{5, 5, 15, 15}, 100, kRed, RGB(0, 255, 0), kRed},  // a 10 ms delay shows for 100 ms
-      {{5, 5, 25, 15}, 400, kRed, kGround, kBlue},         // the green square cleared to the ground
+      {{5, 5, 15, 15}, 100, kRed, RGB(0, 255, 0), kRed},         // a 10 ms delay shows for 100 ms
+      {{5, 5, 25, 15}, 400, kRed, kGround, kBlue},               // the green square cleared to the ground
       {{0, 0, 25, 15}, 300, RGB(255, 255, 255), kGround, kRed},  // what lay under the blue restored
-      {{0, 0, 30, 20}, 300, kRed, kRed, kRed},             // the next round starts afresh
+      {{0, 0, 30, 20}, 300, kRed, kRed, kRed},                   // the next round starts afresh
   };
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(i);
@@ -414,7 +396,8 @@ TEST_F(WicPictures, FramesWithoutDelaysShowTheFirstAndStayStill) {
     PixelPoint at;
     COLORREF color;
   };
-  const Case cases[] = {{"pages36x24.tif", {36, 24}, {18, 12}, kRed}, {"ico32x32-16x16.ico", {32, 32}, {16, 16}, kOrange}};
+  const Case cases[] = {{"pages36x24.tif", {36, 24}, {18, 12}, kRed},
+                        {"ico32x32-16x16.ico", {32, 32}, {16, 16}, kOrange}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const std::shared_ptr<Picture> picture = Load(FixturePath(c.file));

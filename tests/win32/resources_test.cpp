@@ -100,9 +100,8 @@ TEST(ProgramVersion, StringsNameTheProductAndItsMaker) {
     const wchar_t* name;
     const char* expected;
   } cases[] = {
-      {L"FileVersion", "1.00"},          {L"ProductVersion", "1.00"},
-      {L"ProductName", "corvane"},       {L"InternalName", "Corvane"},
-      {L"OriginalFilename", "Corvane.exe"}, {L"CompanyName", "Corvane Software"},
+      {L"FileVersion", "1.00"},     {L"ProductVersion", "1.00"},          {L"ProductName", "corvane"},
+      {L"InternalName", "Corvane"}, {L"OriginalFilename", "Corvane.exe"}, {L"CompanyName", "Corvane Software"},
   };
   for (const auto& c : cases) EXPECT_EQ(value(c.name), c.expected) << Narrow(c.name);
 
@@ -224,7 +223,8 @@ TEST(ProgramManifest, ActivationContextIsDpiAwareAndUsesCommonControlsSix) {
   ULONG_PTR cookie = 0;
   ASSERT_TRUE(ActivateActCtx(context, &cookie)) << "ActivateActCtx: " << ErrorText(GetLastError());
   const BOOL found = FindActCtxSectionStringW(FIND_ACTCTX_SECTION_KEY_RETURN_HACTCTX, nullptr,
-                                              ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &redirection);
+                                              ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll",
+                                              &redirection);
   const DWORD findError = GetLastError();
   DeactivateActCtx(0, cookie);
   ASSERT_TRUE(found) << "FindActCtxSectionStringW(comctl32.dll): " << ErrorText(findError);

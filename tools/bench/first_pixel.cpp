@@ -31,12 +31,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
+#include <dirent.h>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -64,8 +64,10 @@ struct Options {
 };
 
 [[noreturn]] void Usage(const char* why) {
-  std::fprintf(stderr, "first_pixel: %s\nusage: first_pixel [--tolerance N] [--process NAME] "
-                       "[--directory DIR] [--timeout S] --point X,Y,RRGGBB... -- PROGRAM [ARGS...]\n", why);
+  std::fprintf(stderr,
+               "first_pixel: %s\nusage: first_pixel [--tolerance N] [--process NAME] "
+               "[--directory DIR] [--timeout S] --point X,Y,RRGGBB... -- PROGRAM [ARGS...]\n",
+               why);
   std::exit(2);
 }
 
@@ -270,7 +272,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "first_pixel: the screen already shows the expected colours before the start\n");
     return 1;
   }
-  const auto timeout = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.timeoutSeconds));
+  const auto timeout =
+      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.timeoutSeconds));
 
   const auto start = Clock::now();
   const pid_t child = Start(options);
@@ -289,8 +292,9 @@ int main(int argc, char** argv) {
   }
   const double elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   if (!shown) {
-    std::fprintf(stderr, "first_pixel: %s\n", ended ? "the program ended before its window showed the colours"
-                                                     : "the expected colours did not show in time");
+    std::fprintf(
+        stderr, "first_pixel: %s\n",
+        ended ? "the program ended before its window showed the colours" : "the expected colours did not show in time");
     if (!ended) Stop(child);
     return 1;
   }

@@ -33,9 +33,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   windowClass.hbrBackground = CreateSolidBrush(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
   windowClass.lpszClassName = L"PopupFloor";
   RegisterClassW(&windowClass);
-  HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"popup_floor", WS_POPUP,
-                                _wtoi(__wargv[1]), _wtoi(__wargv[2]), _wtoi(__wargv[3]), _wtoi(__wargv[4]),
-                                nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"popup_floor", WS_POPUP, _wtoi(__wargv[1]),
+                                _wtoi(__wargv[2]), _wtoi(__wargv[3]), _wtoi(__wargv[4]), nullptr, nullptr, instance,
+                                nullptr);
   if (!window) return 1;
   ShowWindow(window, SW_SHOWNORMAL);
 

@@ -103,11 +103,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -129,8 +126,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   windowClass.lpszClassName = L"WicPictureFloor";
   RegisterClassW(&windowClass);
   HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"wic_picture_floor", WS_POPUP,
-                                _wtoi(__wargv[2]), _wtoi(__wargv[3]), picture.width, picture.height, nullptr,
-                                nullptr, instance, nullptr);
+                                _wtoi(__wargv[2]), _wtoi(__wargv[3]), picture.width, picture.height, nullptr, nullptr,
+                                instance, nullptr);
   if (!window) Fail(L"CreateWindowExW", HRESULT_FROM_WIN32(GetLastError()));
   ShowWindow(window, SW_SHOWNORMAL);
 
