@@ -68,7 +68,7 @@ class GtkPlatform : public Platform, public WindowRegistry {
   std::string programFolder_;
   Fonts fonts_;
   std::vector<GtkNativeWindow*> windows_;  // live windows, in creation order
-  gulong fontOptionsHandler_ = 0;
+  ScopedSignal fontOptionsChanged_;
 };
 
 }  // namespace corvane::gtk

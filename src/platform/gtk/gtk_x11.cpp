@@ -14,19 +14,31 @@ namespace corvane::gtk {
 
 namespace {
 
+inline void FreeModifierMap(XModifierKeymap* map) { XFreeModifiermap(map); }
+using ScopedModifierMap = Scoped<XModifierKeymap*, FreeModifierMap>;
+
 // The modifier bit NumLock sets, Mod2 when the keyboard map does not say.
 unsigned NumLockMask(Display* x) {
   unsigned mask = Mod2Mask;
   const KeyCode numLock = XKeysymToKeycode(x, XK_Num_Lock);
-  XModifierKeymap* map = XGetModifierMapping(x);
+  const ScopedModifierMap owned(XGetModifierMapping(x));
+  const XModifierKeymap* map = owned.Get();
   if (!map) return mask;
   for (int modifier = 0; modifier < 8 && numLock != 0; ++modifier) {
     for (int k = 0; k < map->max_keypermod; ++k) {
       if (map->modifiermap[modifier * map->max_keypermod + k] == numLock) mask = 1u << modifier;
     }
   }
-  XFreeModifiermap(map);
   return mask;
+}
+
+// "Ctrl+Alt+T", for the messages about a key.
+std::string KeyName(int modifiers, char letter) {
+  std::string name;
+  if (modifiers & kCtrl) name += "Ctrl+";
+  if (modifiers & kAlt) name += "Alt+";
+  if (modifiers & kShift) name += "Shift+";
+  return name + static_cast<char>(g_ascii_toupper(letter));
 }
 
 // One key with its modifiers grabbed on the root window, whatever the lock keys are; a filter
@@ -96,7 +108,7 @@ std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function
   if (!display || !GDK_IS_X11_DISPLAY(display)) throw Error("X: no X display to grab a hot key on");
   const char name[2] = {static_cast<char>(g_ascii_tolower(letter)), '\0'};
   const KeyCode code = XKeysymToKeycode(GDK_DISPLAY_XDISPLAY(display), XStringToKeysym(name));
-  if (code == 0) throw Error(std::string("X: XKeysymToKeycode failed: the keyboard has no key ") + letter);
+  if (code == 0) throw Error("X: XKeysymToKeycode failed on " + KeyName(modifiers, letter) + ": the keyboard has no key " + letter);
   unsigned mask = 0;
   if (modifiers & kCtrl) mask |= ControlMask;
   if (modifiers & kAlt) mask |= Mod1Mask;
@@ -104,7 +116,10 @@ std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function
   auto grab = std::make_unique<RootKeyGrab>(display, code, mask, std::move(pressed));
   const int error = grab->Grab();
   if (error == BadAccess) return nullptr;
-  if (error != 0) throw Error("X: XGrabKey failed: X error " + std::to_string(error));
+  if (error != 0) {
+    throw Error("X: XGrabKey failed on " + KeyName(modifiers, letter) + " of the root window of " +
+                gdk_display_get_name(display) + ": X error " + std::to_string(error));
+  }
   return grab;
 }
 
