@@ -210,7 +210,8 @@ std::vector<std::string> GtkPlatform::PictureExtensions() { return PixbufExtensi
 
 std::string GtkPlatform::SettingsFilePath(const std::string& fileName) const {
   // Decided once, so that the file read at the start is the one written at the end.
-  static const std::string folder = SettingsFolder(CurrentSettingsPlaceFacts(programFolder_));
+  if (!settingsFolder_) settingsFolder_ = SettingsFolder(CurrentSettingsPlaceFacts(programFolder_));
+  const std::string& folder = *settingsFolder_;
   if (folder != programFolder_) MakeFolders(folder);
   return (folder == "/" ? std::string() : folder) + "/" + fileName;
 }
