@@ -49,7 +49,7 @@ std::unique_ptr<ClipboardImage> DecodePicture(std::span<const std::uint8_t> byte
   }
   if (!loader.Close(error.Put())) throw CallFailed("gdk_pixbuf_loader_close", "the picture on the clipboard", error.Get());
   GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.Get());  // the loader's own
-  if (!pixbuf) throw Error("The picture on the clipboard could not be read.");
+  if (!pixbuf) throw Error("The picture on the clipboard could not be read: gdk_pixbuf_loader_get_pixbuf gave none.");
   const std::string problem = pictures::SizeProblem(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
   if (!problem.empty()) throw Error(problem);
   // Turned as its camera says, as a picture file is shown.

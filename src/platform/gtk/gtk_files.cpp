@@ -35,7 +35,7 @@ class PosixFile : public BinaryFile {
       const ssize_t n = pread(fd_.Get(), bytes.data() + done, count - done, static_cast<off_t>(offset + done));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) throw SystemCallFailed("pread", path_, errno);
-      if (n == 0) throw Error("The settings file ends before the record it holds.");
+      if (n == 0) throw Error("The settings file ends before the record it holds: pread found the end of " + path_);
       done += static_cast<std::size_t>(n);
     }
     return bytes;

@@ -346,7 +346,7 @@ void Fonts::Draw(cairo_t* cr, int x, int y, const FontSpec& font, std::string_vi
   const Face& face = FaceOf(font);
   if (!face.font || text.empty()) return;
   const Run& run = RunOf(font, face, text);
-  cairo_save(cr);
+  const ScopedCairoState saved(cr);
   cairo_translate(cr, x, y + face.ascent);
   cairo_set_scaled_font(cr, face.font.Get());
   cairo_show_glyphs(cr, run.glyphs.data(), static_cast<int>(run.glyphs.size()));
@@ -354,7 +354,6 @@ void Fonts::Draw(cairo_t* cr, int x, int y, const FontSpec& font, std::string_vi
     cairo_rectangle(cr, 0, face.underlineTop, run.width, face.underlineHeight);
     cairo_fill(cr);
   }
-  cairo_restore(cr);
 }
 
 }  // namespace corvane::gtk

@@ -104,6 +104,19 @@ class ScopedSignal {
   gulong handler_ = 0;
 };
 
+// The drawing state of a cairo context (clip, source, matrix), saved when made and restored at
+// the end.
+class ScopedCairoState {
+ public:
+  explicit ScopedCairoState(cairo_t* cr) : cr_(cr) { cairo_save(cr); }
+  ~ScopedCairoState() { cairo_restore(cr_); }
+  ScopedCairoState(const ScopedCairoState&) = delete;
+  ScopedCairoState& operator=(const ScopedCairoState&) = delete;
+
+ private:
+  cairo_t* cr_;
+};
+
 // A pixbuf loader, closed at the end when the caller has not closed it (gdk-pixbuf warns about
 // a loader finalized open).
 class ScopedPixbufLoader {
