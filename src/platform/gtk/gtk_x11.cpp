@@ -41,6 +41,26 @@ std::string KeyName(int modifiers, char letter) {
   return name + static_cast<char>(g_ascii_toupper(letter));
 }
 
+// X errors of the requests made while it lives are caught rather than fatal. Pop() ends it and
+// gives the first error (0 for none); one never popped ends with its errors ignored.
+class ScopedErrorTrap {
+ public:
+  explicit ScopedErrorTrap(GdkDisplay* display) : display_(display) { gdk_x11_display_error_trap_push(display); }
+  ~ScopedErrorTrap() {
+    if (trapping_) gdk_x11_display_error_trap_pop_ignored(display_);
+  }
+  ScopedErrorTrap(const ScopedErrorTrap&) = delete;
+  ScopedErrorTrap& operator=(const ScopedErrorTrap&) = delete;
+  int Pop() {
+    trapping_ = false;
+    return gdk_x11_display_error_trap_pop(display_);
+  }
+
+ private:
+  GdkDisplay* display_;
+  bool trapping_ = true;
+};
+
 // One key with its modifiers grabbed on the root window, whatever the lock keys are; a filter
 // on the root window hands its presses to `pressed`.
 class RootKeyGrab : public HotKeyGrab {
@@ -53,16 +73,15 @@ class RootKeyGrab : public HotKeyGrab {
   ~RootKeyGrab() override {
     if (filtering_) gdk_window_remove_filter(root_, Filter, this);
     if (!grabbed_) return;
-    gdk_x11_display_error_trap_push(display_);
+    const ScopedErrorTrap ignored(display_);
     for (unsigned locks : Locks()) XUngrabKey(X(), code_, modifiers_ | locks, RootId());
-    gdk_x11_display_error_trap_pop_ignored(display_);
   }
 
   // Grabs every variant; the X error when one fails (BadAccess: another client holds it).
   int Grab() {
-    gdk_x11_display_error_trap_push(display_);
+    ScopedErrorTrap trap(display_);
     for (unsigned locks : Locks()) XGrabKey(X(), code_, modifiers_ | locks, RootId(), False, GrabModeAsync, GrabModeAsync);
-    const int error = gdk_x11_display_error_trap_pop(display_);
+    const int error = trap.Pop();
     grabbed_ = true;  // ungrabbing a variant never grabbed does no harm
     if (error != 0) return error;
     gdk_window_add_filter(root_, Filter, this);
