@@ -18,6 +18,11 @@
 #   native       build/linux/corvane (when the linux preset exists) showing the same JPEG,
 #                against `feh --borderless`; its help panel against gtk_window_floor, as a start
 #                with fontconfig's answers kept and as a first start, without them
+#   pins         each program: a 300x250 advert opened as a new pin by a second start
+#                (`Corvane.exe advert.png` while Corvane runs), against a first start showing
+#                the same advert; and ten pins of it (ten paths on the command line) against
+#                one, for memory: the ten may take at most one pin's peak plus ten times the
+#                advert's pixels and 512 KiB
 # Time: from the program's start to the moment the X screen shows the expected colours at
 # sample points inside the window (tools/bench/first_pixel.cpp); a window merely mapped does not
 # count; the CPU time the program's process had used by then is printed too, as it suffers less
@@ -259,6 +264,104 @@ wine_help_floor=("${wine_first_pixel[@]}" --process popup_floor.exe "${help_chec
   wine popup_floor.exe "$help_left" "$help_top" "${help_size[@]}" "$help_ground")
 pair "help panel, Wine" wine_help wine_help_floor "1.10 -" "$short_runs"
 
+# --- pins ----------------------------------------------------------------------------------
+
+# The advert: 300x250 in one colour, so that any sample point inside it knows what to expect.
+advert=$CORVANE_ROOT/build/bench/advert-300x250.png
+[[ -s $advert ]] || convert -size 300x250 xc:'#3366CC' "$advert"
+advert_points=(150,125 20,20 280,230 40,220 260,30)
+advert_colours=()
+for p in "${advert_points[@]}"; do advert_colours+=(3366CC); done
+# The most the ten pins may take beyond one, in KiB: each pin's 32-bit pixels and 512 KiB.
+ten_pins_allowance=$((9 * (300 * 250 * 4 / 1024 + 512)))
+pins_notes=()
+
+# A running Corvane ($1: its folder, then its command) showing its help panel, for a second start
+# to hand over to; its pid in running_pid. Any Corvane of an earlier run has gone first.
+running_pid=
+start_running() {
+  local directory=$1 deadline=$((SECONDS + 60)) info
+  shift
+  stop_running
+  rm -f "$directory/corvane.ini"
+  (cd "$directory" && exec "$@") >/dev/null 2>&1 &
+  running_pid=$!
+  until info=$(xwininfo -name "Corvane Standard  v0.02" 2>/dev/null) && [[ $info == *IsViewable* ]]; do
+    ((SECONDS < deadline)) || corvane_die "the running Corvane for the second starts did not show"
+    if ! kill -0 "$running_pid" 2>/dev/null; then
+      (cd "$directory" && exec "$@") >/dev/null 2>&1 &
+      running_pid=$!
+    fi
+    sleep 0.05
+  done
+}
+stop_running() {
+  [[ -n $running_pid ]] || return 0
+  kill "$running_pid" 2>/dev/null || true
+  wait "$running_pid" 2>/dev/null || true
+  running_pid=
+  # Until the single-instance mark is gone, a start would hand over to nobody and end.
+  local deadline=$((SECONDS + 10))
+  while pgrep -f 'Corvane.exe|/corvane( |$)' >/dev/null && ((SECONDS < deadline)); do sleep 0.05; done
+}
+
+# The pins pairs for one program: $1 a label, $2 its folder (holding the program and the advert),
+# $3 the help panel's place "LEFT TOP", $4 the --process option's value ("" for none), then the
+# command that starts the program.
+pins_pairs() {
+  local label=$1 directory=$2 place=$3 process=$4 left top
+  shift 4
+  read -r left top <<<"$place"
+  pins_command=("$@")
+  local measure_process=()
+  [[ -n $process ]] && measure_process=(--process "$process")
+  cp "$advert" "$directory/advert.png"
+  mapfile -t first_check < <(point_options advert_points "$left" "$top" "${advert_colours[@]}")
+  mapfile -t second_check < <(point_options advert_points "$((left + 24))" "$((top + 24))" "${advert_colours[@]}")
+  mapfile -t tenth_check < <(point_options advert_points "$((left + 9 * 24))" "$((top + 9 * 24))" "${advert_colours[@]}")
+
+  pin_second_start=("$first_pixel" --hands-over --directory "$directory" "${second_check[@]}" --
+    "${pins_command[@]}" advert.png)
+  before_pin_second_start() { start_running "$directory" "${pins_command[@]}"; }
+  pin_first_start=("$first_pixel" --directory "$directory" "${measure_process[@]}" "${first_check[@]}" --
+    "${pins_command[@]}" advert.png)
+  before_pin_first_start() {
+    stop_running
+    rm -f "$directory/corvane.ini"
+  }
+  pair "pin by a second start, $label" pin_second_start pin_first_start "1.00 -"
+  stop_running
+
+  local ten=()
+  for ((i = 0; i < 10; i++)); do ten+=(advert.png); done
+  ten_pins=("$first_pixel" --directory "$directory" "${measure_process[@]}" "${tenth_check[@]}" --
+    "${pins_command[@]}" "${ten[@]}")
+  before_ten_pins() { rm -f "$directory/corvane.ini"; }
+  one_pin=("${pin_first_start[@]}")
+  before_one_pin() { rm -f "$directory/corvane.ini"; }
+  pair "ten pins against one, $label" ten_pins one_pin "- -"
+  if [[ -s $work/ten_pins.times && -s $work/one_pin.times ]]; then
+    pins_notes+=("$(paste -d' ' "$work/ten_pins.times" "$work/one_pin.times" | awk -v label="$label" \
+      -v allowance="$ten_pins_allowance" '
+      function median(v, n,   i, j, t) {
+        for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+        return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+      }
+      { d[NR] = $3 - $6 }
+      END {
+        m = median(d, NR)
+        printf "ten pins, %s: %.1f MiB more than one pin; at most %.1f MiB: %s\n", label, m / 1024, allowance / 1024,
+          m <= allowance ? "met" : "MISS"
+      }')")
+  fi
+}
+
+if [[ -z ${CORVANE_BENCH_ONLY:-} || "pin by a second start, Wine ten pins against one, Wine" =~ $CORVANE_BENCH_ONLY ]]; then
+  mkdir "$work/pins"
+  cp "$windows_build/Corvane.exe" "$work/pins/"
+  pins_pairs Wine "$work/pins" "$help_left $help_top" Corvane.exe wine Corvane.exe
+fi
+
 # --- the native pairs --------------------------------------------------------------------------
 
 native_note=
@@ -303,6 +406,12 @@ else
   before_native_help_first() { rm -f "$work/native/corvane.ini"; rm -rf "$work/first-cache"; }
   gtk_help_floor_first=("${gtk_help_floor[@]}")
   pair "help panel, native, first start" native_help_first gtk_help_floor_first "- -" "$short_runs"
+
+  if [[ -z ${CORVANE_BENCH_ONLY:-} || "pin by a second start, native ten pins against one, native" =~ $CORVANE_BENCH_ONLY ]]; then
+    mkdir "$work/native-pins"
+    cp "$linux_corvane" "$work/native-pins/"
+    pins_pairs native "$work/native-pins" "$help_left $help_top" "" ./corvane
+  fi
 fi
 
 # --- the table ---------------------------------------------------------------------------------
@@ -322,3 +431,4 @@ printf '\nFloors: wic_picture_floor.exe (%s-bit DIB section), popup_floor.exe (W
 printf '        feh --borderless, gtk_window_floor (native, %s).\n' \
   "$([[ $native_wm == openbox ]] && echo "under openbox" || echo "no window manager")"
 [[ -z $native_note ]] || printf '%s\n' "$native_note"
+((${#pins_notes[@]} == 0)) || printf '\n%s\n' "${pins_notes[@]}"

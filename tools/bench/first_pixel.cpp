@@ -11,6 +11,10 @@
 //                       wine-preloader process the launcher starts); default: the program itself
 //   --directory DIR     the program's working directory
 //   --timeout SECONDS   how long to wait for the colours (default 60)
+//   --hands-over        the program hands its work to one already running and may end before
+//                       the colours show: that is no failure, the time runs to the colours, no
+//                       memory or CPU time is read (both print as 0), and the window, which
+//                       belongs to the running program, is left on the screen
 //
 // Time runs from just before the program is started; the screen is read about every millisecond
 // (XGetImage of each point, a round trip to the server each). Once every point matches, the
@@ -60,13 +64,14 @@ struct Options {
   std::string process;
   std::string directory;
   double timeoutSeconds = 60;
+  bool handsOver = false;
   std::vector<char*> command;
 };
 
 [[noreturn]] void Usage(const char* why) {
   std::fprintf(stderr,
                "first_pixel: %s\nusage: first_pixel [--tolerance N] [--process NAME] "
-               "[--directory DIR] [--timeout S] --point X,Y,RRGGBB... -- PROGRAM [ARGS...]\n",
+               "[--directory DIR] [--timeout S] [--hands-over] --point X,Y,RRGGBB... -- PROGRAM [ARGS...]\n",
                why);
   std::exit(2);
 }
@@ -76,6 +81,10 @@ Options ParseOptions(int argc, char** argv) {
   int i = 1;
   for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
     const std::string name = argv[i];
+    if (name == "--hands-over") {
+      options.handsOver = true;
+      continue;
+    }
     if (i + 1 >= argc) Usage("an option lacks its value");
     const char* value = argv[++i];
     if (name == "--point") {
@@ -284,9 +293,9 @@ int main(int argc, char** argv) {
       shown = true;
       break;
     }
-    if (ChildEnded(child)) {
+    if (!ended && ChildEnded(child)) {
       ended = true;
-      break;
+      if (!options.handsOver) break;
     }
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
@@ -297,6 +306,12 @@ int main(int argc, char** argv) {
         ended ? "the program ended before its window showed the colours" : "the expected colours did not show in time");
     if (!ended) Stop(child);
     return 1;
+  }
+
+  if (options.handsOver) {
+    if (!ended) Stop(child);
+    std::printf("first_pixel_ms=%.1f cpu_ms=0 peak_kib=0 rss_kib=0 pid=%d\n", elapsedMs, static_cast<int>(child));
+    return 0;
   }
 
   const pid_t measured = MeasuredProcess(child, options.process);
