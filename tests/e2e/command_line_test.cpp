@@ -113,15 +113,6 @@ TEST(CommandLine, WithNoOutputThatTakesItTheAnswerShowsInAMessageBox) {
   }
 }
 
-// The pin windows of this Corvane now shown, all of them named as the picture window is.
-std::vector<XTopLevel> ShownPins(const App& app) {
-  std::vector<XTopLevel> pins;
-  for (const XTopLevel& window : TopLevelWindows()) {
-    if (window.mapped && window.name == kHelpTitle && window.pid == app.Pid()) pins.push_back(window);
-  }
-  return pins;
-}
-
 // Whether one of the pins shows a picture of this size.
 bool PinOfSize(const App& app, int width, int height) {
   for (const XTopLevel& pin : ShownPins(app)) {
