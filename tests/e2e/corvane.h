@@ -410,6 +410,15 @@ inline std::optional<XTopLevel> ShownPictureWindow(const App& app) {
   return std::nullopt;
 }
 
+// The picture windows of this Corvane now shown, one for each pin (all are named alike).
+inline std::vector<XTopLevel> ShownPins(const App& app) {
+  std::vector<XTopLevel> pins;
+  for (const XTopLevel& window : TopLevelWindows()) {
+    if (window.mapped && window.name == kHelpTitle && window.pid == app.Pid()) pins.push_back(window);
+  }
+  return pins;
+}
+
 // Waits until the picture window of this Corvane has exactly this place and size.
 inline testing::AssertionResult WaitForPictureWindowAt(const App& app, const Rect& expected, XTopLevel* found = nullptr,
                                                        Millis timeout = kDefaultTimeout) {
