@@ -35,6 +35,7 @@ add_library(corvane_gtk STATIC
   src/platform/gtk/gtk_files.cpp
   src/platform/gtk/gtk_x11.cpp
   src/platform/gtk/gtk_clipboard.cpp
+  src/platform/gtk/gtk_hand_over.cpp
 )
 target_link_libraries(corvane_gtk PUBLIC corvane_gtk_logic PkgConfig::GTK3)
 

@@ -406,6 +406,31 @@ TEST(InstanceLock, ALockThatCannotBeMadeLetsTheProgramStart) {
   EXPECT_FALSE(lock.AnotherInstanceRuns());
 }
 
+TEST(FullPath, ARelativePathJoinsTheWorkingFolderAsItIsWritten) {
+  struct Case {
+    const char* folder;
+    const char* path;
+    const char* full;
+  };
+  const Case cases[] = {
+      {"/home/u/pics", "a.png", "/home/u/pics/a.png"},
+      {"/home/u/pics", "../b c/\xc3\xa9.png", "/home/u/pics/../b c/\xc3\xa9.png"},  // never normalised
+      {"/home/u/pics", "./link/missing.png", "/home/u/pics/./link/missing.png"},
+      {"/", "a.png", "/a.png"},
+      {"/home/u/pics", "/etc/x.png", "/etc/x.png"},  // already absolute
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(AbsolutePath(c.folder, c.path), c.full);
+  }
+  TempFolder temp;
+  const std::string before = WorkingFolder();
+  ASSERT_EQ(chdir(temp.Path().c_str()), 0);
+  const std::string inside = WorkingFolder();
+  ASSERT_EQ(chdir(before.c_str()), 0);
+  EXPECT_EQ(inside, fs::canonical(temp.Path()).string());
+}
+
 TEST(HandOverSocket, LiesBesideTheLockWithAMatchingName) {
   EXPECT_EQ(HandOverSocketPath("/run/user/1000/corvane-_0.lock"), "/run/user/1000/corvane-_0.socket");
   EXPECT_EQ(HandOverSocketPath(InstanceLockPath("", ":1", 7)), "/tmp/corvane-7-_1.socket");

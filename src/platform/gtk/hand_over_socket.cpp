@@ -79,6 +79,9 @@ std::optional<ScopedFd> AcceptHandOver(int listening, uid_t uid) {
 
 bool SendHandOver(const std::string& path, const std::string& message) {
   const sockaddr_un address = AddressOf(path);
+  // Only a socket of this user's is taken for the running Corvane (the folder may be /tmp).
+  struct stat info{};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != getuid()) return false;
   ScopedFd fd = NewSocket(0, path);
   int rc = 0;
   do {

@@ -40,7 +40,7 @@ std::optional<ScopedFd> AcceptHandOver(int listening, uid_t uid);
 std::optional<uid_t> PeerUser(int fd);
 
 // Connects to `path`, writes `message` whole and closes: false when nothing listens there (no
-// socket, or one left behind). Throws Error naming the call and the path when the message
+// socket, one left behind, or one that is not this user's). Throws Error naming the call and the path when the message
 // cannot be written (the receiver dropped it).
 bool SendHandOver(const std::string& path, const std::string& message);
 
