@@ -36,7 +36,8 @@ gboolean HandOverListener::OnConnection(gint, GIOCondition, gpointer data) {
     while (std::optional<ScopedFd> taken = AcceptHandOver(self->listening_.Get(), getuid())) {
       if (!*taken) continue;  // another user's: closed unread
       Connection& c = self->connections_.emplace_back(std::move(*taken), self);
-      c.watch.Reset(g_unix_fd_add(c.reader.Descriptor(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), OnData, &c));
+      c.watch.Reset(
+          g_unix_fd_add(c.reader.Descriptor(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), OnData, &c));
     }
   } catch (const std::exception& e) {
     // The running program carries on; only this second start's message is lost.

@@ -42,10 +42,10 @@ int main(int argc, char** argv) {
       std::printf("%s\n", corvane::VersionText().c_str());
       return std::fflush(stdout) == 0 ? 0 : 1;
     case corvane::CommandLine::Action::Mistake:
-      std::fprintf(stderr, "corvane: %s\n%s", command.mistake.c_str(), corvane::UsageText("corvane", kSettingsPlace).c_str());
+      std::fprintf(stderr, "corvane: %s\n%s", command.mistake.c_str(),
+                   corvane::UsageText("corvane", kSettingsPlace).c_str());
       return 2;
-    case corvane::CommandLine::Action::Run:
-      break;
+    case corvane::CommandLine::Action::Run: break;
   }
   if (!gtk_init_check(&argc, &argv)) {
     std::fprintf(stderr, "Corvane needs an X display (XWayland under Wayland): none could be opened.\n");

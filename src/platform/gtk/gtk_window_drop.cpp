@@ -29,7 +29,9 @@ void FormWindow::OnDragDataReceived(GtkWidget* widget, GdkDragContext* context, 
                                     guint, guint, FormWindow* self) {
   const guchar* bytes = gtk_selection_data_get_data(data);
   const gint length = gtk_selection_data_get_length(data);
-  const std::string list = bytes && length > 0 ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)) : std::string();
+  const std::string list = bytes && length > 0
+                               ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length))
+                               : std::string();
   self->dropped_.paths = LocalPathsOfUriList(list, g_get_host_name());
   // The drop point is in the surface's coordinates; the screen's adds the surface's origin.
   GdkWindow* surface = gtk_widget_get_window(widget);

@@ -38,10 +38,14 @@ int HeldButtons(guint state) {
 // The arrow keys, the keypad's among them; nullopt for any other key.
 std::optional<Key> ArrowKey(guint keyval) {
   switch (keyval) {
-    case GDK_KEY_Left: case GDK_KEY_KP_Left: return Key::Left;
-    case GDK_KEY_Right: case GDK_KEY_KP_Right: return Key::Right;
-    case GDK_KEY_Up: case GDK_KEY_KP_Up: return Key::Up;
-    case GDK_KEY_Down: case GDK_KEY_KP_Down: return Key::Down;
+    case GDK_KEY_Left:
+    case GDK_KEY_KP_Left: return Key::Left;
+    case GDK_KEY_Right:
+    case GDK_KEY_KP_Right: return Key::Right;
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up: return Key::Up;
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down: return Key::Down;
     default: return std::nullopt;
   }
 }

@@ -22,8 +22,8 @@ sockaddr_un AddressOf(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path.empty() || path.size() >= sizeof(address.sun_path))
-    throw Error("The hand-over socket's path does not fit a socket address (" + std::to_string(sizeof(address.sun_path) - 1) +
-                " bytes at most): " + path);
+    throw Error("The hand-over socket's path does not fit a socket address (" +
+                std::to_string(sizeof(address.sun_path) - 1) + " bytes at most): " + path);
   std::memcpy(address.sun_path, path.data(), path.size());
   return address;
 }
@@ -38,7 +38,8 @@ ScopedFd NewSocket(int flags, const std::string& path) {
 
 std::string HandOverSocketPath(const std::string& lockPath) {
   std::string path = lockPath;
-  if (path.size() >= kLockEnding.size() && path.compare(path.size() - kLockEnding.size(), kLockEnding.size(), kLockEnding) == 0)
+  if (path.size() >= kLockEnding.size() &&
+      path.compare(path.size() - kLockEnding.size(), kLockEnding.size(), kLockEnding) == 0)
     path.resize(path.size() - kLockEnding.size());
   return path + ".socket";
 }
@@ -80,7 +81,7 @@ std::optional<ScopedFd> AcceptHandOver(int listening, uid_t uid) {
 bool SendHandOver(const std::string& path, const std::string& message) {
   const sockaddr_un address = AddressOf(path);
   // Only a socket of this user's is taken for the running Corvane (the folder may be /tmp).
-  struct stat info{};
+  struct stat info {};
   if (lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != getuid()) return false;
   ScopedFd fd = NewSocket(0, path);
   int rc = 0;
@@ -103,7 +104,8 @@ bool SendHandOver(const std::string& path, const std::string& message) {
   return true;
 }
 
-HandOverReader::HandOverReader(ScopedFd connection, std::size_t limit) : connection_(std::move(connection)), limit_(limit) {}
+HandOverReader::HandOverReader(ScopedFd connection, std::size_t limit)
+    : connection_(std::move(connection)), limit_(limit) {}
 
 HandOverReader::Step HandOverReader::ReadAvailable() {
   char chunk[65536];
