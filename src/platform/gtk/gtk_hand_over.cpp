@@ -17,8 +17,8 @@ namespace corvane::gtk {
 HandOverListener::Connection::Connection(ScopedFd fd, HandOverListener* owner)
     : reader(std::move(fd), kLongestHandOver), listener(owner) {}
 
-HandOverListener::HandOverListener(const std::string& path, std::function<void(const std::string&)> receive)
-    : path_(path), receive_(std::move(receive)), listening_(ListenForHandOvers(path)) {
+HandOverListener::HandOverListener(ScopedFd listening, std::function<void(const std::string&)> receive)
+    : receive_(std::move(receive)), listening_(std::move(listening)) {
   watch_.Reset(g_unix_fd_add(listening_.Get(), G_IO_IN, OnConnection, this));
 }
 
@@ -27,8 +27,6 @@ HandOverListener::~HandOverListener() {
   connections_.clear();
   watch_.Reset();
 }
-
-void HandOverListener::RemoveSocketFile() const { unlink(path_.c_str()); }
 
 gboolean HandOverListener::OnConnection(gint, GIOCondition, gpointer data) {
   auto* self = static_cast<HandOverListener*>(data);
@@ -64,24 +62,39 @@ gboolean HandOverListener::OnData(gint, GIOCondition, gpointer data) {
 }
 
 bool GtkPlatform::HandOverToRunningInstance(const std::string& message) {
-  return SendHandOver(handOverSocket_, message);
+  // Several pictures opened together start as many Corvanes at once: the one holding the lock
+  // may not listen yet for a moment, so a refused connection is tried again for a while.
+  const gint64 deadline = g_get_monotonic_time() + kHandOverWaitMicroseconds;
+  for (;;) {
+    if (SendHandOver(handOverSocket_, message)) return true;
+    if (g_get_monotonic_time() >= deadline) return false;
+    g_usleep(kHandOverRetryMicroseconds);
+  }
 }
 
-void GtkPlatform::ListenForHandOver(std::function<void(const std::string&)> receive) {
+void GtkPlatform::StartHandOverSocket() {
   // Only the lock's holder serves the socket: a second start must never take it from the
-  // program it hands its message to.
+  // program it hands its message to. Bound at once, before any window: a second start's
+  // connection then waits in the socket's queue until the event loop takes it.
   if (prevInstance_ || handOverSocket_.empty()) return;
   try {
-    handOver_ = std::make_unique<HandOverListener>(handOverSocket_, std::move(receive));
+    handOverListening_ = ListenForHandOvers(handOverSocket_);
   } catch (const Error& e) {
-    // Without the socket the program runs all the same; later starts then open their own.
+    // Without the socket the program runs all the same; second starts then find no one.
     std::fprintf(stderr, "Corvane: %s\n", e.what());
   }
 }
 
+void GtkPlatform::ListenForHandOver(std::function<void(const std::string&)> receive) {
+  if (!handOverListening_) return;
+  handOver_ = std::make_unique<HandOverListener>(std::move(handOverListening_), std::move(receive));
+}
+
+// Takes the socket file away as the program ends, while it still holds the instance lock.
 void GtkPlatform::EndHandOver() {
-  if (handOver_) handOver_->RemoveSocketFile();
+  if (handOver_ || handOverListening_) unlink(handOverSocket_.c_str());
   handOver_.reset();
+  handOverListening_.Reset();
 }
 
 }  // namespace corvane::gtk

@@ -12,18 +12,15 @@
 
 namespace corvane::gtk {
 
-// Listens at `path` from construction (throws Error naming the call and the path when it
-// cannot) and calls `receive` once with each connection's whole message; a message longer
-// than the hand-over's limit, or from another user, is dropped.
+// Serves `listening` (ListenForHandOvers) on the main loop from construction and
+// calls `receive` once with each connection's whole message; a message longer than the
+// hand-over's limit, or from another user, is dropped.
 class HandOverListener {
  public:
-  HandOverListener(const std::string& path, std::function<void(const std::string&)> receive);
+  HandOverListener(ScopedFd listening, std::function<void(const std::string&)> receive);
   ~HandOverListener();
   HandOverListener(const HandOverListener&) = delete;
   HandOverListener& operator=(const HandOverListener&) = delete;
-
-  // Takes the socket file away as the program ends, while it still holds the instance lock.
-  void RemoveSocketFile() const;
 
  private:
   struct Connection {
@@ -36,7 +33,6 @@ class HandOverListener {
   static gboolean OnConnection(gint fd, GIOCondition condition, gpointer data);
   static gboolean OnData(gint fd, GIOCondition condition, gpointer data);
 
-  std::string path_;
   std::function<void(const std::string&)> receive_;
   ScopedFd listening_;
   std::list<Connection> connections_;

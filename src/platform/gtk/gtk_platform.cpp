@@ -50,7 +50,9 @@ GtkPlatform::GtkPlatform(bool prevInstance, std::string handOverSocket)
       handOverSocket_(std::move(handOverSocket)),
       programFolder_(ProgramFolder()),
       fonts_(ScreenDpi()),
-      fontOptionsChanged_(gdk_screen_get_default(), "notify::font-options", G_CALLBACK(OnFontOptions), this) {}
+      fontOptionsChanged_(gdk_screen_get_default(), "notify::font-options", G_CALLBACK(OnFontOptions), this) {
+  StartHandOverSocket();
+}
 
 GtkPlatform::~GtkPlatform() { EndHandOver(); }
 
