@@ -2,13 +2,17 @@
 // where the settings file goes, the single-instance lock and double clicks; the owners of its
 // handles and the errors of its file steps.
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,12 +21,13 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
-#include <chrono>
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/font_cache.h"
 #include "platform/gtk/font_map.h"
+#include "platform/gtk/hand_over_socket.h"
 #include "platform/gtk/instance_lock.h"
 #include "platform/gtk/posix_scoped.h"
 #include "platform/gtk/settings_place.h"
@@ -61,7 +66,7 @@ TEST(FaceChoice, TheLayoutsSizesBecomeGdiPixelHeightsInAWidthCompatibleSans) {
     int pixels;
   };
   const Case cases[] = {
-      {8.25f, 96, 11}, {9.75f, 96, 13}, {12, 96, 16}, {13.5f, 96, 18},  // the layouts' sizes at 100 %
+      {8.25f, 96, 11},  {9.75f, 96, 13}, {12, 96, 16}, {13.5f, 96, 18},  // the layouts' sizes at 100 %
       {8.25f, 144, 17}, {12, 144, 24},                                   // a 150 % screen
       {8.25f, 0, 11},                                                    // an unknown resolution counts as 96
   };
@@ -124,11 +129,11 @@ TEST(FontAnswers, AFileNotWhollyOfTheFormatIsNotUsed) {
   const std::string header = text.substr(0, text.find('\n') + 1);
   const std::string cases[] = {
       "",
-      text.substr(0, text.size() - 4),                  // cut short: no end line
-      text.substr(0, text.size() - 1),                  // cut within the end line
-      text + "face\ta\tb\n",                          // something after the end
+      text.substr(0, text.size() - 4),  // cut short: no end line
+      text.substr(0, text.size() - 1),  // cut within the end line
+      text + "face\ta\tb\n",            // something after the end
       "corvane font answers 2" + text.substr(text.find('\n')),
-      header + "end\n",                                 // no context
+      header + "end\n",  // no context
       header + "context\tx\nstamp\t/a\t1\t12x\t3\nend\n",
       header + "context\tx\nstamp\t/a\t2\t1\t3\nend\n",
       header + "context\tx\nstamp\t/a\t1\t99999999999999999999\t3\nend\n",
@@ -164,7 +169,8 @@ TEST(FontAnswers, HoldOnlyWhileEveryStampedFileIsAsItWas) {
   };
   const Case cases[] = {
       {"a configuration file edited", [&] { later(temp / "fonts.conf"); }, [] {}},
-      {"a configuration file of another size", [&] { std::ofstream(temp / "fonts.conf") << "<fontconfig></fontconfig>"; }, [] {}},
+      {"a configuration file of another size",
+       [&] { std::ofstream(temp / "fonts.conf") << "<fontconfig></fontconfig>"; }, [] {}},
       {"a font added to a font folder", [&] { std::ofstream(temp / "fonts/new.ttf") << "x"; }, [] {}},
       {"a user's configuration made", [&] { std::ofstream(temp / "user.conf") << "<fontconfig/>"; },
        [&] { fs::remove(temp / "user.conf"); }},
@@ -288,33 +294,43 @@ TEST(Scoped, EachHandleIsReleasedOnceByWhicheverOwnerHoldsItLast) {
   const Case cases[] = {
       {"at the end of its owner", [] { const Recorded a(1); }, {1}},
       {"an empty owner releases nothing", [] { const Recorded a; }, {}},
-      {"moved: by the new owner only", [] {
+      {"moved: by the new owner only",
+       [] {
          Recorded a(2);
          const Recorded b(std::move(a));
          EXPECT_FALSE(a);
          EXPECT_EQ(b.Get(), 2);
-       }, {2}},
-      {"moved over another: the replaced one at once", [] {
+       },
+       {2}},
+      {"moved over another: the replaced one at once",
+       [] {
          Recorded a(3);
          Recorded b(4);
          b = std::move(a);
          EXPECT_EQ(released, std::vector<int>{4});
-       }, {4, 3}},
-      {"given up: never", [] {
+       },
+       {4, 3}},
+      {"given up: never",
+       [] {
          Recorded a(5);
          EXPECT_EQ(a.Take(), 5);
          EXPECT_FALSE(a);
-       }, {}},
-      {"reset: the old at once, the new at the end", [] {
+       },
+       {}},
+      {"reset: the old at once, the new at the end",
+       [] {
          Recorded a(6);
          a.Reset(7);
          EXPECT_EQ(released, std::vector<int>{6});
-       }, {6, 7}},
-      {"put: the old at once, the one written through the pointer at the end", [] {
+       },
+       {6, 7}},
+      {"put: the old at once, the one written through the pointer at the end",
+       [] {
          Recorded a(8);
          *a.Put() = 9;
          EXPECT_EQ(released, std::vector<int>{8});
-       }, {8, 9}},
+       },
+       {8, 9}},
       {"zero is a handle when the empty mark is -1", [] { const Recorded a(0); }, {0}},
   };
   for (const Case& c : cases) {
@@ -401,6 +417,160 @@ TEST(InstanceLock, ALockThatCannotBeMadeLetsTheProgramStart) {
   EXPECT_FALSE(lock.AnotherInstanceRuns());
 }
 
+TEST(FullPath, ARelativePathJoinsTheWorkingFolderAsItIsWritten) {
+  struct Case {
+    const char* folder;
+    const char* path;
+    const char* full;
+  };
+  const Case cases[] = {
+      {"/home/u/pics", "a.png", "/home/u/pics/a.png"},
+      {"/home/u/pics", "../b c/\xc3\xa9.png", "/home/u/pics/../b c/\xc3\xa9.png"},  // never normalised
+      {"/home/u/pics", "./link/missing.png", "/home/u/pics/./link/missing.png"},
+      {"/", "a.png", "/a.png"},
+      {"/home/u/pics", "/etc/x.png", "/etc/x.png"},  // already absolute
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(AbsolutePath(c.folder, c.path), c.full);
+  }
+  TempFolder temp;
+  const std::string before = WorkingFolder();
+  ASSERT_EQ(chdir(temp.Path().c_str()), 0);
+  const std::string inside = WorkingFolder();
+  ASSERT_EQ(chdir(before.c_str()), 0);
+  EXPECT_EQ(inside, fs::canonical(temp.Path()).string());
+}
+
+TEST(HandOverSocket, LiesBesideTheLockWithAMatchingName) {
+  EXPECT_EQ(HandOverSocketPath("/run/user/1000/corvane-_0.lock"), "/run/user/1000/corvane-_0.socket");
+  EXPECT_EQ(HandOverSocketPath(InstanceLockPath("", ":1", 7)), "/tmp/corvane-7-_1.socket");
+  EXPECT_NE(HandOverSocketPath(InstanceLockPath("/run/user/1000", ":0", 1000)),
+            HandOverSocketPath(InstanceLockPath("/run/user/1000", ":1", 1000)))
+      << "one socket per display, as one lock";
+}
+
+// What the running instance does on its main loop, here waiting on poll: takes the one
+// connection and reads it as its bytes arrive.
+HandOverReader::Step ReceiveOne(int listening, std::size_t limit, std::string* message) {
+  std::optional<ScopedFd> connection;
+  while (!connection) {
+    pollfd waiting{listening, POLLIN, 0};
+    poll(&waiting, 1, -1);
+    connection = AcceptHandOver(listening, getuid());
+  }
+  if (!*connection) return HandOverReader::Step::Dropped;
+  HandOverReader reader(std::move(*connection), limit);
+  HandOverReader::Step step = HandOverReader::Step::More;
+  while (step == HandOverReader::Step::More) {
+    pollfd arriving{reader.Descriptor(), POLLIN, 0};
+    poll(&arriving, 1, -1);
+    step = reader.ReadAvailable();
+  }
+  *message = reader.Message();
+  return step;
+}
+
+TEST(HandOverSocket, AMessageArrivesWholeAsItWasWritten) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  const ScopedFd listening = ListenForHandOvers(path);
+  struct stat info {};
+  ASSERT_EQ(lstat(path.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISSOCK(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "only the user may connect";
+  EXPECT_NE(fcntl(listening.Get(), F_GETFL) & O_NONBLOCK, 0) << "accepting never blocks the UI";
+
+  struct Case {
+    const char* what;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a short message", std::string("corvane\0open\0/a b/\xc3\xa9.png\0", 26)},
+      {"one larger than a socket's buffer", std::string("corvane\0open\0", 13) + std::string(1 << 20, 'x') + '\0'},
+      {"exactly the limit", std::string(4096, 'y')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool sent = false;
+    std::thread sender([&] { sent = SendHandOver(path, c.message); });
+    std::string received;
+    const HandOverReader::Step step =
+        ReceiveOne(listening.Get(), std::max<std::size_t>(c.message.size(), 4096), &received);
+    sender.join();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(step, HandOverReader::Step::Whole);
+    EXPECT_EQ(received.size(), c.message.size());
+    EXPECT_TRUE(received == c.message) << "the bytes arrive whole and in order";
+  }
+}
+
+TEST(HandOverSocket, AMessageLongerThanTheLimitIsDroppedAndTheSenderTold) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  const ScopedFd listening = ListenForHandOvers(path);
+  const std::string message(4 << 20, 'z');  // far more than the socket holds: the sender is still writing
+  bool threw = false;
+  std::thread sender([&] {
+    try {
+      SendHandOver(path, message);
+    } catch (const Error& e) {
+      threw = std::string(e.what()).find("send failed on " + path) != std::string::npos;
+    }
+  });
+  std::string received = "unchanged";
+  const HandOverReader::Step step = ReceiveOne(listening.Get(), 1000, &received);
+  EXPECT_EQ(step, HandOverReader::Step::Dropped);
+  EXPECT_TRUE(received.empty()) << "nothing of a dropped message is kept";
+  sender.join();  // the receiver closed the connection it dropped, so the write ends
+  EXPECT_TRUE(threw) << "the sender learns the message was not taken";
+}
+
+TEST(HandOverSocket, NothingListeningIsFalseAndAStaleSocketFileIsReplaced) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  EXPECT_FALSE(SendHandOver(path, "hello")) << "no socket at all";
+  {
+    // A socket file left by a Corvane that ended without removing it.
+    ScopedFd old(socket(AF_UNIX, SOCK_STREAM, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(bind(old.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  }
+  ASSERT_TRUE(fs::exists(path));
+  EXPECT_FALSE(SendHandOver(path, "hello")) << "a socket nobody serves";
+
+  const ScopedFd listening = ListenForHandOvers(path);
+  bool sent = false;
+  std::thread sender([&] { sent = SendHandOver(path, "hello"); });
+  std::string received;
+  EXPECT_EQ(ReceiveOne(listening.Get(), 100, &received), HandOverReader::Step::Whole);
+  sender.join();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(received, "hello");
+}
+
+TEST(HandOverSocket, OnlyTheSameUsersPeersAreTaken) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  const ScopedFd listening = ListenForHandOvers(path);
+  EXPECT_FALSE(AcceptHandOver(listening.Get(), getuid())) << "none waiting";
+  for (const uid_t uid : {getuid(), getuid() + 1}) {
+    SCOPED_TRACE(uid);
+    ScopedFd peer(socket(AF_UNIX, SOCK_STREAM, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(connect(peer.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    EXPECT_EQ(PeerUser(peer.Get()), getuid());
+    std::optional<ScopedFd> taken = AcceptHandOver(listening.Get(), uid);
+    ASSERT_TRUE(taken) << "the connection waiting is taken off the queue";
+    EXPECT_EQ(static_cast<bool>(*taken), uid == getuid()) << "another user's connection is closed at once";
+  }
+  EXPECT_THROW(ListenForHandOvers(temp / std::string(120, 'p')), Error) << "a path too long for an address";
+}
+
 TEST(ClickCounter, ASecondPressOfTheSameButtonSoonAndNearIsADoubleClick) {
   const ClickRules rules{400, 5};
   struct Press {
@@ -410,15 +580,12 @@ TEST(ClickCounter, ASecondPressOfTheSameButtonSoonAndNearIsADoubleClick) {
     bool twice;
   };
   const Press story[] = {
-      {1, {10, 10}, 1000, false},
-      {1, {12, 13}, 1300, true},   // within time and distance
-      {1, {12, 13}, 1400, false},  // a third press starts afresh
-      {1, {12, 13}, 1801, false},  // too late after the last
-      {2, {12, 13}, 1900, false},  // another button
-      {1, {12, 13}, 2000, false},
-      {1, {18, 13}, 2100, false},  // too far
-      {1, {18, 13}, 2200, true},
-      {1, {0, 0}, 0xFFFFFF00u, false},
+      {1, {10, 10}, 1000, false},     {1, {12, 13}, 1300, true},   // within time and distance
+      {1, {12, 13}, 1400, false},                                  // a third press starts afresh
+      {1, {12, 13}, 1801, false},                                  // too late after the last
+      {2, {12, 13}, 1900, false},                                  // another button
+      {1, {12, 13}, 2000, false},     {1, {18, 13}, 2100, false},  // too far
+      {1, {18, 13}, 2200, true},      {1, {0, 0}, 0xFFFFFF00u, false},
       {1, {0, 0}, 0x00000010u, true},  // the server's clock wrapped between the presses
   };
   ClickCounter counter;
