@@ -24,6 +24,9 @@ endif()
 add_library(corvane_gtk STATIC
   src/platform/gtk/gtk_platform.cpp
   src/platform/gtk/gtk_window.cpp
+  src/platform/gtk/gtk_window_input.cpp
+  src/platform/gtk/gtk_window_drop.cpp
+  src/platform/gtk/gtk_window_tooltip.cpp
   src/platform/gtk/gtk_canvas.cpp
   src/platform/gtk/gtk_fonts.cpp
   src/platform/gtk/gtk_picture.cpp

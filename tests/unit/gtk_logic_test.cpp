@@ -1,5 +1,6 @@
 // The Linux program's own decisions: the face for the layouts' sizes, the kept font answers,
-// where the settings file goes, the single-instance lock and double clicks.
+// where the settings file goes, the single-instance lock and double clicks; the owners of its
+// handles and the errors of its file steps.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,16 +8,23 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
 #include <chrono>
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/font_cache.h"
 #include "platform/gtk/font_map.h"
 #include "platform/gtk/instance_lock.h"
+#include "platform/gtk/posix_scoped.h"
 #include "platform/gtk/settings_place.h"
 #include "platform/gtk/uri_list.h"
 
@@ -222,6 +230,120 @@ TEST(SettingsPlace, TheFactsComeFromTheFolderAndTheEnvironmentAndMissingFoldersA
   MakeFolders(deep);  // already there: nothing to do
   std::ofstream(temp / "file") << "x";
   EXPECT_THROW(MakeFolders(temp / "file/corvane"), Error) << "a file where a folder must go";
+}
+
+TEST(SettingsPlace, AFileStepThatFailsNamesTheCallAndThePath) {
+  TempFolder temp;
+  std::ofstream(temp / "taken") << "kept";
+  struct Case {
+    const char* what;
+    std::string path;
+    const char* call;
+    int code;
+  };
+  const Case cases[] = {
+      {"an existing file is never replaced", temp / "taken", "open", EEXIST},
+      {"a missing folder", temp / "missing/new.png", "open", ENOENT},
+      {"a file where a folder must go", temp / "taken/new.png", "open", ENOTDIR},
+  };
+  for (const Case& c : cases) {
+    try {
+      WriteNewFile(c.path, "bytes", 0644);
+      ADD_FAILURE() << c.what << ": written";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), std::string(c.call) + " failed on " + c.path + ": " + std::strerror(c.code))
+          << c.what;
+    }
+  }
+  std::ifstream kept(temp / "taken");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
+
+  try {
+    MakeFolders(temp / "taken/corvane");
+    ADD_FAILURE() << "a folder made inside a file";
+  } catch (const Error& e) {
+    const std::string text = e.what();
+    EXPECT_NE(text.find(temp / "taken/corvane"), std::string::npos) << text;
+    EXPECT_NE(text.find("mkdir"), std::string::npos) << text;
+  }
+
+  const std::string written = temp / "new.png";
+  WriteNewFile(written, "bytes", 0600);
+  std::ifstream in(written);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "bytes");
+  EXPECT_EQ(fs::status(written).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// A stand-in handle type whose releases are recorded.
+std::vector<int> released;
+void RecordRelease(int handle) { released.push_back(handle); }
+using Recorded = Scoped<int, RecordRelease, -1>;
+
+TEST(Scoped, EachHandleIsReleasedOnceByWhicheverOwnerHoldsItLast) {
+  struct Case {
+    const char* what;
+    std::function<void()> steps;
+    std::vector<int> releases;
+  };
+  const Case cases[] = {
+      {"at the end of its owner", [] { const Recorded a(1); }, {1}},
+      {"an empty owner releases nothing", [] { const Recorded a; }, {}},
+      {"moved: by the new owner only", [] {
+         Recorded a(2);
+         const Recorded b(std::move(a));
+         EXPECT_FALSE(a);
+         EXPECT_EQ(b.Get(), 2);
+       }, {2}},
+      {"moved over another: the replaced one at once", [] {
+         Recorded a(3);
+         Recorded b(4);
+         b = std::move(a);
+         EXPECT_EQ(released, std::vector<int>{4});
+       }, {4, 3}},
+      {"given up: never", [] {
+         Recorded a(5);
+         EXPECT_EQ(a.Take(), 5);
+         EXPECT_FALSE(a);
+       }, {}},
+      {"reset: the old at once, the new at the end", [] {
+         Recorded a(6);
+         a.Reset(7);
+         EXPECT_EQ(released, std::vector<int>{6});
+       }, {6, 7}},
+      {"put: the old at once, the one written through the pointer at the end", [] {
+         Recorded a(8);
+         *a.Put() = 9;
+         EXPECT_EQ(released, std::vector<int>{8});
+       }, {8, 9}},
+      {"zero is a handle when the empty mark is -1", [] { const Recorded a(0); }, {0}},
+  };
+  for (const Case& c : cases) {
+    released.clear();
+    c.steps();
+    EXPECT_EQ(released, c.releases) << c.what;
+  }
+}
+
+TEST(Scoped, FileOwnersCloseWhatTheyHold) {
+  TempFolder temp;
+  int fd = -1;
+  {
+    const ScopedFd owned(open((temp / "f").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    ASSERT_TRUE(owned);
+    fd = owned.Get();
+    EXPECT_NE(fcntl(fd, F_GETFD), -1);
+  }
+  errno = 0;
+  EXPECT_EQ(fcntl(fd, F_GETFD), -1) << "closed with its owner";
+  EXPECT_EQ(errno, EBADF);
+
+  {
+    const ScopedFile file(std::fopen((temp / "f").c_str(), "we"));
+    ASSERT_TRUE(file);
+    std::fputs("flushed", file.Get());
+  }
+  std::ifstream in(temp / "f");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "flushed") << "closed, so written out";
 }
 
 TEST(InstanceLock, TheLockFileIsPerRuntimeFolderAndDisplay) {

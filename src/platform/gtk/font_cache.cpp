@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/gtk/posix_scoped.h"
 #include "platform/gtk/settings_place.h"
 #include "platform/platform.h"
 
@@ -122,11 +123,11 @@ std::string FontAnswersPath(const char* xdgCacheHome, const char* home) {
 // the C++ locale machinery, and a buffer of the largest size would be a megabyte zeroed at every
 // start. Only a regular file is read (a FIFO put there would otherwise block the start).
 std::optional<FontAnswers> ReadFontAnswers(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
+  const ScopedFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd) return std::nullopt;
   std::string text;
   struct stat status {};
-  bool whole = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+  bool whole = fstat(fd.Get(), &status) == 0 && S_ISREG(status.st_mode) &&
                static_cast<std::uint64_t>(status.st_size) <= kLargestFile;
   if (whole) {
     // The size is a hint: the file may change while it is read, and at most one byte more than
@@ -136,7 +137,7 @@ std::optional<FontAnswers> ReadFontAnswers(const std::string& path) {
     for (;;) {
       if (got == text.size()) text.resize(std::min(text.size() * 2, kLargestFile + 1));
       if (got == text.size()) break;  // over the limit
-      const ssize_t n = read(fd, text.data() + got, text.size() - got);
+      const ssize_t n = read(fd.Get(), text.data() + got, text.size() - got);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         whole = n == 0;
@@ -146,7 +147,6 @@ std::optional<FontAnswers> ReadFontAnswers(const std::string& path) {
     }
     text.resize(got);
   }
-  close(fd);
   if (!whole || text.size() > kLargestFile) return std::nullopt;
   return ParseFontAnswers(text);
 }

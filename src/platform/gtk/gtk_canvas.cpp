@@ -29,25 +29,23 @@ void CairoCanvas::FillRect(const PixelRect& r, Color rgb) {
 
 void CairoCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) {
   if (text.empty() || clip.Empty()) return;
-  cairo_save(cr_);
+  const ScopedCairoState saved(cr_);
   Clip(cr_, clip);
   SetColor(cr_, rgb);
   fonts_.Draw(cr_, x, y, font, text);
-  cairo_restore(cr_);
 }
 
 void CairoCanvas::DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) {
   if (clip.Empty()) return;
-  cairo_save(cr_);
+  const ScopedCairoState saved(cr_);
   Clip(cr_, clip);
   static_cast<const PixbufPicture&>(picture).Render(cr_, x, y);
-  cairo_restore(cr_);
 }
 
 void CairoCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& shown, const PixelRect& clip) {
   const PixelSize natural = picture.Size();
   if (clip.Empty() || shown.Empty() || natural.width <= 0 || natural.height <= 0) return;
-  cairo_save(cr_);
+  const ScopedCairoState saved(cr_);
   Clip(cr_, clip.Intersect(shown));
   cairo_translate(cr_, shown.left, shown.top);
   cairo_scale(cr_, static_cast<double>(shown.Width()) / natural.width, static_cast<double>(shown.Height()) / natural.height);
@@ -61,7 +59,6 @@ void CairoCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& sho
   cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
   cairo_rectangle(cr_, 0, 0, natural.width, natural.height);
   cairo_fill(cr_);
-  cairo_restore(cr_);
 }
 
 void CairoCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb, const PixelRect& clip) {
@@ -69,14 +66,13 @@ void CairoCanvas::DrawLine(PixelPoint from, PixelPoint to, int width, Color rgb,
     FillRect(band->Intersect(clip), rgb);
     return;
   }
-  cairo_save(cr_);
+  const ScopedCairoState saved(cr_);
   Clip(cr_, clip);
   SetColor(cr_, rgb);
   cairo_set_line_width(cr_, width);
   cairo_move_to(cr_, from.x + 0.5, from.y + 0.5);
   cairo_line_to(cr_, to.x + 0.5, to.y + 0.5);
   cairo_stroke(cr_);
-  cairo_restore(cr_);
 }
 
 }  // namespace corvane::gtk

@@ -19,66 +19,37 @@ class PixbufClipboardImage : public ClipboardImage {
   explicit PixbufClipboardImage(GRef<GdkPixbuf> pixbuf) : pixbuf_(std::move(pixbuf)) {}
 
   void SavePng(const std::string& path) const override {
-    gchar* buffer = nullptr;
+    ScopedString buffer;
     gsize length = 0;
-    GError* error = nullptr;
-    if (!gdk_pixbuf_save_to_buffer(pixbuf_.get(), &buffer, &length, "png", &error, nullptr)) {
-      throw CallFailed("gdk_pixbuf_save_to_buffer", error);
+    ScopedError error;
+    if (!gdk_pixbuf_save_to_buffer(pixbuf_.Get(), buffer.Put(), &length, "png", error.Put(), nullptr)) {
+      throw CallFailed("gdk_pixbuf_save_to_buffer", "the PNG picture for " + path, error.Get());
     }
-    const std::unique_ptr<gchar, decltype(&g_free)> owned(buffer, g_free);
-    WriteNewFile(path, {buffer, length}, 0644);
+    WriteNewFile(path, {buffer.Get(), length}, 0644);
   }
 
  private:
   GRef<GdkPixbuf> pixbuf_;
 };
 
-// A target's contents, or nothing when the owner gives none.
-class Contents {
- public:
-  explicit Contents(GtkSelectionData* data) : data_(data) {}
-  ~Contents() {
-    if (data_) gtk_selection_data_free(data_);
-  }
-  Contents(const Contents&) = delete;
-  Contents& operator=(const Contents&) = delete;
-  std::span<const std::uint8_t> Bytes() const {
-    const gint length = data_ ? gtk_selection_data_get_length(data_) : -1;
-    if (length <= 0) return {};
-    return {gtk_selection_data_get_data(data_), static_cast<std::size_t>(length)};
-  }
-
- private:
-  GtkSelectionData* data_;
-};
-
-// The MIME types gdk-pixbuf's loaders read, image/png first.
-std::vector<std::string> ReadableMimeTypes() {
-  std::vector<std::string> types{"image/png"};
-  GSList* formats = gdk_pixbuf_get_formats();
-  for (GSList* f = formats; f; f = f->next) {
-    auto* format = static_cast<GdkPixbufFormat*>(f->data);
-    if (gdk_pixbuf_format_is_disabled(format)) continue;
-    gchar** mimes = gdk_pixbuf_format_get_mime_types(format);
-    for (gchar** m = mimes; m && *m; ++m) types.emplace_back(*m);
-    g_strfreev(mimes);
-  }
-  g_slist_free(formats);
-  return types;
+// A target's contents; empty when the owner gives none.
+std::span<const std::uint8_t> Bytes(const ScopedSelectionData& data) {
+  const gint length = data ? gtk_selection_data_get_length(data.Get()) : -1;
+  if (length <= 0) return {};
+  return {gtk_selection_data_get_data(data.Get()), static_cast<std::size_t>(length)};
 }
 
 std::unique_ptr<ClipboardImage> DecodePicture(std::span<const std::uint8_t> bytes) {
   const pictures::ClipboardPictureBytes checked = pictures::CheckedPictureFile(bytes);
   if (!checked.problem.empty()) throw Error(checked.problem);
-  GRef<GdkPixbufLoader> loader(gdk_pixbuf_loader_new());
-  GError* error = nullptr;
-  if (!gdk_pixbuf_loader_write(loader.get(), checked.file.data(), checked.file.size(), &error)) {
-    gdk_pixbuf_loader_close(loader.get(), nullptr);
-    throw CallFailed("gdk_pixbuf_loader_write", error);
+  ScopedPixbufLoader loader;
+  ScopedError error;
+  if (!gdk_pixbuf_loader_write(loader.Get(), checked.file.data(), checked.file.size(), error.Put())) {
+    throw CallFailed("gdk_pixbuf_loader_write", "the picture on the clipboard", error.Get());
   }
-  if (!gdk_pixbuf_loader_close(loader.get(), &error)) throw CallFailed("gdk_pixbuf_loader_close", error);
-  GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.get());
-  if (!pixbuf) throw Error("The picture on the clipboard could not be read.");
+  if (!loader.Close(error.Put())) throw CallFailed("gdk_pixbuf_loader_close", "the picture on the clipboard", error.Get());
+  GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.Get());  // the loader's own
+  if (!pixbuf) throw Error("The picture on the clipboard could not be read: gdk_pixbuf_loader_get_pixbuf gave none.");
   const std::string problem = pictures::SizeProblem(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
   if (!problem.empty()) throw Error(problem);
   // Turned as its camera says, as a picture file is shown.
@@ -89,24 +60,20 @@ std::unique_ptr<ClipboardImage> DecodePicture(std::span<const std::uint8_t> byte
 
 ClipboardPicture GtkPlatform::ReadClipboardPicture() {
   GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
-  GdkAtom* targets = nullptr;
+  ScopedGMemory<GdkAtom> targets;
   gint count = 0;
   ClipboardPicture pasted;
-  if (!gtk_clipboard_wait_for_targets(clipboard, &targets, &count)) return pasted;
-  const std::unique_ptr<GdkAtom, decltype(&g_free)> ownedTargets(targets, g_free);
+  if (!gtk_clipboard_wait_for_targets(clipboard, targets.Put(), &count)) return pasted;
   const auto offered = [&](const std::string& type) -> GdkAtom {
     for (gint i = 0; i < count; ++i) {
-      gchar* name = gdk_atom_name(targets[i]);
-      const bool same = type == name;
-      g_free(name);
-      if (same) return targets[i];
+      if (type == ScopedString(gdk_atom_name(targets.Get()[i])).Get()) return targets.Get()[i];
     }
     return GDK_NONE;
   };
 
   if (const GdkAtom uris = offered("text/uri-list"); uris != GDK_NONE) {
-    const Contents list(gtk_clipboard_wait_for_contents(clipboard, uris));
-    const auto bytes = list.Bytes();
+    const ScopedSelectionData list(gtk_clipboard_wait_for_contents(clipboard, uris));
+    const auto bytes = Bytes(list);
     const std::vector<std::string> paths =
         LocalPathsOfUriList({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, g_get_host_name());
     if (!paths.empty()) {
@@ -114,23 +81,22 @@ ClipboardPicture GtkPlatform::ReadClipboardPicture() {
       return pasted;
     }
   }
-  for (const std::string& type : ReadableMimeTypes()) {
+  for (const std::string& type : PixbufMimeTypes()) {
     const GdkAtom target = offered(type);
     if (target == GDK_NONE) continue;
-    const Contents picture(gtk_clipboard_wait_for_contents(clipboard, target));
-    if (picture.Bytes().empty()) continue;
-    pasted.image = DecodePicture(picture.Bytes());
+    const ScopedSelectionData picture(gtk_clipboard_wait_for_contents(clipboard, target));
+    if (Bytes(picture).empty()) continue;
+    pasted.image = DecodePicture(Bytes(picture));
     break;
   }
   return pasted;
 }
 
 LocalTime GtkPlatform::Now() const {
-  GDateTime* now = g_date_time_new_now_local();
-  const LocalTime t{g_date_time_get_year(now),         g_date_time_get_month(now),  g_date_time_get_day_of_month(now),
-                    g_date_time_get_hour(now),         g_date_time_get_minute(now), g_date_time_get_second(now)};
-  g_date_time_unref(now);
-  return t;
+  const ScopedDateTime owned(g_date_time_new_now_local());
+  GDateTime* now = owned.Get();
+  return {g_date_time_get_year(now), g_date_time_get_month(now),  g_date_time_get_day_of_month(now),
+          g_date_time_get_hour(now), g_date_time_get_minute(now), g_date_time_get_second(now)};
 }
 
 }  // namespace corvane::gtk

@@ -8,26 +8,22 @@
 #include <cstring>
 
 #include "platform/gtk/gtk_internal.h"
+#include "platform/gtk/settings_place.h"
 
 namespace corvane::gtk {
 
 namespace {
 
-std::string SystemText(int code) { return std::strerror(code); }
-
 class PosixFile : public BinaryFile {
  public:
-  explicit PosixFile(int fd) : fd_(fd) {}
-  ~PosixFile() override { close(fd_); }
-  PosixFile(const PosixFile&) = delete;
-  PosixFile& operator=(const PosixFile&) = delete;
+  PosixFile(ScopedFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
 
   void Write(std::uint64_t offset, const std::string& bytes) override {
     std::size_t done = 0;
     while (done < bytes.size()) {
-      const ssize_t n = pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+      const ssize_t n = pwrite(fd_.Get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw Error(SystemText(n < 0 ? errno : ENOSPC));
+      if (n <= 0) throw SystemCallFailed("pwrite", path_, n < 0 ? errno : ENOSPC);
       done += static_cast<std::size_t>(n);
     }
   }
@@ -36,17 +32,18 @@ class PosixFile : public BinaryFile {
     std::string bytes(count, '\0');
     std::size_t done = 0;
     while (done < count) {
-      const ssize_t n = pread(fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+      const ssize_t n = pread(fd_.Get(), bytes.data() + done, count - done, static_cast<off_t>(offset + done));
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw Error(SystemText(errno));
-      if (n == 0) throw Error("The settings file ends before the record it holds.");
+      if (n < 0) throw SystemCallFailed("pread", path_, errno);
+      if (n == 0) throw Error("The settings file ends before the record it holds: pread found the end of " + path_);
       done += static_cast<std::size_t>(n);
     }
     return bytes;
   }
 
  private:
-  int fd_;
+  ScopedFd fd_;
+  std::string path_;
 };
 
 bool HasScheme(const std::string& target) {
@@ -63,9 +60,8 @@ bool HasScheme(const std::string& target) {
 }  // namespace
 
 std::string ProgramFolder() {
-  gchar* exe = g_file_read_link("/proc/self/exe", nullptr);
-  std::string path = exe ? exe : ".";
-  g_free(exe);
+  const ScopedString exe(g_file_read_link("/proc/self/exe", nullptr));
+  std::string path = exe ? exe.Get() : ".";
   path.erase(path.find_last_of('/') + 1);
   if (path.size() > 1 && path.back() == '/') path.pop_back();
   return path.empty() ? "/" : path;
@@ -74,10 +70,12 @@ std::string ProgramFolder() {
 std::unique_ptr<BinaryFile> OpenPosixFile(const std::string& path) {
   // A file nobody may write is never written, even by a user (root) whose rights would let it.
   struct stat info{};
-  if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw Error(SystemText(EACCES));
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) throw Error(SystemText(errno));
-  return std::make_unique<PosixFile>(fd);
+  if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    throw Error(path + " is read-only (no one may write it): " + std::strerror(EACCES));
+  }
+  ScopedFd fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (!fd) throw SystemCallFailed("open", path, errno);
+  return std::make_unique<PosixFile>(std::move(fd), path);
 }
 
 std::string StoredFileName(const std::string& path) {
@@ -88,10 +86,8 @@ std::string StoredFileName(const std::string& path) {
 
 std::string DocumentUri(const std::string& target) {
   if (!target.empty() && target.front() == '/') {
-    gchar* uri = g_filename_to_uri(target.c_str(), nullptr, nullptr);
-    std::string result = uri ? uri : target;
-    g_free(uri);
-    return result;
+    const ScopedString uri(g_filename_to_uri(target.c_str(), nullptr, nullptr));
+    return uri ? uri.Get() : target;
   }
   if (HasScheme(target)) return target;
   if (target.find('@') != std::string::npos && target.find('/') == std::string::npos) return "mailto:" + target;

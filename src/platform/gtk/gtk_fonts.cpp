@@ -26,20 +26,14 @@ namespace {
 int FaceKey(const FaceChoice& face) { return face.pixelSize * 2 + (face.bold ? 1 : 0); }
 
 int IntSetting(GdkScreen* screen, const char* name) {
-  GValue value = G_VALUE_INIT;
-  g_value_init(&value, G_TYPE_INT);
-  const int found = gdk_screen_get_setting(screen, name, &value) ? g_value_get_int(&value) : -1;
-  g_value_unset(&value);
-  return found;
+  ScopedValue value(G_TYPE_INT);
+  return gdk_screen_get_setting(screen, name, value.Get()) ? g_value_get_int(value.Get()) : -1;
 }
 
 std::string StringSetting(GdkScreen* screen, const char* name) {
-  GValue value = G_VALUE_INIT;
-  g_value_init(&value, G_TYPE_STRING);
-  std::string found;
-  if (gdk_screen_get_setting(screen, name, &value) && g_value_get_string(&value)) found = g_value_get_string(&value);
-  g_value_unset(&value);
-  return found;
+  ScopedValue value(G_TYPE_STRING);
+  const char* found = gdk_screen_get_setting(screen, name, value.Get()) ? g_value_get_string(value.Get()) : nullptr;
+  return found ? found : "";
 }
 
 // The value `name` stands for in `table`; `otherwise` for a name it lacks.
@@ -51,23 +45,25 @@ T Named(std::string_view name, const std::pair<std::string_view, T> (&table)[N],
   return otherwise;
 }
 
+constexpr std::pair<std::string_view, cairo_hint_style_t> kHintStyles[] = {
+    {"hintnone", CAIRO_HINT_STYLE_NONE},
+    {"hintslight", CAIRO_HINT_STYLE_SLIGHT},
+    {"hintmedium", CAIRO_HINT_STYLE_MEDIUM},
+    {"hintfull", CAIRO_HINT_STYLE_FULL}};
+constexpr std::pair<std::string_view, cairo_subpixel_order_t> kSubpixelOrders[] = {
+    {"rgb", CAIRO_SUBPIXEL_ORDER_RGB},
+    {"bgr", CAIRO_SUBPIXEL_ORDER_BGR},
+    {"vrgb", CAIRO_SUBPIXEL_ORDER_VRGB},
+    {"vbgr", CAIRO_SUBPIXEL_ORDER_VBGR}};
+
 // The desktop's font settings (XSETTINGS' Xft/Antialias, Hinting, HintStyle and RGBA), turned
 // into cairo's options as GTK turns them for its own text. Read from the screen: GTK's own
 // copy exists only once it has loaded its settings and theme, for the first window.
-cairo_font_options_t* DesktopFontOptions() {
-  cairo_font_options_t* options = cairo_font_options_create();
+ScopedFontOptions DesktopFontOptions() {
+  ScopedFontOptions owned(cairo_font_options_create());
+  cairo_font_options_t* options = owned.Get();
   GdkScreen* screen = gdk_screen_get_default();
-  if (!screen) return options;
-  static constexpr std::pair<std::string_view, cairo_hint_style_t> kHintStyles[] = {
-      {"hintnone", CAIRO_HINT_STYLE_NONE},
-      {"hintslight", CAIRO_HINT_STYLE_SLIGHT},
-      {"hintmedium", CAIRO_HINT_STYLE_MEDIUM},
-      {"hintfull", CAIRO_HINT_STYLE_FULL}};
-  static constexpr std::pair<std::string_view, cairo_subpixel_order_t> kSubpixelOrders[] = {
-      {"rgb", CAIRO_SUBPIXEL_ORDER_RGB},
-      {"bgr", CAIRO_SUBPIXEL_ORDER_BGR},
-      {"vrgb", CAIRO_SUBPIXEL_ORDER_VRGB},
-      {"vbgr", CAIRO_SUBPIXEL_ORDER_VBGR}};
+  if (!screen) return owned;
   const cairo_hint_style_t hintStyle = IntSetting(screen, "gtk-xft-hinting") == 0
                                            ? CAIRO_HINT_STYLE_NONE
                                            : Named(StringSetting(screen, "gtk-xft-hintstyle"), kHintStyles,
@@ -83,35 +79,34 @@ cairo_font_options_t* DesktopFontOptions() {
     cairo_font_options_set_antialias(options, order == CAIRO_SUBPIXEL_ORDER_DEFAULT ? CAIRO_ANTIALIAS_GRAY
                                                                                      : CAIRO_ANTIALIAS_SUBPIXEL);
   }
-  return options;
+  return owned;
 }
 
 // The font options of the surfaces GTK draws windows on (the X screen's antialiasing, hinting
 // and subpixel order), with the desktop's own settings over them. cairo merges a surface's
 // options under those of the font drawn on it: given in full, the font drawn is the very one
 // that was measured and loaded ahead.
-cairo_font_options_t* ScreenFontOptions() {
-  cairo_font_options_t* options = cairo_font_options_create();
+ScopedFontOptions ScreenFontOptions() {
+  ScopedFontOptions options(cairo_font_options_create());
   if (GdkWindow* root = gdk_get_default_root_window()) {
-    cairo_surface_t* surface = gdk_window_create_similar_surface(root, CAIRO_CONTENT_COLOR, 1, 1);
-    cairo_surface_get_font_options(surface, options);
-    cairo_surface_destroy(surface);
+    const ScopedSurface surface(gdk_window_create_similar_surface(root, CAIRO_CONTENT_COLOR, 1, 1));
+    cairo_surface_get_font_options(surface.Get(), options.Get());
   }
-  cairo_font_options_t* desktop = DesktopFontOptions();
-  cairo_font_options_merge(options, desktop);
-  cairo_font_options_destroy(desktop);
+  cairo_font_options_merge(options.Get(), DesktopFontOptions().Get());
   // Whole-pixel advances and line metrics, as the layouts were made for.
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+  cairo_font_options_set_hint_metrics(options.Get(), CAIRO_HINT_METRICS_ON);
   return options;
 }
 
 // A pattern in fontconfig's name syntax, which FcNameParse reads back.
 std::string NameOf(FcPattern* pattern) {
-  FcChar8* name = FcNameUnparse(pattern);
-  if (!name) return {};
-  std::string text(reinterpret_cast<const char*>(name));
-  FcStrFree(name);
-  return text;
+  const ScopedFcString name(FcNameUnparse(pattern));
+  return name ? reinterpret_cast<const char*>(name.Get()) : "";
+}
+
+// A pattern read back from fontconfig's name syntax; empty when the text is not one.
+ScopedPattern ParsedPattern(const std::string& name) {
+  return ScopedPattern(FcNameParse(reinterpret_cast<const FcChar8*>(name.c_str())));
 }
 
 std::string Environment(const char* name) {
@@ -141,10 +136,9 @@ std::string AnswersContext() {
   return context;
 }
 
-void AddAll(FcStrList* list, std::set<std::string>& paths) {
+void AddAll(const ScopedStrList& list, std::set<std::string>& paths) {
   if (!list) return;
-  while (FcChar8* path = FcStrListNext(list)) paths.insert(reinterpret_cast<const char*>(path));
-  FcStrListDone(list);
+  while (FcChar8* path = FcStrListNext(list.Get())) paths.insert(reinterpret_cast<const char*>(path));
 }
 
 // The stamps of everything fontconfig's answers now come from: its configuration files and the
@@ -152,17 +146,16 @@ void AddAll(FcStrList* list, std::set<std::string>& paths) {
 // configuration and fonts go (most often absent: creating one changes its stamp).
 std::vector<FileStamp> AnswerStamps(const std::map<std::string, std::string>& faces) {
   std::set<std::string> paths;
-  AddAll(FcConfigGetConfigFiles(nullptr), paths);
+  AddAll(ScopedStrList(FcConfigGetConfigFiles(nullptr)), paths);
   for (const std::string& file : std::vector<std::string>(paths.begin(), paths.end())) {
     if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0) paths.insert(file.substr(0, slash));
   }
-  AddAll(FcConfigGetConfigDirs(nullptr), paths);
-  AddAll(FcConfigGetFontDirs(nullptr), paths);
+  AddAll(ScopedStrList(FcConfigGetConfigDirs(nullptr)), paths);
+  AddAll(ScopedStrList(FcConfigGetFontDirs(nullptr)), paths);
   for (const auto& [request, answer] : faces) {
-    if (FcPattern* match = FcNameParse(reinterpret_cast<const FcChar8*>(answer.c_str()))) {
-      FcChar8* file = nullptr;
-      if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) paths.insert(reinterpret_cast<const char*>(file));
-      FcPatternDestroy(match);
+    if (const ScopedPattern match = ParsedPattern(answer)) {
+      FcChar8* file = nullptr;  // the pattern's own
+      if (FcPatternGetString(match.Get(), FC_FILE, 0, &file) == FcResultMatch) paths.insert(reinterpret_cast<const char*>(file));
     }
   }
   const std::string config = XdgFolder("XDG_CONFIG_HOME", "/.config") + "/fontconfig";
@@ -189,31 +182,16 @@ Fonts::Fonts(double dpi) : dpi_(dpi), options_(ScreenFontOptions()) {
   }
 }
 
-Fonts::~Fonts() {
-  TakeFonts();
-  DropFaces();
-  cairo_font_options_destroy(options_);
-}
-
-void Fonts::DropFaces() const {
-  for (auto& [key, face] : faces_) {
-    if (face.font) cairo_scaled_font_destroy(face.font);
-  }
-  faces_.clear();
-  runs_.clear();
-}
+Fonts::~Fonts() { TakeFonts(); }
 
 bool Fonts::FollowScreenOptions() {
   // The loading thread only reads the options: it is waited for only when they change.
-  cairo_font_options_t* now = ScreenFontOptions();
-  if (cairo_font_options_equal(now, options_)) {
-    cairo_font_options_destroy(now);
-    return false;
-  }
+  ScopedFontOptions now = ScreenFontOptions();
+  if (cairo_font_options_equal(now.Get(), options_.Get())) return false;
   TakeFonts();
-  DropFaces();
-  cairo_font_options_destroy(options_);
-  options_ = now;
+  runs_.clear();
+  faces_.clear();
+  options_ = std::move(now);
   return true;
 }
 
@@ -246,83 +224,69 @@ const Fonts::Face& Fonts::FaceOf(const FontSpec& font, bool save) const {
 
 Fonts::Face Fonts::LoadFace(const FontSpec& font) const {
   const FaceChoice choice = ChooseFace(font, dpi_);
-  FcPattern* request = FcNameParse(reinterpret_cast<const FcChar8*>(choice.families.c_str()));
+  const ScopedPattern request = ParsedPattern(choice.families);
   if (!request) return {};
-  FcPatternAddDouble(request, FC_PIXEL_SIZE, choice.pixelSize);
-  FcPatternAddInteger(request, FC_WEIGHT, choice.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(request, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddDouble(request.Get(), FC_PIXEL_SIZE, choice.pixelSize);
+  FcPatternAddInteger(request.Get(), FC_WEIGHT, choice.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(request.Get(), FC_SLANT, FC_SLANT_ROMAN);
   // The request as kept: with the screen's options and the defaults (the locale's language
   // among them), neither of which needs the configuration.
-  FcPattern* whole = FcPatternDuplicate(request);
-  cairo_ft_font_options_substitute(options_, whole);
-  FcDefaultSubstitute(whole);
-  const std::string key = NameOf(whole);
-  FcPatternDestroy(whole);
+  const ScopedPattern whole(FcPatternDuplicate(request.Get()));
+  cairo_ft_font_options_substitute(options_.Get(), whole.Get());
+  FcDefaultSubstitute(whole.Get());
+  const std::string key = NameOf(whole.Get());
 
   ReadAnswers();
   if (auto kept = answers_.faces.find(key); kept != answers_.faces.end()) {
-    Face face;
-    if (FcPattern* match = FcNameParse(reinterpret_cast<const FcChar8*>(kept->second.c_str()))) {
-      face = FaceOfMatch(match, choice);
-      FcPatternDestroy(match);
-    }
-    if (face.font) {
-      FcPatternDestroy(request);
-      return face;
+    if (const ScopedPattern match = ParsedPattern(kept->second)) {
+      if (Face face = FaceOfMatch(match.Get(), choice); face.font) return face;
     }
     answers_.faces.erase(kept);  // its file no longer loads: asked again
     answersChanged_ = true;
   }
 
-  FcConfigSubstitute(nullptr, request, FcMatchPattern);
-  cairo_ft_font_options_substitute(options_, request);
-  FcDefaultSubstitute(request);
+  FcConfigSubstitute(nullptr, request.Get(), FcMatchPattern);
+  cairo_ft_font_options_substitute(options_.Get(), request.Get());
+  FcDefaultSubstitute(request.Get());
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, request, &result);
-  FcPatternDestroy(request);
+  const ScopedPattern match(FcFontMatch(nullptr, request.Get(), &result));
   if (!match) return {};
-  Face face = FaceOfMatch(match, choice);
+  Face face = FaceOfMatch(match.Get(), choice);
   if (face.font) {
     // What the font needs to be found and rendered again; its character and language sets
     // are large and not needed for that.
-    FcPattern* kept = FcPatternDuplicate(match);
-    FcPatternDel(kept, FC_CHARSET);
-    FcPatternDel(kept, FC_LANG);
-    answers_.faces[key] = NameOf(kept);
-    FcPatternDestroy(kept);
+    const ScopedPattern kept(FcPatternDuplicate(match.Get()));
+    FcPatternDel(kept.Get(), FC_CHARSET);
+    FcPatternDel(kept.Get(), FC_LANG);
+    answers_.faces[key] = NameOf(kept.Get());
     answersChanged_ = true;
   }
-  FcPatternDestroy(match);
   return face;
 }
 
 Fonts::Face Fonts::FaceOfMatch(FcPattern* match, const FaceChoice& choice) const {
-  cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_pattern(match);
+  const ScopedFontFace fontFace(cairo_ft_font_face_create_for_pattern(match));
   cairo_matrix_t size;
   cairo_matrix_t identity;
   cairo_matrix_init_scale(&size, choice.pixelSize, choice.pixelSize);
   cairo_matrix_init_identity(&identity);
   Face face;
-  face.font = cairo_scaled_font_create(fontFace, &size, &identity, options_);
-  cairo_font_face_destroy(fontFace);
-  if (cairo_scaled_font_status(face.font) != CAIRO_STATUS_SUCCESS) {
-    cairo_scaled_font_destroy(face.font);
-    return {};
-  }
+  face.font.Reset(cairo_scaled_font_create(fontFace.Get(), &size, &identity, options_.Get()));
+  if (cairo_scaled_font_status(face.font.Get()) != CAIRO_STATUS_SUCCESS) return {};
   cairo_font_extents_t extents;
-  cairo_scaled_font_extents(face.font, &extents);
+  cairo_scaled_font_extents(face.font.Get(), &extents);
   face.ascent = static_cast<int>(std::lround(extents.ascent));
   face.descent = static_cast<int>(std::lround(extents.descent));
   // The face's own underline: its centre line and thickness, in font units.
   face.underlineTop = face.descent > 1 ? face.descent / 2 : 1;
-  if (FT_Face ft = cairo_ft_scaled_font_lock_face(face.font)) {
+  if (FT_Face ft = cairo_ft_scaled_font_lock_face(face.font.Get())) {
     if (ft->units_per_EM > 0 && ft->underline_thickness > 0) {
       const double scale = static_cast<double>(choice.pixelSize) / ft->units_per_EM;
       const double thickness = ft->underline_thickness * scale;
       face.underlineHeight = std::max(1, static_cast<int>(std::lround(thickness)));
       face.underlineTop = static_cast<int>(std::lround(-ft->underline_position * scale - thickness / 2));
     }
-    cairo_ft_scaled_font_unlock_face(face.font);
+    cairo_ft_scaled_font_unlock_face(face.font.Get());
   }
   return face;
 }
@@ -353,16 +317,15 @@ const Fonts::Run& Fonts::RunOf(const FontSpec& font, const Face& face, std::stri
   auto found = runs_.find(key);
   if (found != runs_.end()) return found->second;
   Run run;
-  cairo_glyph_t* glyphs = nullptr;
+  ScopedGlyphs glyphs;
   int count = 0;
-  if (face.font && cairo_scaled_font_text_to_glyphs(face.font, 0, 0, text.data(), static_cast<int>(text.size()), &glyphs,
-                                                    &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
-    run.glyphs.assign(glyphs, glyphs + count);
+  if (face.font && cairo_scaled_font_text_to_glyphs(face.font.Get(), 0, 0, text.data(), static_cast<int>(text.size()),
+                                                    glyphs.Put(), &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
+    run.glyphs.assign(glyphs.Get(), glyphs.Get() + count);
     cairo_text_extents_t extents;
-    cairo_scaled_font_glyph_extents(face.font, glyphs, count, &extents);
+    cairo_scaled_font_glyph_extents(face.font.Get(), glyphs.Get(), count, &extents);
     run.width = static_cast<int>(std::lround(extents.x_advance));
   }
-  cairo_glyph_free(glyphs);
   if (runs_.size() >= kCachedRuns) runs_.clear();
   return runs_.emplace(std::move(key), std::move(run)).first->second;
 }
@@ -383,15 +346,14 @@ void Fonts::Draw(cairo_t* cr, int x, int y, const FontSpec& font, std::string_vi
   const Face& face = FaceOf(font);
   if (!face.font || text.empty()) return;
   const Run& run = RunOf(font, face, text);
-  cairo_save(cr);
+  const ScopedCairoState saved(cr);
   cairo_translate(cr, x, y + face.ascent);
-  cairo_set_scaled_font(cr, face.font);
+  cairo_set_scaled_font(cr, face.font.Get());
   cairo_show_glyphs(cr, run.glyphs.data(), static_cast<int>(run.glyphs.size()));
   if (font.underline) {
     cairo_rectangle(cr, 0, face.underlineTop, run.width, face.underlineHeight);
     cairo_fill(cr);
   }
-  cairo_restore(cr);
 }
 
 }  // namespace corvane::gtk

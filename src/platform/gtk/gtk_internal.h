@@ -14,36 +14,13 @@
 
 #include "platform/gtk/font_cache.h"
 #include "platform/gtk/font_map.h"
+#include "platform/gtk/gtk_scoped.h"
 #include "platform/platform.h"
-
-// fontconfig's pattern, as <fontconfig/fontconfig.h> declares it.
-typedef struct _FcPattern FcPattern;
 
 namespace corvane::gtk {
 
-// Owns one reference of a GObject.
-template <typename T>
-class GRef {
- public:
-  GRef() = default;
-  explicit GRef(T* object) : object_(object) {}
-  ~GRef() { Reset(); }
-  GRef(const GRef&) = delete;
-  GRef& operator=(const GRef&) = delete;
-  GRef(GRef&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
-  T* get() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-  void Reset(T* object = nullptr) {
-    if (object_) g_object_unref(object_);
-    object_ = object;
-  }
-
- private:
-  T* object_ = nullptr;
-};
-
-// "GTK: <call> failed: <reason>", taking the error's message (and freeing it).
-Error CallFailed(const char* call, GError* error);
+// "GTK: <call> failed on <object>: <reason>", the reason being the error's message.
+Error CallFailed(std::string_view call, std::string_view object, const GError* error);
 
 // The one face at the layouts' sizes, measured and drawn with cairo on FreeType. fontconfig
 // picks the face as it would for any program; its glyphs are set side by side at their hinted,
@@ -71,7 +48,7 @@ class Fonts {
 
  private:
   struct Face {
-    cairo_scaled_font_t* font = nullptr;  // null where no face could be loaded: nothing is drawn
+    ScopedScaledFont font;  // empty where no face could be loaded: nothing is drawn
     int ascent = 0;
     int descent = 0;
     int underlineTop = 0;  // below the baseline
@@ -91,12 +68,11 @@ class Fonts {
   void SaveAnswers() const;
   const Run& RunOf(const FontSpec& font, const Face& face, std::string_view text) const;
   void LoadLayoutFonts() const;
-  void DropFaces() const;
   // Ends the loading thread (it stops after the font it is loading) and waits for it.
   void TakeFonts() const;
 
   double dpi_;
-  cairo_font_options_t* options_;
+  ScopedFontOptions options_;
   mutable std::unordered_map<int, Face> faces_;  // by pixel size and weight
   mutable bool answersRead_ = false;
   mutable std::string answersPath_;
@@ -122,11 +98,21 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path);
 // A JPEG file decoded by libjpeg into an RGB24 image surface, turned upright as its Exif
 // orientation says; null when libjpeg cannot decode it cleanly (the caller then takes
 // gdk-pixbuf's way).
-cairo_surface_t* DecodeJpegSurface(const std::string& path);
+ScopedSurface DecodeJpegSurface(const std::string& path);
+// What one enabled gdk-pixbuf loader reads.
+struct PixbufFormatFacts {
+  std::string name;  // "png", "jpeg"...
+  std::vector<std::string> extensions;
+  std::vector<std::string> mimeTypes;
+};
+// The loaders installed and enabled, as gdk-pixbuf lists them.
+std::vector<PixbufFormatFacts> EnabledPixbufFormats();
 // What the loader opens, for the message about a file it cannot: "png, jpeg, gif, ...".
 std::string PictureFormatNames();
 // The file name extensions of every installed loader, the common kinds first.
 std::vector<std::string> PixbufExtensions();
+// The MIME types the loaders read, image/png first.
+std::vector<std::string> PixbufMimeTypes();
 
 class CairoCanvas : public Canvas {
  public:

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <cstring>
 
 #include "platform/gtk/gtk_internal.h"
+#include "platform/gtk/settings_place.h"
 #include "pictures/picture_extensions.h"
 #include "pictures/picture_header.h"
 
@@ -20,12 +20,9 @@ namespace {
 // transparency), so that a paint copies only the pixels it covers, 1:1.
 class StillPicture : public PixbufPicture {
  public:
-  explicit StillPicture(cairo_surface_t* surface) : surface_(surface) {}
-  ~StillPicture() override { cairo_surface_destroy(surface_); }
-  StillPicture(const StillPicture&) = delete;
-  StillPicture& operator=(const StillPicture&) = delete;
+  explicit StillPicture(ScopedSurface surface) : surface_(std::move(surface)) {}
   PixelSize Size() const override {
-    return {cairo_image_surface_get_width(surface_), cairo_image_surface_get_height(surface_)};
+    return {cairo_image_surface_get_width(surface_.Get()), cairo_image_surface_get_height(surface_.Get())};
   }
   // Paints the part under the clip only, from a view of just those pixels: cairo then never
   // touches (or sends to the X server) the rest of a picture far larger than the screen.
@@ -37,22 +34,21 @@ class StillPicture : public PixbufPicture {
                                       static_cast<int>(right + 0.999) - x, static_cast<int>(bottom + 0.999) - y}
                                 .Intersect({0, 0, size.width, size.height});
     if (shown.Empty()) return;
-    cairo_surface_flush(surface_);
-    const cairo_format_t format = cairo_image_surface_get_format(surface_);
-    const int stride = cairo_image_surface_get_stride(surface_);
-    unsigned char* first = cairo_image_surface_get_data(surface_) + static_cast<std::ptrdiff_t>(shown.top) * stride +
-                           static_cast<std::ptrdiff_t>(shown.left) * 4;
-    cairo_surface_t* view = cairo_image_surface_create_for_data(first, format, shown.Width(), shown.Height(), stride);
-    cairo_set_source_surface(cr, view, x + shown.left, y + shown.top);
+    cairo_surface_flush(surface_.Get());
+    const cairo_format_t format = cairo_image_surface_get_format(surface_.Get());
+    const int stride = cairo_image_surface_get_stride(surface_.Get());
+    unsigned char* first = cairo_image_surface_get_data(surface_.Get()) +
+                           static_cast<std::ptrdiff_t>(shown.top) * stride + static_cast<std::ptrdiff_t>(shown.left) * 4;
+    const ScopedSurface view(cairo_image_surface_create_for_data(first, format, shown.Width(), shown.Height(), stride));
+    cairo_set_source_surface(cr, view.Get(), x + shown.left, y + shown.top);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_paint(cr);
-    cairo_set_source_rgb(cr, 0, 0, 0);  // lets the view go now
-    cairo_surface_destroy(view);
+    cairo_set_source_rgb(cr, 0, 0, 0);  // lets the view go with its owner
   }
-  void SetSource(cairo_t* cr) const override { cairo_set_source_surface(cr, surface_, 0, 0); }
+  void SetSource(cairo_t* cr) const override { cairo_set_source_surface(cr, surface_.Get(), 0, 0); }
 
  private:
-  cairo_surface_t* surface_;
+  ScopedSurface surface_;
 };
 
 // An animation, played on the program's clock: each NextFrame moves the animation's own clock
@@ -62,18 +58,18 @@ class StillPicture : public PixbufPicture {
 // millisecond later. The offset stays one millisecond; it never adds up.
 class AnimatedPicture : public PixbufPicture {
  public:
-  explicit AnimatedPicture(GdkPixbufAnimation* animation) : animation_(animation) {
+  explicit AnimatedPicture(GRef<GdkPixbufAnimation> animation) : animation_(std::move(animation)) {
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    iter_.Reset(gdk_pixbuf_animation_get_iter(animation, &clock_));
+    iter_.Reset(gdk_pixbuf_animation_get_iter(animation_.Get(), &clock_));
     G_GNUC_END_IGNORE_DEPRECATIONS
   }
 
   PixelSize Size() const override {
-    return {gdk_pixbuf_animation_get_width(animation_.get()), gdk_pixbuf_animation_get_height(animation_.get())};
+    return {gdk_pixbuf_animation_get_width(animation_.Get()), gdk_pixbuf_animation_get_height(animation_.Get())};
   }
 
   int FrameDelay() const override {
-    const int delay = gdk_pixbuf_animation_iter_get_delay_time(iter_.get());
+    const int delay = gdk_pixbuf_animation_iter_get_delay_time(iter_.Get());
     return delay < 0 ? 0 : std::max(delay, 20);  // -1: the last frame, for good
   }
 
@@ -84,18 +80,18 @@ class AnimatedPicture : public PixbufPicture {
     g_time_val_add(&clock_, static_cast<glong>(delay) * 1000);
     GTimeVal past = clock_;
     g_time_val_add(&past, 1000);
-    gdk_pixbuf_animation_iter_advance(iter_.get(), &past);
+    gdk_pixbuf_animation_iter_advance(iter_.Get(), &past);
     G_GNUC_END_IGNORE_DEPRECATIONS
     const PixelSize size = Size();
     return {0, 0, size.width, size.height};
   }
 
   void Render(cairo_t* cr, int x, int y) const override {
-    gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), x, y);
+    gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.Get()), x, y);
     cairo_paint(cr);
   }
   void SetSource(cairo_t* cr) const override {
-    gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.get()), 0, 0);
+    gdk_cairo_set_source_pixbuf(cr, gdk_pixbuf_animation_iter_get_pixbuf(iter_.Get()), 0, 0);
   }
 
  private:
@@ -107,12 +103,17 @@ class AnimatedPicture : public PixbufPicture {
   GRef<GdkPixbufAnimationIter> iter_;
 };
 
-bool IsJpeg(GdkPixbufFormat* format) {
-  gchar* name = gdk_pixbuf_format_get_name(format);
-  const bool jpeg = name && std::strcmp(name, "jpeg") == 0;
-  g_free(name);
-  return jpeg;
+// What gdk-pixbuf hands out as a new string or string array, as the program's own.
+std::string Owned(ScopedString text) { return text ? text.Get() : ""; }
+std::vector<std::string> Owned(ScopedStrings strings) {
+  std::vector<std::string> all;
+  for (gchar** s = strings.Get(); s && *s; ++s) all.emplace_back(*s);
+  return all;
 }
+
+std::string FormatName(GdkPixbufFormat* format) { return Owned(ScopedString(gdk_pixbuf_format_get_name(format))); }
+
+std::string TooLarge() { return "The picture is too large to fit in memory."; }
 
 std::string NotAPicture() {
   return "The file is not a picture Corvane can show (" + PictureFormatNames() + ").";
@@ -120,37 +121,43 @@ std::string NotAPicture() {
 
 }  // namespace
 
+std::vector<PixbufFormatFacts> EnabledPixbufFormats() {
+  std::vector<PixbufFormatFacts> enabled;
+  const ScopedList formats(gdk_pixbuf_get_formats());
+  for (GSList* f = formats.Get(); f; f = f->next) {
+    auto* format = static_cast<GdkPixbufFormat*>(f->data);  // gdk-pixbuf's own
+    if (gdk_pixbuf_format_is_disabled(format)) continue;
+    enabled.push_back({FormatName(format), Owned(ScopedStrings(gdk_pixbuf_format_get_extensions(format))),
+                       Owned(ScopedStrings(gdk_pixbuf_format_get_mime_types(format)))});
+  }
+  return enabled;
+}
+
 std::string PictureFormatNames() {
   std::string names;
-  GSList* formats = gdk_pixbuf_get_formats();
-  for (GSList* f = formats; f; f = f->next) {
-    auto* format = static_cast<GdkPixbufFormat*>(f->data);
-    if (gdk_pixbuf_format_is_disabled(format)) continue;
-    gchar* name = gdk_pixbuf_format_get_name(format);
-    names += (names.empty() ? "" : ", ") + std::string(name);
-    g_free(name);
-  }
-  g_slist_free(formats);
+  for (const PixbufFormatFacts& format : EnabledPixbufFormats()) names += (names.empty() ? "" : ", ") + format.name;
   return names;
 }
 
 std::vector<std::string> PixbufExtensions() {
   std::vector<std::string> installed;
-  GSList* formats = gdk_pixbuf_get_formats();
-  for (GSList* f = formats; f; f = f->next) {
-    auto* format = static_cast<GdkPixbufFormat*>(f->data);
-    if (gdk_pixbuf_format_is_disabled(format)) continue;
-    gchar** extensions = gdk_pixbuf_format_get_extensions(format);
-    for (gchar** e = extensions; e && *e; ++e) installed.emplace_back(*e);
-    g_strfreev(extensions);
+  for (const PixbufFormatFacts& format : EnabledPixbufFormats()) {
+    installed.insert(installed.end(), format.extensions.begin(), format.extensions.end());
   }
-  g_slist_free(formats);
   return pictures::CommonExtensionsFirst(installed);
+}
+
+std::vector<std::string> PixbufMimeTypes() {
+  std::vector<std::string> types{"image/png"};
+  for (const PixbufFormatFacts& format : EnabledPixbufFormats()) {
+    types.insert(types.end(), format.mimeTypes.begin(), format.mimeTypes.end());
+  }
+  return types;
 }
 
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   struct stat info{};
-  if (stat(path.c_str(), &info) != 0) throw Error(std::strerror(errno));
+  if (stat(path.c_str(), &info) != 0) throw SystemCallFailed("stat", path, errno);
   if (!S_ISREG(info.st_mode)) throw Error("This is not a file: " + path);
   if (info.st_size == 0) throw Error("The file is empty.");
   // The size is checked before anything is decoded: a picture too large to show must not
@@ -162,32 +169,30 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   if (const std::string refusal = pictures::SizeProblem(width, height); !refusal.empty()) throw Error(refusal);
   // A JPEG goes straight into cairo's pixels; one libjpeg will not decode cleanly (damaged, cut
   // short, CMYK) takes the general way below, which decides what can be shown of it.
-  if (IsJpeg(format)) {
-    if (cairo_surface_t* surface = DecodeJpegSurface(path)) return std::make_shared<StillPicture>(surface);
+  if (FormatName(format) == "jpeg") {
+    if (ScopedSurface surface = DecodeJpegSurface(path)) return std::make_shared<StillPicture>(std::move(surface));
   }
 
-  GError* error = nullptr;
-  GdkPixbufAnimation* animation = gdk_pixbuf_animation_new_from_file(path.c_str(), &error);
+  ScopedError error;
+  GRef<GdkPixbufAnimation> animation(gdk_pixbuf_animation_new_from_file(path.c_str(), error.Put()));
   if (!animation) {
-    const bool memory = error && error->domain == GDK_PIXBUF_ERROR && error->code == GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY;
-    if (error) g_error_free(error);
-    throw Error(memory ? "The picture is too large to fit in memory." : NotAPicture());
+    const GError* e = error.Get();
+    const bool memory = e && e->domain == GDK_PIXBUF_ERROR && e->code == GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY;
+    throw Error(memory ? TooLarge() : NotAPicture());
   }
-  if (!gdk_pixbuf_animation_is_static_image(animation)) return std::make_shared<AnimatedPicture>(animation);
-  GdkPixbuf* still = gdk_pixbuf_animation_get_static_image(animation);
+  if (!gdk_pixbuf_animation_is_static_image(animation.Get())) {
+    return std::make_shared<AnimatedPicture>(std::move(animation));
+  }
   // Turned as the camera's orientation tag says; the result is a new picture (or the same
   // one with another reference).
-  GdkPixbuf* turned = gdk_pixbuf_apply_embedded_orientation(still);
-  g_object_unref(animation);
-  if (!turned) throw Error("The picture is too large to fit in memory.");
+  GRef<GdkPixbuf> turned(gdk_pixbuf_apply_embedded_orientation(gdk_pixbuf_animation_get_static_image(animation.Get())));
+  animation.Reset();
+  if (!turned) throw Error(TooLarge());
   // Converted once here, not at every paint; the decoded copy goes at once.
-  cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(turned, 1, nullptr);
-  g_object_unref(turned);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    throw Error("The picture is too large to fit in memory.");
-  }
-  return std::make_shared<StillPicture>(surface);
+  ScopedSurface surface(gdk_cairo_surface_create_from_pixbuf(turned.Get(), 1, nullptr));
+  turned.Reset();
+  if (cairo_surface_status(surface.Get()) != CAIRO_STATUS_SUCCESS) throw Error(TooLarge());
+  return std::make_shared<StillPicture>(std::move(surface));
 }
 
 }  // namespace corvane::gtk

@@ -28,9 +28,8 @@ void AddPatterns(GtkFileFilter* filter, const std::string& patterns) {
     std::string pattern = patterns.substr(start, end - start);
     if (!pattern.empty()) {
       gtk_file_filter_add_pattern(filter, pattern.c_str());
-      gchar* upper = g_utf8_strup(pattern.c_str(), -1);
-      if (pattern != upper) gtk_file_filter_add_pattern(filter, upper);
-      g_free(upper);
+      const ScopedString upper(g_utf8_strup(pattern.c_str(), -1));
+      if (pattern != upper.Get()) gtk_file_filter_add_pattern(filter, upper.Get());
     }
     start = end + 1;
   }
@@ -38,23 +37,20 @@ void AddPatterns(GtkFileFilter* filter, const std::string& patterns) {
 
 }  // namespace
 
-Error CallFailed(const char* call, GError* error) {
-  std::string reason = error && error->message ? error->message : "unknown error";
-  if (error) g_error_free(error);
-  return Error(std::string("GTK: ") + call + " failed: " + reason);
+Error CallFailed(std::string_view call, std::string_view object, const GError* error) {
+  const char* reason = error && error->message ? error->message : "unknown error";
+  return Error("GTK: " + std::string(call) + " failed on " + std::string(object) + ": " + reason);
 }
 
+// The desktop's font settings (antialiasing, hinting, subpixel order) changed while the program
+// runs: its text is drawn again with them, as every other program's is.
 GtkPlatform::GtkPlatform(bool prevInstance)
     : prevInstance_(prevInstance),
       programFolder_(ProgramFolder()),
-      fonts_(ScreenDpi()) {
-  // The desktop's font settings (antialiasing, hinting, subpixel order) changed while the
-  // program runs: its text is drawn again with them, as every other program's is.
-  fontOptionsHandler_ =
-      g_signal_connect(gdk_screen_get_default(), "notify::font-options", G_CALLBACK(OnFontOptions), this);
-}
+      fonts_(ScreenDpi()),
+      fontOptionsChanged_(gdk_screen_get_default(), "notify::font-options", G_CALLBACK(OnFontOptions), this) {}
 
-GtkPlatform::~GtkPlatform() { g_signal_handler_disconnect(gdk_screen_get_default(), fontOptionsHandler_); }
+GtkPlatform::~GtkPlatform() = default;
 
 void GtkPlatform::OnFontOptions(GObject*, GParamSpec*, GtkPlatform* self) {
   if (!self->fonts_.FollowScreenOptions()) return;
@@ -101,40 +97,40 @@ CursorPoint GtkPlatform::CursorPosition() {
 
 OpenFileAnswer GtkPlatform::ChooseFileToOpen(const OpenFileRequest& request) {
   GtkNativeWindow* owner = Find(request.owner);
-  GtkFileChooserNative* dialog = gtk_file_chooser_native_new(request.title.c_str(), owner ? owner->Widget() : nullptr,
-                                                             GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
-  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+  const GRef<GtkFileChooserNative> dialog(gtk_file_chooser_native_new(
+      request.title.c_str(), owner ? owner->Widget() : nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr));
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.Get());
   for (const FileFilter& f : request.filters) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, f.description.c_str());
     AddPatterns(filter, f.patterns);
-    gtk_file_chooser_add_filter(chooser, filter);  // the first one added is in force
+    gtk_file_chooser_add_filter(chooser, filter);  // takes the filter over; the first one added is in force
   }
   if (!request.initialFolder.empty()) gtk_file_chooser_set_current_folder(chooser, request.initialFolder.c_str());
-  gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(dialog), TRUE);
+  gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(dialog.Get()), TRUE);
   OpenFileAnswer answer;
-  const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog));
+  const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog.Get()));
   if (response == GTK_RESPONSE_ACCEPT) {
-    if (gchar* path = gtk_file_chooser_get_filename(chooser)) {
+    if (const ScopedString path{gtk_file_chooser_get_filename(chooser)}) {
       answer.outcome = OpenFileAnswer::Outcome::Chosen;
-      answer.path = path;
-      g_free(path);
+      answer.path = path.Get();
     } else {
       // A choice with no local path (a remote place the portal offered) cannot be shown.
       answer.outcome = OpenFileAnswer::Outcome::Failed;
       answer.failure = 1;
     }
   }
-  g_object_unref(dialog);
   return answer;
 }
 
 void GtkPlatform::OpenDocument(std::uintptr_t owner, const std::string& target, ShowState) {
   // How the opened program's window first appears is its own and the window manager's affair.
   GtkNativeWindow* w = Find(owner);
-  GError* error = nullptr;
-  if (!gtk_show_uri_on_window(w ? w->Widget() : nullptr, DocumentUri(target).c_str(), GDK_CURRENT_TIME, &error))
-    throw CallFailed("gtk_show_uri_on_window", error);
+  const std::string uri = DocumentUri(target);
+  ScopedError error;
+  if (!gtk_show_uri_on_window(w ? w->Widget() : nullptr, uri.c_str(), GDK_CURRENT_TIME, error.Put())) {
+    throw CallFailed("gtk_show_uri_on_window", uri, error.Get());
+  }
 }
 
 float GtkPlatform::TwipsPerPixelX() const { return static_cast<float>(1440.0 / fonts_.Dpi()); }
@@ -218,11 +214,11 @@ void GtkPlatform::EndProgram() {
 void GtkPlatform::ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) {
   GtkNativeWindow* w = Find(owner);
   GtkWindow* parent = w && w->Widget() ? w->Widget() : MainWindow();
-  GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s", text.c_str());
-  gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
-  gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
-  gtk_dialog_run(GTK_DIALOG(dialog));
-  gtk_widget_destroy(dialog);
+  const ScopedWidget dialog(
+      gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s", text.c_str()));
+  gtk_window_set_title(GTK_WINDOW(dialog.Get()), title.c_str());
+  gtk_window_set_keep_above(GTK_WINDOW(dialog.Get()), TRUE);
+  gtk_dialog_run(GTK_DIALOG(dialog.Get()));
 }
 
 std::shared_ptr<Picture> GtkPlatform::LoadPicture(const std::string& path) { return LoadPixbufPicture(path); }
@@ -231,7 +227,8 @@ std::vector<std::string> GtkPlatform::PictureExtensions() { return PixbufExtensi
 
 std::string GtkPlatform::SettingsFilePath(const std::string& fileName) const {
   // Decided once, so that the file read at the start is the one written at the end.
-  static const std::string folder = SettingsFolder(CurrentSettingsPlaceFacts(programFolder_));
+  if (!settingsFolder_) settingsFolder_ = SettingsFolder(CurrentSettingsPlaceFacts(programFolder_));
+  const std::string& folder = *settingsFolder_;
   if (folder != programFolder_) MakeFolders(folder);
   return (folder == "/" ? std::string() : folder) + "/" + fileName;
 }

@@ -8,6 +8,8 @@
 // Linux is UTF-8 end to end: the "ANSI" code page is UTF-8 and no name has a short form.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/gtk/gtk_internal.h"
@@ -69,7 +71,9 @@ class GtkPlatform : public Platform, public WindowRegistry {
   std::string programFolder_;
   Fonts fonts_;
   std::vector<GtkNativeWindow*> windows_;  // live windows, in creation order
-  gulong fontOptionsHandler_ = 0;
+  ScopedSignal fontOptionsChanged_;
+  // The settings file's folder, decided at the first time it is asked for.
+  mutable std::optional<std::string> settingsFolder_;
 };
 
 }  // namespace corvane::gtk

@@ -14,20 +14,52 @@ namespace corvane::gtk {
 
 namespace {
 
+inline void FreeModifierMap(XModifierKeymap* map) { XFreeModifiermap(map); }
+using ScopedModifierMap = Scoped<XModifierKeymap*, FreeModifierMap>;
+
 // The modifier bit NumLock sets, Mod2 when the keyboard map does not say.
 unsigned NumLockMask(Display* x) {
   unsigned mask = Mod2Mask;
   const KeyCode numLock = XKeysymToKeycode(x, XK_Num_Lock);
-  XModifierKeymap* map = XGetModifierMapping(x);
+  const ScopedModifierMap owned(XGetModifierMapping(x));
+  const XModifierKeymap* map = owned.Get();
   if (!map) return mask;
   for (int modifier = 0; modifier < 8 && numLock != 0; ++modifier) {
     for (int k = 0; k < map->max_keypermod; ++k) {
       if (map->modifiermap[modifier * map->max_keypermod + k] == numLock) mask = 1u << modifier;
     }
   }
-  XFreeModifiermap(map);
   return mask;
 }
+
+// "Ctrl+Alt+T", for the messages about a key.
+std::string KeyName(int modifiers, char letter) {
+  std::string name;
+  if (modifiers & kCtrl) name += "Ctrl+";
+  if (modifiers & kAlt) name += "Alt+";
+  if (modifiers & kShift) name += "Shift+";
+  return name + static_cast<char>(g_ascii_toupper(letter));
+}
+
+// X errors of the requests made while it lives are caught rather than fatal. Pop() ends it and
+// gives the first error (0 for none); one never popped ends with its errors ignored.
+class ScopedErrorTrap {
+ public:
+  explicit ScopedErrorTrap(GdkDisplay* display) : display_(display) { gdk_x11_display_error_trap_push(display); }
+  ~ScopedErrorTrap() {
+    if (trapping_) gdk_x11_display_error_trap_pop_ignored(display_);
+  }
+  ScopedErrorTrap(const ScopedErrorTrap&) = delete;
+  ScopedErrorTrap& operator=(const ScopedErrorTrap&) = delete;
+  int Pop() {
+    trapping_ = false;
+    return gdk_x11_display_error_trap_pop(display_);
+  }
+
+ private:
+  GdkDisplay* display_;
+  bool trapping_ = true;
+};
 
 // One key with its modifiers grabbed on the root window, whatever the lock keys are; a filter
 // on the root window hands its presses to `pressed`.
@@ -41,16 +73,15 @@ class RootKeyGrab : public HotKeyGrab {
   ~RootKeyGrab() override {
     if (filtering_) gdk_window_remove_filter(root_, Filter, this);
     if (!grabbed_) return;
-    gdk_x11_display_error_trap_push(display_);
+    const ScopedErrorTrap ignored(display_);
     for (unsigned locks : Locks()) XUngrabKey(X(), code_, modifiers_ | locks, RootId());
-    gdk_x11_display_error_trap_pop_ignored(display_);
   }
 
   // Grabs every variant; the X error when one fails (BadAccess: another client holds it).
   int Grab() {
-    gdk_x11_display_error_trap_push(display_);
+    ScopedErrorTrap trap(display_);
     for (unsigned locks : Locks()) XGrabKey(X(), code_, modifiers_ | locks, RootId(), False, GrabModeAsync, GrabModeAsync);
-    const int error = gdk_x11_display_error_trap_pop(display_);
+    const int error = trap.Pop();
     grabbed_ = true;  // ungrabbing a variant never grabbed does no harm
     if (error != 0) return error;
     gdk_window_add_filter(root_, Filter, this);
@@ -96,7 +127,7 @@ std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function
   if (!display || !GDK_IS_X11_DISPLAY(display)) throw Error("X: no X display to grab a hot key on");
   const char name[2] = {static_cast<char>(g_ascii_tolower(letter)), '\0'};
   const KeyCode code = XKeysymToKeycode(GDK_DISPLAY_XDISPLAY(display), XStringToKeysym(name));
-  if (code == 0) throw Error(std::string("X: XKeysymToKeycode failed: the keyboard has no key ") + letter);
+  if (code == 0) throw Error("X: XKeysymToKeycode failed on " + KeyName(modifiers, letter) + ": the keyboard has no key " + letter);
   unsigned mask = 0;
   if (modifiers & kCtrl) mask |= ControlMask;
   if (modifiers & kAlt) mask |= Mod1Mask;
@@ -104,7 +135,10 @@ std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function
   auto grab = std::make_unique<RootKeyGrab>(display, code, mask, std::move(pressed));
   const int error = grab->Grab();
   if (error == BadAccess) return nullptr;
-  if (error != 0) throw Error("X: XGrabKey failed: X error " + std::to_string(error));
+  if (error != 0) {
+    throw Error("X: XGrabKey failed on " + KeyName(modifiers, letter) + " of the root window of " +
+                gdk_display_get_name(display) + ": X error " + std::to_string(error));
+  }
   return grab;
 }
 

@@ -20,20 +20,15 @@ std::string InstanceLockPath(const std::string& runtimeDir, const std::string& d
 }
 
 InstanceLock::InstanceLock(const std::string& path) {
-  fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd_ < 0) return;
+  fd_.Reset(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!fd_) return;
   int rc = 0;
   do {
-    rc = flock(fd_, LOCK_EX | LOCK_NB);
+    rc = flock(fd_.Get(), LOCK_EX | LOCK_NB);
   } while (rc != 0 && errno == EINTR);
   if (rc == 0) return;
   another_ = errno == EWOULDBLOCK;
-  close(fd_);
-  fd_ = -1;
-}
-
-InstanceLock::~InstanceLock() {
-  if (fd_ >= 0) close(fd_);
+  fd_.Reset();
 }
 
 }  // namespace corvane::gtk

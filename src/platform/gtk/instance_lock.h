@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/gtk/posix_scoped.h"
+
 namespace corvane::gtk {
 
 // The lock file for `display` (an X display name such as ":0") under `runtimeDir`; with no
@@ -18,16 +20,15 @@ class InstanceLock {
   // Tries to take the lock at `path`. A lock that cannot even be made (no such folder, no
   // room) never keeps the program from starting: it then counts as held.
   explicit InstanceLock(const std::string& path);
-  ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;
   InstanceLock& operator=(const InstanceLock&) = delete;
 
   // True when another process holds the lock: another Corvane runs in this session.
   bool AnotherInstanceRuns() const { return another_; }
-  int Descriptor() const { return fd_; }
+  int Descriptor() const { return fd_.Get(); }
 
  private:
-  int fd_ = -1;
+  ScopedFd fd_;
   bool another_ = false;
 };
 

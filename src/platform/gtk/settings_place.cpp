@@ -8,9 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/gtk/posix_scoped.h"
 
 namespace corvane::gtk {
+
+Error SystemCallFailed(std::string_view call, std::string_view object, int code) {
+  return Error(std::string(call) + " failed on " + std::string(object) + ": " + std::strerror(code));
+}
 
 std::string XdgBaseFolder(const std::string& value, const std::string& home, const char* fallback) {
   std::string base = !value.empty() && value.front() == '/' ? value : home + fallback;
@@ -37,30 +41,32 @@ void MakeFolders(const std::string& folder) {
   for (std::size_t at = 1; at <= folder.size(); ++at) {
     if (at < folder.size() && folder[at] != '/') continue;
     const std::string part = folder.substr(0, at);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-      throw Error("Cannot create the folder " + part + ": " + std::strerror(errno));
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      throw Error("Cannot create the folder " + part + ": mkdir failed: " + std::strerror(errno));
+    }
   }
 }
 
 void WriteNewFile(const std::string& path, std::string_view bytes, mode_t mode) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  if (fd < 0) throw Error(std::strerror(errno));
+  ScopedFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+  if (!fd) throw SystemCallFailed("open", path, errno);
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = write(fd.Get(), bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      const int error = n < 0 ? errno : ENOSPC;
-      close(fd);
+      const Error failed = SystemCallFailed("write", path, n < 0 ? errno : ENOSPC);
+      fd.Reset();
       unlink(path.c_str());
-      throw Error(std::strerror(error));
+      throw failed;
     }
     done += static_cast<std::size_t>(n);
   }
-  if (close(fd) != 0) {
-    const int error = errno;
+  // The last write's error may come only with the close, so it is made here and checked.
+  if (close(fd.Take()) != 0) {
+    const Error failed = SystemCallFailed("close", path, errno);
     unlink(path.c_str());
-    throw Error(std::strerror(error));
+    throw failed;
   }
 }
 

@@ -13,7 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace corvane::gtk {
+
+// The error of a system call that failed on `object` (a path) with errno `code`:
+// "<call> failed on <object>: <the system's reason>".
+Error SystemCallFailed(std::string_view call, std::string_view object, int code);
 
 struct SettingsPlaceFacts {
   std::string programFolder;
@@ -34,11 +40,11 @@ std::string SettingsFolder(const SettingsPlaceFacts& facts);
 SettingsPlaceFacts CurrentSettingsPlaceFacts(const std::string& programFolder);
 
 // Creates `folder` and any missing parents (mode 0700 for new ones). Throws Error naming the
-// folder that could not be made.
+// folder that could not be made and the call that failed.
 void MakeFolders(const std::string& folder);
 
 // Writes `bytes` as a new file of `mode`; an existing file is never replaced, and a file left
-// half written is removed. Throws Error with the system's reason.
+// half written is removed. Throws Error naming the call, the file and the system's reason.
 void WriteNewFile(const std::string& path, std::string_view bytes, mode_t mode);
 
 }  // namespace corvane::gtk
