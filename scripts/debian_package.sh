@@ -13,7 +13,8 @@
 #   /usr/share/doc/corvane/changelog.gz                       made from the release in the metainfo
 # The package depends on the libraries the program links, as dpkg-shlibdeps finds them, and
 # recommends the picture loaders and the face it uses. The release's date is the one the
-# metainfo gives for this version, so the package of one release is the same whenever made.
+# metainfo gives for this version; it dates the changelog and every file in the package, so the
+# same build packs into the same bytes whenever it is packed.
 set -euo pipefail
 
 die() {
@@ -45,6 +46,7 @@ done
 date=$(sed -n "s/.*<release version=\"$version\" date=\"\\([0-9-]*\\)\".*/\\1/p" "$metainfo")
 [[ -n $date ]] || die "$metainfo has no <release version=\"$version\" date=...>"
 changelog_date=$(LC_ALL=C date -u -R -d "$date") || die "the release date $date is no date"
+epoch=$(date -u -d "$date" +%s)
 
 arch=$(dpkg --print-architecture)
 mkdir -p "$out_dir"
@@ -104,6 +106,8 @@ CONTROL
 chmod 644 "$tree/DEBIAN/control" "$tree/DEBIAN/md5sums"
 
 deb="$out_dir/corvane_${version}_$arch.deb"
-dpkg-deb --root-owner-group -Zxz --build "$tree" "$stage/package.deb" >/dev/null || die "dpkg-deb failed"
+find "$tree" -exec touch -h -d "@$epoch" {} +
+SOURCE_DATE_EPOCH=$epoch dpkg-deb --root-owner-group -Zxz --build "$tree" "$stage/package.deb" >/dev/null ||
+  die "dpkg-deb failed"
 mv -f "$stage/package.deb" "$deb"
 printf '%s\n' "$deb"
