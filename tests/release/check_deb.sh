@@ -179,6 +179,7 @@ for _ in $(seq 300); do
   kill -0 "$program_pid" 2>/dev/null || break
   sleep 0.1
 done
+kill -0 "$program_pid" 2>/dev/null && fail "corvane did not end within 30 s of a double click on its window"
 status=0
 wait "$program_pid" || status=$?
 program_pid=
@@ -195,7 +196,7 @@ installed=
 left=()
 while read -r path; do
   if [[ -d $path ]]; then
-    # A folder is the package's own when nothing else installed uses it; such a one must go.
+    # Folders are shared with other packages, all but the package's own documentation folder.
     [[ $path == /usr/share/doc/corvane ]] && left+=("$path")
   elif [[ -e $path || -L $path ]]; then
     left+=("$path")
