@@ -1,12 +1,13 @@
 # The Linux program: build/<preset>/corvane, GTK 3 on X11.
 
 # What the GTK backend decides on its own, without GTK: the face, the settings file's place,
-# the instance lock, double clicks. Unit-tested natively.
+# the instance lock and the hand-over socket, double clicks. Unit-tested natively.
 add_library(corvane_gtk_logic STATIC
   src/platform/gtk/font_map.cpp
   src/platform/gtk/font_cache.cpp
   src/platform/gtk/settings_place.cpp
   src/platform/gtk/instance_lock.cpp
+  src/platform/gtk/hand_over_socket.cpp
   src/platform/gtk/click_counter.cpp
   src/platform/gtk/uri_list.cpp
 )
@@ -34,6 +35,7 @@ add_library(corvane_gtk STATIC
   src/platform/gtk/gtk_files.cpp
   src/platform/gtk/gtk_x11.cpp
   src/platform/gtk/gtk_clipboard.cpp
+  src/platform/gtk/gtk_hand_over.cpp
 )
 target_link_libraries(corvane_gtk PUBLIC corvane_gtk_logic PkgConfig::GTK3)
 

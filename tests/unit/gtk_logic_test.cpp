@@ -2,7 +2,10 @@
 // where the settings file goes, the single-instance lock and double clicks; the owners of its
 // handles and the errors of its file steps.
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,10 +22,12 @@
 #include <string>
 #include <vector>
 #include <chrono>
+#include <thread>
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/font_cache.h"
 #include "platform/gtk/font_map.h"
+#include "platform/gtk/hand_over_socket.h"
 #include "platform/gtk/instance_lock.h"
 #include "platform/gtk/posix_scoped.h"
 #include "platform/gtk/settings_place.h"
@@ -399,6 +404,159 @@ TEST(InstanceLock, ProgramsStartedFromCorvaneDoNotKeepTheLock) {
 TEST(InstanceLock, ALockThatCannotBeMadeLetsTheProgramStart) {
   const InstanceLock lock("/nonexistent-folder/corvane-_0.lock");
   EXPECT_FALSE(lock.AnotherInstanceRuns());
+}
+
+TEST(FullPath, ARelativePathJoinsTheWorkingFolderAsItIsWritten) {
+  struct Case {
+    const char* folder;
+    const char* path;
+    const char* full;
+  };
+  const Case cases[] = {
+      {"/home/u/pics", "a.png", "/home/u/pics/a.png"},
+      {"/home/u/pics", "../b c/\xc3\xa9.png", "/home/u/pics/../b c/\xc3\xa9.png"},  // never normalised
+      {"/home/u/pics", "./link/missing.png", "/home/u/pics/./link/missing.png"},
+      {"/", "a.png", "/a.png"},
+      {"/home/u/pics", "/etc/x.png", "/etc/x.png"},  // already absolute
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(AbsolutePath(c.folder, c.path), c.full);
+  }
+  TempFolder temp;
+  const std::string before = WorkingFolder();
+  ASSERT_EQ(chdir(temp.Path().c_str()), 0);
+  const std::string inside = WorkingFolder();
+  ASSERT_EQ(chdir(before.c_str()), 0);
+  EXPECT_EQ(inside, fs::canonical(temp.Path()).string());
+}
+
+TEST(HandOverSocket, LiesBesideTheLockWithAMatchingName) {
+  EXPECT_EQ(HandOverSocketPath("/run/user/1000/corvane-_0.lock"), "/run/user/1000/corvane-_0.socket");
+  EXPECT_EQ(HandOverSocketPath(InstanceLockPath("", ":1", 7)), "/tmp/corvane-7-_1.socket");
+  EXPECT_NE(HandOverSocketPath(InstanceLockPath("/run/user/1000", ":0", 1000)),
+            HandOverSocketPath(InstanceLockPath("/run/user/1000", ":1", 1000)))
+      << "one socket per display, as one lock";
+}
+
+// What the running instance does on its main loop, here waiting on poll: takes the one
+// connection and reads it as its bytes arrive.
+HandOverReader::Step ReceiveOne(int listening, std::size_t limit, std::string* message) {
+  std::optional<ScopedFd> connection;
+  while (!connection) {
+    pollfd waiting{listening, POLLIN, 0};
+    poll(&waiting, 1, -1);
+    connection = AcceptHandOver(listening, getuid());
+  }
+  if (!*connection) return HandOverReader::Step::Dropped;
+  HandOverReader reader(std::move(*connection), limit);
+  HandOverReader::Step step = HandOverReader::Step::More;
+  while (step == HandOverReader::Step::More) {
+    pollfd arriving{reader.Descriptor(), POLLIN, 0};
+    poll(&arriving, 1, -1);
+    step = reader.ReadAvailable();
+  }
+  *message = reader.Message();
+  return step;
+}
+
+TEST(HandOverSocket, AMessageArrivesWholeAsItWasWritten) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  const ScopedFd listening = ListenForHandOvers(path);
+  struct stat info{};
+  ASSERT_EQ(lstat(path.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISSOCK(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "only the user may connect";
+  EXPECT_NE(fcntl(listening.Get(), F_GETFL) & O_NONBLOCK, 0) << "accepting never blocks the UI";
+
+  struct Case {
+    const char* what;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a short message", std::string("corvane\0open\0/a b/\xc3\xa9.png\0", 26)},
+      {"one larger than a socket's buffer", std::string("corvane\0open\0", 13) + std::string(1 << 20, 'x') + '\0'},
+      {"exactly the limit", std::string(4096, 'y')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool sent = false;
+    std::thread sender([&] { sent = SendHandOver(path, c.message); });
+    std::string received;
+    const HandOverReader::Step step = ReceiveOne(listening.Get(), std::max<std::size_t>(c.message.size(), 4096), &received);
+    sender.join();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(step, HandOverReader::Step::Whole);
+    EXPECT_EQ(received.size(), c.message.size());
+    EXPECT_TRUE(received == c.message) << "the bytes arrive whole and in order";
+  }
+}
+
+TEST(HandOverSocket, AMessageLongerThanTheLimitIsDroppedAndTheSenderTold) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  const ScopedFd listening = ListenForHandOvers(path);
+  const std::string message(4 << 20, 'z');  // far more than the socket holds: the sender is still writing
+  bool threw = false;
+  std::thread sender([&] {
+    try {
+      SendHandOver(path, message);
+    } catch (const Error& e) {
+      threw = std::string(e.what()).find("send failed on " + path) != std::string::npos;
+    }
+  });
+  std::string received = "unchanged";
+  const HandOverReader::Step step = ReceiveOne(listening.Get(), 1000, &received);
+  EXPECT_EQ(step, HandOverReader::Step::Dropped);
+  EXPECT_TRUE(received.empty()) << "nothing of a dropped message is kept";
+  sender.join();  // the receiver closed the connection it dropped, so the write ends
+  EXPECT_TRUE(threw) << "the sender learns the message was not taken";
+}
+
+TEST(HandOverSocket, NothingListeningIsFalseAndAStaleSocketFileIsReplaced) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  EXPECT_FALSE(SendHandOver(path, "hello")) << "no socket at all";
+  {
+    // A socket file left by a Corvane that ended without removing it.
+    ScopedFd old(socket(AF_UNIX, SOCK_STREAM, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(bind(old.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  }
+  ASSERT_TRUE(fs::exists(path));
+  EXPECT_FALSE(SendHandOver(path, "hello")) << "a socket nobody serves";
+
+  const ScopedFd listening = ListenForHandOvers(path);
+  bool sent = false;
+  std::thread sender([&] { sent = SendHandOver(path, "hello"); });
+  std::string received;
+  EXPECT_EQ(ReceiveOne(listening.Get(), 100, &received), HandOverReader::Step::Whole);
+  sender.join();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(received, "hello");
+}
+
+TEST(HandOverSocket, OnlyTheSameUsersPeersAreTaken) {
+  TempFolder temp;
+  const std::string path = temp / "corvane-_0.socket";
+  const ScopedFd listening = ListenForHandOvers(path);
+  EXPECT_FALSE(AcceptHandOver(listening.Get(), getuid())) << "none waiting";
+  for (const uid_t uid : {getuid(), getuid() + 1}) {
+    SCOPED_TRACE(uid);
+    ScopedFd peer(socket(AF_UNIX, SOCK_STREAM, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(connect(peer.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    EXPECT_EQ(PeerUser(peer.Get()), getuid());
+    std::optional<ScopedFd> taken = AcceptHandOver(listening.Get(), uid);
+    ASSERT_TRUE(taken) << "the connection waiting is taken off the queue";
+    EXPECT_EQ(static_cast<bool>(*taken), uid == getuid()) << "another user's connection is closed at once";
+  }
+  EXPECT_THROW(ListenForHandOvers(temp / std::string(120, 'p')), Error) << "a path too long for an address";
 }
 
 TEST(ClickCounter, ASecondPressOfTheSameButtonSoonAndNearIsADoubleClick) {

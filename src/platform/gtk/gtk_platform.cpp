@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/gtk/gtk_hand_over.h"
 #include "platform/gtk/settings_place.h"
 
 namespace corvane::gtk {
@@ -44,13 +45,14 @@ Error CallFailed(std::string_view call, std::string_view object, const GError* e
 
 // The desktop's font settings (antialiasing, hinting, subpixel order) changed while the program
 // runs: its text is drawn again with them, as every other program's is.
-GtkPlatform::GtkPlatform(bool prevInstance)
+GtkPlatform::GtkPlatform(bool prevInstance, std::string handOverSocket)
     : prevInstance_(prevInstance),
+      handOverSocket_(std::move(handOverSocket)),
       programFolder_(ProgramFolder()),
       fonts_(ScreenDpi()),
       fontOptionsChanged_(gdk_screen_get_default(), "notify::font-options", G_CALLBACK(OnFontOptions), this) {}
 
-GtkPlatform::~GtkPlatform() = default;
+GtkPlatform::~GtkPlatform() { EndHandOver(); }
 
 void GtkPlatform::OnFontOptions(GObject*, GParamSpec*, GtkPlatform* self) {
   if (!self->fonts_.FollowScreenOptions()) return;
@@ -206,6 +208,7 @@ void GtkPlatform::RunModalLoop(const std::function<bool()>& done) {
 }
 
 void GtkPlatform::EndProgram() {
+  EndHandOver();
   std::fflush(nullptr);
   // Ends at once, as the Windows program does; the kernel releases the instance lock.
   std::_Exit(0);
@@ -232,6 +235,8 @@ std::string GtkPlatform::SettingsFilePath(const std::string& fileName) const {
   if (folder != programFolder_) MakeFolders(folder);
   return (folder == "/" ? std::string() : folder) + "/" + fileName;
 }
+
+std::string GtkPlatform::FullPath(const std::string& path) const { return AbsolutePath(WorkingFolder(), path); }
 
 std::string GtkPlatform::FindFileName(const std::string& path) { return StoredFileName(path); }
 

@@ -16,9 +16,13 @@
 
 namespace corvane::gtk {
 
+class HandOverListener;  // gtk_hand_over.cpp
+
 class GtkPlatform : public Platform, public WindowRegistry {
  public:
-  explicit GtkPlatform(bool prevInstance);
+  // `handOverSocket`: where the running instance takes a second start's message
+  // (HandOverSocketPath); empty for none.
+  GtkPlatform(bool prevInstance, std::string handOverSocket);
   ~GtkPlatform() override;
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
@@ -49,6 +53,9 @@ class GtkPlatform : public Platform, public WindowRegistry {
 
   std::string AppPath() const override { return programFolder_; }
   bool PrevInstance() const override { return prevInstance_; }
+  bool HandOverToRunningInstance(const std::string& message) override;  // gtk_hand_over.cpp
+  void ListenForHandOver(std::function<void(const std::string&)> receive) override;
+  std::string FullPath(const std::string& path) const override;
 
   std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;
@@ -65,9 +72,13 @@ class GtkPlatform : public Platform, public WindowRegistry {
 
  private:
   GtkNativeWindow* Find(std::uintptr_t handle) const;
+  // Stops taking messages and removes the socket file.
+  void EndHandOver();
   static void OnFontOptions(GObject* screen, GParamSpec* property, GtkPlatform* self);
 
   bool prevInstance_;
+  std::string handOverSocket_;
+  std::unique_ptr<HandOverListener> handOver_;
   std::string programFolder_;
   Fonts fonts_;
   std::vector<GtkNativeWindow*> windows_;  // live windows, in creation order

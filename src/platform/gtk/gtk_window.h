@@ -107,8 +107,11 @@ class FormWindow : public GtkNativeWindow {
   double scrolled_ = 0;  // smooth scrolling not yet a whole notch
   double opacity_ = 1.0;
   std::unique_ptr<HotKeyGrab> hotKey_;
-  std::vector<std::string> dropped_;  // the paths of a drop, until the idle call hands them on
+  FileDrop dropped_;  // a drop, until the idle call hands it on
   ScopedSource dropIdle_;
 };
+
+// The ShiftMask bits of a GDK modifier state (gtk_window_input.cpp).
+int ShiftState(guint state);
 
 }  // namespace corvane::gtk

@@ -1,5 +1,6 @@
 // Files dropped on a window: XDND through GTK, the one target text/uri-list.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gtk/gtk_window.h"
@@ -24,12 +25,23 @@ void FormWindow::AcceptFileDrops() {
   Connect(area_, "drag-data-received", G_CALLBACK(OnDragDataReceived));
 }
 
-void FormWindow::OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint, guint,
-                                    FormWindow* self) {
+void FormWindow::OnDragDataReceived(GtkWidget* widget, GdkDragContext* context, gint x, gint y, GtkSelectionData* data,
+                                    guint, guint, FormWindow* self) {
   const guchar* bytes = gtk_selection_data_get_data(data);
   const gint length = gtk_selection_data_get_length(data);
   const std::string list = bytes && length > 0 ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)) : std::string();
-  self->dropped_ = LocalPathsOfUriList(list, g_get_host_name());
+  self->dropped_.paths = LocalPathsOfUriList(list, g_get_host_name());
+  // The drop point is in the surface's coordinates; the screen's adds the surface's origin.
+  GdkWindow* surface = gtk_widget_get_window(widget);
+  gint left = 0;
+  gint top = 0;
+  if (surface) gdk_window_get_origin(surface, &left, &top);
+  self->dropped_.screen = {left + x, top + y};
+  // The keys held as the button was let go: the drag's pointer's state now.
+  GdkModifierType state{};
+  GdkDevice* pointer = gdk_drag_context_get_device(context);
+  if (surface && pointer) gdk_window_get_device_position(surface, pointer, nullptr, nullptr, &state);
+  self->dropped_.shift = ShiftState(state);
   // Handed on once the drop has finished, so the source is not kept waiting while a message
   // about the file is shown.
   if (!self->dropIdle_) self->dropIdle_.Reset(g_idle_add(OnDropIdle, self));
@@ -38,9 +50,8 @@ void FormWindow::OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, Gtk
 gboolean FormWindow::OnDropIdle(gpointer data) {
   auto* self = static_cast<FormWindow*>(data);
   static_cast<void>(self->dropIdle_.Take());  // the source ends with this call
-  const std::vector<std::string> paths = std::move(self->dropped_);
-  self->dropped_.clear();
-  if (self->enabled_) Guard([&] { self->events_.OnFilesDropped(paths); });
+  const FileDrop drop = std::exchange(self->dropped_, FileDrop{});
+  if (self->enabled_) Guard([&] { self->events_.OnFilesDropped(drop); });
   return G_SOURCE_REMOVE;
 }
 

@@ -3,12 +3,11 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "platform/gtk/gtk_window.h"
 
 namespace corvane::gtk {
-
-namespace {
 
 int ShiftState(guint state) {
   int shift = 0;
@@ -17,6 +16,8 @@ int ShiftState(guint state) {
   if (state & GDK_MOD1_MASK) shift |= kAlt;
   return shift;
 }
+
+namespace {
 
 int ButtonOf(guint button) {
   switch (button) {
@@ -32,6 +33,17 @@ int HeldButtons(guint state) {
   if (state & GDK_BUTTON3_MASK) buttons |= static_cast<int>(MouseButton::Right);
   if (state & GDK_BUTTON2_MASK) buttons |= static_cast<int>(MouseButton::Middle);
   return buttons;
+}
+
+// The arrow keys, the keypad's among them; nullopt for any other key.
+std::optional<Key> ArrowKey(guint keyval) {
+  switch (keyval) {
+    case GDK_KEY_Left: case GDK_KEY_KP_Left: return Key::Left;
+    case GDK_KEY_Right: case GDK_KEY_KP_Right: return Key::Right;
+    case GDK_KEY_Up: case GDK_KEY_KP_Up: return Key::Up;
+    case GDK_KEY_Down: case GDK_KEY_KP_Down: return Key::Down;
+    default: return std::nullopt;
+  }
 }
 
 bool IsKeyCharacter(guint32 c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -117,7 +129,11 @@ gboolean FormWindow::OnKeyPress(GtkWidget*, GdkEventKey* e, FormWindow* self) {
     Guard([&] { self->events_.OnKey({Key::Tab, shift, 0}); });
     return TRUE;
   }
-  // Ctrl+V and Shift+Insert, the desktop's paste keys.
+  if (const std::optional<Key> arrow = ArrowKey(e->keyval)) {
+    Guard([&] { handled = self->events_.OnKey({*arrow, shift, 0}); });
+    return handled;
+  }
+  // Ctrl+V and Shift+Insert, the desktop's paste keys. Ctrl+Shift+V is a shortcut of its own.
   if (((e->keyval == GDK_KEY_v || e->keyval == GDK_KEY_V) && shift == kCtrl) ||
       ((e->keyval == GDK_KEY_Insert || e->keyval == GDK_KEY_KP_Insert) && shift == kShift)) {
     Guard([&] { self->events_.OnKey({Key::Paste, shift, 0}); });

@@ -70,4 +70,19 @@ void WriteNewFile(const std::string& path, std::string_view bytes, mode_t mode) 
   }
 }
 
+std::string AbsolutePath(const std::string& folder, const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  return folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + path;
+}
+
+std::string WorkingFolder() {
+  std::string folder(256, '\0');
+  while (getcwd(folder.data(), folder.size()) == nullptr) {
+    if (errno != ERANGE) throw SystemCallFailed("getcwd", "the working folder", errno);
+    folder.resize(folder.size() * 2);
+  }
+  folder.resize(std::strlen(folder.c_str()));
+  return folder;
+}
+
 }  // namespace corvane::gtk

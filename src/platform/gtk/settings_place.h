@@ -47,4 +47,13 @@ void MakeFolders(const std::string& folder);
 // half written is removed. Throws Error naming the call, the file and the system's reason.
 void WriteNewFile(const std::string& path, std::string_view bytes, mode_t mode);
 
+// `path` made absolute against `folder` (an absolute path): kept as it is when it starts with
+// '/', else joined to the folder with one '/'. The bytes are not normalised: "..", "." and
+// links stay as given, and the file need not exist.
+std::string AbsolutePath(const std::string& folder, const std::string& path);
+
+// The process's working folder. Throws Error naming getcwd when it cannot be told (removed,
+// or out of reach).
+std::string WorkingFolder();
+
 }  // namespace corvane::gtk
