@@ -153,7 +153,7 @@ while IFS='|' read -r arguments expected_status expected_text; do
   grep -qF -- "$expected_text" <<<"$output" || fail "corvane $arguments did not print '$expected_text': $output"
 done <<CASES
 --version|0|Corvane $version
---help|0|--version
+--help|0|\$XDG_CONFIG_HOME/corvane/corvane.ini
 --no-such-option|2|--no-such-option
 CASES
 
