@@ -99,7 +99,10 @@ program_pid=$!
 deadline=$((SECONDS + 60))
 geometry=
 while ((SECONDS < deadline)); do
-  geometry=$(xwininfo -root -children | awk '/"Corvane[^"]*":/ { print $(NF - 1); exit }')
+  # The whole tree: a window manager puts the window inside a frame of its own. Its size, then
+  # its place on the screen (the last field; the one before is relative to its parent). The
+  # whole listing is read: xwininfo must not lose its pipe.
+  geometry=$(xwininfo -root -tree | awk '!found && /"Corvane[^"]*":/ { split($(NF - 1), size, "+"); print size[1] $NF; found = 1 }')
   if [[ -n $geometry ]] && (($(import -window root -crop "$geometry" -format '%k' info: 2>/dev/null || echo 0) > 1)); then
     break
   fi
