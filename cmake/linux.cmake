@@ -60,3 +60,20 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/corvane.png
   COMMENT "Drawing corvane.png"
   VERBATIM)
 add_custom_target(corvane_png ALL DEPENDS ${CMAKE_BINARY_DIR}/corvane.png)
+
+# The same icon at the hicolor theme's sizes, for installing (scripts/release.sh packs them):
+# build/<preset>/icons/hicolor/<n>x<n>/apps/<app id>.png, the app id as res/version.h names it.
+file(STRINGS ${PROJECT_SOURCE_DIR}/res/version.h corvane_app_id_line REGEX "^#define CORVANE_APP_ID \"")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" CORVANE_APP_ID "${corvane_app_id_line}")
+set(corvane_theme_icons)
+foreach(size 16 24 32 48 64 128 256)
+  set(icon ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${CORVANE_APP_ID}.png)
+  add_custom_command(OUTPUT ${icon}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps
+    COMMAND png_icon ${PROJECT_SOURCE_DIR}/res/corvane.ico ${icon} ${size}
+    DEPENDS png_icon ${PROJECT_SOURCE_DIR}/res/corvane.ico
+    COMMENT "Drawing the ${size}-pixel icon"
+    VERBATIM)
+  list(APPEND corvane_theme_icons ${icon})
+endforeach()
+add_custom_target(corvane_icons ALL DEPENDS ${corvane_theme_icons})

@@ -18,5 +18,8 @@
 #define CORVANE_EXE_NAME "Corvane.exe"
 #define CORVANE_FILE_DESCRIPTION "Corvane - a picture that stays on top"
 #define CORVANE_COPYRIGHT "Copyright (C) Corvane Software"
+/* The Linux desktop's name for the program (reverse DNS of the maker's host): the desktop
+   entry, the AppStream metadata and the icon are all named after it. */
+#define CORVANE_APP_ID "com.corvane.Corvane"
 
 #endif

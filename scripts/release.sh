@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Makes the release packages: builds Corvane.exe (the windows preset) and packs it with the
 # user's read-me into Corvane-<version>.zip; builds the Linux program (the linux preset) and
-# packs it with its icon and desktop entry into corvane-<version>-linux-x86_64.tar.gz.
+# packs it with its icon and desktop entry into corvane-<version>-linux-x86_64.tar.gz, and as
+# a Debian package, corvane_<version>_<arch>.deb, that installs it in /usr with its desktop
+# entry, AppStream metadata, icons, manual page, copyright and changelog. Last it writes
+# SHA256SUMS, the checksums of every package it made, beside them.
 #
 #   scripts/release.sh [--no-build] [output-folder]
 #
@@ -11,8 +14,8 @@
 #                  package is then made only where the Linux program is built
 #
 # The build folders are build/windows and build/linux unless CORVANE_WINDOWS_BUILD_DIR or
-# CORVANE_LINUX_BUILD_DIR name others. The script installs nothing: CMake, Ninja, MinGW-w64
-# and GTK 3 must be there (scripts/setup.sh puts them in place).
+# CORVANE_LINUX_BUILD_DIR name others. The script installs nothing: CMake, Ninja, MinGW-w64,
+# GTK 3 and dpkg-dev must be there (scripts/setup.sh puts them in place).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -42,6 +45,9 @@ done
 # The version as the program shows it, from the one header that holds it.
 version=$(sed -n 's/^#define CORVANE_VERSION_TEXT "\(.*\)"$/\1/p' "$root/res/version.h")
 [[ -n $version ]] || die "no CORVANE_VERSION_TEXT in res/version.h"
+# The desktop's name for the program, which the Linux files are named after.
+app_id=$(sed -n 's/^#define CORVANE_APP_ID "\(.*\)"$/\1/p' "$root/res/version.h")
+[[ -n $app_id ]] || die "no CORVANE_APP_ID in res/version.h"
 
 if [[ -n $build ]]; then
   command -v cmake >/dev/null || die "cmake is missing (scripts/setup.sh installs the tools)"
@@ -53,7 +59,7 @@ if [[ -n $build ]]; then
   if [[ $linux_dir == "$root/build/linux" ]]; then
     (cd "$root" && cmake --preset linux >&2) || die "configuring the linux preset failed"
   fi
-  cmake --build "$linux_dir" --target corvane corvane_png >&2 || die "building the Linux program failed"
+  cmake --build "$linux_dir" --target corvane corvane_png corvane_icons >&2 || die "building the Linux program failed"
 fi
 
 exe="$build_dir/Corvane.exe"
@@ -74,10 +80,12 @@ cp -p "$readme" "$stage/ReadMe.txt"
 (cd "$stage" && cmake -E tar cf package.zip --format=zip Corvane.exe ReadMe.txt) || die "packing $zip failed"
 mv -f "$stage/package.zip" "$zip"
 printf '%s\n' "$zip"
+made=("$zip")
 
 # The Linux package: one folder holding the program, its icon and its desktop entry.
 if [[ -n $build || -f $linux_dir/corvane ]]; then
-  for file in "$linux_dir/corvane" "$linux_dir/corvane.png" "$root/res/corvane.desktop"; do
+  desktop="$root/res/$app_id.desktop"
+  for file in "$linux_dir/corvane" "$linux_dir/corvane.png" "$desktop"; do
     [[ -f $file ]] || die "$file is missing: build the linux preset first"
   done
   tarball="$out_dir/corvane-$version-linux-x86_64.tar.gz"
@@ -86,8 +94,18 @@ if [[ -n $build || -f $linux_dir/corvane ]]; then
   cp -p "$linux_dir/corvane" "$stage/$folder/corvane"
   strip "$stage/$folder/corvane" 2>/dev/null || true
   cp -p "$linux_dir/corvane.png" "$stage/$folder/corvane.png"
-  cp -p "$root/res/corvane.desktop" "$stage/$folder/corvane.desktop"
+  cp -p "$desktop" "$stage/$folder/$app_id.desktop"
   (cd "$stage" && tar -czf package.tar.gz --owner=0 --group=0 "$folder") || die "packing $tarball failed"
   mv -f "$stage/package.tar.gz" "$tarball"
   printf '%s\n' "$tarball"
+  made+=("$tarball")
+  deb=$(bash "$root/scripts/debian_package.sh" "$linux_dir" "$out_dir" "$version" "$app_id") ||
+    die "making the Debian package failed"
+  printf '%s\n' "$deb"
+  made+=("$deb")
 fi
+
+# The checksums of what this run made, by file name, as sha256sum writes and checks them.
+(cd "$out_dir" && sha256sum -- "${made[@]##*/}") >"$stage/SHA256SUMS" || die "checksumming the packages failed"
+mv -f "$stage/SHA256SUMS" "$out_dir/SHA256SUMS"
+printf '%s\n' "$out_dir/SHA256SUMS"

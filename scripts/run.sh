@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# The run command. Installs what is missing, builds Corvane and starts it.
+# The run command. Installs what is missing, builds Corvane and starts it. It installs only
+# what that needs (scripts/setup.sh's sets): the Linux program's build and libraries, or with
+# --wine MinGW-w64 and Wine; without a display, Xvfb, openbox and ImageMagick as well. The test
+# toolchain is scripts/test.sh's.
 #
 #   bash scripts/run.sh           the native Linux program (GTK 3), build/linux/corvane
 #   bash scripts/run.sh --wine    the Windows program, Corvane.exe, under Wine
@@ -30,9 +33,18 @@ for arg in "$@"; do
   esac
 done
 
-bash "$CORVANE_ROOT/scripts/setup.sh"
+display_usable() {
+  [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1
+}
+bash "$CORVANE_ROOT/scripts/setup.sh" "$target"
+display_usable || bash "$CORVANE_ROOT/scripts/setup.sh" headless
 if [[ $target == wine ]]; then
-  corvane_build_preset windows
+  # Only the program: its tests are the test command's.
+  start=$(corvane_now)
+  corvane_log "configuring the windows preset and building Corvane.exe"
+  (cd "$CORVANE_ROOT" && cmake --preset windows >/dev/null && cmake --build build/windows --target Corvane) ||
+    corvane_die "the windows build failed"
+  corvane_log "Corvane.exe built in $(corvane_elapsed "$start")"
   run_dir="$CORVANE_ROOT/build/run"
   mkdir -p "$run_dir"
   cp "$CORVANE_ROOT/build/windows/Corvane.exe" "$run_dir/"
@@ -45,7 +57,7 @@ else
   program=(./corvane)
 fi
 
-if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+if display_usable; then
   if [[ $target == wine ]]; then
     if corvane_display_has_wm "$DISPLAY"; then
       corvane_prepare_prefix managed
@@ -87,7 +99,10 @@ program_pid=$!
 deadline=$((SECONDS + 60))
 geometry=
 while ((SECONDS < deadline)); do
-  geometry=$(xwininfo -root -children | awk '/"Corvane[^"]*":/ { print $(NF - 1); exit }')
+  # The whole tree: a window manager puts the window inside a frame of its own. Its size, then
+  # its place on the screen (the last field; the one before is relative to its parent). The
+  # whole listing is read: xwininfo must not lose its pipe.
+  geometry=$(xwininfo -root -tree | awk '!found && /"Corvane[^"]*":/ { split($(NF - 1), size, "+"); print size[1] $NF; found = 1 }')
   if [[ -n $geometry ]] && (($(import -window root -crop "$geometry" -format '%k' info: 2>/dev/null || echo 0) > 1)); then
     break
   fi

@@ -1,6 +1,15 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever building, testing and running Corvane needs and
-# this machine lacks. Quick and silent when everything is there already.
+# Installs, from Debian's packages, whatever Corvane needs and this machine lacks. Quick and
+# silent when everything is there already.
+#
+#   bash scripts/setup.sh [set...]
+#
+# The sets, by name; without one, all of them (what scripts/test.sh needs):
+#   linux     building and running the Linux program (GTK 3, its picture loaders, its face)
+#   wine      building Corvane.exe and running it under Wine
+#   headless  running without a display: a virtual one, openbox and a screenshot
+#   test      the rest of the test toolchain: the tests, the sanitizers and fuzzers, the
+#             release checks, the benchmark's comparison
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 if corvane_wants_help "$@"; then
@@ -8,27 +17,59 @@ if corvane_wants_help "$@"; then
   exit 0
 fi
 
-CORVANE_PACKAGES=(
-  cmake ninja-build g++                  # the native build and the unit tests
-  clang-format                           # the format check of the sources (scripts/format.sh)
-  clang libclang-rt-14-dev               # the fuzz targets: clang++, libFuzzer and the sanitizers
-  googletest libgtest-dev                # GoogleTest: built natively, and from source for MinGW
-  g++-mingw-w64-x86-64-posix             # Corvane.exe
-  wine wine64 fonts-wine                 # running it
-  xvfb x11-utils x11-apps xdotool        # a virtual display and looking at it
-  imagemagick libimage-exiftool-perl     # screenshots for people; the test pictures
-  libx11-dev libxtst-dev zlib1g-dev      # the end-to-end tests: X, XTest input, PNG files
-  zip unzip                              # release packages
-  libgtk-3-dev openbox                   # the native Linux program; the window manager its tests run under
+# Every set builds with CMake and Ninja and looks at the display with the X utilities.
+CORVANE_BASE_PACKAGES=(
+  cmake ninja-build                      # the builds
+  x11-utils                              # whether a display is there (xdpyinfo), finding windows
+)
+CORVANE_LINUX_PACKAGES=(
+  g++                                    # the native build
+  libgtk-3-dev                           # the Linux program
   libjpeg-dev                            # its JPEG decoding straight into the pixels it paints
   librsvg2-common webp-pixbuf-loader     # picture loaders for gdk-pixbuf: svg, webp,
   heif-gdk-pixbuf libavif-gdk-pixbuf     #   heif, avif,
   libwmf0.2-7-gtk                        #   wmf
   fonts-liberation                       # Liberation Sans: Arial's widths for the layouts' face
+)
+CORVANE_WINE_PACKAGES=(
+  g++-mingw-w64-x86-64-posix             # Corvane.exe
+  googletest                             # GoogleTest's sources, which configuring its build reads
+  wine wine64 fonts-wine                 # running it
+)
+CORVANE_HEADLESS_PACKAGES=(
+  xvfb openbox                           # a virtual display, and the window manager the Linux program expects
+  imagemagick                            # screenshots
+)
+CORVANE_TEST_PACKAGES=(
+  clang-format                           # the format check of the sources (scripts/format.sh)
+  clang libclang-rt-14-dev               # the fuzz targets: clang++, libFuzzer and the sanitizers
+  libgtest-dev                           # GoogleTest for the native tests
+  x11-apps xdotool                       # looking at the display and driving it
+  libimage-exiftool-perl                 # the test pictures
+  libx11-dev libxtst-dev zlib1g-dev      # the end-to-end tests: X, XTest input, PNG files
+  zip unzip                              # release packages
+  dpkg-dev lintian                       # the Debian package: its dependencies, its checks
+  desktop-file-utils appstream           #   and those of its desktop entry and metadata
   feh                                    # the picture viewer the benchmark compares the Linux program with
   xclip e2fsprogs                        # the paste tests: the X clipboard; chattr for a folder nobody writes
   xsettingsd                             # the font tests: a desktop's font settings, changed while Corvane runs
 )
+
+sets=("$@")
+((${#sets[@]} > 0)) || sets=(linux wine headless test)
+CORVANE_PACKAGES=("${CORVANE_BASE_PACKAGES[@]}")
+for set in "${sets[@]}"; do
+  case $set in
+    linux) CORVANE_PACKAGES+=("${CORVANE_LINUX_PACKAGES[@]}") ;;
+    wine) CORVANE_PACKAGES+=("${CORVANE_WINE_PACKAGES[@]}") ;;
+    headless) CORVANE_PACKAGES+=("${CORVANE_HEADLESS_PACKAGES[@]}") ;;
+    test)
+      CORVANE_PACKAGES+=("${CORVANE_LINUX_PACKAGES[@]}" "${CORVANE_WINE_PACKAGES[@]}"
+                         "${CORVANE_HEADLESS_PACKAGES[@]}" "${CORVANE_TEST_PACKAGES[@]}")
+      ;;
+    *) corvane_die "setup.sh: no package set named '$set' (linux, wine, headless, test)" ;;
+  esac
+done
 
 missing=()
 for package in "${CORVANE_PACKAGES[@]}"; do

@@ -44,7 +44,7 @@ if (($# > 0)); then
 else
   stages=${CORVANE_STAGES:-main sanitize fuzz}
 fi
-bash "$CORVANE_ROOT/scripts/setup.sh"
+bash "$CORVANE_ROOT/scripts/setup.sh" test
 
 cleanup() {
   corvane_stop_wineserver

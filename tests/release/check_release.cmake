@@ -2,7 +2,9 @@
 # and ReadMe.txt, the program byte for byte the one built and importing only the libraries it
 # needs at start, the read-me the one in res/ with Windows line endings. Where the Linux
 # program is built, the tarball beside it holds the program, its icon and its desktop entry in
-# one folder. Then a release without a built program must fail and leave no package.
+# one folder, and the Debian package is there too (tests/release/check_deb.sh looks inside it).
+# SHA256SUMS names every package made, each with its checksum. Then a release without a built
+# program must fail and leave no package.
 #
 #   cmake -D SCRIPT=... -D WINDOWS_BUILD_DIR=... -D LINUX_BUILD_DIR=... -D README=...
 #         -D VERSION_HEADER=... -D WORK_DIR=... -P check_release.cmake
@@ -22,6 +24,9 @@ file(MAKE_DIRECTORY ${unpacked})
 file(STRINGS ${VERSION_HEADER} version_line REGEX "^#define CORVANE_VERSION_TEXT \"")
 string(REGEX REPLACE ".*\"(.*)\".*" "\\1" version "${version_line}")
 check("no CORVANE_VERSION_TEXT in ${VERSION_HEADER}" version)
+file(STRINGS ${VERSION_HEADER} app_id_line REGEX "^#define CORVANE_APP_ID \"")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" app_id "${app_id_line}")
+check("no CORVANE_APP_ID in ${VERSION_HEADER}" app_id)
 
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env CORVANE_WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR}
@@ -32,14 +37,17 @@ execute_process(
   ERROR_VARIABLE errors)
 check("release.sh failed (${result}):\n${output}${errors}" result EQUAL 0)
 
-# The folder holds the packages, named after the version.
+# The folder holds the packages, named after the version, and their checksums.
 set(tarball corvane-${version}-linux-x86_64.tar.gz)
+execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE arch OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(deb corvane_${version}_${arch}.deb)
 file(GLOB made RELATIVE ${dist} ${dist}/* ${dist}/.*)
 list(SORT made)
 list(JOIN made ", " made)
 if(EXISTS ${LINUX_BUILD_DIR}/corvane)
-  check("expected Corvane-${version}.zip and ${tarball} in ${dist}, found: ${made}"
-        made STREQUAL "Corvane-${version}.zip, ${tarball}")
+  set(packages Corvane-${version}.zip ${tarball} ${deb})
+  check("expected Corvane-${version}.zip, SHA256SUMS, ${tarball} and ${deb} in ${dist}, found: ${made}"
+        made STREQUAL "Corvane-${version}.zip, SHA256SUMS, ${tarball}, ${deb}")
   execute_process(COMMAND ${CMAKE_COMMAND} -E tar tzf ${dist}/${tarball}
     RESULT_VARIABLE result OUTPUT_VARIABLE listing ERROR_VARIABLE errors)
   check("cannot list ${tarball}: ${errors}" result EQUAL 0)
@@ -50,10 +58,32 @@ if(EXISTS ${LINUX_BUILD_DIR}/corvane)
   list(JOIN entries ", " entries)
   set(folder corvane-${version})
   check("the tarball holds [${entries}]"
-        entries STREQUAL "${folder}/corvane, ${folder}/corvane.desktop, ${folder}/corvane.png")
+        entries STREQUAL "${folder}/${app_id}.desktop, ${folder}/corvane, ${folder}/corvane.png")
 else()
-  check("expected only Corvane-${version}.zip in ${dist}, found: ${made}" made STREQUAL "Corvane-${version}.zip")
+  set(packages Corvane-${version}.zip)
+  check("expected only Corvane-${version}.zip and SHA256SUMS in ${dist}, found: ${made}"
+        made STREQUAL "Corvane-${version}.zip, SHA256SUMS")
 endif()
+
+# SHA256SUMS: one line a package, "<sha256>  <name>", each checksum that of the file.
+file(STRINGS ${dist}/SHA256SUMS sums)
+set(named)
+foreach(line IN LISTS sums)
+  # Matched here, not in check(): the match's groups are set in the scope that matches.
+  set(sum)
+  if(line MATCHES "^([0-9a-f]+)  ([^/]+)$")
+    set(sum ${CMAKE_MATCH_1})
+  endif()
+  check("SHA256SUMS has a line not in sha256sum's format: '${line}'" sum)
+  set(name ${CMAKE_MATCH_2})
+  check("SHA256SUMS names ${name}, which is not in ${dist}" EXISTS ${dist}/${name})
+  file(SHA256 ${dist}/${name} actual)
+  check("SHA256SUMS gives ${name} the checksum ${sum}, but it is ${actual}" sum STREQUAL actual)
+  list(APPEND named ${name})
+endforeach()
+list(SORT named)
+list(SORT packages)
+check("SHA256SUMS names [${named}], not the packages [${packages}]" named STREQUAL packages)
 set(zip ${dist}/Corvane-${version}.zip)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip}
