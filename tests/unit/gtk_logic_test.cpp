@@ -208,6 +208,12 @@ TEST(SettingsPlace, BesideTheProgramWhenItsFolderIsWritableElseInTheUsersConfigF
       {{"/usr/bin", false, "", "/home/ann"}, "/home/ann/.config/corvane"},
       {{"/usr/bin", false, "relative/cfg", "/home/ann"}, "/home/ann/.config/corvane"},  // not absolute: ignored
       {{"/usr/bin", false, "/", "/home/ann"}, "/corvane"},
+      // An installed copy keeps its settings per user even when the one running it (root) may
+      // write to the system's program folder.
+      {{"/usr/bin", true, "/root/.config", "/root"}, "/root/.config/corvane"},
+      {{"/usr/local/bin", true, "", "/root"}, "/root/.config/corvane"},
+      {{"/bin", true, "", "/root"}, "/root/.config/corvane"},
+      {{"/usr2/corvane", true, "", "/root"}, "/usr2/corvane"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.facts.programFolder + " " + c.facts.xdgConfigHome);

@@ -58,9 +58,14 @@ int main(int argc, char** argv) {
   const corvane::gtk::InstanceLock lock(lockPath);
   try {
     corvane::gtk::GtkPlatform platform(lock.AnotherInstanceRuns(), corvane::gtk::HandOverSocketPath(lockPath));
-    // The icon the release puts beside the program names its windows in task lists.
+    // The icon the tarball puts beside the program names its windows in task lists; an
+    // installed copy finds it in the icon theme under the app id.
     const std::string icon = platform.AppPath() + "/corvane.png";
-    if (g_file_test(icon.c_str(), G_FILE_TEST_IS_REGULAR)) gtk_window_set_default_icon_from_file(icon.c_str(), nullptr);
+    if (g_file_test(icon.c_str(), G_FILE_TEST_IS_REGULAR)) {
+      gtk_window_set_default_icon_from_file(icon.c_str(), nullptr);
+    } else {
+      gtk_window_set_default_icon_name(CORVANE_APP_ID);
+    }
     corvane::ControlRuntime runtime(platform, corvane::kAppTitle);
     corvane::Application app(runtime);
     // Full paths, so that a second start's pictures mean the same to the Corvane it hands them

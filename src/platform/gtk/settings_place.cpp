@@ -22,8 +22,17 @@ std::string XdgBaseFolder(const std::string& value, const std::string& home, con
   return base;
 }
 
+namespace {
+
+// The system's own program folders: a copy there is installed, shared by every user.
+bool SystemFolder(const std::string& folder) {
+  return folder == "/bin" || folder == "/sbin" || folder == "/usr" || folder.starts_with("/usr/");
+}
+
+}  // namespace
+
 std::string SettingsFolder(const SettingsPlaceFacts& facts) {
-  if (facts.programFolderWritable) return facts.programFolder;
+  if (facts.programFolderWritable && !SystemFolder(facts.programFolder)) return facts.programFolder;
   const std::string base = XdgBaseFolder(facts.xdgConfigHome, facts.home, "/.config");
   return (base == "/" ? std::string() : base) + "/corvane";
 }

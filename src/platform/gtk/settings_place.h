@@ -1,8 +1,9 @@
 // Where the settings file lives on Linux, and the file-system steps the program's own files
 // share.
 //
-// Beside the program when its folder is writable (the portable way, as on Windows: the whole
-// folder carries its settings). Otherwise, as in an installed copy, in
+// Beside the program when its folder is writable and is not one of the system's own (/usr/...,
+// /bin: the portable way, as on Windows: the whole folder carries its settings). Otherwise, as
+// in an installed copy, in
 // $XDG_CONFIG_HOME/corvane/ ($HOME/.config/corvane/ when that variable is unset or not an
 // absolute path, as the XDG base directory rules say).
 #pragma once
