@@ -6,6 +6,7 @@ target_compile_definitions(corvane_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_M
 add_library(corvane_win32 STATIC
   src/platform/win32/win32_platform.cpp
   src/platform/win32/win32_window.cpp
+  src/platform/win32/win32_hand_over.cpp
   src/platform/win32/win32_drag.cpp
   src/platform/win32/win32_click_through.cpp
   src/platform/win32/win32_canvas.cpp

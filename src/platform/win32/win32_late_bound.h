@@ -1,5 +1,5 @@
 // The system libraries the help panel does not need (COM and OLE, the OLE picture loader, the
-// common controls, the common dialogs, the shell, AlphaBlend), loaded when a call first needs
+// common controls, the common dialogs, the shell, AlphaBlend, the security calls), loaded when a call first needs
 // them instead of with the program: the window shows sooner, and a start that never opens a
 // picture or a dialog never loads them.
 //
@@ -89,6 +89,7 @@ class LateBound {
   LateLibrary comDlg32_{L"comdlg32.dll"};
   LateLibrary shell32_{L"shell32.dll"};
   LateLibrary msImg32_{L"msimg32.dll"};
+  LateLibrary advApi32_{L"advapi32.dll"};
 
   LateFunction<decltype(::OleInitialize)> oleInitialize_{ole32_, "OleInitialize"};
   LateFunction<decltype(::OleUninitialize)> oleUninitialize_{ole32_, "OleUninitialize"};
@@ -112,6 +113,12 @@ class LateBound {
   LateFunction<decltype(::ShellExecuteA)> ShellExecuteA{shell32_, "ShellExecuteA"};
   LateFunction<decltype(::DragQueryFileW)> DragQueryFileW{shell32_, "DragQueryFileW"};
   LateFunction<decltype(::DragFinish)> DragFinish{shell32_, "DragFinish"};
+  LateFunction<decltype(::DragQueryPoint)> DragQueryPoint{shell32_, "DragQueryPoint"};
+  LateFunction<decltype(::CommandLineToArgvW)> CommandLineToArgvW{shell32_, "CommandLineToArgvW"};
+  // advapi32.dll
+  LateFunction<decltype(::OpenProcessToken)> OpenProcessToken{advApi32_, "OpenProcessToken"};
+  LateFunction<decltype(::GetTokenInformation)> GetTokenInformation{advApi32_, "GetTokenInformation"};
+  LateFunction<decltype(::EqualSid)> EqualSid{advApi32_, "EqualSid"};
   // msimg32.dll
   LateFunction<decltype(::AlphaBlend)> AlphaBlend{msImg32_, "AlphaBlend"};
 };

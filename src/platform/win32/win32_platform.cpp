@@ -167,7 +167,7 @@ char Win32Platform::DecimalSeparator() const {
 }
 
 std::unique_ptr<NativeWindow> Win32Platform::CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) {
-  return CreateWin32Window(instance_, layout, events, fonts_, late_);
+  return CreateWin32Window(instance_, layout, events, fonts_, late_, &handOver_);
 }
 
 void Win32Platform::RunEventLoop(const std::function<void()>& idle) {
@@ -208,6 +208,32 @@ std::vector<std::string> Win32Platform::PictureExtensions() {
 }
 
 std::string Win32Platform::AppPath() const { return ProgramDirectory(); }
+
+bool Win32Platform::HandOverToRunningInstance(const std::string& message) {
+  const HWND running = FindWindowOfOtherProcess(kPictureWindowClass);
+  if (!running) return false;
+  // The receiver asks whose program this is through the window it names: a message-only
+  // window of our own, which no search for a running Corvane finds.
+  const HWND from = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, nullptr);
+  if (!from) throw CallFailedOn("CreateWindowEx", "the hand-over's sender");
+  const bool taken = SendHandOver(running, from, message);
+  DestroyWindow(from);
+  return taken;
+}
+
+std::string Win32Platform::FullPath(const std::string& path) const {
+  const std::wstring wide = Widen(path);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) throw CallFailedOn("GetFullPathName", path);
+    if (n < full.size()) {
+      full.resize(n);
+      return Narrow(full);
+    }
+    full.assign(n, L'\0');  // n counts the terminating NUL when the buffer was too small
+  }
+}
 
 std::string Win32Platform::SettingsFilePath(const std::string& fileName) const { return AppPath() + "\\" + fileName; }
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
 
@@ -48,6 +49,9 @@ class Win32Platform : public Platform {
 
   std::string AppPath() const override;
   bool PrevInstance() const override { return prevInstance_; }
+  bool HandOverToRunningInstance(const std::string& message) override;
+  void ListenForHandOver(std::function<void(const std::string&)> receive) override { handOver_.Listen(std::move(receive)); }
+  std::string FullPath(const std::string& path) const override;
 
   std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;
@@ -66,6 +70,7 @@ class Win32Platform : public Platform {
   FontCache fonts_;
   ScopedMemoryDC screen_;  // for measuring text
   std::vector<std::string> pictureExtensions_;  // asked of WIC once
+  HandOverListener handOver_;  // every window passes what it is handed to it
 };
 
 }  // namespace corvane::win32

@@ -17,6 +17,22 @@ namespace {
 
 constexpr wchar_t kClassWithIcon[] = L"CorvaneWindow";
 constexpr wchar_t kClassWithoutIcon[] = L"CorvaneMenuWindow";
+
+// The arrow keys the form moves a window with; Key::Tab for any other key.
+Key ArrowKey(WPARAM vk) {
+  switch (vk) {
+    case VK_LEFT:
+      return Key::Left;
+    case VK_RIGHT:
+      return Key::Right;
+    case VK_UP:
+      return Key::Up;
+    case VK_DOWN:
+      return Key::Down;
+    default:
+      return Key::Tab;
+  }
+}
 // The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
 constexpr UINT_PTR kFormTimer = 1;
 
@@ -91,9 +107,11 @@ void ReportEscaped(HWND window, UINT msg, const char* what) {
 
 }  // namespace
 
+const wchar_t* const kPictureWindowClass = kClassWithIcon;
+
 Win32Window::Win32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events, FontCache& fonts,
-                         LateBound& late)
-    : instance_(instance), events_(events), fonts_(fonts), late_(late) {
+                         LateBound& late, const HandOverListener* handOver)
+    : instance_(instance), events_(events), fonts_(fonts), late_(late), handOver_(handOver) {
   DWORD style = WS_POPUP | WS_CLIPCHILDREN;
   DWORD exStyle = 0;
   const wchar_t* windowClass = kClassWithIcon;
@@ -296,6 +314,9 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
       if (const char key = ShortcutKey(wparam); key && (ShiftState() & (kCtrl | kAlt)) == kCtrl) {
         if (events_.OnKey({Key::Shortcut, ShiftState(), key})) return 0;
       }
+      if (const Key arrow = ArrowKey(wparam); arrow != Key::Tab) {
+        if (events_.OnKey({arrow, ShiftState(), 0})) return 0;
+      }
       break;
     case WM_MOUSEWHEEL: {
       // Whole notches; a fine wheel's smaller turns add up to them.
@@ -309,9 +330,12 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     }
     case WM_DROPFILES: {
       const ScopedDrop drop(late_, reinterpret_cast<HDROP>(wparam));
-      events_.OnFilesDropped(DroppedFilePaths(late_, drop.Get()));
+      events_.OnFilesDropped(ReadDrop(drop.Get()));
       return 0;
     }
+    case WM_COPYDATA:
+      if (!lparam) break;
+      return TakeHandOver(reinterpret_cast<HWND>(wparam), *reinterpret_cast<const COPYDATASTRUCT*>(lparam));
     case WM_CHAR:
       if (IsKeyCharacter(wparam)) events_.OnKey({Key::Character, ShiftState(), static_cast<char>(wparam)});
       return 0;
@@ -349,6 +373,29 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
       break;
   }
   return DefWindowProcW(hwnd_, msg, wparam, lparam);
+}
+
+FileDrop Win32Window::ReadDrop(HDROP drop) {
+  FileDrop files;
+  files.paths = DroppedFilePaths(late_, drop);
+  // The point is in the client area of the window the files were dropped on.
+  POINT at{};
+  late_.DragQueryPoint(drop, &at);
+  ClientToScreen(hwnd_, &at);
+  files.screen = {at.x, at.y};
+  files.shift = ShiftState();
+  return files;
+}
+
+LRESULT Win32Window::TakeHandOver(HWND sender, const COPYDATASTRUCT& data) {
+  if (!handOver_) return FALSE;
+  const std::optional<std::string> message = handOver_->Take(late_, sender, data);
+  if (!message) return FALSE;
+  // The message is taken on the handler path, which keeps its pictures until no handler
+  // runs; the sender is answered at once and the event loop woken to open them.
+  events_.Deliver([&] { handOver_->Receive(*message); });
+  PostMessageW(hwnd_, WM_NULL, 0, 0);
+  return TRUE;
 }
 
 // Draws the invalid area off-screen and copies it in one go, so nothing flickers and a
@@ -398,8 +445,8 @@ void RegisterWindowClasses(HINSTANCE instance, HICON icon) {
 }
 
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
-                                                FontCache& fonts, LateBound& late) {
-  return std::make_unique<Win32Window>(instance, layout, events, fonts, late);
+                                                FontCache& fonts, LateBound& late, const HandOverListener* handOver) {
+  return std::make_unique<Win32Window>(instance, layout, events, fonts, late, handOver);
 }
 
 }  // namespace corvane::win32

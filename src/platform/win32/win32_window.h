@@ -11,6 +11,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_late_bound.h"
 
 namespace corvane::win32 {
@@ -18,13 +19,18 @@ namespace corvane::win32 {
 // Registers the window classes; `icon` is the application icon of the framed and picture
 // windows.
 void RegisterWindowClasses(HINSTANCE instance, HICON icon);
-// The window keeps `fonts` and `late`, which must outlive it.
+// The window keeps `fonts`, `late` and `handOver` (which hears the hand-overs the window
+// takes; none without), which must outlive it.
 std::unique_ptr<NativeWindow> CreateWin32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events,
-                                                FontCache& fonts, LateBound& late);
+                                                FontCache& fonts, LateBound& late,
+                                                const HandOverListener* handOver = nullptr);
+// The class of the windows that show pictures: a second start looks for one.
+extern const wchar_t* const kPictureWindowClass;
 
 class Win32Window : public NativeWindow {
  public:
-  Win32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events, FontCache& fonts, LateBound& late);
+  Win32Window(HINSTANCE instance, const WindowLayout& layout, WindowEvents& events, FontCache& fonts, LateBound& late,
+              const HandOverListener* handOver);
   ~Win32Window() override { Destroy(); }
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
@@ -57,6 +63,10 @@ class Win32Window : public NativeWindow {
   static constexpr int kHotKeyId = 1;
 
   LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam);
+  // WM_COPYDATA: TRUE when it was a hand-over the program takes.
+  LRESULT TakeHandOver(HWND sender, const COPYDATASTRUCT& data);
+  // WM_DROPFILES: the files, where they were let go and the modifier keys held.
+  FileDrop ReadDrop(HDROP drop);
   void Paint();
   void ApplyLayeredAlpha();
   void TakeKeyboard();
@@ -77,6 +87,7 @@ class Win32Window : public NativeWindow {
   WindowEvents& events_;
   FontCache& fonts_;
   LateBound& late_;
+  const HandOverListener* handOver_;
 };
 
 // --- The system move (win32_drag.cpp) ---
