@@ -425,13 +425,19 @@ inline std::optional<XTopLevel> ShownPictureWindow(const App& app) {
   return std::nullopt;
 }
 
+// The picture windows of this Corvane now shown, one for each pin (all are named alike).
+inline std::vector<XTopLevel> ShownPins(const App& app) {
+  std::vector<XTopLevel> pins;
+  for (const XTopLevel& window : TopLevelWindows()) {
+    if (window.mapped && window.name == kHelpTitle && window.pid == app.Pid()) pins.push_back(window);
+  }
+  return pins;
+}
+
 // Every shown picture window of this Corvane (each picture it holds has one), from the top of
 // the screen down and then from the left.
 inline std::vector<XTopLevel> ShownPictureWindows(const App& app) {
-  std::vector<XTopLevel> windows;
-  for (const XTopLevel& window : TopLevelWindows()) {
-    if (window.mapped && window.name == kHelpTitle && window.pid == app.Pid()) windows.push_back(window);
-  }
+  std::vector<XTopLevel> windows = ShownPins(app);
   std::sort(windows.begin(), windows.end(), [](const XTopLevel& a, const XTopLevel& b) {
     return a.rect.y != b.rect.y ? a.rect.y < b.rect.y : a.rect.x < b.rect.x;
   });

@@ -102,16 +102,22 @@ void MoveTo(Point p) {
 
 void Press(Button button) { FakeButton(button, true); }
 
+HeldModifiers::HeldModifiers(const std::vector<std::string>& modifiers) {
+  for (const std::string& name : modifiers) held_.push_back(CodeFor(ModifierSym(name), name));
+  for (KeyCode m : held_) FakeKey(m, true);
+}
+
+HeldModifiers::~HeldModifiers() {
+  for (auto m = held_.rbegin(); m != held_.rend(); ++m) FakeKey(*m, false);
+}
+
 void Wheel(int notches, const std::vector<std::string>& modifiers) {
-  std::vector<KeyCode> held;
-  for (const std::string& name : modifiers) held.push_back(CodeFor(ModifierSym(name), name));
-  for (KeyCode m : held) FakeKey(m, true);
+  const HeldModifiers held(modifiers);
   const auto button = static_cast<Button>(notches > 0 ? 4 : 5);
   for (int i = 0; i < std::abs(notches); ++i) {
     FakeButton(button, true);
     FakeButton(button, false);
   }
-  for (auto m = held.rbegin(); m != held.rend(); ++m) FakeKey(*m, false);
 }
 
 void Release(Button button) { FakeButton(button, false); }

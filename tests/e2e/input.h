@@ -36,4 +36,17 @@ void PressKey(const std::string& chord);
 // Types text character by character, with Shift where the keyboard map needs it.
 void TypeText(const std::string& text);
 
+// Holds the modifier keys named ("Ctrl", "Shift", "Alt") down while it lives, for input that
+// must come with them (a drop, say); lets them go in the reverse order at the end.
+class HeldModifiers {
+ public:
+  explicit HeldModifiers(const std::vector<std::string>& modifiers);
+  ~HeldModifiers();
+  HeldModifiers(const HeldModifiers&) = delete;
+  HeldModifiers& operator=(const HeldModifiers&) = delete;
+
+ private:
+  std::vector<unsigned char> held_;  // X key codes
+};
+
 }  // namespace corvane::e2e

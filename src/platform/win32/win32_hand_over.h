@@ -18,8 +18,12 @@ namespace corvane::win32 {
 
 // COPYDATASTRUCT::dwData of a hand-over: any other WM_COPYDATA is not ours.
 inline constexpr ULONG_PTR kHandOverData = 0x43764E31;
-// How long a second start waits for the running Corvane to take its message.
+// How long a second start waits for the running Corvane to take one message.
 inline constexpr UINT kHandOverTimeoutMs = 5000;
+// How long it goes on looking for a running Corvane that takes the message (one that is still
+// starting), and how often.
+inline constexpr ULONGLONG kHandOverWaitMs = 3000;
+inline constexpr DWORD kHandOverRetryMs = 50;
 
 // The message as UTF-16: each NUL-ended part widened, the NULs kept.
 std::wstring HandOverToWide(std::string_view message);

@@ -210,13 +210,20 @@ std::vector<std::string> Win32Platform::PictureExtensions() {
 std::string Win32Platform::AppPath() const { return ProgramDirectory(); }
 
 bool Win32Platform::HandOverToRunningInstance(const std::string& message) {
-  const HWND running = FindWindowOfOtherProcess(kPictureWindowClass);
-  if (!running) return false;
   // The receiver asks whose program this is through the window it names: a message-only
   // window of our own, which no search for a running Corvane finds.
   const HWND from = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, nullptr);
   if (!from) throw CallFailedOn("CreateWindowEx", "the hand-over's sender");
-  const bool taken = SendHandOver(running, from, message);
+  // Several pictures opened at once from Explorer start as many Corvanes together: the first
+  // may not show its window, or listen, for a moment yet.
+  const ULONGLONG deadline = GetTickCount64() + kHandOverWaitMs;
+  bool taken = false;
+  for (;;) {
+    const HWND running = FindWindowOfOtherProcess(kPictureWindowClass);
+    taken = running && SendHandOver(running, from, message);
+    if (taken || GetTickCount64() >= deadline) break;
+    Sleep(kHandOverRetryMs);
+  }
   DestroyWindow(from);
   return taken;
 }

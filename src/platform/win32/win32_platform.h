@@ -2,8 +2,8 @@
 // (win32_platform.cpp), top-level windows (win32_window.cpp, the system move in
 // win32_drag.cpp), GDI painting (win32_canvas.cpp), fonts and text (win32_text.cpp), pictures
 // (win32_picture.cpp: the first look and the OLE loader; win32_wic_picture.cpp: WIC), dropped
-// files and the clipboard's picture (win32_clipboard.cpp), and the settings file operations
-// (win32_files.cpp). It owns the libraries loaded on first use (win32_late_bound.h), which
+// files and the clipboard's picture (win32_clipboard.cpp), the settings file operations
+// (win32_files.cpp), and a second start's hand-over (win32_hand_over.cpp). It owns the libraries loaded on first use (win32_late_bound.h), which
 // outlive every window and picture it made.
 #pragma once
 
