@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -77,6 +78,41 @@ std::vector<std::uint8_t> PinsFile(const std::vector<SavedPin>& pins) {
   const std::string sum = LittleEndian().U32(static_cast<std::uint32_t>(crc)).Bytes();
   bytes.insert(bytes.end(), sum.begin(), sum.end());
   return bytes;
+}
+
+// The number of further pins this program reads from the file `bytes`: those of a pins block
+// that follows a trusted extension block of the default look and is whole with its checksum
+// right; none when the bytes after the record are leftovers or no block. Nothing when the
+// extension block is trusted but holds another look.
+std::optional<std::size_t> FurtherPinsWithDefaultLook(const std::vector<std::uint8_t>& bytes) {
+  const auto get = [&](std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < size; ++i)
+      value |= static_cast<std::uint32_t>(bytes[at + static_cast<std::size_t>(i)]) << (8 * i);
+    return value;
+  };
+  // A block of `prefix` bytes whose fields' length has `lengthSize` bytes, at `at`: where it
+  // ends (after its checksum) when its signature is there and its checksum is right.
+  const auto trusted = [&](std::size_t at, const std::string& name, int lengthSize) -> std::optional<std::size_t> {
+    const std::size_t prefix = 4 + static_cast<std::size_t>(lengthSize);
+    if (bytes.size() < at + prefix) return std::nullopt;
+    if (std::string(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(at + 4)) != name) {
+      return std::nullopt;
+    }
+    const std::size_t fieldsEnd = at + prefix + get(at + 4, lengthSize);
+    if (bytes.size() < fieldsEnd + 4) return std::nullopt;
+    const uLong crc = crc32(crc32(0, nullptr, 0), bytes.data(), static_cast<uInt>(fieldsEnd));
+    if (get(fieldsEnd, 4) != static_cast<std::uint32_t>(crc)) return std::nullopt;
+    return fieldsEnd + 4;
+  };
+  if (bytes.size() < 10) return std::nullopt;
+  const std::size_t look = 10 + get(8, 2);
+  const std::optional<std::size_t> lookEnd = trusted(look, "CVX1", 2);
+  if (!lookEnd) return 0;
+  if (get(look + 6, 4) != 1'000'000 || get(look + 10, 2) != 100) return std::nullopt;
+  if (!trusted(*lookEnd, "CVP1", 4)) return 0;
+  return get(*lookEnd + 8, 2);
 }
 
 // The picture's four quadrants, seen at their centres, on the window at `window`.
@@ -202,8 +238,17 @@ TEST(Pins, TheCommandLineAtAFirstStartOpensEachPictureAndTheFirstTakesTheHelpPan
   const Rect first = At(kDefaultPlace, kQuadrantPictureWidth, kQuadrantPictureHeight);
   const Rect second = At({kDefaultPlace.x + kBeside, kDefaultPlace.y + kBeside}, kSmallWidth, kSmallHeight);
   ASSERT_TRUE(WaitForPictureWindowsAt(app, {first, second}));
-  EXPECT_TRUE(ShowsQuadrants(first, kQuadrantColours, "pins-command-line-first"));
   EXPECT_TRUE(ShowsQuadrants(second, kSmallColours, "pins-command-line-second"));
+  // The second pin covers the first one's top-left quadrant: the right-hand ones are in sight.
+  EXPECT_TRUE(WaitForScreen(
+      first, "the first picture's right-hand quadrants",
+      [&](const Image& shot) {
+        return SpotsHold(
+            shot,
+            {{"top-right", {first.x + first.width * 3 / 4, first.y + first.height / 4}, kQuadrantColours[1]},
+             {"bottom-right", {first.x + first.width * 3 / 4, first.y + first.height * 3 / 4}, kQuadrantColours[3]}});
+      },
+      "pins-command-line-first"));
 
   ASSERT_TRUE(SaveWithADoubleClick(app, first));
   EXPECT_EQ(app.ReadSettings(), PinsFile({{kDefaultPlace, pic}, {{second.x, second.y}, small}}))
@@ -330,7 +375,11 @@ TEST(Pins, CtrlWClosesThePinWhileAnotherIsOpenAndLeavesTheLast) {
   PressKey("Ctrl+w");  // the last: nothing happens, so the double click after it saves
 
   ASSERT_TRUE(SaveWithADoubleClick(app, pinB));
-  EXPECT_EQ(app.ReadSettings(), PinsFile({{b, small}})) << "the one pin left, in the record alone";
+  const std::optional<std::vector<std::uint8_t>> saved = app.ReadSettings();
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(DecodeSettings(*saved), (SettingsRecord{b.x * kTwipsPerPixel, b.y * kTwipsPerPixel, Stored(small)}))
+      << "the pin left takes the record";
+  EXPECT_EQ(FurtherPinsWithDefaultLook(*saved), std::optional<std::size_t>(0)) << "and no other pin is saved";
 }
 
 // The arrow keys move the pin they are pressed on by a pixel, with Shift by ten, never past
