@@ -7,7 +7,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -124,6 +126,19 @@ inline std::optional<SettingsRecord> DecodeSettings(const std::vector<std::uint8
   const std::size_t length = get(8, 2);
   if (bytes.size() < 10 + length) return std::nullopt;
   record.path.assign(bytes.begin() + 10, bytes.begin() + 10 + static_cast<std::ptrdiff_t>(length));
+  return record;
+}
+
+// The extension block after `record`: "CVX1", the fields' length, scale (millionths),
+// opacity (percent), and the CRC-32 of everything before the checksum.
+inline std::vector<std::uint8_t> WithLook(std::vector<std::uint8_t> record, std::uint32_t scale,
+                                          std::uint32_t opacity) {
+  test_files::LittleEndian block;
+  block.Append("CVX1").U16(6).U32(scale).U16(opacity);
+  record.insert(record.end(), block.Bytes().begin(), block.Bytes().end());
+  const uLong crc = crc32(crc32(0, nullptr, 0), record.data(), static_cast<uInt>(record.size()));
+  const std::string sum = test_files::LittleEndian().U32(static_cast<std::uint32_t>(crc)).Bytes();
+  record.insert(record.end(), sum.begin(), sum.end());
   return record;
 }
 
@@ -417,6 +432,45 @@ inline std::vector<XTopLevel> ShownPins(const App& app) {
     if (window.mapped && window.name == kHelpTitle && window.pid == app.Pid()) pins.push_back(window);
   }
   return pins;
+}
+
+// Every shown picture window of this Corvane (each picture it holds has one), from the top of
+// the screen down and then from the left.
+inline std::vector<XTopLevel> ShownPictureWindows(const App& app) {
+  std::vector<XTopLevel> windows = ShownPins(app);
+  std::sort(windows.begin(), windows.end(), [](const XTopLevel& a, const XTopLevel& b) {
+    return a.rect.y != b.rect.y ? a.rect.y < b.rect.y : a.rect.x < b.rect.x;
+  });
+  return windows;
+}
+
+// Waits until this Corvane shows exactly these picture windows (in any order), each with that
+// place and size, and no other.
+inline testing::AssertionResult WaitForPictureWindowsAt(const App& app, std::vector<Rect> expected,
+                                                        Millis timeout = kDefaultTimeout) {
+  const auto byPlace = [](const Rect& a, const Rect& b) {
+    return a.y != b.y           ? a.y < b.y
+           : a.x != b.x         ? a.x < b.x
+           : a.width != b.width ? a.width < b.width
+                                : a.height < b.height;
+  };
+  std::sort(expected.begin(), expected.end(), byPlace);
+  std::ostringstream what;
+  what << expected.size() << " picture windows at";
+  for (const Rect& r : expected) what << " " << r;
+  return Eventually(
+      what.str(),
+      [&]() -> testing::AssertionResult {
+        std::vector<Rect> seen;
+        for (const XTopLevel& window : ShownPictureWindows(app)) seen.push_back(window.rect);
+        std::sort(seen.begin(), seen.end(), byPlace);
+        if (seen == expected) return testing::AssertionSuccess();
+        testing::AssertionResult failure = testing::AssertionFailure();
+        failure << "shown:";
+        for (const Rect& r : seen) failure << " " << r;
+        return failure;
+      },
+      timeout);
 }
 
 // Waits until the picture window of this Corvane has exactly this place and size.

@@ -4,7 +4,6 @@
 // nothing; Shift+wheel sets the opacity that the window system holds (the layered window's
 // alpha under Windows, _NET_WM_WINDOW_OPACITY on X); both are saved and come back.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cmath>
 #include <string>
@@ -26,18 +25,6 @@ testing::AssertionResult StartShowing(App& app, const std::vector<std::uint8_t>&
 
 std::vector<std::uint8_t> Record(const std::string& path) {
   return EncodeSettings({kPlace.x * kTwipsPerPixel, kPlace.y * kTwipsPerPixel, Cp1252(path)});
-}
-
-// The extension block after `record`: "CVX1", the fields' length, scale (millionths),
-// opacity (percent), and the CRC-32 of everything before the checksum.
-std::vector<std::uint8_t> WithLook(std::vector<std::uint8_t> record, std::uint32_t scale, std::uint32_t opacity) {
-  LittleEndian block;
-  block.Append("CVX1").U16(6).U32(scale).U16(opacity);
-  record.insert(record.end(), block.Bytes().begin(), block.Bytes().end());
-  const uLong crc = crc32(crc32(0, nullptr, 0), record.data(), static_cast<uInt>(record.size()));
-  const std::string sum = LittleEndian().U32(static_cast<std::uint32_t>(crc)).Bytes();
-  record.insert(record.end(), sum.begin(), sum.end());
-  return record;
 }
 
 // Where the window must go when a picture shown over `before` takes `size`, so that the middle
