@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +19,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-#include <chrono>
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/font_cache.h"
@@ -61,7 +61,7 @@ TEST(FaceChoice, TheLayoutsSizesBecomeGdiPixelHeightsInAWidthCompatibleSans) {
     int pixels;
   };
   const Case cases[] = {
-      {8.25f, 96, 11}, {9.75f, 96, 13}, {12, 96, 16}, {13.5f, 96, 18},  // the layouts' sizes at 100 %
+      {8.25f, 96, 11},  {9.75f, 96, 13}, {12, 96, 16}, {13.5f, 96, 18},  // the layouts' sizes at 100 %
       {8.25f, 144, 17}, {12, 144, 24},                                   // a 150 % screen
       {8.25f, 0, 11},                                                    // an unknown resolution counts as 96
   };
@@ -124,11 +124,11 @@ TEST(FontAnswers, AFileNotWhollyOfTheFormatIsNotUsed) {
   const std::string header = text.substr(0, text.find('\n') + 1);
   const std::string cases[] = {
       "",
-      text.substr(0, text.size() - 4),                  // cut short: no end line
-      text.substr(0, text.size() - 1),                  // cut within the end line
-      text + "face\ta\tb\n",                          // something after the end
+      text.substr(0, text.size() - 4),  // cut short: no end line
+      text.substr(0, text.size() - 1),  // cut within the end line
+      text + "face\ta\tb\n",            // something after the end
       "corvane font answers 2" + text.substr(text.find('\n')),
-      header + "end\n",                                 // no context
+      header + "end\n",  // no context
       header + "context\tx\nstamp\t/a\t1\t12x\t3\nend\n",
       header + "context\tx\nstamp\t/a\t2\t1\t3\nend\n",
       header + "context\tx\nstamp\t/a\t1\t99999999999999999999\t3\nend\n",
@@ -164,7 +164,8 @@ TEST(FontAnswers, HoldOnlyWhileEveryStampedFileIsAsItWas) {
   };
   const Case cases[] = {
       {"a configuration file edited", [&] { later(temp / "fonts.conf"); }, [] {}},
-      {"a configuration file of another size", [&] { std::ofstream(temp / "fonts.conf") << "<fontconfig></fontconfig>"; }, [] {}},
+      {"a configuration file of another size",
+       [&] { std::ofstream(temp / "fonts.conf") << "<fontconfig></fontconfig>"; }, [] {}},
       {"a font added to a font folder", [&] { std::ofstream(temp / "fonts/new.ttf") << "x"; }, [] {}},
       {"a user's configuration made", [&] { std::ofstream(temp / "user.conf") << "<fontconfig/>"; },
        [&] { fs::remove(temp / "user.conf"); }},
@@ -288,33 +289,43 @@ TEST(Scoped, EachHandleIsReleasedOnceByWhicheverOwnerHoldsItLast) {
   const Case cases[] = {
       {"at the end of its owner", [] { const Recorded a(1); }, {1}},
       {"an empty owner releases nothing", [] { const Recorded a; }, {}},
-      {"moved: by the new owner only", [] {
+      {"moved: by the new owner only",
+       [] {
          Recorded a(2);
          const Recorded b(std::move(a));
          EXPECT_FALSE(a);
          EXPECT_EQ(b.Get(), 2);
-       }, {2}},
-      {"moved over another: the replaced one at once", [] {
+       },
+       {2}},
+      {"moved over another: the replaced one at once",
+       [] {
          Recorded a(3);
          Recorded b(4);
          b = std::move(a);
          EXPECT_EQ(released, std::vector<int>{4});
-       }, {4, 3}},
-      {"given up: never", [] {
+       },
+       {4, 3}},
+      {"given up: never",
+       [] {
          Recorded a(5);
          EXPECT_EQ(a.Take(), 5);
          EXPECT_FALSE(a);
-       }, {}},
-      {"reset: the old at once, the new at the end", [] {
+       },
+       {}},
+      {"reset: the old at once, the new at the end",
+       [] {
          Recorded a(6);
          a.Reset(7);
          EXPECT_EQ(released, std::vector<int>{6});
-       }, {6, 7}},
-      {"put: the old at once, the one written through the pointer at the end", [] {
+       },
+       {6, 7}},
+      {"put: the old at once, the one written through the pointer at the end",
+       [] {
          Recorded a(8);
          *a.Put() = 9;
          EXPECT_EQ(released, std::vector<int>{8});
-       }, {8, 9}},
+       },
+       {8, 9}},
       {"zero is a handle when the empty mark is -1", [] { const Recorded a(0); }, {0}},
   };
   for (const Case& c : cases) {
@@ -410,15 +421,12 @@ TEST(ClickCounter, ASecondPressOfTheSameButtonSoonAndNearIsADoubleClick) {
     bool twice;
   };
   const Press story[] = {
-      {1, {10, 10}, 1000, false},
-      {1, {12, 13}, 1300, true},   // within time and distance
-      {1, {12, 13}, 1400, false},  // a third press starts afresh
-      {1, {12, 13}, 1801, false},  // too late after the last
-      {2, {12, 13}, 1900, false},  // another button
-      {1, {12, 13}, 2000, false},
-      {1, {18, 13}, 2100, false},  // too far
-      {1, {18, 13}, 2200, true},
-      {1, {0, 0}, 0xFFFFFF00u, false},
+      {1, {10, 10}, 1000, false},     {1, {12, 13}, 1300, true},   // within time and distance
+      {1, {12, 13}, 1400, false},                                  // a third press starts afresh
+      {1, {12, 13}, 1801, false},                                  // too late after the last
+      {2, {12, 13}, 1900, false},                                  // another button
+      {1, {12, 13}, 2000, false},     {1, {18, 13}, 2100, false},  // too far
+      {1, {18, 13}, 2200, true},      {1, {0, 0}, 0xFFFFFF00u, false},
       {1, {0, 0}, 0x00000010u, true},  // the server's clock wrapped between the presses
   };
   ClickCounter counter;

@@ -66,7 +66,9 @@ TEST_F(PinsTest, EachPinHasItsOwnMenuAndItsSelectReplacesOnlyItsPicture) {
   ASSERT_TRUE(second.MenuLoaded());
   EXPECT_FALSE(FirstPin().MenuLoaded());
   EXPECT_EQ(WindowOf(second.Menu()).Layout().owner, second.Window().hWnd());
-  sys.dialog = [](const OpenFileRequest&) { return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, "C:\\ads\\sky.png", 0}; };
+  sys.dialog = [](const OpenFileRequest&) {
+    return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, "C:\\ads\\sky.png", 0};
+  };
   ClickOn(second.Menu(), second.Menu().SelectItem.label);
   EXPECT_EQ(second.PicturePath(), "C:\\ads\\sky.png");
   EXPECT_EQ(FirstPin().PicturePath(), NoPictureMarker);

@@ -28,7 +28,9 @@ void FormWindow::OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, Gtk
                                     FormWindow* self) {
   const guchar* bytes = gtk_selection_data_get_data(data);
   const gint length = gtk_selection_data_get_length(data);
-  const std::string list = bytes && length > 0 ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)) : std::string();
+  const std::string list = bytes && length > 0
+                               ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length))
+                               : std::string();
   self->dropped_ = LocalPathsOfUriList(list, g_get_host_name());
   // Handed on once the drop has finished, so the source is not kept waiting while a message
   // about the file is shown.

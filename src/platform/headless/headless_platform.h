@@ -61,7 +61,7 @@ class HeadlessPlatform : public Platform {
   std::map<std::string, Animation> animatedPictures;
   std::vector<std::string> pictureExtensions{"bmp", "gif", "jpg", "jpeg", "png", "wmf"};
   std::function<OpenFileAnswer(const OpenFileRequest&)> dialog;  // default: cancelled
-  bool shellThrows = false;  // the request to open a document cannot even be made
+  bool shellThrows = false;                                      // the request to open a document cannot even be made
   bool prevInstance = false;
   std::string appPath = "C:\\Corvane";
   char decimalSeparator = '.';

@@ -64,7 +64,7 @@ class Win32Platform : public Platform {
   bool prevInstance_;
   int dpi_;
   FontCache fonts_;
-  ScopedMemoryDC screen_;  // for measuring text
+  ScopedMemoryDC screen_;                       // for measuring text
   std::vector<std::string> pictureExtensions_;  // asked of WIC once
 };
 
