@@ -5,12 +5,6 @@
 #   bash scripts/format.sh           reformats them in place
 #   bash scripts/format.sh --check   changes nothing: lists the files whose format differs and
 #                                    fails if there is any (test.sh runs this before building)
-#   bash scripts/format.sh --all     takes in the folders still waiting for their one
-#                                    reformatting too (below); with --check, checks them too
-#
-# Waiting: src/, tests/unit/ and tests/fuzz/ are reformatted in one commit of their own, once
-# the work under way in them has landed; until then both modes leave them out unless --all is
-# given. That commit empties the list `waiting` in this script.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 if corvane_wants_help "$@"; then
@@ -18,24 +12,17 @@ if corvane_wants_help "$@"; then
   exit 0
 fi
 
-waiting=(src tests/unit tests/fuzz)
-
-check= all=
+check=
 for arg in "$@"; do
   case $arg in
     --check) check=1 ;;
-    --all) all=1 ;;
     *) corvane_die "unknown option $arg (try --help)" ;;
   esac
 done
 
 command -v clang-format >/dev/null || corvane_die "clang-format is missing: bash scripts/setup.sh installs it"
 cd "$CORVANE_ROOT"
-skip=()
-if [[ -z $all ]]; then
-  for folder in "${waiting[@]}"; do skip+=(-path "./$folder" -prune -o); done
-fi
-mapfile -d '' files < <(find ./src ./tests ./tools "${skip[@]}" -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
+mapfile -d '' files < <(find ./src ./tests ./tools -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
   sort -z)
 ((${#files[@]} > 0)) || corvane_die "no sources found"
 
@@ -54,4 +41,4 @@ fi
 differing=$(sed -n 's/^\(.*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' <<<"$output" | sort -u)
 [[ -n $differing ]] || corvane_die "clang-format failed: $output"
 sed 's|^\./|  |' <<<"$differing" >&2
-corvane_die "$(wc -l <<<"$differing") file(s) above are not formatted as .clang-format says: run bash scripts/format.sh${all:+ --all}"
+corvane_die "$(wc -l <<<"$differing") file(s) above are not formatted as .clang-format says: run bash scripts/format.sh"

@@ -257,7 +257,8 @@ void Application::NudgePin(Pin& pin, PixelPoint by) {
 void Application::DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) { OpenPin(from, path, at); }
 
 void Application::Remove(Pin& pin) {
-  const auto at = std::find_if(pins_.begin(), pins_.end(), [&](const std::unique_ptr<Pin>& p) { return p.get() == &pin; });
+  const auto at =
+      std::find_if(pins_.begin(), pins_.end(), [&](const std::unique_ptr<Pin>& p) { return p.get() == &pin; });
   if (at == pins_.end()) return;
   pin.CloseMenuAndAbout();
   if (pin.WindowLoaded()) pin.Window().Unload();

@@ -24,7 +24,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText(const std::string& program, const std::string& settingsPlace) {
-  return "Usage: " + program + " [PICTURE...]\n"
+  return "Usage: " + program +
+         " [PICTURE...]\n"
          "\n"
          "Corvane shows pictures in small borderless windows that stay on top of every other\n"
          "window: to preview how an image advert will look on a real page, or to cover an advert\n"

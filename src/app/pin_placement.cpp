@@ -8,9 +8,7 @@ namespace corvane {
 
 namespace {
 
-std::int64_t Area(const PixelRect& r) {
-  return r.Empty() ? 0 : static_cast<std::int64_t>(r.Width()) * r.Height();
-}
+std::int64_t Area(const PixelRect& r) { return r.Empty() ? 0 : static_cast<std::int64_t>(r.Width()) * r.Height(); }
 
 // How far the rectangles lie apart: 0 when they touch or overlap.
 std::int64_t Distance(const PixelRect& a, const PixelRect& b) {

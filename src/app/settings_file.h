@@ -76,8 +76,8 @@ std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes);
 
 // The extension block for a record whose bytes (header and path) are `record`.
 std::string EncodeSettingsExtension(std::string_view record, const PictureLook& look);
-inline constexpr std::size_t kExtensionPrefixSize = 6;    // signature and length
-inline constexpr std::size_t kExtensionFieldsSize = 6;    // the fields this version writes
+inline constexpr std::size_t kExtensionPrefixSize = 6;      // signature and length
+inline constexpr std::size_t kExtensionFieldsSize = 6;      // the fields this version writes
 inline constexpr std::size_t kExtensionFieldsLimit = 1024;  // the longest block a reader accepts
 // The look held by a trusted extension block right after the record at the start of `bytes`
 // (a whole file, leftovers allowed); nullopt when there is none to trust.
@@ -92,7 +92,8 @@ void EnsureSettingsFile(Platform& system);
 // to trust.
 // With `furtherPins`, fills it with the pins after the first that a trusted pins block holds
 // (app/pins_block.h), or with none.
-SettingsRecord ReadSettings(Platform& system, PictureLook* look = nullptr, std::vector<StoredPin>* furtherPins = nullptr);
+SettingsRecord ReadSettings(Platform& system, PictureLook* look = nullptr,
+                            std::vector<StoredPin>* furtherPins = nullptr);
 // Writes the record at offset 0 over what the file holds, the extension block after it when
 // `look` is not the default, there are further pins, or a trusted block stands there already,
 // and the pins block after that when there are further pins or a trusted pins block stands

@@ -38,9 +38,7 @@ void Control::Move(const TwipsRect& rect) {
   form_->ControlChanged(*this, before);
 }
 
-void Control::SetSize(float width, float height) {
-  Move({rect_.left, rect_.top, width, height});
-}
+void Control::SetSize(float width, float height) { Move({rect_.left, rect_.top, width, height}); }
 
 void Control::SetVisible(bool visible) {
   if (visible_ == visible) return;
@@ -53,7 +51,8 @@ void Control::SetVisible(bool visible) {
 
 namespace {
 int Luminance(Color rgb) {
-  const int r = static_cast<int>(rgb & 0xFF), g = static_cast<int>((rgb >> 8) & 0xFF), b = static_cast<int>((rgb >> 16) & 0xFF);
+  const int r = static_cast<int>(rgb & 0xFF), g = static_cast<int>((rgb >> 8) & 0xFF),
+            b = static_cast<int>((rgb >> 16) & 0xFF);
   return (299 * r + 587 * g + 114 * b) / 1000;
 }
 }  // namespace
@@ -123,7 +122,8 @@ void Label::Paint(Canvas& canvas, const PixelRect& box) const {
       if (k > 0) canvas.DrawString(x, y, text.substr(0, k), look_.font, fore, box);
       const int keyX = x + measure(text.substr(0, k));
       canvas.DrawString(keyX, y, text.substr(k, 1), underlined, fore, box);
-      if (k + 1 < text.size()) canvas.DrawString(keyX + measure(text.substr(k, 1)), y, text.substr(k + 1), look_.font, fore, box);
+      if (k + 1 < text.size())
+        canvas.DrawString(keyX + measure(text.substr(k, 1)), y, text.substr(k + 1), look_.font, fore, box);
     } else {
       canvas.DrawString(x, y, text, look_.font, fore, box);
     }
@@ -154,9 +154,7 @@ void Image::SetScale(std::int32_t scale) {
   Invalidate();
 }
 
-PixelSize Image::ShownSize() const {
-  return picture_ ? pictures::ScaledSize(picture_->Size(), scale_) : PixelSize{};
-}
+PixelSize Image::ShownSize() const { return picture_ ? pictures::ScaledSize(picture_->Size(), scale_) : PixelSize{}; }
 
 void Image::TakeShownSize() {
   if (!picture_) return;
@@ -187,7 +185,8 @@ void Image::ScheduleFrame() {
 void Image::OnTick() {
   if (!picture_ || !Visible()) return;
   const PixelRect changed = picture_->NextFrame();
-  if (!changed.Empty() && Owner()) Owner()->InvalidatePixels(pictures::ScaledArea(changed, picture_->Size(), PixelBounds()));
+  if (!changed.Empty() && Owner())
+    Owner()->InvalidatePixels(pictures::ScaledArea(changed, picture_->Size(), PixelBounds()));
   ScheduleFrame();
 }
 

@@ -9,9 +9,7 @@ namespace corvane {
 
 namespace {
 
-int ToPixels(float twips, float twipsPerPixel) {
-  return static_cast<int>(std::nearbyint(twips / twipsPerPixel));
-}
+int ToPixels(float twips, float twipsPerPixel) { return static_cast<int>(std::nearbyint(twips / twipsPerPixel)); }
 
 }  // namespace
 
@@ -169,7 +167,8 @@ std::vector<Control*> Form::TabOrder() const {
   for (Control* c : controls_) {
     if (c->TakesMouse()) order.push_back(c);  // lines have no place in the tab order
   }
-  std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) { return a->TabIndex < b->TabIndex; });
+  std::stable_sort(order.begin(), order.end(),
+                   [](const Control* a, const Control* b) { return a->TabIndex < b->TabIndex; });
   return order;
 }
 
@@ -232,7 +231,8 @@ bool Form::HandleAccessKey(char key) {
 }
 
 MouseArgs Form::ArgsFor(const Control* control, const MouseEvent& e) const {
-  const PixelPoint origin = control ? PixelPoint{control->PixelBounds().left, control->PixelBounds().top} : PixelPoint{};
+  const PixelPoint origin = control ? PixelPoint{control->PixelBounds().left, control->PixelBounds().top}
+                                    : PixelPoint{};
   return {e.button, e.shift, static_cast<float>(e.pos.x - origin.x) * System().TwipsPerPixelX(),
           static_cast<float>(e.pos.y - origin.y) * System().TwipsPerPixelY()};
 }
@@ -341,9 +341,7 @@ bool Form::OnKey(const KeyEvent& e) {
         handled = focus_ != nullptr || before != nullptr;
         break;
       }
-      case Key::AccessKey:
-        handled = HandleAccessKey(e.character);
-        break;
+      case Key::AccessKey: handled = HandleAccessKey(e.character); break;
       case Key::Character:
         // A focused button takes no typing, so a plain letter works as its access key.
         if (dynamic_cast<CommandButton*>(focus_)) handled = HandleAccessKey(e.character);

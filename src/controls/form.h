@@ -17,7 +17,7 @@ namespace corvane {
 struct FormLayout {
   WindowKind kind = WindowKind::Popup;
   std::string caption;
-  float width = 0;   // twips: the outer width of a borderless window, the client width of a framed one
+  float width = 0;  // twips: the outer width of a borderless window, the client width of a framed one
   float height = 0;
   Color backColor = kButtonFaceColor;
 };
@@ -162,7 +162,7 @@ class Form : private WindowEvents {
   std::unique_ptr<NativeWindow> window_;
   bool unloaded_ = false;
   bool resized_ = false;  // since the last SettleResize
-  int modalBlocks_ = 0;  // modal windows shown over this one
+  int modalBlocks_ = 0;   // modal windows shown over this one
   Control* focus_ = nullptr;
   Control* pressed_ = nullptr;  // the control (or nullptr: the form) under the left press
   bool leftDown_ = false;

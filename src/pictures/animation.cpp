@@ -56,13 +56,13 @@ void SaveArea(const PixelView& canvas, const PixelRect& r, std::vector<std::uint
   into.clear();
   if (part.Empty()) return;
   into.reserve(static_cast<std::size_t>(part.Width()) * static_cast<std::size_t>(part.Height()));
-  for (int y = part.top; y < part.bottom; ++y) into.insert(into.end(), canvas.Row(y) + part.left, canvas.Row(y) + part.right);
+  for (int y = part.top; y < part.bottom; ++y)
+    into.insert(into.end(), canvas.Row(y) + part.left, canvas.Row(y) + part.right);
 }
 
 void RestoreArea(const PixelView& canvas, const PixelRect& r, const std::vector<std::uint32_t>& from) {
   const PixelRect part = Inside(canvas, r);
-  if (part.Empty() ||
-      from.size() != static_cast<std::size_t>(part.Width()) * static_cast<std::size_t>(part.Height()))
+  if (part.Empty() || from.size() != static_cast<std::size_t>(part.Width()) * static_cast<std::size_t>(part.Height()))
     return;
   auto in = from.begin();
   for (int y = part.top; y < part.bottom; ++y) {

@@ -15,8 +15,8 @@ namespace corvane::pictures {
 enum class Disposal { Keep, Background, Previous };
 
 struct AnimationFrame {
-  PixelRect rect;       // where the frame lies on the canvas (clipped to it)
-  int delayMs = 0;      // as the file says
+  PixelRect rect;   // where the frame lies on the canvas (clipped to it)
+  int delayMs = 0;  // as the file says
   Disposal disposal = Disposal::Keep;
 };
 
@@ -59,12 +59,12 @@ class AnimationClock {
 
   // What moving on to the next frame takes.
   struct Step {
-    int frame = 0;              // the frame to draw
-    bool clearAll = false;      // a new round starts on an empty canvas
-    PixelRect clear;            // the leaving frame's area to clear (Background)
-    PixelRect restore;          // the leaving frame's area to restore from the saved copy
+    int frame = 0;                   // the frame to draw
+    bool clearAll = false;           // a new round starts on an empty canvas
+    PixelRect clear;                 // the leaving frame's area to clear (Background)
+    PixelRect restore;               // the leaving frame's area to restore from the saved copy
     bool saveBeforeDrawing = false;  // the new frame restores what lies under it when it goes
-    PixelRect changed;          // everything on the canvas this step may change
+    PixelRect changed;               // everything on the canvas this step may change
   };
   Step Advance();
 

@@ -79,12 +79,9 @@ PixelSize ReadCanvas(AnimationKind kind, const MetadataSource& file, const Anima
 
 int ReadRepeats(AnimationKind kind, const MetadataSource& file) {
   switch (kind) {
-    case AnimationKind::PlacedFrames:
-      return GifRepeats(file);
-    case AnimationKind::WholeFrames:
-      return WebpRepeats(file);
-    case AnimationKind::Still:
-      break;
+    case AnimationKind::PlacedFrames: return GifRepeats(file);
+    case AnimationKind::WholeFrames: return WebpRepeats(file);
+    case AnimationKind::Still: break;
   }
   return AnimationClock::kOnce;
 }

@@ -17,8 +17,7 @@ namespace corvane::pictures {
 class ByteReader {
  public:
   explicit ByteReader(std::span<const std::uint8_t> bytes) : b_(bytes) {}
-  explicit ByteReader(std::string_view bytes)
-      : b_(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) {}
+  explicit ByteReader(std::string_view bytes) : b_(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) {}
 
   std::size_t Size() const { return b_.size(); }
   bool Has(std::size_t offset, std::size_t count) const { return offset <= b_.size() && count <= b_.size() - offset; }
@@ -35,9 +34,8 @@ class ByteReader {
     return Has(at, text.size()) && std::memcmp(b_.data() + at, text.data(), text.size()) == 0;
   }
   bool Contains(std::string_view text) const {
-    return std::search(b_.begin(), b_.end(), text.begin(), text.end(), [](std::uint8_t byte, char c) {
-             return byte == static_cast<std::uint8_t>(c);
-           }) != b_.end();
+    return std::search(b_.begin(), b_.end(), text.begin(), text.end(),
+                       [](std::uint8_t byte, char c) { return byte == static_cast<std::uint8_t>(c); }) != b_.end();
   }
 
  private:

@@ -44,7 +44,8 @@ ClipboardPictureBytes BmpFileFromDib(std::span<const std::uint8_t> dib) {
   if (headerSize == 40 && compression == kBitFields) masks = 12;
   if (headerSize == 40 && compression == kAlphaBitFields) masks = 16;
   const std::uint64_t colors = colorsUsed != 0 ? colorsUsed : (bitCount <= 8 ? 1u << bitCount : 0u);
-  if (colors > 65536) return Refused(std::string(kDamaged) + "it claims a palette of " + std::to_string(colors) + " colours.");
+  if (colors > 65536)
+    return Refused(std::string(kDamaged) + "it claims a palette of " + std::to_string(colors) + " colours.");
   const std::uint64_t pixelOffset = headerSize + masks + colors * 4;
   const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
   const std::uint64_t needed = pixelOffset + stride * static_cast<std::uint64_t>(height);

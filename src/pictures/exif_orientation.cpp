@@ -83,8 +83,7 @@ Orientation ReadJpegOrientation(std::span<const std::uint8_t> bytes) {
 
 bool SwapsSides(Orientation orientation) { return static_cast<int>(orientation) >= 5; }
 
-void StandUpright(const std::uint32_t* stored, int width, int height, Orientation orientation,
-                  std::uint32_t* upright) {
+void StandUpright(const std::uint32_t* stored, int width, int height, Orientation orientation, std::uint32_t* upright) {
   const int outWidth = SwapsSides(orientation) ? height : width;
   const int w1 = width - 1;
   const int h1 = height - 1;

@@ -15,10 +15,10 @@ enum class Orientation : int {
   MirroredHorizontally = 2,
   UpsideDown = 3,
   MirroredVertically = 4,
-  Transposed = 5,    // mirrored along the top-left to bottom-right diagonal
-  TurnedLeft = 6,    // shows upright after a quarter turn clockwise
-  Transversed = 7,   // mirrored along the other diagonal
-  TurnedRight = 8,   // shows upright after a quarter turn anticlockwise
+  Transposed = 5,   // mirrored along the top-left to bottom-right diagonal
+  TurnedLeft = 6,   // shows upright after a quarter turn clockwise
+  Transversed = 7,  // mirrored along the other diagonal
+  TurnedRight = 8,  // shows upright after a quarter turn anticlockwise
 };
 
 // The orientation tag of the first Exif block of a JPEG that starts with `bytes` (the block
@@ -32,7 +32,6 @@ bool SwapsSides(Orientation orientation);
 // Writes the `width` by `height` stored pixels (rows top first, tightly packed) into `upright`
 // as they stand upright: `height` by `width` pixels when the orientation swaps the sides.
 // `upright` must not overlap `stored`.
-void StandUpright(const std::uint32_t* stored, int width, int height, Orientation orientation,
-                  std::uint32_t* upright);
+void StandUpright(const std::uint32_t* stored, int width, int height, Orientation orientation, std::uint32_t* upright);
 
 }  // namespace corvane::pictures

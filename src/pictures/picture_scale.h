@@ -9,9 +9,9 @@
 
 namespace corvane::pictures {
 
-inline constexpr std::int32_t kScaleOne = 1'000'000;      // 100 %
-inline constexpr std::int32_t kScaleMin = 50'000;         // 5 %
-inline constexpr std::int32_t kScaleMax = 10'000'000;     // 1000 %
+inline constexpr std::int32_t kScaleOne = 1'000'000;   // 100 %
+inline constexpr std::int32_t kScaleMin = 50'000;      // 5 %
+inline constexpr std::int32_t kScaleMax = 10'000'000;  // 1000 %
 
 bool ScaleInRange(std::int32_t scale);
 

@@ -98,7 +98,7 @@ class Canvas {
   virtual void FillRect(const PixelRect& r, Color rgb) = 0;
   // Draws one line of text with its top-left corner at (x, y) on a transparent background.
   virtual void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
-                        const PixelRect& clip) = 0;
+                          const PixelRect& clip) = 0;
   virtual void DrawPicture(const Picture& picture, int x, int y, const PixelRect& clip) = 0;
   // Draws the whole picture stretched over `shown` (its scaled place and size): smoothly when
   // it shrinks or grows by a fraction, as sharp square pixels when it grows a whole number of

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (value < 1 || value > 8) std::abort();
 
   const std::size_t tail = size < kTailBytes ? size : kTailBytes;
-  const PictureHeader header = ReadPictureHeader(all.first(size < kHeadBytes ? size : kHeadBytes), all.last(tail), size);
+  const PictureHeader header =
+      ReadPictureHeader(all.first(size < kHeadBytes ? size : kHeadBytes), all.last(tail), size);
   if (!header.sizeKnown && (header.width != 0 || header.height != 0)) std::abort();
   if (header.sizeKnown) (void)SizeProblem(header.width, header.height);
   if (header.scanStart > 0) {

@@ -98,7 +98,8 @@ void CheckExtension(std::string_view bytes) {
 void CheckPins(std::string_view bytes) {
   if (!DecodeSettingsExtension(bytes)) return;
   const std::size_t look = kSettingsHeaderSize + DecodeSettingsHeader(bytes)->pathLength;
-  const std::size_t fields = static_cast<unsigned char>(bytes[look + 4]) | static_cast<unsigned char>(bytes[look + 5]) << 8;
+  const std::size_t fields = static_cast<unsigned char>(bytes[look + 4]) | static_cast<unsigned char>(bytes[look + 5])
+                                                                               << 8;
   const std::size_t at = look + kExtensionPrefixSize + fields + 4;
   const std::optional<std::vector<StoredPin>> pins = DecodePinsBlock(bytes, at);
   if (!pins) return;

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "windows/maker.h"
 #include "program_fixture.h"
+#include "windows/maker.h"
 
 namespace corvane::testing {
 namespace {
@@ -16,7 +16,9 @@ class AboutTest : public ProgramTest {
     about.Show();
   }
   AboutWindow& about = AboutForm();
-  std::pair<bool, bool> Lit() { return {about.EmailLink.BackColor() == kLinkLit, about.HomepageLink.BackColor() == kLinkLit}; }
+  std::pair<bool, bool> Lit() {
+    return {about.EmailLink.BackColor() == kLinkLit, about.HomepageLink.BackColor() == kLinkLit};
+  }
 };
 
 TEST_F(AboutTest, ItOpensFramedTopMostAtItsClientSizeWithBothLinksAtRest) {
@@ -37,7 +39,7 @@ TEST_F(AboutTest, TheLinkUnderThePointerLightsUpUntilTheBareWindowOrTheOtherLink
       {&about.EmailLink, {true, false}},
       {&about.HomepageLink, {false, true}},
       {&about.HomepageCaption, {false, true}},  // "Homepage:" changes nothing
-      {&about.FooterDate, {false, true}},  // nor the date
+      {&about.FooterDate, {false, true}},       // nor the date
       {nullptr, {false, false}},
       {&about.EmailLink, {true, false}},
       {&about.EmailCaption, {true, false}},
@@ -58,9 +60,8 @@ TEST_F(AboutTest, TheLinksOpenMailAndTheHomePage) {
     if (c.name == "OpenDocument") requests.push_back(c.args);
   }
   const std::string hwnd = HeadlessPlatform::HandleText(about.hWnd());
-  EXPECT_EQ(requests, (std::vector<std::vector<std::string>>{
-                          {hwnd, std::string("mailto:") + maker::kEmail, "normal"},
-                          {hwnd, maker::kHomeAddress, "minimized"}}));
+  EXPECT_EQ(requests, (std::vector<std::vector<std::string>>{{hwnd, std::string("mailto:") + maker::kEmail, "normal"},
+                                                             {hwnd, maker::kHomeAddress, "minimized"}}));
   EXPECT_TRUE(about.Visible()) << "a link click leaves the window open";
 }
 

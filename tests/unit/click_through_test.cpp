@@ -94,8 +94,8 @@ TEST_F(ClickThroughTest, OtherKeysLeaveItAlone) {
 struct WayBackCase {
   std::string name;
   std::vector<std::string> taken;
-  bool refused;     // the system refuses every hot key outright
-  std::string key;  // the way back registered; empty: click-through refused
+  bool refused;         // the system refuses every hot key outright
+  std::string key;      // the way back registered; empty: click-through refused
   std::string message;  // a part of the one message shown; empty: none
   friend void PrintTo(const WayBackCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -130,12 +130,21 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ClickThroughWayBack,
     ::testing::Values(
         WayBackCase{"Free", {}, false, "Ctrl+Alt+T", ""},
-        WayBackCase{"TakenFallsBack", {"Ctrl+Alt+T"}, false, "Ctrl+Alt+Shift+T",
+        WayBackCase{"TakenFallsBack",
+                    {"Ctrl+Alt+T"},
+                    false,
+                    "Ctrl+Alt+Shift+T",
                     "Ctrl+Alt+T is taken by another program.\n\nWhile the mouse passes through the Corvane window, "
                     "press Ctrl+Alt+Shift+T"},
-        WayBackCase{"FallBackTakenToo", {"Ctrl+Alt+T", "Ctrl+Alt+Shift+T"}, false, "",
+        WayBackCase{"FallBackTakenToo",
+                    {"Ctrl+Alt+T", "Ctrl+Alt+Shift+T"},
+                    false,
+                    "",
                     "The mouse cannot pass through the Corvane window: both Ctrl+Alt+T and Ctrl+Alt+Shift+T are taken"},
-        WayBackCase{"SystemRefuses", {}, true, "",
+        WayBackCase{"SystemRefuses",
+                    {},
+                    true,
+                    "",
                     "The mouse cannot pass through the Corvane window: no key to take the mouse back could be "
                     "registered.\n\nHeadless: RegisterHotKey failed: refused"}),
     [](const ::testing::TestParamInfo<WayBackCase>& param) { return param.param.name; });

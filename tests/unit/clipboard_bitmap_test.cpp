@@ -135,7 +135,7 @@ ByteVector Dib32(std::uint32_t headerSize, std::int32_t height, std::uint32_t co
 }
 
 TEST(Bgra32Pixels, GivesTopDownRowsAndKeepsAlphaOnlyWhereTheHeaderNamesIt) {
-  const ByteVector rows = {1, 2, 3, 0x40, 4, 5, 6, 0x80,    // the first row stored
+  const ByteVector rows = {1, 2, 3, 0x40, 4,  5,  6,  0x80,   // the first row stored
                            7, 8, 9, 0x00, 10, 11, 12, 0xFF};  // the second
   const ByteVector flippedOpaque = {7, 8, 9, 0xFF, 10, 11, 12, 0xFF, 1, 2, 3, 0xFF, 4, 5, 6, 0xFF};
   const ByteVector asStored = rows;

@@ -31,7 +31,8 @@ class DisplayModesTest : public ProgramTest {
     bool operator==(const State&) const = default;
   };
   State Now() {
-    State s{{}, form.PictureBox.Visible(), form.SiteLink.Visible(), form.Width(), form.Height(), form.Left(), form.Top()};
+    State s{{},        form.PictureBox.Visible(), form.SiteLink.Visible(), form.Width(), form.Height(), form.Left(),
+            form.Top()};
     for (Label* l : form.HelpLines()) s.helpLabels.push_back(l->Visible());
     return s;
   }
@@ -102,7 +103,7 @@ namespace {
 // sizes a change passes through on its way are never judged.
 struct ReachCase {
   const char* name;
-  PixelPoint start;         // the saved place, in pixels
+  PixelPoint start;          // the saved place, in pixels
   const char* startPicture;  // saved with the place; none: the help panel
   const char* action;        // "help": the Show item; "select <path>": a picture chosen
   PixelPoint expected;
@@ -129,7 +130,10 @@ TEST_F(WindowWithinReachTest, AfterAChangeOfSizeAWindowOffEveryMonitorComesBackT
       {"the help panel over a picture", {-600, -400}, "C:\\big.bmp", "help", home},
       {"a small picture over the help panel", {-400, -300}, nullptr, "select C:\\small.bmp", home},
       {"the help panel still partly on the screen", {-400, -300}, "C:\\big.bmp", "help", {-400, -300}},
-      {"a smaller picture still partly on the screen", {-600, -400}, "C:\\big.bmp", "select C:\\wide.bmp",
+      {"a smaller picture still partly on the screen",
+       {-600, -400},
+       "C:\\big.bmp",
+       "select C:\\wide.bmp",
        {-600, -400}},
       {"a larger picture", {-600, -400}, "C:\\big.bmp", "select C:\\huge.bmp", {-600, -400}},
       {"a picture that cannot be shown", {-600, -400}, "C:\\big.bmp", "select C:\\gone.bmp", {-600, -400}},

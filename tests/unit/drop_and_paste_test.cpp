@@ -7,9 +7,9 @@
 #include "picture_state.h"
 #include "program_fixture.h"
 #include "windows/menu/menu_window.h"
+#include "windows/picture/display_modes.h"
 #include "windows/picture/picture_selection.h"
 #include "windows/picture/picture_window.h"
-#include "windows/picture/display_modes.h"
 
 namespace corvane::testing {
 namespace {

@@ -42,8 +42,8 @@ class TestForm : public Form {
   }
 
   static std::string Describe(const MouseArgs& a) {
-    return std::to_string(a.Button) + "," + std::to_string(a.Shift) + "," + std::to_string(static_cast<int>(a.X)) + "," +
-           std::to_string(static_cast<int>(a.Y));
+    return std::to_string(a.Button) + "," + std::to_string(a.Shift) + "," + std::to_string(static_cast<int>(a.X)) +
+           "," + std::to_string(static_cast<int>(a.Y));
   }
 
   Line rule{"rule"};
@@ -135,7 +135,7 @@ TEST_F(FormTest, AccessKeysMoveTheFocus) {
   form.log.clear();
   EXPECT_TRUE(w.Events().OnKey({Key::AccessKey, kAlt, 'o'}));  // a button takes the focus itself
   EXPECT_TRUE(w.Events().OnKey({Key::AccessKey, kAlt, 'T'}));
-  EXPECT_TRUE(w.Events().OnKey({Key::AccessKey, kAlt, 'n'}));  // a label passes it to the next that can take it
+  EXPECT_TRUE(w.Events().OnKey({Key::AccessKey, kAlt, 'n'}));   // a label passes it to the next that can take it
   EXPECT_FALSE(w.Events().OnKey({Key::AccessKey, kAlt, 'h'}));  // hidden controls have no access key
   EXPECT_FALSE(w.Events().OnKey({Key::AccessKey, kAlt, 'z'}));
   EXPECT_EQ(form.log, (std::vector<std::string>{"focus one", "focus two", "focus one"}));
@@ -219,8 +219,8 @@ TEST_F(FormTest, PaintingGoesBackToFrontAndTransparentLabelsLeaveTheGround) {
   const std::string face = std::to_string(sys.SystemColor(15));
   // The ground, then from the bottom of the list up: the name label, lower, upper without a
   // fill of its own, and the line over everything. The buttons lie outside the window.
-  const std::vector<std::string> expected = {"fill 1193046", "fill " + face, "text N", "text ame", "fill " + face,
-                                             "text Lower", "text Upper", "line"};
+  const std::vector<std::string> expected = {"fill 1193046", "fill " + face, "text N",     "text ame",
+                                             "fill " + face, "text Lower",   "text Upper", "line"};
   EXPECT_EQ(order, expected);
 }
 

@@ -56,7 +56,8 @@ class IconFile : public ::testing::Test {
 
 TEST_F(IconFile, IsWhatTheGeneratorDraws) {
   const std::vector<std::uint8_t> drawn = EncodeIco(DrawCorvaneIcon());
-  ASSERT_EQ(bytes.size(), drawn.size()) << kIconPath << " is stale: cmake --build build/native --target corvane_icon_file";
+  ASSERT_EQ(bytes.size(), drawn.size()) << kIconPath
+                                        << " is stale: cmake --build build/native --target corvane_icon_file";
   for (std::size_t i = 0; i < drawn.size(); ++i) {
     ASSERT_EQ(bytes[i], drawn[i]) << "first difference at byte " << i << " of " << kIconPath
                                   << "; redraw it with cmake --build build/native --target corvane_icon_file";

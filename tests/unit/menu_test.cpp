@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "windows/maker.h"
 #include "program_fixture.h"
 #include "windows/about/about_window.h"
-#include "windows/picture/picture_window.h"
+#include "windows/maker.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -59,12 +59,10 @@ TEST_F(MenuTest, TheMenusCornerComesToTheCursorOrItsNearCornerNearTheScreenEdge)
   const Case cases[] = {
       {15, {138, 170}, {138, 170}},  // computed 0: the window starts at the cursor
       {15, {139, 171}, {1, 1}},      // computed 15 twips: the bottom-right corner at the cursor
-      {15, {0, 0}, {0, 0}},
-      {15, {600, 400}, {462, 230}},
-      {15, {-20, 50}, {-20, 50}},    // left of a second monitor: the near corner still at the cursor
-      {12, {173, 500}, {1, 288}},    // 2070 by 2550 twips are 172 by 212 pixels at 12 twips a pixel
-      {12, {172, 171}, {172, 171}},
-      {10, {100, 2000}, {100, 1745}},
+      {15, {0, 0}, {0, 0}},         {15, {600, 400}, {462, 230}},
+      {15, {-20, 50}, {-20, 50}},  // left of a second monitor: the near corner still at the cursor
+      {12, {173, 500}, {1, 288}},  // 2070 by 2550 twips are 172 by 212 pixels at 12 twips a pixel
+      {12, {172, 171}, {172, 171}}, {10, {100, 2000}, {100, 1745}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.twipsPerPixel) + " " + std::to_string(c.cursor.x) + "," + std::to_string(c.cursor.y));
@@ -88,7 +86,8 @@ TEST_F(MenuTest, TheMenuOpensWithTheFocusOnItsSpareButtonAndRunsNoItem) {
 TEST_F(MenuTest, TabGoesFromTheSpareButtonToGetProfessionalAndShiftTabToHomepage) {
   MenuWindow& menu = OpenMenu();
   Type(menu, Key::Tab);
-  EXPECT_EQ(Story(), (std::vector<std::string>{"close menu", std::string("open ") + maker::kProfessionalPage + " minimized"}));
+  EXPECT_EQ(Story(),
+            (std::vector<std::string>{"close menu", std::string("open ") + maker::kProfessionalPage + " minimized"}));
   MenuWindow& again = OpenMenu();
   Type(again, Key::Tab, 0, kShift);
   EXPECT_EQ(Story(), (std::vector<std::string>{std::string("open ") + maker::kHomePage + " minimized", "close menu"}));
@@ -141,15 +140,16 @@ const std::string kOpenPro = std::string("open ") + maker::kProfessionalPage + "
 
 INSTANTIATE_TEST_SUITE_P(
     Items, MenuItemTest,
-    ::testing::Values(
-        ItemCase{"Homepage", 'H', {kOpenHome, "close menu"}, {kOpenHome, "close menu"}},
-        ItemCase{"GetProfessional", 'P', {"close menu", kOpenPro}, {"close menu", kOpenPro}},
-        ItemCase{"Exit", 'E', {"write", "close Corvane Standard  v0.02", "close menu", "end"},
-                 {"write", "close Corvane Standard  v0.02", "close menu", "end"}},
-        ItemCase{"ShowHelpText", 'W', {"close menu"}, {"close menu"}},
-        ItemCase{"About", 'A', {"close menu", "create About Corvane"}, {"close menu"}},
-        ItemCase{"Close", 'C', {"close menu"}, {"close menu"}},
-        ItemCase{"Select", 'S', {"dialog"}, {"dialog"}}),
+    ::testing::Values(ItemCase{"Homepage", 'H', {kOpenHome, "close menu"}, {kOpenHome, "close menu"}},
+                      ItemCase{"GetProfessional", 'P', {"close menu", kOpenPro}, {"close menu", kOpenPro}},
+                      ItemCase{"Exit",
+                               'E',
+                               {"write", "close Corvane Standard  v0.02", "close menu", "end"},
+                               {"write", "close Corvane Standard  v0.02", "close menu", "end"}},
+                      ItemCase{"ShowHelpText", 'W', {"close menu"}, {"close menu"}},
+                      ItemCase{"About", 'A', {"close menu", "create About Corvane"}, {"close menu"}},
+                      ItemCase{"Close", 'C', {"close menu"}, {"close menu"}},
+                      ItemCase{"Select", 'S', {"dialog"}, {"dialog"}}),
     [](const ::testing::TestParamInfo<ItemCase>& param) { return std::string(param.param.name); });
 
 TEST_F(MenuTest, ExitFromTheMenuSavesThePlaceAndPicture) {
@@ -186,9 +186,9 @@ TEST_F(MenuTest, TheShowItemWithoutAPictureSaysSoAndTheMenuStaysOpen) {
   ClickOn(menu, menu.ShowItem.label);
   const RecordedCall* message = sys.LastCall("MessageBox");
   ASSERT_NE(message, nullptr);
-  EXPECT_EQ(message->args, (std::vector<std::string>{HeadlessPlatform::HandleText(menu.hWnd()),
-                                                     "You have not selected any picture file, please Select a picture file ",
-                                                     kAppTitle}));
+  EXPECT_EQ(message->args, (std::vector<std::string>{
+                               HeadlessPlatform::HandleText(menu.hWnd()),
+                               "You have not selected any picture file, please Select a picture file ", kAppTitle}));
   EXPECT_TRUE(menu.Visible());
   EXPECT_EQ(menu.ShowItem.label.Caption(), kShowPictureCaption);
   EXPECT_FALSE(PictureForm().PictureBox.Visible());

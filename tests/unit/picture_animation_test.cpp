@@ -9,8 +9,8 @@
 #include "pictures/animation_metadata.h"
 #include "program_fixture.h"
 #include "windows/menu/menu_window.h"
-#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -60,10 +60,8 @@ TEST(AnimationClock, PlaysTheFramesInOrderAndLoopsAsTheFileSays) {
 
 TEST(AnimationClock, EachStepClearsOrRestoresWhatTheLeavingFrameAsksAndNamesTheChangedArea) {
   const std::vector<AnimationFrame> frames = {
-      {{0, 0, 40, 30}, 100, Disposal::Keep},
-      {{5, 5, 15, 15}, 100, Disposal::Background},
-      {{20, 10, 30, 20}, 100, Disposal::Previous},
-      {{2, 2, 4, 4}, 100, Disposal::Keep},
+      {{0, 0, 40, 30}, 100, Disposal::Keep},       {{5, 5, 15, 15}, 100, Disposal::Background},
+      {{20, 10, 30, 20}, 100, Disposal::Previous}, {{2, 2, 4, 4}, 100, Disposal::Keep},
       {{30, 25, 60, 60}, 100, Disposal::Keep},  // partly off the canvas: clipped
   };
   AnimationClock clock(frames, {40, 30}, AnimationClock::kForever);
@@ -122,7 +120,8 @@ class FakeMetadata : public pictures::MetadataSource {
   }
   std::vector<std::uint8_t> Bytes(MetadataItem item) const override {
     const auto found = bytes_.find(item);
-    return found == bytes_.end() ? std::vector<std::uint8_t>{} : std::vector<std::uint8_t>(found->second.begin(), found->second.end());
+    return found == bytes_.end() ? std::vector<std::uint8_t>{}
+                                 : std::vector<std::uint8_t>(found->second.begin(), found->second.end());
   }
 
  private:
@@ -158,16 +157,21 @@ TEST(AnimationMetadata, GifFramesLieWhereTheirDescriptorSaysForTheirDelayInHundr
   };
   const Case cases[] = {
       {"placed, 0.3 s, restored to the background",
-       FakeMetadata({{MetadataItem::GifFrameLeft, 5}, {MetadataItem::GifFrameTop, 7}, {MetadataItem::GifFrameDelay, 30},
+       FakeMetadata({{MetadataItem::GifFrameLeft, 5},
+                     {MetadataItem::GifFrameTop, 7},
+                     {MetadataItem::GifFrameDelay, 30},
                      {MetadataItem::GifFrameDisposal, 2}}),
        {{5, 7, 15, 27}, 300, Disposal::Background}},
-      {"restored to what lay before", FakeMetadata({{MetadataItem::GifFrameDisposal, 3}}),
+      {"restored to what lay before",
+       FakeMetadata({{MetadataItem::GifFrameDisposal, 3}}),
        {{0, 0, 10, 20}, 0, Disposal::Previous}},
       {"left in place", FakeMetadata({{MetadataItem::GifFrameDisposal, 1}}), {{0, 0, 10, 20}, 0, Disposal::Keep}},
-      {"an undefined method keeps the frame", FakeMetadata({{MetadataItem::GifFrameDisposal, 6}}),
+      {"an undefined method keeps the frame",
+       FakeMetadata({{MetadataItem::GifFrameDisposal, 6}}),
        {{0, 0, 10, 20}, 0, Disposal::Keep}},
       {"no graphic control extension", FakeMetadata(), {{0, 0, 10, 20}, 0, Disposal::Keep}},
-      {"a WebP duration means nothing in a GIF", FakeMetadata({{MetadataItem::WebpFrameDuration, 500}}),
+      {"a WebP duration means nothing in a GIF",
+       FakeMetadata({{MetadataItem::WebpFrameDuration, 500}}),
        {{0, 0, 10, 20}, 0, Disposal::Keep}},
   };
   for (const Case& c : cases) {
@@ -179,8 +183,8 @@ TEST(AnimationMetadata, GifFramesLieWhereTheirDescriptorSaysForTheirDelayInHundr
 }
 
 TEST(AnimationMetadata, WholeFramesCoverTheCanvasForTheirDurationInMillisecondsAndReplaceEachOther) {
-  const FakeMetadata frame({{MetadataItem::WebpFrameDuration, 120}, {MetadataItem::GifFrameLeft, 9},
-                            {MetadataItem::GifFrameDelay, 7}});
+  const FakeMetadata frame(
+      {{MetadataItem::WebpFrameDuration, 120}, {MetadataItem::GifFrameLeft, 9}, {MetadataItem::GifFrameDelay, 7}});
   const AnimationFrame f = pictures::ReadFrame(AnimationKind::WholeFrames, frame, {64, 48});
   EXPECT_EQ(f.rect, (PixelRect{0, 0, 64, 48}));
   EXPECT_EQ(f.delayMs, 120);
@@ -192,9 +196,9 @@ TEST(AnimationMetadata, WholeFramesCoverTheCanvasForTheirDurationInMillisecondsA
 
 TEST(AnimationMetadata, AGifsCanvasIsItsLogicalScreenElseAsFarAsTheFirstFrameReaches) {
   const AnimationFrame first{{4, 6, 14, 26}, 0, Disposal::Keep};
-  EXPECT_EQ(pictures::ReadCanvas(AnimationKind::PlacedFrames,
-                                 FakeMetadata({{MetadataItem::GifCanvasWidth, 300}, {MetadataItem::GifCanvasHeight, 200}}),
-                                 first),
+  EXPECT_EQ(pictures::ReadCanvas(
+                AnimationKind::PlacedFrames,
+                FakeMetadata({{MetadataItem::GifCanvasWidth, 300}, {MetadataItem::GifCanvasHeight, 200}}), first),
             (PixelSize{300, 200}));
   EXPECT_EQ(pictures::ReadCanvas(AnimationKind::PlacedFrames, FakeMetadata(), first), (PixelSize{14, 26}));
 }
@@ -202,7 +206,8 @@ TEST(AnimationMetadata, AGifsCanvasIsItsLogicalScreenElseAsFarAsTheFirstFrameRea
 TEST(AnimationMetadata, TheLoopCountBecomesTheRepeatsAfterTheFirstShowing) {
   const std::string netscape = "NETSCAPE2.0";
   const auto gif = [&](std::string name, std::string data) {
-    return FakeMetadata({}, {{MetadataItem::GifApplication, std::move(name)}, {MetadataItem::GifApplicationData, std::move(data)}});
+    return FakeMetadata(
+        {}, {{MetadataItem::GifApplication, std::move(name)}, {MetadataItem::GifApplicationData, std::move(data)}});
   };
   const auto webp = [](std::optional<std::uint32_t> loops) {
     return loops ? FakeMetadata({{MetadataItem::WebpLoopCount, *loops}}) : FakeMetadata();
@@ -218,10 +223,11 @@ TEST(AnimationMetadata, TheLoopCountBecomesTheRepeatsAfterTheFirstShowing) {
        AnimationClock::kForever},
       {"GIF, 1: once more", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x01\x01\x00", 4)), 1},
       {"GIF, 258, low byte first", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x01\x02\x01", 4)), 258},
-      {"GIF, the older ANIMEXTS1.0", AnimationKind::PlacedFrames, gif("ANIMEXTS1.0", std::string("\x03\x01\x05\x00", 4)), 5},
+      {"GIF, the older ANIMEXTS1.0", AnimationKind::PlacedFrames,
+       gif("ANIMEXTS1.0", std::string("\x03\x01\x05\x00", 4)), 5},
       {"GIF without the extension: once", AnimationKind::PlacedFrames, FakeMetadata(), AnimationClock::kOnce},
-      {"GIF, another application's extension", AnimationKind::PlacedFrames, gif("XMP DataXMP", std::string("\x03\x01\x00\x00", 4)),
-       AnimationClock::kOnce},
+      {"GIF, another application's extension", AnimationKind::PlacedFrames,
+       gif("XMP DataXMP", std::string("\x03\x01\x00\x00", 4)), AnimationClock::kOnce},
       {"GIF, a sub-block too short", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x01\x00", 3)),
        AnimationClock::kOnce},
       {"GIF, a sub-block of another id", AnimationKind::PlacedFrames, gif(netscape, std::string("\x03\x02\x00\x00", 4)),
@@ -240,10 +246,10 @@ class PlayingAnimationTest : public ProgramTest {
   PlayingAnimationTest() {
     EXPECT_TRUE(Start());
     sys.animatedPictures["C:\\spin.gif"] = {{40, 30},
-                                           {{{0, 0, 40, 30}, 70, Disposal::Keep},
-                                            {{10, 5, 20, 15}, 0, Disposal::Background},
-                                            {{0, 20, 40, 30}, 250, Disposal::Keep}},
-                                           1};
+                                            {{{0, 0, 40, 30}, 70, Disposal::Keep},
+                                             {{10, 5, 20, 15}, 0, Disposal::Background},
+                                             {{0, 20, 40, 30}, 250, Disposal::Keep}},
+                                            1};
   }
   HeadlessWindow& Window() { return WindowOf(PictureForm()); }
   void ShowAnimation() {
@@ -262,11 +268,10 @@ TEST_F(PlayingAnimationTest, EachFrameShowsForItsDelayAndRepaintsOnlyWhatChanged
     int nextDelay;
   };
   const Expected steps[] = {
-      {1, {10, 5, 20, 15}, 100},   // a delay of 0 shows for 100 ms
-      {2, {0, 5, 40, 30}, 250},    // frame 1 is cleared as it goes: its area changes too
-      {0, {0, 0, 40, 30}, 70},     // the second round
-      {1, {10, 5, 20, 15}, 100},
-      {2, {0, 5, 40, 30}, 0},      // the last frame of the last round stays
+      {1, {10, 5, 20, 15}, 100},                          // a delay of 0 shows for 100 ms
+      {2, {0, 5, 40, 30}, 250},                           // frame 1 is cleared as it goes: its area changes too
+      {0, {0, 0, 40, 30}, 70},                            // the second round
+      {1, {10, 5, 20, 15}, 100}, {2, {0, 5, 40, 30}, 0},  // the last frame of the last round stays
   };
   for (const Expected& e : steps) {
     SCOPED_TRACE(e.frame);

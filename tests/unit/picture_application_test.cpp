@@ -2,13 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
-#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
 
-const std::string kUsage = "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge";
+const std::string kUsage =
+    "Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, "
+    "Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, Ctrl+N or Ctrl+drop or "
+    "Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge";
 
 class PictureApplicationTest : public ProgramTest {
  protected:
@@ -23,7 +26,7 @@ TEST_F(PictureApplicationTest, TheWindowTakesThePicturesSizeAndTheTooltipSaysSoW
   };
   const Case cases[] = {
       {"C:\\pics\\cat.jpg", {640, 480}},
-      {"C:\\my pics, old\\a, b.gif", {33, 7}},  // commas and blanks stay as they are
+      {"C:\\my pics, old\\a, b.gif", {33, 7}},     // commas and blanks stay as they are
       {"\\\\server\\share\\x.bmp", {2000, 3000}},  // larger than the screen: no limit
   };
   for (const Case& c : cases) {

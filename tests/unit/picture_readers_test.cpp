@@ -55,7 +55,8 @@ TEST(ExifOrientation, ReadsTheTagAndGivesUpSafelyOnAnythingElse) {
       {"big-endian, turned right", kSoi + Exif(Tiff(true, 0x0112, 3, 1, 8)) + kScan, Orientation::TurnedRight},
       {"after a JFIF segment", kSoi + kApp0 + Exif(Tiff(false, 0x0112, 3, 1, 3)) + kScan, Orientation::UpsideDown},
       {"fill bytes before a marker", kSoi + "\xFF\xFF" + Exif(Tiff(true, 0x0112, 3, 1, 5)), Orientation::Transposed},
-      {"an XMP block first", kSoi + Segment(0xE1, "http://ns.adobe.com/xap/1.0/\0x") + Exif(Tiff(false, 0x0112, 3, 1, 7)),
+      {"an XMP block first",
+       kSoi + Segment(0xE1, "http://ns.adobe.com/xap/1.0/\0x") + Exif(Tiff(false, 0x0112, 3, 1, 7)),
        Orientation::Transversed},
       {"no Exif", kSoi + kApp0 + kScan, Orientation::Upright},
       {"Exif only after the image data", kSoi + kScan + Exif(Tiff(false, 0x0112, 3, 1, 6)), Orientation::Upright},
@@ -125,8 +126,8 @@ ByteString Gif(unsigned screenW, unsigned screenH, unsigned imageW, unsigned ima
 }
 
 ByteString Png(unsigned w, unsigned h, bool withEnd) {
-  ByteString p = ByteString("\x89PNG\r\n\x1A\n") + Be32(13) + "IHDR" + Be32(w) + Be32(h) + ByteString("\x08\x06\0\0\0", 5) +
-                 Be32(0) + Be32(2) + "IDAT" + "xx" + Be32(0);
+  ByteString p = ByteString("\x89PNG\r\n\x1A\n") + Be32(13) + "IHDR" + Be32(w) + Be32(h) +
+                 ByteString("\x08\x06\0\0\0", 5) + Be32(0) + Be32(2) + "IDAT" + "xx" + Be32(0);
   if (withEnd) p += Be32(0) + "IEND" + Be32(0xAE426082);
   return p;
 }
@@ -204,7 +205,8 @@ TEST(PictureHeader, AJpegsEndIsFoundAfterItsFirstScanWhateverFollowsIt) {
     }
   }
   // An Exif thumbnail's end marker before the scan does not count.
-  const ByteString thumbnail = kSoi + Segment(0xE1, ByteString("Exif\0\0", 6) + "\xFF\xD8\xFF\xD9") + Jpeg(4, 4, false).substr(2);
+  const ByteString thumbnail =
+      kSoi + Segment(0xE1, ByteString("Exif\0\0", 6) + "\xFF\xD8\xFF\xD9") + Jpeg(4, 4, false).substr(2);
   const PictureHeader t = ReadPictureHeader(Span(thumbnail), Span(thumbnail).last(4), thumbnail.size());
   pictures::JpegEndFinder finder;
   EXPECT_FALSE(finder.Feed(Span(thumbnail).subspan(t.scanStart)));

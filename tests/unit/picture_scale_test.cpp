@@ -47,11 +47,9 @@ TEST(PictureScale, SizesRoundToWholePixelsAndNeverVanish) {
     std::int32_t scale;
     PixelSize shown;
   } cases[] = {
-      {{640, 480}, 1'100'000, {704, 528}},
-      {{3, 3}, 1'500'000, {5, 5}},     // 4.5 rounds up
-      {{1, 1}, kScaleMin, {1, 1}},     // never below one pixel
-      {{1000, 1}, kScaleMin, {50, 1}},
-      {{32767, 2}, kScaleMax, {327670, 20}},
+      {{640, 480}, 1'100'000, {704, 528}}, {{3, 3}, 1'500'000, {5, 5}},  // 4.5 rounds up
+      {{1, 1}, kScaleMin, {1, 1}},                                       // never below one pixel
+      {{1000, 1}, kScaleMin, {50, 1}},     {{32767, 2}, kScaleMax, {327670, 20}},
   };
   for (const auto& c : cases) EXPECT_EQ(pictures::ScaledSize(c.natural, c.scale), c.shown);
   EXPECT_TRUE(pictures::IsWholeEnlargement({10, 20}, {30, 60}));
@@ -115,7 +113,9 @@ class ScaleWindowTest : public ProgramTest {
   void Wheel(int notches, int shift, PixelPoint screen) {
     sys.cursor = {screen.x, screen.y};
     const PixelRect frame = Frame();
-    Deliver([&] { WindowOf(Form()).Events().OnWheel({notches, shift, {screen.x - frame.left, screen.y - frame.top}}); });
+    Deliver([&] {
+      WindowOf(Form()).Events().OnWheel({notches, shift, {screen.x - frame.left, screen.y - frame.top}});
+    });
   }
   void CtrlZero() { Type(Form(), Key::Shortcut, '0', kCtrl); }
   std::string SizePart() {
@@ -139,7 +139,8 @@ TEST_F(ScaleWindowTest, CtrlWheelScalesAboutThePointerAndCtrlZeroComesBack) {
   EXPECT_NE(Form().PictureBox.ToolTipText.find(",C:\\ad.png,Right-click to open menu"), std::string::npos);
 
   const auto paint = WindowOf(Form()).Render();
-  const auto scaled = std::find_if(paint.begin(), paint.end(), [](const DrawOp& op) { return op.kind == DrawOp::ScaledPicture; });
+  const auto scaled =
+      std::find_if(paint.begin(), paint.end(), [](const DrawOp& op) { return op.kind == DrawOp::ScaledPicture; });
   ASSERT_NE(scaled, paint.end()) << "the picture is drawn stretched";
   EXPECT_EQ(scaled->shown, (PixelRect{0, 0, 220, 110}));
 

@@ -7,8 +7,8 @@
 #include "program_fixture.h"
 #include "windows/maker.h"
 #include "windows/menu/menu_window.h"
-#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -49,8 +49,9 @@ TEST_F(PictureSelectionTest, TheDialogIsAskedForPicturesInTheProgramsFolder) {
   Select();
   const OpenFileRequest& r = lastRequest;
   EXPECT_EQ(r.owner, PictureForm().hWnd());
-  EXPECT_EQ(Pairs(r.filters), (FilterPairs{{"Pictures (bmp;gif;jpg;jpeg;png;wmf)", "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.wmf"},
-                                          {"All files", "*.*"}}))
+  EXPECT_EQ(Pairs(r.filters),
+            (FilterPairs{{"Pictures (bmp;gif;jpg;jpeg;png;wmf)", "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.wmf"},
+                         {"All files", "*.*"}}))
       << "every extension the system reads, then all files";
   EXPECT_EQ(r.initialFolder, "C:\\Corvane");
   EXPECT_EQ(r.title, "Select a picture file please");
@@ -68,8 +69,14 @@ TEST_F(PictureSelectionTest, AChosenFileIsShownAtOnceAndTheMenuCloses) {
   Select();
   EXPECT_TRUE(menuHiddenDuringDialog);
   EXPECT_FALSE(FirstPin().MenuLoaded());
-  EXPECT_EQ(Now(), (Snapshot{true, 9600, 7200, "640X480,C:\\pics\\cat.jpg,Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: 100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show another, Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge",
-                             "C:\\pics\\cat.jpg", "C:\\pics\\cat.jpg"}));
+  EXPECT_EQ(
+      Now(),
+      (Snapshot{
+          true, 9600, 7200,
+          "640X480,C:\\pics\\cat.jpg,Right-click to open menu, Double-click to exit, Ctrl+wheel to scale (Ctrl+0: "
+          "100%), Shift+wheel for opacity, Ctrl+T to click through (Ctrl+Alt+T: back), drop a file or Ctrl+V to show "
+          "another, Ctrl+N or Ctrl+drop or Ctrl+Shift+V for one more picture, Ctrl+W to close it, arrows to nudge",
+          "C:\\pics\\cat.jpg", "C:\\pics\\cat.jpg"}));
   EXPECT_TRUE(SettingsBytes().find("cat.jpg") == std::string::npos) << "nothing is saved until exit";
   EXPECT_EQ(OpenMenu().ShowItem.label.Caption(), kShowHelpCaption);
 }

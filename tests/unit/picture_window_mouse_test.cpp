@@ -3,8 +3,8 @@
 
 #include "program_fixture.h"
 #include "windows/menu/menu_window.h"
-#include "windows/picture/picture_window.h"
 #include "windows/picture/display_modes.h"
+#include "windows/picture/picture_window.h"
 
 namespace corvane::testing {
 namespace {
@@ -97,10 +97,10 @@ TEST_F(PictureWindowMouseTest, DoubleClicksOnTheSurfaceOrPictureSaveAndEndOnLabe
     if (c.picture) ShowPicture({200, 100});
     WindowOf(Form()).MoveTo({10, 20});
     const std::string place = c.place;
-    const Control* control = place == "PictureBox" ? static_cast<const Control*>(&Form().PictureBox)
-                             : place == "SiteLink" ? &Form().SiteLink
+    const Control* control = place == "PictureBox"     ? static_cast<const Control*>(&Form().PictureBox)
+                             : place == "SiteLink"     ? &Form().SiteLink
                              : place == "Step1Heading" ? &Form().Step1Heading
-                                                   : nullptr;
+                                                       : nullptr;
     DoubleClickOn(Form(), control);
     EXPECT_EQ(ended, c.ends);
     EXPECT_EQ(SettingsBytes().substr(0, 8) == Bytes("96 00 00 00 2C 01 00 00"), c.ends);
@@ -121,10 +121,13 @@ TEST_F(PictureWindowMouseTest, TheLinkLabelTurnsOpaqueOverItselfTransparentOverT
     std::vector<Step> steps;
   };
   const Case cases[] = {
-      {100, {{true, true, kOpaque}, {false, true, kClear}, {true, true, kOpaque}}},  // tall: opaque over it, transparent off it
-      {32, {{false, false, kOpaque}}},                         // exactly twice: hidden by the picture's rule
-      {33, {{true, true, kOpaque}, {false, true, kClear}}},    // one pixel taller
-      {31, {{false, true, kClear}, {true, false, kClear}}},    // shorter: transparent, then gone over itself
+      {100,
+       {{true, true, kOpaque},
+        {false, true, kClear},
+        {true, true, kOpaque}}},                             // tall: opaque over it, transparent off it
+      {32, {{false, false, kOpaque}}},                       // exactly twice: hidden by the picture's rule
+      {33, {{true, true, kOpaque}, {false, true, kClear}}},  // one pixel taller
+      {31, {{false, true, kClear}, {true, false, kClear}}},  // shorter: transparent, then gone over itself
       {20, {{true, false, kOpaque}}},
   };
   for (const Case& c : cases) {

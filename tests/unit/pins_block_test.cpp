@@ -16,7 +16,9 @@ std::vector<StoredPin> SomePins(std::size_t count) {
   std::vector<StoredPin> pins;
   for (std::size_t n = 0; n < count; ++n) {
     const auto i = static_cast<std::int32_t>(n);
-    pins.push_back({-300 + 15 * i, 1500 + 30 * i, "C:\\ads\\pin " + std::to_string(n) + ".png",
+    pins.push_back({-300 + 15 * i,
+                    1500 + 30 * i,
+                    "C:\\ads\\pin " + std::to_string(n) + ".png",
                     {pictures::kScaleOne + 10'000 * i, 10 + static_cast<int>(n % 19) * 5}});
   }
   return pins;
@@ -146,8 +148,8 @@ TEST_F(PinsFileTest, FurtherPinsAreWrittenAfterTheLookAndReadBack) {
   WriteSettings(sys, {45, 60, "C:\\b.png"}, kLook, SomePins(2));
   ASSERT_EQ(ReadPins(), SomePins(2));
   bytes = SettingsBytes();
-  sys.PutFile(sys.appPath + "\\corvane.ini",
-              EncodeSettingsRecord(45, 75, "C:\\b.png") + bytes.substr(EncodeSettingsRecord(45, 75, "C:\\b.png").size()));
+  sys.PutFile(sys.appPath + "\\corvane.ini", EncodeSettingsRecord(45, 75, "C:\\b.png") +
+                                                 bytes.substr(EncodeSettingsRecord(45, 75, "C:\\b.png").size()));
   EXPECT_EQ(ReadPins(), std::vector<StoredPin>{});
 }
 

@@ -67,7 +67,9 @@ TEST_F(PinsTest, EachPinHasItsOwnMenuAndItsSelectReplacesOnlyItsPicture) {
   ASSERT_TRUE(second.MenuLoaded());
   EXPECT_FALSE(FirstPin().MenuLoaded());
   EXPECT_EQ(WindowOf(second.Menu()).Layout().owner, second.Window().hWnd());
-  sys.dialog = [](const OpenFileRequest&) { return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, "C:\\ads\\sky.png", 0}; };
+  sys.dialog = [](const OpenFileRequest&) {
+    return OpenFileAnswer{OpenFileAnswer::Outcome::Chosen, "C:\\ads\\sky.png", 0};
+  };
   ClickOn(second.Menu(), second.Menu().SelectItem.label);
   EXPECT_EQ(second.PicturePath(), "C:\\ads\\sky.png");
   EXPECT_EQ(FirstPin().PicturePath(), NoPictureMarker);
@@ -245,7 +247,8 @@ TEST_F(PinsTest, PicturesHandedOverOpenAsNewPinsBesideTheLastActiveOneAndAnythin
   ASSERT_EQ(PinCount(), 3u);
   const PixelRect first = FrameOf(FirstPin());
   EXPECT_EQ(FrameOf(PinAt(2)).left, first.left + 24);
-  for (const std::string& junk : {std::string("open C:\\ads\\sky.png"), std::string("corvane\0close\0", 14), std::string()}) {
+  for (const std::string& junk :
+       {std::string("open C:\\ads\\sky.png"), std::string("corvane\0close\0", 14), std::string()}) {
     Deliver([&] { sys.handOverReceiver(junk); });
   }
   EXPECT_EQ(PinCount(), 3u);

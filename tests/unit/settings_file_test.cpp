@@ -97,7 +97,7 @@ TEST_F(SettingsFileTest, AnExistingFileIsLeftAloneWhateverItsLetterCaseOrAttribu
     bool system;
   };
   const Case cases[] = {{"corvane.ini", false, false}, {"CORVANE.INI", false, false}, {"Corvane.Ini", false, false},
-                        {"corvane.ini", true, false}, {"corvane.ini", false, true}, {"corvane.ini", true, true}};
+                        {"corvane.ini", true, false},  {"corvane.ini", false, true},  {"corvane.ini", true, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.storedAs);
     sys.files.clear();
@@ -147,7 +147,8 @@ TEST_F(SettingsFileTest, PathsTravelInTheAnsiCodePage) {
   WriteSettings(sys, {0, 0, accented});
   EXPECT_EQ(SettingsBytes().substr(10), "C:\\Bilder\\\xE9t\xE9.jpg");  // one byte each in the code page
   EXPECT_EQ(ReadSettings(sys).PicturePath, accented);
-  EXPECT_THROW(WriteSettings(sys, {0, 0, "C:\\\xE4\xB8\xAD.jpg"}), Error) << "a path the code page cannot hold is not mangled";
+  EXPECT_THROW(WriteSettings(sys, {0, 0, "C:\\\xE4\xB8\xAD.jpg"}), Error)
+      << "a path the code page cannot hold is not mangled";
 }
 
 TEST_F(SettingsFileTest, AReadOnlyFileOrFolderFailsTheOpenAndKeepsItsBytes) {
@@ -214,7 +215,8 @@ TEST(SettingsExtension, IsTrustedOnlyWhenWholeCurrentAndInRange) {
   const Case cases[] = {
       {"round trip", record + block, kLook},
       {"round trip, with old leftovers after it", record + block + "left over", kLook},
-      {"a later version's longer block gives the fields this one knows", record + LaterBlock(record, kLook, "more"), kLook},
+      {"a later version's longer block gives the fields this one knows", record + LaterBlock(record, kLook, "more"),
+       kLook},
       {"the checksum is the standard CRC-32", record + LaterBlock(record, kLook, ""), kLook},
       {"the bounds are in range", reblocked({pictures::kScaleMin, 10}), PictureLook{pictures::kScaleMin, 10}},
       {"the other bounds", reblocked({pictures::kScaleMax, 100}), PictureLook{pictures::kScaleMax, 100}},

@@ -120,10 +120,14 @@ INSTANTIATE_TEST_SUITE_P(
                      false},
         RecoveryCase{"ReadOnlyFolder", [](StartupTest& fixture) { fixture.sys.folderReadOnly = true; }, false},
         RecoveryCase{"SettingsShorterThanTheHeader",
-                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 9)); },
+                     [](StartupTest& fixture) {
+                       fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 9));
+                     },
                      false},
         RecoveryCase{"PathCutShort",
-                     [](StartupTest& fixture) { fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 12)); },
+                     [](StartupTest& fixture) {
+                       fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 12));
+                     },
                      true},
         RecoveryCase{"EmptyPath", [](StartupTest& fixture) { fixture.PutSettings(900, 600, ""); }, true}),
     RecoveryName);
@@ -166,11 +170,11 @@ TEST_F(StartupTest, AWindowNoMonitorShowsStartsAtTheDefaultPlace) {
     PixelPoint expected;
   };
   const Case cases[] = {
-      {30000, 1500, {2000, 100}},     // on the second monitor: kept
-      {45000, 1500, {23, 7}},         // beyond every monitor
-      {-7000, 1500, {23, 7}},         // wholly left of the first (464 pixels wide)
-      {-6945, -5130, {-463, -342}},   // one pixel still on screen: kept
-      {1500, 16000, {23, 7}},         // below the monitors
+      {30000, 1500, {2000, 100}},    // on the second monitor: kept
+      {45000, 1500, {23, 7}},        // beyond every monitor
+      {-7000, 1500, {23, 7}},        // wholly left of the first (464 pixels wide)
+      {-6945, -5130, {-463, -342}},  // one pixel still on screen: kept
+      {1500, 16000, {23, 7}},        // below the monitors
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.left);

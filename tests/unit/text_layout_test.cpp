@@ -41,10 +41,10 @@ struct WrapCase {
 TEST(WrapText, BreaksAtBlanksWithinTheWidth) {
   const WrapCase cases[] = {
       {"aaa bbb ccc", 7, {"aaa bbb", "ccc"}},
-      {"aaa bbb", 7, {"aaa bbb"}},                   // an exact fit stays on one line
-      {"    aaa bbb", 8, {"    aaa", "bbb"}},        // blanks leading the text are kept
-      {"aaa     bbb", 4, {"aaa", "bbb"}},            // blanks at a break are dropped
-      {"abcdefghij xy", 4, {"abcdefghij", "xy"}},    // a word wider than the line stands alone
+      {"aaa bbb", 7, {"aaa bbb"}},                 // an exact fit stays on one line
+      {"    aaa bbb", 8, {"    aaa", "bbb"}},      // blanks leading the text are kept
+      {"aaa     bbb", 4, {"aaa", "bbb"}},          // blanks at a break are dropped
+      {"abcdefghij xy", 4, {"abcdefghij", "xy"}},  // a word wider than the line stands alone
       {"a b", 0, {"a", "b"}},
       {"", 10, {""}},
   };
@@ -53,7 +53,8 @@ TEST(WrapText, BreaksAtBlanksWithinTheWidth) {
     SCOPED_TRACE(c.text);
     std::vector<std::string> lines;
     const std::string text = c.text;
-    for (const TextLine& line : WrapText(text, c.width, measure)) lines.push_back(text.substr(line.begin, line.end - line.begin));
+    for (const TextLine& line : WrapText(text, c.width, measure))
+      lines.push_back(text.substr(line.begin, line.end - line.begin));
     EXPECT_EQ(lines, c.lines);
   }
 }
@@ -65,7 +66,8 @@ TEST(WrapText, MeasuresWholeLinesNotCharacterSums) {
   };
   const std::string text = "ab cd ef";
   std::vector<std::string> lines;
-  for (const TextLine& line : WrapText(text, 6, measure)) lines.push_back(text.substr(line.begin, line.end - line.begin));
+  for (const TextLine& line : WrapText(text, 6, measure))
+    lines.push_back(text.substr(line.begin, line.end - line.begin));
   EXPECT_EQ(lines, (std::vector<std::string>{"ab cd", "ef"}));
 }
 

@@ -24,9 +24,12 @@ TEST(HandOverText, EachPartIsWidenedWithItsNulAndComesBackAsItWas) {
   const std::vector<Case> cases = {
       {"one path", "corvane\0open\0C:\\pics\\a.png\0"s, L"corvane\0open\0C:\\pics\\a.png\0"s},
       {"two paths", "corvane\0open\0C:\\a.png\0D:\\b.gif\0"s, L"corvane\0open\0C:\\a.png\0D:\\b.gif\0"s},
-      {"accents", "corvane\0open\0C:\\Bilder\\gr\xC3\xBC\xC3\x9F" "e.png\0"s,
+      {"accents",
+       "corvane\0open\0C:\\Bilder\\gr\xC3\xBC\xC3\x9F"
+       "e.png\0"s,
        L"corvane\0open\0C:\\Bilder\\gr\u00FC\u00DFe.png\0"s},
-      {"another script", "corvane\0open\0C:\\\xE5\x86\x99\xE7\x9C\x9F.jpg\0"s, L"corvane\0open\0C:\\\u5199\u771F.jpg\0"s},
+      {"another script", "corvane\0open\0C:\\\xE5\x86\x99\xE7\x9C\x9F.jpg\0"s,
+       L"corvane\0open\0C:\\\u5199\u771F.jpg\0"s},
       {"past the basic plane", "corvane\0open\0C:\\\xF0\x9F\x90\xA6.png\0"s, L"corvane\0open\0C:\\\xD83D\xDC26.png\0"s},
       {"no arguments", "corvane\0open\0"s, L"corvane\0open\0"s},
   };
@@ -110,7 +113,10 @@ TEST(FullPath, RelativePathsTakeTheWorkingFolderAndAbsoluteOnesAreTidied) {
       {"a.png", here + "\\a.png"},
       {".\\pics\\b.gif", here + "\\pics\\b.gif"},
       {"..\\c.jpg", parent + "\\c.jpg"},
-      {"gr\xC3\xBC\xC3\x9F" "e.png", here + "\\gr\xC3\xBC\xC3\x9F" "e.png"},
+      {"gr\xC3\xBC\xC3\x9F"
+       "e.png",
+       here + "\\gr\xC3\xBC\xC3\x9F"
+              "e.png"},
       {"C:\\pics\\..\\d.bmp", "C:\\d.bmp"},
       {"C:/pics/e.bmp", "C:\\pics\\e.bmp"},
       {"\\f.png", drive + "\\f.png"},

@@ -2,8 +2,8 @@
 // handler path (the form's, here a recording stand-in) instead of being dropped, and a
 // failure that escapes a handler goes no further than the window procedure. And what the
 // window procedure makes of keys, dropped files and a second start's hand-over.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>  // DROPFILES
 
 #include <cstring>

@@ -45,7 +45,7 @@ std::optional<std::int64_t> Number(std::string_view text) {
 
 FileStamp StampOf(const std::string& path) {
   FileStamp stamp{path};
-  struct stat info{};
+  struct stat info {};
   if (stat(path.c_str(), &info) != 0) return stamp;
   stamp.exists = true;
   stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
@@ -98,7 +98,8 @@ std::optional<FontAnswers> ParseFontAnswers(std::string_view text) {
     if (fields[0] == "context" && fields.size() == 2 && !context) {
       answers.context = fields[1];
       context = true;
-    } else if (fields[0] == "stamp" && fields.size() == 5 && !fields[1].empty() && (fields[2] == "0" || fields[2] == "1")) {
+    } else if (fields[0] == "stamp" && fields.size() == 5 && !fields[1].empty() &&
+               (fields[2] == "0" || fields[2] == "1")) {
       const std::optional<std::int64_t> modified = Number(fields[3]);
       const std::optional<std::int64_t> size = Number(fields[4]);
       if (!modified || !size) return std::nullopt;

@@ -38,9 +38,10 @@ FileStamp StampOf(const std::string& path);
 bool StampsHold(const std::vector<FileStamp>& stamps);
 
 struct FontAnswers {
-  std::string context;                       // the library's version and environment
-  std::vector<FileStamp> stamps;             // what the answers were read from
-  std::map<std::string, std::string> faces;  // a request → the font that answers it (both patterns in fontconfig's name syntax)
+  std::string context;            // the library's version and environment
+  std::vector<FileStamp> stamps;  // what the answers were read from
+  std::map<std::string, std::string>
+      faces;  // a request → the font that answers it (both patterns in fontconfig's name syntax)
   friend bool operator==(const FontAnswers&, const FontAnswers&) = default;
 };
 

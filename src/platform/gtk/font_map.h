@@ -16,7 +16,8 @@ namespace corvane::gtk {
 inline constexpr const char* kFaceFamilies = "Liberation Sans,Arimo,Arial,Nimbus Sans,Helvetica,sans-serif";
 
 // The fonts the windows' layouts use, the help panel's first: loaded ahead at start.
-inline constexpr FontSpec kLayoutFonts[] = {{12, true, false}, {12, false, false}, {9.75f, true, false}, {13.5f, false, false}};
+inline constexpr FontSpec kLayoutFonts[] = {
+    {12, true, false}, {12, false, false}, {9.75f, true, false}, {13.5f, false, false}};
 
 struct FaceChoice {
   std::string families;  // a comma-separated list, best first

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "platform/gtk/gtk_internal.h"
 #include "pictures/picture_scale.h"
+#include "platform/gtk/gtk_internal.h"
 
 namespace corvane::gtk {
 
@@ -27,7 +27,8 @@ void CairoCanvas::FillRect(const PixelRect& r, Color rgb) {
   cairo_fill(cr_);
 }
 
-void CairoCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) {
+void CairoCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
+                             const PixelRect& clip) {
   if (text.empty() || clip.Empty()) return;
   const ScopedCairoState saved(cr_);
   Clip(cr_, clip);
@@ -48,7 +49,8 @@ void CairoCanvas::DrawPictureScaled(const Picture& picture, const PixelRect& sho
   const ScopedCairoState saved(cr_);
   Clip(cr_, clip.Intersect(shown));
   cairo_translate(cr_, shown.left, shown.top);
-  cairo_scale(cr_, static_cast<double>(shown.Width()) / natural.width, static_cast<double>(shown.Height()) / natural.height);
+  cairo_scale(cr_, static_cast<double>(shown.Width()) / natural.width,
+              static_cast<double>(shown.Height()) / natural.height);
   static_cast<const PixbufPicture&>(picture).SetSource(cr_);
   cairo_pattern_t* source = cairo_get_source(cr_);
   // Whole-number enlargements keep square, sharp pixels; anything else is filtered (cairo's

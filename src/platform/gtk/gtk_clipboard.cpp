@@ -3,12 +3,12 @@
 // header, decoded, and written by gdk-pixbuf as a PNG file.
 #include <span>
 
+#include "pictures/clipboard_bitmap.h"
+#include "pictures/picture_header.h"
 #include "platform/gtk/gtk_internal.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/settings_place.h"
 #include "platform/gtk/uri_list.h"
-#include "pictures/clipboard_bitmap.h"
-#include "pictures/picture_header.h"
 
 namespace corvane::gtk {
 
@@ -47,7 +47,8 @@ std::unique_ptr<ClipboardImage> DecodePicture(std::span<const std::uint8_t> byte
   if (!gdk_pixbuf_loader_write(loader.Get(), checked.file.data(), checked.file.size(), error.Put())) {
     throw CallFailed("gdk_pixbuf_loader_write", "the picture on the clipboard", error.Get());
   }
-  if (!loader.Close(error.Put())) throw CallFailed("gdk_pixbuf_loader_close", "the picture on the clipboard", error.Get());
+  if (!loader.Close(error.Put()))
+    throw CallFailed("gdk_pixbuf_loader_close", "the picture on the clipboard", error.Get());
   GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.Get());  // the loader's own
   if (!pixbuf) throw Error("The picture on the clipboard could not be read: gdk_pixbuf_loader_get_pixbuf gave none.");
   const std::string problem = pictures::SizeProblem(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));

@@ -51,7 +51,8 @@ bool HasScheme(const std::string& target) {
   if (colon == std::string::npos || colon == 0) return false;
   for (std::size_t i = 0; i < colon; ++i) {
     const char c = target[i];
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                    (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
     if (!ok) return false;
   }
   return true;
@@ -69,7 +70,7 @@ std::string ProgramFolder() {
 
 std::unique_ptr<BinaryFile> OpenPosixFile(const std::string& path) {
   // A file nobody may write is never written, even by a user (root) whose rights would let it.
-  struct stat info{};
+  struct stat info {};
   if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
     throw Error(path + " is read-only (no one may write it): " + std::strerror(EACCES));
   }
@@ -79,7 +80,7 @@ std::unique_ptr<BinaryFile> OpenPosixFile(const std::string& path) {
 }
 
 std::string StoredFileName(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
   return path.substr(path.find_last_of('/') + 1);
 }

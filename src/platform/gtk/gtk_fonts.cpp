@@ -45,16 +45,14 @@ T Named(std::string_view name, const std::pair<std::string_view, T> (&table)[N],
   return otherwise;
 }
 
-constexpr std::pair<std::string_view, cairo_hint_style_t> kHintStyles[] = {
-    {"hintnone", CAIRO_HINT_STYLE_NONE},
-    {"hintslight", CAIRO_HINT_STYLE_SLIGHT},
-    {"hintmedium", CAIRO_HINT_STYLE_MEDIUM},
-    {"hintfull", CAIRO_HINT_STYLE_FULL}};
-constexpr std::pair<std::string_view, cairo_subpixel_order_t> kSubpixelOrders[] = {
-    {"rgb", CAIRO_SUBPIXEL_ORDER_RGB},
-    {"bgr", CAIRO_SUBPIXEL_ORDER_BGR},
-    {"vrgb", CAIRO_SUBPIXEL_ORDER_VRGB},
-    {"vbgr", CAIRO_SUBPIXEL_ORDER_VBGR}};
+constexpr std::pair<std::string_view, cairo_hint_style_t> kHintStyles[] = {{"hintnone", CAIRO_HINT_STYLE_NONE},
+                                                                           {"hintslight", CAIRO_HINT_STYLE_SLIGHT},
+                                                                           {"hintmedium", CAIRO_HINT_STYLE_MEDIUM},
+                                                                           {"hintfull", CAIRO_HINT_STYLE_FULL}};
+constexpr std::pair<std::string_view, cairo_subpixel_order_t> kSubpixelOrders[] = {{"rgb", CAIRO_SUBPIXEL_ORDER_RGB},
+                                                                                   {"bgr", CAIRO_SUBPIXEL_ORDER_BGR},
+                                                                                   {"vrgb", CAIRO_SUBPIXEL_ORDER_VRGB},
+                                                                                   {"vbgr", CAIRO_SUBPIXEL_ORDER_VBGR}};
 
 // The desktop's font settings (XSETTINGS' Xft/Antialias, Hinting, HintStyle and RGBA), turned
 // into cairo's options as GTK turns them for its own text. Read from the screen: GTK's own
@@ -64,10 +62,10 @@ ScopedFontOptions DesktopFontOptions() {
   cairo_font_options_t* options = owned.Get();
   GdkScreen* screen = gdk_screen_get_default();
   if (!screen) return owned;
-  const cairo_hint_style_t hintStyle = IntSetting(screen, "gtk-xft-hinting") == 0
-                                           ? CAIRO_HINT_STYLE_NONE
-                                           : Named(StringSetting(screen, "gtk-xft-hintstyle"), kHintStyles,
-                                                   CAIRO_HINT_STYLE_DEFAULT);
+  const cairo_hint_style_t hintStyle =
+      IntSetting(screen, "gtk-xft-hinting") == 0
+          ? CAIRO_HINT_STYLE_NONE
+          : Named(StringSetting(screen, "gtk-xft-hintstyle"), kHintStyles, CAIRO_HINT_STYLE_DEFAULT);
   cairo_font_options_set_hint_style(options, hintStyle);
   const cairo_subpixel_order_t order =
       Named(StringSetting(screen, "gtk-xft-rgba"), kSubpixelOrders, CAIRO_SUBPIXEL_ORDER_DEFAULT);
@@ -76,8 +74,8 @@ ScopedFontOptions DesktopFontOptions() {
   if (antialias == 0) {
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
   } else if (antialias == 1) {
-    cairo_font_options_set_antialias(options, order == CAIRO_SUBPIXEL_ORDER_DEFAULT ? CAIRO_ANTIALIAS_GRAY
-                                                                                     : CAIRO_ANTIALIAS_SUBPIXEL);
+    cairo_font_options_set_antialias(
+        options, order == CAIRO_SUBPIXEL_ORDER_DEFAULT ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_SUBPIXEL);
   }
   return owned;
 }
@@ -122,8 +120,8 @@ std::string XdgFolder(const char* name, const char* fallback) {
 // them and the environment that tells fontconfig where its configuration is.
 std::string AnswersContext() {
   std::string context = "fontconfig " + std::to_string(FcGetVersion()) + " cairo " + cairo_version_string();
-  for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME", "XDG_CONFIG_HOME",
-                           "XDG_DATA_HOME"}) {
+  for (const char* name :
+       {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
     context += ' ';
     context += name;
     if (const char* value = std::getenv(name)) {
@@ -148,21 +146,23 @@ std::vector<FileStamp> AnswerStamps(const std::map<std::string, std::string>& fa
   std::set<std::string> paths;
   AddAll(ScopedStrList(FcConfigGetConfigFiles(nullptr)), paths);
   for (const std::string& file : std::vector<std::string>(paths.begin(), paths.end())) {
-    if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0) paths.insert(file.substr(0, slash));
+    if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0)
+      paths.insert(file.substr(0, slash));
   }
   AddAll(ScopedStrList(FcConfigGetConfigDirs(nullptr)), paths);
   AddAll(ScopedStrList(FcConfigGetFontDirs(nullptr)), paths);
   for (const auto& [request, answer] : faces) {
     if (const ScopedPattern match = ParsedPattern(answer)) {
       FcChar8* file = nullptr;  // the pattern's own
-      if (FcPatternGetString(match.Get(), FC_FILE, 0, &file) == FcResultMatch) paths.insert(reinterpret_cast<const char*>(file));
+      if (FcPatternGetString(match.Get(), FC_FILE, 0, &file) == FcResultMatch)
+        paths.insert(reinterpret_cast<const char*>(file));
     }
   }
   const std::string config = XdgFolder("XDG_CONFIG_HOME", "/.config") + "/fontconfig";
   const std::string home = Environment("HOME");
-  for (const std::string& place : {config, config + "/conf.d", config + "/fonts.conf", home + "/.fonts.conf",
-                                   home + "/.fonts.conf.d", XdgFolder("XDG_DATA_HOME", "/.local/share") + "/fonts",
-                                   home + "/.fonts"}) {
+  for (const std::string& place :
+       {config, config + "/conf.d", config + "/fonts.conf", home + "/.fonts.conf", home + "/.fonts.conf.d",
+        XdgFolder("XDG_DATA_HOME", "/.local/share") + "/fonts", home + "/.fonts"}) {
     paths.insert(place);
   }
   std::vector<FileStamp> stamps;
@@ -319,8 +319,9 @@ const Fonts::Run& Fonts::RunOf(const FontSpec& font, const Face& face, std::stri
   Run run;
   ScopedGlyphs glyphs;
   int count = 0;
-  if (face.font && cairo_scaled_font_text_to_glyphs(face.font.Get(), 0, 0, text.data(), static_cast<int>(text.size()),
-                                                    glyphs.Put(), &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
+  if (face.font &&
+      cairo_scaled_font_text_to_glyphs(face.font.Get(), 0, 0, text.data(), static_cast<int>(text.size()), glyphs.Put(),
+                                       &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
     run.glyphs.assign(glyphs.Get(), glyphs.Get() + count);
     cairo_text_extents_t extents;
     cairo_scaled_font_glyph_extents(face.font.Get(), glyphs.Get(), count, &extents);

@@ -10,8 +10,8 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "platform/gtk/gtk_internal.h"
 #include "pictures/exif_orientation.h"
+#include "platform/gtk/gtk_internal.h"
 
 namespace corvane::gtk {
 
@@ -97,8 +97,7 @@ ScopedSurface NewSurface(int width, int height) {
 ScopedSurface DecodeStored(std::FILE* file) {
   Decompression d;
   if (!Start(d, file)) return {};
-  ScopedSurface surface =
-      NewSurface(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height));
+  ScopedSurface surface = NewSurface(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height));
   if (!surface) return {};
   if (!ReadRows(d, cairo_image_surface_get_data(surface.Get()),
                 static_cast<std::size_t>(cairo_image_surface_get_stride(surface.Get())))) {

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstddef>
 
-#include "platform/gtk/gtk_internal.h"
-#include "platform/gtk/settings_place.h"
 #include "pictures/picture_extensions.h"
 #include "pictures/picture_header.h"
+#include "platform/gtk/gtk_internal.h"
+#include "platform/gtk/settings_place.h"
 
 namespace corvane::gtk {
 
@@ -38,7 +38,8 @@ class StillPicture : public PixbufPicture {
     const cairo_format_t format = cairo_image_surface_get_format(surface_.Get());
     const int stride = cairo_image_surface_get_stride(surface_.Get());
     unsigned char* first = cairo_image_surface_get_data(surface_.Get()) +
-                           static_cast<std::ptrdiff_t>(shown.top) * stride + static_cast<std::ptrdiff_t>(shown.left) * 4;
+                           static_cast<std::ptrdiff_t>(shown.top) * stride +
+                           static_cast<std::ptrdiff_t>(shown.left) * 4;
     const ScopedSurface view(cairo_image_surface_create_for_data(first, format, shown.Width(), shown.Height(), stride));
     cairo_set_source_surface(cr, view.Get(), x + shown.left, y + shown.top);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
@@ -115,9 +116,7 @@ std::string FormatName(GdkPixbufFormat* format) { return Owned(ScopedString(gdk_
 
 std::string TooLarge() { return "The picture is too large to fit in memory."; }
 
-std::string NotAPicture() {
-  return "The file is not a picture Corvane can show (" + PictureFormatNames() + ").";
-}
+std::string NotAPicture() { return "The file is not a picture Corvane can show (" + PictureFormatNames() + ")."; }
 
 }  // namespace
 
@@ -156,7 +155,7 @@ std::vector<std::string> PixbufMimeTypes() {
 }
 
 std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   if (stat(path.c_str(), &info) != 0) throw SystemCallFailed("stat", path, errno);
   if (!S_ISREG(info.st_mode)) throw Error("This is not a file: " + path);
   if (info.st_size == 0) throw Error("The file is empty.");

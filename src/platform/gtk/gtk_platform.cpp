@@ -152,13 +152,9 @@ Color GtkPlatform::SystemColor(int index) const {
   }
 }
 
-FontMetrics GtkPlatform::MeasureFont(const FontSpec& font) {
-  return fonts_.Metrics(font);
-}
+FontMetrics GtkPlatform::MeasureFont(const FontSpec& font) { return fonts_.Metrics(font); }
 
-int GtkPlatform::TextWidth(const FontSpec& font, std::string_view text) {
-  return fonts_.Width(font, text);
-}
+int GtkPlatform::TextWidth(const FontSpec& font, std::string_view text) { return fonts_.Width(font, text); }
 
 bool GtkPlatform::IsOnAnyMonitor(const PixelRect& screen) const {
   GdkDisplay* display = gdk_display_get_default();

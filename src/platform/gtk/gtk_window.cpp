@@ -195,7 +195,8 @@ gboolean FormWindow::OnDraw(GtkWidget* widget, cairo_t* cr, FormWindow* self) {
   ClipToScreen(widget, cr);
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
-  const PixelRect dirty{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 + 0.999), static_cast<int>(y2 + 0.999)};
+  const PixelRect dirty{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 + 0.999),
+                        static_cast<int>(y2 + 0.999)};
   CairoCanvas canvas(cr, self->fonts_);
   Guard([&] { self->events_.OnPaint(canvas, dirty); });
   return TRUE;
@@ -224,7 +225,8 @@ void FormWindow::RefreshFrame() const {
   // nudges a window on its own (away from a screen edge, say) does not change the place the
   // program keeps and saves.
   if (userMoved_ || (kind_ == WindowKind::Framed && !placed_)) origin_ = {frame.x, frame.y};
-  border_ = {std::max(0, frame.width - gdk_window_get_width(gdk)), std::max(0, frame.height - gdk_window_get_height(gdk))};
+  border_ = {std::max(0, frame.width - gdk_window_get_width(gdk)),
+             std::max(0, frame.height - gdk_window_get_height(gdk))};
 }
 
 std::unique_ptr<GtkNativeWindow> CreateGtkWindow(const WindowLayout& layout, WindowEvents& events, const Fonts& fonts,

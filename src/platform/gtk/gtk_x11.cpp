@@ -80,7 +80,8 @@ class RootKeyGrab : public HotKeyGrab {
   // Grabs every variant; the X error when one fails (BadAccess: another client holds it).
   int Grab() {
     ScopedErrorTrap trap(display_);
-    for (unsigned locks : Locks()) XGrabKey(X(), code_, modifiers_ | locks, RootId(), False, GrabModeAsync, GrabModeAsync);
+    for (unsigned locks : Locks())
+      XGrabKey(X(), code_, modifiers_ | locks, RootId(), False, GrabModeAsync, GrabModeAsync);
     const int error = trap.Pop();
     grabbed_ = true;  // ungrabbing a variant never grabbed does no harm
     if (error != 0) return error;
@@ -127,7 +128,8 @@ std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function
   if (!display || !GDK_IS_X11_DISPLAY(display)) throw Error("X: no X display to grab a hot key on");
   const char name[2] = {static_cast<char>(g_ascii_tolower(letter)), '\0'};
   const KeyCode code = XKeysymToKeycode(GDK_DISPLAY_XDISPLAY(display), XStringToKeysym(name));
-  if (code == 0) throw Error("X: XKeysymToKeycode failed on " + KeyName(modifiers, letter) + ": the keyboard has no key " + letter);
+  if (code == 0)
+    throw Error("X: XKeysymToKeycode failed on " + KeyName(modifiers, letter) + ": the keyboard has no key " + letter);
   unsigned mask = 0;
   if (modifiers & kCtrl) mask |= ControlMask;
   if (modifiers & kAlt) mask |= Mod1Mask;

@@ -11,7 +11,8 @@ namespace corvane::gtk {
 std::string InstanceLockPath(const std::string& runtimeDir, const std::string& display, unsigned uid) {
   std::string name;
   for (const char c : display.empty() ? std::string("default") : display) {
-    const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' || c == '-';
+    const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
+                       c == '-';
     name += plain ? c : '_';
   }
   if (!runtimeDir.empty() && runtimeDir.front() == '/')

@@ -81,7 +81,8 @@ class RecordingCanvas : public Canvas {
  public:
   std::vector<DrawOp> ops;
   void FillRect(const PixelRect& r, Color rgb) override { ops.push_back({DrawOp::Fill, r, {}, {}, rgb, {}, 0, {}}); }
-  void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) override {
+  void DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
+                  const PixelRect& clip) override {
     ops.push_back({DrawOp::Text, clip, std::string(text), font, rgb, {x, y}, 0, {}});
   }
   void DrawPicture(const Picture&, int x, int y, const PixelRect& clip) override {
@@ -126,7 +127,8 @@ const RecordedCall* HeadlessPlatform::LastCall(const std::string& name) const {
 }
 
 int HeadlessPlatform::CountCalls(const std::string& name) const {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const RecordedCall& c) { return c.name == name; }));
+  return static_cast<int>(
+      std::count_if(calls.begin(), calls.end(), [&](const RecordedCall& c) { return c.name == name; }));
 }
 
 HeadlessWindow* HeadlessPlatform::WindowOf(std::uintptr_t handle) const {
@@ -181,7 +183,8 @@ FontMetrics HeadlessPlatform::MeasureFont(const FontSpec& font) {
 int HeadlessPlatform::TextWidth(const FontSpec& font, std::string_view text) { return textWidth(font, text); }
 
 bool HeadlessPlatform::IsOnAnyMonitor(const PixelRect& screen) const {
-  return std::any_of(monitors.begin(), monitors.end(), [&](const PixelRect& m) { return !m.Intersect(screen).Empty(); });
+  return std::any_of(monitors.begin(), monitors.end(),
+                     [&](const PixelRect& m) { return !m.Intersect(screen).Empty(); });
 }
 
 std::unique_ptr<NativeWindow> HeadlessPlatform::CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) {
@@ -328,7 +331,8 @@ ClipboardPicture HeadlessPlatform::ReadClipboardPicture() {
   if (!clipboardError.empty()) throw Error(clipboardError);
   ClipboardPicture picture;
   picture.file = clipboardFile;
-  if (clipboardFile.empty() && clipboardImage) picture.image = std::make_unique<HeadlessClipboardImage>(*this, *clipboardImage);
+  if (clipboardFile.empty() && clipboardImage)
+    picture.image = std::make_unique<HeadlessClipboardImage>(*this, *clipboardImage);
   return picture;
 }
 
@@ -352,8 +356,10 @@ void HeadlessWindow::Destroy() {
 }
 
 PixelRect HeadlessWindow::Frame() const {
-  if (layout_.kind != WindowKind::Framed) return {origin_.x, origin_.y, origin_.x + client_.width, origin_.y + client_.height};
-  return {origin_.x, origin_.y, origin_.x + client_.width + 2 * kBorder, origin_.y + client_.height + kTitleBar + kBorder};
+  if (layout_.kind != WindowKind::Framed)
+    return {origin_.x, origin_.y, origin_.x + client_.width, origin_.y + client_.height};
+  return {origin_.x, origin_.y, origin_.x + client_.width + 2 * kBorder,
+          origin_.y + client_.height + kTitleBar + kBorder};
 }
 
 void HeadlessWindow::MoveTo(PixelPoint outerTopLeft) { origin_ = outerTopLeft; }

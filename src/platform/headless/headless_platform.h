@@ -61,7 +61,7 @@ class HeadlessPlatform : public Platform {
   std::map<std::string, Animation> animatedPictures;
   std::vector<std::string> pictureExtensions{"bmp", "gif", "jpg", "jpeg", "png", "wmf"};
   std::function<OpenFileAnswer(const OpenFileRequest&)> dialog;  // default: cancelled
-  bool shellThrows = false;  // the request to open a document cannot even be made
+  bool shellThrows = false;                                      // the request to open a document cannot even be made
   bool prevInstance = false;
   // What second starts handed over, and where the messages handed to this program go.
   std::vector<std::string> handedOver;
@@ -144,7 +144,9 @@ class HeadlessPlatform : public Platform {
   std::string AppPath() const override { return appPath; }
   bool PrevInstance() const override { return prevInstance; }
   bool HandOverToRunningInstance(const std::string& message) override;
-  void ListenForHandOver(std::function<void(const std::string&)> receive) override { handOverReceiver = std::move(receive); }
+  void ListenForHandOver(std::function<void(const std::string&)> receive) override {
+    handOverReceiver = std::move(receive);
+  }
   std::string FullPath(const std::string& path) const override;
   std::string SettingsFilePath(const std::string& fileName) const override { return appPath + "\\" + fileName; }
   std::string FindFileName(const std::string& path) override;

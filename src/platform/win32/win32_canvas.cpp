@@ -1,9 +1,9 @@
 // GDI drawing for the paint pass.
 #include <algorithm>
 
+#include "pictures/picture_scale.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
-#include "pictures/picture_scale.h"
 
 namespace corvane::win32 {
 
@@ -24,7 +24,8 @@ void GdiCanvas::FillRect(const PixelRect& r, Color rgb) {
   if (!::FillRect(dc_, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)))) throw CallFailed("FillRect");
 }
 
-void GdiCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb, const PixelRect& clip) {
+void GdiCanvas::DrawString(int x, int y, std::string_view text, const FontSpec& font, Color rgb,
+                           const PixelRect& clip) {
   if (text.empty()) return;
   const std::wstring wide = Widen(text);
   const RECT rect = ToRect(clip);

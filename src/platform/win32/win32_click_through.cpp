@@ -35,15 +35,15 @@ void Win32Window::SetClickThrough(bool on) {
     if (addedExStyle_ == 0) return;
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle & ~addedExStyle_));
     // A window that stops being layered is drawn again in full.
-    if (addedExStyle_ & WS_EX_LAYERED) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (addedExStyle_ & WS_EX_LAYERED)
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     addedExStyle_ = 0;
     return;
   }
   addedExStyle_ = (WS_EX_LAYERED | WS_EX_TRANSPARENT) & ~exStyle;
   if (addedExStyle_ == 0) return;
   SetLastError(0);
-  if (!SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle | addedExStyle_)) &&
-      GetLastError() != 0) {
+  if (!SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle | addedExStyle_)) && GetLastError() != 0) {
     addedExStyle_ = 0;
     throw Failed("SetWindowLongPtr");
   }

@@ -67,7 +67,7 @@ class WicClipboardImage : public ClipboardImage {
     CheckWic(encoder->CreateNewFrame(frame.Put(), nullptr), "IWICBitmapEncoder::CreateNewFrame");
     CheckWic(frame->Initialize(nullptr), "IWICBitmapFrameEncode::Initialize");
     CheckWic(frame->SetSize(static_cast<UINT>(size_.width), static_cast<UINT>(size_.height)),
-          "IWICBitmapFrameEncode::SetSize");
+             "IWICBitmapFrameEncode::SetSize");
     // An opaque picture is kept without an alpha channel; the encoder may answer with the
     // format it takes instead, and gets the pixels converted to that.
     WICPixelFormatGUID format = transparent_ ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
@@ -120,8 +120,8 @@ bool HasTransparency(IWICBitmap* bitmap, PixelSize size) {
   return someClear && someSolid;
 }
 
-std::unique_ptr<ClipboardImage> HeldImage(LateBound& late, ComPtr<IWICImagingFactory> factory, ComPtr<IWICBitmap> bitmap,
-                                          PixelSize size) {
+std::unique_ptr<ClipboardImage> HeldImage(LateBound& late, ComPtr<IWICImagingFactory> factory,
+                                          ComPtr<IWICBitmap> bitmap, PixelSize size) {
   const bool transparent = HasTransparency(bitmap.Get(), size);
   return std::make_unique<WicClipboardImage>(late, std::move(factory), std::move(bitmap), size, transparent);
 }
@@ -132,11 +132,12 @@ std::unique_ptr<ClipboardImage> DecodePicture(LateBound& late, const pictures::C
   ComPtr<IWICImagingFactory> factory = MakeWicFactory(late);
   ComPtr<IWICStream> stream;
   CheckWic(factory->CreateStream(stream.Put()), "CreateStream");
-  CheckWic(stream->InitializeFromMemory(const_cast<BYTE*>(picture.file.data()), static_cast<DWORD>(picture.file.size())),
-        "IWICStream::InitializeFromMemory");
+  CheckWic(
+      stream->InitializeFromMemory(const_cast<BYTE*>(picture.file.data()), static_cast<DWORD>(picture.file.size())),
+      "IWICStream::InitializeFromMemory");
   ComPtr<IWICBitmapDecoder> decoder;
   CheckWic(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put()),
-        "CreateDecoderFromStream");
+           "CreateDecoderFromStream");
   ComPtr<IWICBitmapFrameDecode> frame;
   CheckWic(decoder->GetFrame(0, frame.Put()), "IWICBitmapDecoder::GetFrame");
   const PixelSize size = CheckedSizeOf(frame.Get());
@@ -158,9 +159,9 @@ std::unique_ptr<ClipboardImage> DecodeDib(LateBound& late, std::span<const std::
   ComPtr<IWICImagingFactory> factory = MakeWicFactory(late);
   ComPtr<IWICBitmap> bitmap;
   CheckWic(factory->CreateBitmapFromMemory(static_cast<UINT>(size.width), static_cast<UINT>(size.height),
-                                        GUID_WICPixelFormat32bppBGRA, static_cast<UINT>(size.width) * 4,
-                                        static_cast<UINT>(pixels.size()), pixels.data(), bitmap.Put()),
-        "CreateBitmapFromMemory");
+                                           GUID_WICPixelFormat32bppBGRA, static_cast<UINT>(size.width) * 4,
+                                           static_cast<UINT>(pixels.size()), pixels.data(), bitmap.Put()),
+           "CreateBitmapFromMemory");
   return HeldImage(late, std::move(factory), std::move(bitmap), size);
 }
 

@@ -94,7 +94,7 @@ class LateBound {
   LateFunction<decltype(::OleInitialize)> oleInitialize_{ole32_, "OleInitialize"};
   LateFunction<decltype(::OleUninitialize)> oleUninitialize_{ole32_, "OleUninitialize"};
   LateFunction<decltype(::InitCommonControlsEx)> initCommonControlsEx_{comCtl32_, "InitCommonControlsEx"};
-  std::optional<HRESULT> ole_;              // what OleInitialize answered, once asked
+  std::optional<HRESULT> ole_;                // what OleInitialize answered, once asked
   std::optional<DWORD> commonControlsError_;  // 0 once they are registered
 
  public:

@@ -52,8 +52,8 @@ void Answer(const std::string& text, DWORD stream, UINT icon) {
   if (WriteTo(GetStdHandle(stream), text)) return;
   if (AttachConsole(ATTACH_PARENT_PROCESS)) {
     const corvane::win32::ScopedKernelHandle console(corvane::win32::FileOrNull(
-        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    0, nullptr)));
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr)));
     const bool written = WriteTo(console.Get(), text);
     FreeConsole();
     if (written) return;
@@ -89,8 +89,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       Answer("Corvane.exe: " + line.mistake + "\n\n" + corvane::UsageText("Corvane.exe", kSettingsPlace),
              STD_ERROR_HANDLE, MB_ICONERROR);
       return 2;
-    case corvane::CommandLine::Action::Run:
-      break;
+    case corvane::CommandLine::Action::Run: break;
   }
 
   // Asked first of all that runs the program; the marker lives as long as the process.

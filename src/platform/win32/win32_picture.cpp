@@ -100,8 +100,8 @@ class Win32Picture : public GdiPicture {
   void DrawObject(HDC dc, const RECT& shown, const RECT& part) const {
     const ScopedClip clipped(dc, part);
     if (!clipped) throw CallFailed("IntersectClipRect");
-    const HRESULT hr = picture_->Render(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, 0,
-                                        himetricHeight_, himetricWidth_, -himetricHeight_, nullptr);
+    const HRESULT hr = picture_->Render(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
+                                        0, himetricHeight_, himetricWidth_, -himetricHeight_, nullptr);
     if (FAILED(hr)) throw CallFailed("IPicture::Render", static_cast<DWORD>(hr));
   }
 
@@ -117,8 +117,8 @@ class Win32Picture : public GdiPicture {
 // A file opened for reading (FILE_SHARE_READ); empty when it cannot be, the reason in the
 // thread's last error.
 ScopedKernelHandle OpenToRead(const std::string& path, DWORD flags) {
-  return ScopedKernelHandle(
-      FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr)));
+  return ScopedKernelHandle(FileOrNull(
+      CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr)));
 }
 
 // A whole file in movable global memory, as CreateStreamOnHGlobal takes it; or, when it could
@@ -144,7 +144,8 @@ WholeFile ReadWholeFile(const std::string& path) {
     const auto bytes = static_cast<DWORD>(size.QuadPart);
     whole.memory.Reset(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!whole.memory) {
-      whole.failure = "There is not enough memory to read the file: " + std::string(CallFailedOn("GlobalAlloc", path).what());
+      whole.failure =
+          "There is not enough memory to read the file: " + std::string(CallFailedOn("GlobalAlloc", path).what());
       return whole;
     }
     DWORD read = 0;
@@ -199,7 +200,8 @@ FileGlance GlanceAtFile(const std::string& path) {
     at.QuadPart = static_cast<LONGLONG>(offset);
     DWORD got = 0;
     if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) throw CallFailedOn("SetFilePointerEx", path);
-    if (!ReadFile(file.Get(), into.data(), static_cast<DWORD>(count), &got, nullptr)) throw CallFailedOn("ReadFile", path);
+    if (!ReadFile(file.Get(), into.data(), static_cast<DWORD>(count), &got, nullptr))
+      throw CallFailedOn("ReadFile", path);
     into.resize(got);
   };
   read(0, static_cast<std::size_t>(std::min<std::uint64_t>(glance.size, pictures::kHeadBytes)), glance.head);

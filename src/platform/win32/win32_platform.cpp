@@ -57,7 +57,11 @@ std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& reques
 }
 
 Win32Platform::Win32Platform(HINSTANCE instance, bool prevInstance)
-    : instance_(instance), prevInstance_(prevInstance), dpi_(ScreenDpi()), fonts_(dpi_), screen_(CompatibleMemoryDC(nullptr)) {
+    : instance_(instance),
+      prevInstance_(prevInstance),
+      dpi_(ScreenDpi()),
+      fonts_(dpi_),
+      screen_(CompatibleMemoryDC(nullptr)) {
   RegisterWindowClasses(instance, ProgramIcon(instance));
 }
 

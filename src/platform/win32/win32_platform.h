@@ -50,7 +50,9 @@ class Win32Platform : public Platform {
   std::string AppPath() const override;
   bool PrevInstance() const override { return prevInstance_; }
   bool HandOverToRunningInstance(const std::string& message) override;
-  void ListenForHandOver(std::function<void(const std::string&)> receive) override { handOver_.Listen(std::move(receive)); }
+  void ListenForHandOver(std::function<void(const std::string&)> receive) override {
+    handOver_.Listen(std::move(receive));
+  }
   std::string FullPath(const std::string& path) const override;
 
   std::string SettingsFilePath(const std::string& fileName) const override;
@@ -68,9 +70,9 @@ class Win32Platform : public Platform {
   bool prevInstance_;
   int dpi_;
   FontCache fonts_;
-  ScopedMemoryDC screen_;  // for measuring text
+  ScopedMemoryDC screen_;                       // for measuring text
   std::vector<std::string> pictureExtensions_;  // asked of WIC once
-  HandOverListener handOver_;  // every window passes what it is handed to it
+  HandOverListener handOver_;                   // every window passes what it is handed to it
 };
 
 }  // namespace corvane::win32

@@ -200,7 +200,8 @@ class ScopedSaveDC {
 class ScopedClip {
  public:
   ScopedClip(HDC dc, const RECT& part)
-      : saved_(dc), clipped_(saved_ && ::IntersectClipRect(dc, part.left, part.top, part.right, part.bottom) != ERROR) {}
+      : saved_(dc),
+        clipped_(saved_ && ::IntersectClipRect(dc, part.left, part.top, part.right, part.bottom) != ERROR) {}
   ScopedClip(const ScopedClip&) = delete;
   ScopedClip& operator=(const ScopedClip&) = delete;
   // False when the state could not be saved or the clip not set.

@@ -20,7 +20,8 @@ std::wstring Widen(std::string_view utf8) {
 
 std::string Narrow(std::wstring_view wide) {
   if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
   return utf8;
@@ -28,8 +29,9 @@ std::string Narrow(std::wstring_view wide) {
 
 std::string ErrorText(DWORD code) {
   wchar_t* buffer = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD n =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   const ScopedLocalMemory owned(buffer);
   std::wstring text = n ? std::wstring(buffer, n) : L"error " + std::to_wstring(code);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
@@ -38,9 +40,13 @@ std::string ErrorText(DWORD code) {
 
 Error CallFailed(const char* call) { return CallFailed(call, GetLastError()); }
 
-Error CallFailed(const char* call, DWORD code) { return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code)); }
+Error CallFailed(const char* call, DWORD code) {
+  return Error(std::string("Win32: ") + call + " failed: " + ErrorText(code));
+}
 
-Error CallFailedOn(std::string_view call, std::string_view object) { return CallFailedOn(call, object, GetLastError()); }
+Error CallFailedOn(std::string_view call, std::string_view object) {
+  return CallFailedOn(call, object, GetLastError());
+}
 
 Error CallFailedOn(std::string_view call, std::string_view object, DWORD code) {
   return CallFailed((std::string(call) + "(" + std::string(object) + ")").c_str(), code);
@@ -58,7 +64,8 @@ std::optional<std::string> ToAnsiCodePage(std::string_view utf8) {
   const bool utf8CodePage = GetACP() == CP_UTF8;  // that code page takes no default character
   const DWORD flags = utf8CodePage ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL* defaultFlag = utf8CodePage ? nullptr : &usedDefault;
-  const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, defaultFlag);
+  const int n =
+      WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, defaultFlag);
   std::string bytes(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, defaultFlag);
   if (n == 0 || usedDefault) return std::nullopt;
@@ -91,7 +98,8 @@ HFONT MakeFont(const wchar_t* face, int emHeight, const FontSpec& font, BYTE pre
 std::string FontName(const FontSpec& font) {
   char points[32];
   std::snprintf(points, sizeof points, "%g", static_cast<double>(font.points));
-  return std::string(kFontFace) + " " + points + " pt" + (font.bold ? " bold" : "") + (font.underline ? " underlined" : "");
+  return std::string(kFontFace) + " " + points + " pt" + (font.bold ? " bold" : "") +
+         (font.underline ? " underlined" : "");
 }
 
 FontFacts InspectFont(HFONT font) {

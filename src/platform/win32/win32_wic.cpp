@@ -37,7 +37,8 @@ PixelSize SizeOf(IWICBitmapSource* source) {
 }
 
 void CheckSizeCeiling(PixelSize size) {
-  if (const std::string problem = pictures::SizeProblem(size.width, size.height); !problem.empty()) throw Error(problem);
+  if (const std::string problem = pictures::SizeProblem(size.width, size.height); !problem.empty())
+    throw Error(problem);
 }
 
 PixelSize CheckedSizeOf(IWICBitmapSource* source) {
@@ -46,7 +47,8 @@ PixelSize CheckedSizeOf(IWICBitmapSource* source) {
   return size;
 }
 
-ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID format) {
+ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapSource* source,
+                                     REFWICPixelFormatGUID format) {
   ComPtr<IWICFormatConverter> converter;
   CheckWic(factory->CreateFormatConverter(converter.Put()), "CreateFormatConverter");
   CheckWic(converter->Initialize(source, format, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom),

@@ -37,6 +37,7 @@ void CheckSizeCeiling(PixelSize size);
 PixelSize CheckedSizeOf(IWICBitmapSource* source);
 
 // The source's pixels converted to `format` as they are read.
-ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID format);
+ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapSource* source,
+                                     REFWICPixelFormatGUID format);
 
 }  // namespace corvane::win32

@@ -103,7 +103,9 @@ std::optional<std::uint32_t> WicMetadata::BlockNumber(REFGUID format, std::uint3
   return std::nullopt;
 }
 
-WicMetadata FrameMetadata(LateBound& late, IWICBitmapFrameDecode* frame) { return WicMetadata(late, FrameQuery(frame), frame); }
+WicMetadata FrameMetadata(LateBound& late, IWICBitmapFrameDecode* frame) {
+  return WicMetadata(late, FrameQuery(frame), frame);
+}
 
 FileMetadata::FileMetadata(LateBound& late, IWICBitmapDecoder* decoder, IWICBitmapFrameDecode* first)
     : decoder_(late, DecoderQuery(decoder), decoder), first_(FrameMetadata(late, first)) {}

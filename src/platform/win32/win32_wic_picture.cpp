@@ -54,8 +54,9 @@ Dib MakeDib(PixelSize size, int bitsPerPixel = 32) {
   info.bmiHeader.biCompression = BI_RGB;
   Dib dib;
   dib.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &dib.bits, nullptr, 0));
-  if (!dib.bitmap) throw Error("There is not enough memory for a picture of " + std::to_string(size.width) + " x " +
-                               std::to_string(size.height) + " pixels.");
+  if (!dib.bitmap)
+    throw Error("There is not enough memory for a picture of " + std::to_string(size.width) + " x " +
+                std::to_string(size.height) + " pixels.");
   dib.bitsPerPixel = bitsPerPixel;
   return dib;
 }
@@ -66,9 +67,9 @@ bool MayBeTransparent(IWICBitmapSource* source) {
   WICPixelFormatGUID format{};
   if (FAILED(source->GetPixelFormat(&format))) return true;
   const WICPixelFormatGUID opaque[] = {
-      GUID_WICPixelFormat24bppBGR,  GUID_WICPixelFormat24bppRGB,  GUID_WICPixelFormat32bppBGR,
-      GUID_WICPixelFormat8bppGray,  GUID_WICPixelFormat16bppGray, GUID_WICPixelFormat48bppRGB,
-      GUID_WICPixelFormat48bppBGR,  GUID_WICPixelFormat32bppCMYK, GUID_WICPixelFormatBlackWhite,
+      GUID_WICPixelFormat24bppBGR,    GUID_WICPixelFormat24bppRGB,    GUID_WICPixelFormat32bppBGR,
+      GUID_WICPixelFormat8bppGray,    GUID_WICPixelFormat16bppGray,   GUID_WICPixelFormat48bppRGB,
+      GUID_WICPixelFormat48bppBGR,    GUID_WICPixelFormat32bppCMYK,   GUID_WICPixelFormatBlackWhite,
       GUID_WICPixelFormat16bppBGR555, GUID_WICPixelFormat16bppBGR565,
   };
   return std::find(std::begin(opaque), std::end(opaque), format) == std::end(opaque);
@@ -192,7 +193,8 @@ class WicAnimation : public DibPicture {
     const PixelRect place = clock_.Frame(index).rect;
     // The frame's own pixels, placed where its descriptor says (clipped to the canvas).
     std::vector<std::uint32_t> buffer(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
-    const HRESULT hr = pixels->CopyPixels(nullptr, Stride(size), ByteCount(size), reinterpret_cast<BYTE*>(buffer.data()));
+    const HRESULT hr =
+        pixels->CopyPixels(nullptr, Stride(size), ByteCount(size), reinterpret_cast<BYTE*>(buffer.data()));
     if (FAILED(hr)) throw DamagedPicture(hr);
     pictures::DrawOver(Pixels(), {place.left, place.top, place.left + size.width, place.top + size.height},
                        buffer.data());
@@ -205,8 +207,9 @@ class WicAnimation : public DibPicture {
   bool failed_ = false;
 };
 
-std::shared_ptr<Picture> LoadAnimation(LateBound& late, const ComPtr<IWICImagingFactory>& factory, const ComPtr<IWICBitmapDecoder>& decoder,
-                                       pictures::AnimationKind kind, UINT frameCount) {
+std::shared_ptr<Picture> LoadAnimation(LateBound& late, const ComPtr<IWICImagingFactory>& factory,
+                                       const ComPtr<IWICBitmapDecoder>& decoder, pictures::AnimationKind kind,
+                                       UINT frameCount) {
   std::vector<AnimationFrame> frames;
   frames.reserve(frameCount);
   ComPtr<IWICBitmapFrameDecode> first;
@@ -220,7 +223,8 @@ std::shared_ptr<Picture> LoadAnimation(LateBound& late, const ComPtr<IWICImaging
   const FileMetadata file(late, decoder.Get(), first.Get());
   const PixelSize canvas = pictures::ReadCanvas(kind, file, frames[0]);
   CheckSizeCeiling(canvas);
-  return std::make_shared<WicAnimation>(late, factory, decoder, canvas, std::move(frames), pictures::ReadRepeats(kind, file));
+  return std::make_shared<WicAnimation>(late, factory, decoder, canvas, std::move(frames),
+                                        pictures::ReadRepeats(kind, file));
 }
 
 // Copies all of `source`'s pixels into a new DIB section of `bitsPerPixel` pixels, which must
@@ -251,12 +255,14 @@ std::shared_ptr<Picture> LoadStill(LateBound& late, IWICImagingFactory* factory,
   // A turned or mirrored photo passes through one buffer of its stored 32-bit pixels, freed at once.
   // (WIC's flip-rotator would do it, but Wine's does only vertical flips.)
   std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stored.width) * static_cast<std::size_t>(stored.height));
-  const HRESULT hr = pixels->CopyPixels(nullptr, Stride(stored), ByteCount(stored), reinterpret_cast<BYTE*>(buffer.data()));
+  const HRESULT hr =
+      pixels->CopyPixels(nullptr, Stride(stored), ByteCount(stored), reinterpret_cast<BYTE*>(buffer.data()));
   if (FAILED(hr)) throw DamagedPicture(hr);
   pixels.Reset();
   const PixelSize upright = pictures::SwapsSides(orientation) ? PixelSize{stored.height, stored.width} : stored;
   Dib dib = MakeDib(upright);
-  pictures::StandUpright(buffer.data(), stored.width, stored.height, orientation, static_cast<std::uint32_t*>(dib.bits));
+  pictures::StandUpright(buffer.data(), stored.width, stored.height, orientation,
+                         static_cast<std::uint32_t*>(dib.bits));
   return std::make_shared<DibPicture>(late, upright, std::move(dib), blended);
 }
 

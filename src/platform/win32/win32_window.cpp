@@ -21,16 +21,11 @@ constexpr wchar_t kClassWithoutIcon[] = L"CorvaneMenuWindow";
 // The arrow keys the form moves a window with; Key::Tab for any other key.
 Key ArrowKey(WPARAM vk) {
   switch (vk) {
-    case VK_LEFT:
-      return Key::Left;
-    case VK_RIGHT:
-      return Key::Right;
-    case VK_UP:
-      return Key::Up;
-    case VK_DOWN:
-      return Key::Down;
-    default:
-      return Key::Tab;
+    case VK_LEFT: return Key::Left;
+    case VK_RIGHT: return Key::Right;
+    case VK_UP: return Key::Up;
+    case VK_DOWN: return Key::Down;
+    default: return Key::Tab;
   }
 }
 // The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
@@ -56,7 +51,6 @@ MouseEvent MakeMouseEvent(int button, LPARAM lparam) {
   return {button, ShiftState(), {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}};
 }
 
-
 // The letter or digit of a key, for a shortcut with Ctrl; 0 for any other key.
 char ShortcutKey(WPARAM vk) {
   if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return static_cast<char>(vk);
@@ -75,14 +69,11 @@ int ButtonOf(UINT msg) {
   switch (msg) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-    case WM_RBUTTONDBLCLK:
-      return static_cast<int>(MouseButton::Right);
+    case WM_RBUTTONDBLCLK: return static_cast<int>(MouseButton::Right);
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-    case WM_MBUTTONDBLCLK:
-      return static_cast<int>(MouseButton::Middle);
-    default:
-      return static_cast<int>(MouseButton::Left);
+    case WM_MBUTTONDBLCLK: return static_cast<int>(MouseButton::Middle);
+    default: return static_cast<int>(MouseButton::Left);
   }
 }
 
@@ -93,7 +84,8 @@ bool IsKeyCharacter(WPARAM c) {
 // The window's title, to name it in a failure.
 std::string WindowName(HWND window) {
   std::wstring title(256, L'\0');
-  title.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(window, title.data(), static_cast<int>(title.size())))));
+  title.resize(
+      static_cast<std::size_t>(std::max(0, GetWindowTextW(window, title.data(), static_cast<int>(title.size())))));
   return "window \"" + Narrow(title) + "\"";
 }
 
@@ -246,8 +238,8 @@ void Win32Window::StartTooltip(WPARAM wparam, LPARAM lparam) {
   events_.Deliver([this] { CreateTooltip(); });
   if (!tooltip_) return;
   const DWORD at = GetMessagePos();
-  MSG move{hwnd_, WM_MOUSEMOVE, wparam, lparam, static_cast<DWORD>(GetMessageTime()),
-           {GET_X_LPARAM(at), GET_Y_LPARAM(at)}};
+  MSG move{
+      hwnd_, WM_MOUSEMOVE, wparam, lparam, static_cast<DWORD>(GetMessageTime()), {GET_X_LPARAM(at), GET_Y_LPARAM(at)}};
   SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
 }
 
@@ -270,11 +262,8 @@ void Win32Window::CreateTooltip() {
 
 LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
-    case WM_PAINT:
-      events_.Deliver([this] { Paint(); });
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // the paint pass covers every pixel
+    case WM_PAINT: events_.Deliver([this] { Paint(); }); return 0;
+    case WM_ERASEBKGND: return 1;  // the paint pass covers every pixel
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -342,9 +331,7 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_SYSCHAR:
       if (IsKeyCharacter(wparam) && events_.OnKey({Key::AccessKey, ShiftState(), static_cast<char>(wparam)})) return 0;
       break;
-    case WM_CLOSE:
-      events_.OnCloseRequest();
-      return 0;
+    case WM_CLOSE: events_.OnCloseRequest(); return 0;
     case WM_HOTKEY:
       if (wparam != kHotKeyId) break;
       events_.OnHotKey();
@@ -369,8 +356,7 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(hwnd_, msg, wparam, lparam);
 }

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_hand_over.h"
+#include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_late_bound.h"
 
 namespace corvane::win32 {
@@ -82,7 +82,7 @@ class Win32Window : public NativeWindow {
   bool tooltipWanted_ = false;  // shown, and no tooltip made yet
   std::wstring tipText_;
   int opacity_ = 100;
-  int wheel_ = 0;  // wheel turns not yet a whole notch
+  int wheel_ = 0;           // wheel turns not yet a whole notch
   DWORD addedExStyle_ = 0;  // what click-through added to the extended style
   WindowEvents& events_;
   FontCache& fonts_;

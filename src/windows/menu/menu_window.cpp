@@ -33,8 +33,8 @@ constexpr ItemLayout kItemLayouts[7] = {
 // One axis of the placement: the far corner at the cursor, or the near one where the window
 // would otherwise start at or beyond the screen's edge.
 float PlaceOnAxis(std::int32_t cursor, float twipsPerPixel, float size) {
-  const std::int32_t start = RoundHalfEven(static_cast<double>(cursor) * static_cast<double>(twipsPerPixel) -
-                                           static_cast<double>(size));
+  const std::int32_t start =
+      RoundHalfEven(static_cast<double>(cursor) * static_cast<double>(twipsPerPixel) - static_cast<double>(size));
   if (start >= 1) return static_cast<float>(start);
   return static_cast<float>(static_cast<double>(size) + static_cast<double>(start));
 }
@@ -46,8 +46,8 @@ MenuWindow::MenuWindow(ControlRuntime& runtime, MenuActions& actions, CursorPoin
   // From the top of the drawing order down.
   Add({&HomepageItem.button, &SelectItem.button, &CloseItem.button, &AboutItem.button, &ShowItem.button,
        &ExitItem.button, &ProfessionalItem.button, &RestingButton, &RightEdge, &BottomEdge, &TopEdge, &LeftEdge,
-       &SelectItem.label, &CloseItem.label, &AboutItem.label, &ShowItem.label, &ExitItem.label,
-       &ProfessionalItem.label, &HomepageItem.label});
+       &SelectItem.label, &CloseItem.label, &AboutItem.label, &ShowItem.label, &ExitItem.label, &ProfessionalItem.label,
+       &HomepageItem.label});
 
   const std::array<MenuItem*, 7> items = Items();
   LabelLook look;

@@ -91,6 +91,7 @@ class MenuWindow : public Form {
 
 inline constexpr const char* kShowHelpCaption = "Sho&w help text";
 inline constexpr const char* kShowPictureCaption = "Sho&w Picture";
-inline constexpr const char* kNoPictureMessage = "You have not selected any picture file, please Select a picture file ";
+inline constexpr const char* kNoPictureMessage =
+    "You have not selected any picture file, please Select a picture file ";
 
 }  // namespace corvane

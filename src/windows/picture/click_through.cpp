@@ -36,8 +36,8 @@ void ClickThroughSwitch::Begin() {
     form_.SetClickThrough(true);
   } catch (const Error& e) {
     form_.UnregisterHotKey();
-    form_.System().ShowMessage(form_.hWnd(), std::string("The mouse cannot pass through the Corvane window.\n\n") + e.what(),
-                      kAppTitle);
+    form_.System().ShowMessage(
+        form_.hWnd(), std::string("The mouse cannot pass through the Corvane window.\n\n") + e.what(), kAppTitle);
   }
 }
 
@@ -54,10 +54,11 @@ const WayBackKey* ClickThroughSwitch::RegisterWayBack() {
     if (form_.RegisterHotKey(first.modifiers, first.letter)) return &first;
     if (form_.RegisterHotKey(fallBack.modifiers, fallBack.letter)) {
       if (!std::exchange(toldOfFallBack_, true)) {
-        form_.System().ShowMessage(form_.hWnd(),
-                          std::string(first.name) + " is taken by another program.\n\nWhile the mouse passes through " +
-                              "the Corvane window, press " + fallBack.name + " to make it take the mouse again.",
-                          kAppTitle);
+        form_.System().ShowMessage(
+            form_.hWnd(),
+            std::string(first.name) + " is taken by another program.\n\nWhile the mouse passes through " +
+                "the Corvane window, press " + fallBack.name + " to make it take the mouse again.",
+            kAppTitle);
       }
       return &fallBack;
     }

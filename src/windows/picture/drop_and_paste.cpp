@@ -25,7 +25,8 @@ void ShowAsChosen(Pin& pin, const std::string& path) {
 
 void ShowDroppedFiles(Pin& pin, const std::vector<std::string>& paths) {
   if (paths.empty()) {
-    Tell(pin, "Corvane can show only a picture file on this computer. Drop a picture file, or copy the picture and "
+    Tell(pin,
+         "Corvane can show only a picture file on this computer. Drop a picture file, or copy the picture and "
          "paste it with Ctrl+V.");
     return;
   }
@@ -73,8 +74,9 @@ std::optional<std::string> TakeClipboardPicture(Pin& pin) {
     pasted.image->SavePng(path);
   } catch (const Error& e) {
     Tell(pin, "Corvane cannot save the pasted picture" + (path.empty() ? std::string() : " as\n" + path) + "\n\n" +
-         e.what() + "\n\nA pasted picture is kept beside Corvane's settings, so that folder must be writable. "
-         "The picture shown stays.");
+                  e.what() +
+                  "\n\nA pasted picture is kept beside Corvane's settings, so that folder must be writable. "
+                  "The picture shown stays.");
     return std::nullopt;
   }
   return path;

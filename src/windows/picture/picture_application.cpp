@@ -42,7 +42,8 @@ void ApplyPicture(Pin& pin) {
   // nobody can see or reach, and one beyond the ceiling a window no screen holds: either counts
   // as a picture that cannot be shown.
   const PixelSize size = picture->Size();
-  if (const std::string problem = pictures::SizeProblem(size.width, size.height); !problem.empty()) throw Error(problem);
+  if (const std::string problem = pictures::SizeProblem(size.width, size.height); !problem.empty())
+    throw Error(problem);
   form.PictureBox.SetPicture(std::move(picture));
 
   form.SetWidth(form.PictureBox.Width());

@@ -103,9 +103,9 @@ void SelectPictureFile(Pin& pin) {
   if (answer.outcome != OpenFileAnswer::Outcome::Chosen) {
     if (answer.outcome == OpenFileAnswer::Outcome::Failed) {
       system.ShowMessage(form.hWnd(),
-                        "The file dialog could not be shown (error code " + std::to_string(answer.failure) +
-                            "). No picture was selected.",
-                        kAppTitle);
+                         "The file dialog could not be shown (error code " + std::to_string(answer.failure) +
+                             "). No picture was selected.",
+                         kAppTitle);
     }
     return;  // the menu stays loaded and hidden
   }
@@ -120,10 +120,10 @@ bool ShowChosenPicture(Pin& pin, const std::string& choice) {
   const std::string path = StorablePath(system, chosen);
   if (path.empty()) {
     system.ShowMessage(form.hWnd(),
-                      "Corvane cannot remember the picture\n" + chosen +
-                          "\n\nbecause its name has characters that this system's code page cannot hold. "
-                          "Rename the file or move it to a folder with a plainer name, then select it again.",
-                      kAppTitle);
+                       "Corvane cannot remember the picture\n" + chosen +
+                           "\n\nbecause its name has characters that this system's code page cannot hold. "
+                           "Rename the file or move it to a folder with a plainer name, then select it again.",
+                       kAppTitle);
     return false;
   }
 
