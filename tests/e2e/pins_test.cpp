@@ -516,7 +516,7 @@ TEST(Pins, ThereAreAtMost64) {
 // The window manager's close (Alt+F4) on one of several pins closes that pin; on the last it
 // ends the program without saving.
 TEST(PinsUnderWindowManager, AltF4ClosesThatPinAndOnTheLastEndsWithoutSaving) {
-  ASSERT_TRUE(UnderWindowManager()) << "this suite belongs on a display with a window manager";
+  ASSERT_TRUE(WindowManagerPlaces()) << "this suite belongs on a display with a window manager";
   App app;
   const std::string pic = AddQuadrantPicture(app);
   const std::string small = AddSmallPicture(app);
