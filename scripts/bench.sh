@@ -272,8 +272,8 @@ advert=$CORVANE_ROOT/build/bench/advert-300x250.png
 advert_points=(150,125 20,20 280,230 40,220 260,30)
 advert_colours=()
 for p in "${advert_points[@]}"; do advert_colours+=(3366CC); done
-# The most the ten pins may take beyond one, in KiB: each pin's 32-bit pixels and 512 KiB.
-ten_pins_allowance=$((9 * (300 * 250 * 4 / 1024 + 512)))
+# The most the ten pins may take beyond one, in KiB: ten times the advert's 32-bit pixels and 512 KiB.
+ten_pins_allowance=$((10 * (300 * 250 * 4 / 1024 + 512)))
 pins_notes=()
 
 # A running Corvane ($1: its folder, then its command) showing its help panel, for a second start
