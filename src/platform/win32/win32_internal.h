@@ -37,19 +37,21 @@ Error StoppedShort(std::string_view call, DWORD done, std::size_t asked);
 // The full paths of the files in a drop or a copied-files clipboard entry, in their order.
 std::vector<std::string> DroppedFilePaths(LateBound& late, HDROP drop);
 
-// The face a font really got and the height of its characters (its line height without the
-// internal leading).
+// The face a font really got, the height of its characters (its line height without the
+// internal leading) and whether it is a bitmap face.
 struct FontFacts {
   std::wstring face;
   int emHeight = 0;
+  bool bitmap = false;
 };
 FontFacts InspectFont(HFONT font);
 // "MS Sans Serif 8.25 pt bold": the font asked for, to name it in a failure.
 std::string FontName(const FontSpec& font);
 
-// Fonts of the one face, made once per size, weight and underline.
+// Fonts of the one face, made once per size, weight, underline and resolution.
 class FontCache {
  public:
+  // `dpi`: the screen's, for fonts that name none of their own.
   explicit FontCache(int dpi) : dpi_(dpi) {}
   FontCache(const FontCache&) = delete;
   FontCache& operator=(const FontCache&) = delete;
@@ -58,7 +60,7 @@ class FontCache {
 
  private:
   int dpi_;
-  std::map<std::tuple<float, bool, bool>, ScopedFont> fonts_;
+  std::map<std::tuple<float, bool, bool, int>, ScopedFont> fonts_;
 };
 
 // A decoded picture the GDI canvas draws.

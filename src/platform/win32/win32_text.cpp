@@ -1,9 +1,11 @@
 // Text conversions, error texts and the font cache of the Win32 backend.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <tuple>
+#include <vector>
 
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_scoped.h"
@@ -93,6 +95,33 @@ HFONT MakeFont(const wchar_t* face, int emHeight, const FontSpec& font, BYTE pre
                      ANSI_CHARSET, precision, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
 }
 
+// The character heights a bitmap face is drawn at as designed: one for each of its sizes.
+std::vector<int> BitmapEmHeights(const std::wstring& face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = ANSI_CHARSET;
+  face.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+  std::vector<int> heights;
+  const auto add = [](const LOGFONTW*, const TEXTMETRICW* tm, DWORD type, LPARAM data) -> int {
+    if (type & RASTER_FONTTYPE)
+      reinterpret_cast<std::vector<int>*>(data)->push_back(tm->tmHeight - tm->tmInternalLeading);
+    return 1;
+  };
+  const ScopedMemoryDC dc = CompatibleMemoryDC(nullptr);
+  EnumFontFamiliesExW(dc.Get(), &wanted, add, reinterpret_cast<LPARAM>(&heights), 0);
+  return heights;
+}
+
+// True when `facts` are those of text drawn as asked: characters `em` pixels high, and from a
+// bitmap face only at one of its own sizes. The system stretches a bitmap face to any other
+// size it is asked for, blocky, and some systems then space its unstretched letters by the
+// stretched widths, so that the text drawn no longer matches the text measured.
+bool DrawnAsAsked(const FontFacts& facts, int em) {
+  if (std::abs(facts.emHeight - em) > 1) return false;
+  if (!facts.bitmap) return true;
+  const std::vector<int> own = BitmapEmHeights(facts.face);
+  return std::any_of(own.begin(), own.end(), [em](int height) { return std::abs(height - em) <= 1; });
+}
+
 }  // namespace
 
 std::string FontName(const FontSpec& font) {
@@ -110,25 +139,27 @@ FontFacts InspectFont(HFONT font) {
   if (!GetTextMetricsW(dc.Get(), &tm)) throw CallFailed("GetTextMetrics");
   wchar_t face[LF_FACESIZE] = {};
   if (!GetTextFaceW(dc.Get(), LF_FACESIZE, face)) throw CallFailed("GetTextFace");
-  return {face, tm.tmHeight - tm.tmInternalLeading};
+  // TMPF_VECTOR is set for every outline face (TrueType included) and clear for a bitmap one.
+  return {face, tm.tmHeight - tm.tmInternalLeading, (tm.tmPitchAndFamily & TMPF_VECTOR) == 0};
 }
 
 HFONT FontCache::Get(const FontSpec& font) {
-  const auto key = std::make_tuple(font.points, font.bold, font.underline);
+  const int dpi = font.dpi > 0 ? font.dpi : dpi_;
+  const auto key = std::make_tuple(font.points, font.bold, font.underline, dpi);
   const auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second.Get();
-  const int em = static_cast<int>(std::lround(static_cast<double>(font.points) * dpi_ / 72.0));
+  const int em = static_cast<int>(std::lround(static_cast<double>(font.points) * dpi / 72.0));
   ScopedFont handle(MakeFont(Widen(kFontFace).c_str(), em, font, OUT_DEFAULT_PRECIS));
   if (!handle) throw CallFailedOn("CreateFont", FontName(font));
   // "MS Sans Serif" is a bitmap face with a few sizes. Where none comes near the size asked
-  // for (large text, a scaled screen), a scalable face of the same kind takes its place, so
-  // the text grows with the screen and stays sharp.
-  if (std::abs(InspectFont(handle.Get()).emHeight - em) > 1) {
-    for (const wchar_t* face : {L"Microsoft Sans Serif", L"Tahoma"}) {
+  // for (large text, a scaled screen), an outline face of the same kind takes its place, so
+  // the text grows with the screen, stays sharp and is drawn as it was measured.
+  if (!DrawnAsAsked(InspectFont(handle.Get()), em)) {
+    for (const wchar_t* face : {L"Microsoft Sans Serif", L"Tahoma", L"Arial"}) {
       ScopedFont scalable(MakeFont(face, em, font, OUT_TT_ONLY_PRECIS));
       if (!scalable) continue;
       const FontFacts got = InspectFont(scalable.Get());
-      if (got.face == face && std::abs(got.emHeight - em) <= 1) {
+      if (got.face == face && !got.bitmap && std::abs(got.emHeight - em) <= 1) {
         handle = std::move(scalable);
         break;
       }
