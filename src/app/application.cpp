@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/hand_over.h"
+#include "app/monitors_block.h"
 #include "app/pin_placement.h"
 #include "controls/numbers.h"
 #include "windows/maker.h"
@@ -29,7 +30,8 @@ void Application::Start() {
     Pin& first = FirstPin();
     first.Window().Show();
     const std::vector<StoredPin> saved = std::exchange(savedPins_, {});
-    for (const StoredPin& stored : saved) RestorePin(stored);
+    for (std::size_t n = 0; n < saved.size(); ++n) RestorePin(saved[n], n + 1);
+    savedMonitors_.clear();
     std::vector<std::string> paths = std::exchange(startPaths_, {});
     if (!paths.empty() && pins_.size() == 1 && first.PicturePath() == NoPictureMarker) {
       ShowChosenPicture(first, paths.front());
@@ -94,6 +96,8 @@ void Application::RunStartup(Pin& pin) {
     EnsureSettingsFile(system);
     PictureLook look;
     settings_ = ReadSettings(system, &look, &savedPins_);
+    savedMonitors_ = ReadSavedMonitors(system);
+    monitorsSaved_ = !savedMonitors_.empty();
     form.SetLeft(static_cast<float>(settings_.WindowLeft));
     form.SetTop(static_cast<float>(settings_.WindowTop));
     form.SetOpacity(look.opacity);
@@ -111,9 +115,19 @@ void Application::RunStartup(Pin& pin) {
     pin.SetPicturePath(NoPictureMarker);
     ShowHelpMode(form);
   }
+  ReturnToSavedMonitor(form, 0);
   // A window saved where no monitor shows any of it (a monitor since removed) would be out of
   // reach: it starts at the default place instead.
   BringIntoReach(form);
+}
+
+void Application::ReturnToSavedMonitor(PictureWindow& form, std::size_t n) {
+  const std::vector<PixelRect> monitors = System().Monitors();
+  if (n >= savedMonitors_.size() || monitors.empty()) return;
+  const PixelRect frame = form.ScreenBounds();
+  const PixelPoint place = ReturnedPlace(frame, savedMonitors_[n], monitors);
+  if (place != PixelPoint{frame.left, frame.top})
+    form.SetScreenBounds({place.x, place.y, place.x + frame.Width(), place.y + frame.Height()});
 }
 
 void Application::HandOverToRunningInstance() {
@@ -127,7 +141,7 @@ void Application::HandOverToRunningInstance() {
   }
 }
 
-void Application::RestorePin(const StoredPin& stored) {
+void Application::RestorePin(const StoredPin& stored, std::size_t n) {
   if (pins_.size() >= kMostPins) return;
   Pin& pin = AddPin();
   try {
@@ -142,6 +156,7 @@ void Application::RestorePin(const StoredPin& stored) {
       ApplyPicture(pin);
       if (stored.look.scale != pictures::kScaleOne) ScalePicture(pin, stored.look.scale, std::nullopt);
     }
+    ReturnToSavedMonitor(form, n);
     BringIntoReach(form);
     form.Show();
   } catch (const Error&) {
@@ -197,6 +212,13 @@ void Application::SaveAndExit(ExitFrom from) {
       further.push_back({RoundHalfEven(pin.Window().Left()), RoundHalfEven(pin.Window().Top()), *ansiPath, pin.Look()});
     }
     WriteSettings(System(), settings_, first.Look(), further);
+    const std::vector<PixelRect> monitors = System().Monitors();
+    if (monitors.size() > 1 || monitorsSaved_) {
+      std::vector<PixelRect> savedOn;
+      for (const std::unique_ptr<Pin>& pin : pins_)
+        savedOn.push_back(MonitorHolding(pin->Window().ScreenBounds(), monitors));
+      WriteSavedMonitors(System(), savedOn);
+    }
   } catch (const Error& e) {
     System().ShowMessage(form.hWnd(),
                          "Corvane could not save its window position and picture in\n" + SettingsFilePath(System()) +

@@ -73,9 +73,12 @@ class Application final : public PinHost {
  private:
   // The first pin's load: single instance, top-most, settings, position, mode.
   void RunStartup(Pin& pin);
-  // Brings back a further pin saved at the last exit; one whose picture cannot be shown any
+  // Brings back the n-th pin saved at the last exit (1 for the first further one); one whose picture cannot be shown any
   // more is left out.
-  void RestorePin(const StoredPin& stored);
+  void RestorePin(const StoredPin& stored, std::size_t n);
+  // Moves the pin saved as the n-th (0 for the first) back onto the monitor it was saved on,
+  // or to the same relative place on the nearest one left when that monitor has gone.
+  void ReturnToSavedMonitor(PictureWindow& form, std::size_t n);
   // False, after telling the user, when no more pins may open.
   bool RoomForAnotherPin(Pin& from);
   // Unloads the pin's windows and lets it go once no handler runs inside them.
@@ -88,7 +91,9 @@ class Application final : public PinHost {
 
   ControlRuntime& runtime_;
   SettingsRecord settings_;
-  std::vector<StoredPin> savedPins_;  // read at start-up, opened once the first pin shows
+  std::vector<StoredPin> savedPins_;      // read at start-up, opened once the first pin shows
+  std::vector<PixelRect> savedMonitors_;  // the monitor each saved pin was on, read with them
+  bool monitorsSaved_ = false;            // the file held them: they are kept current at exit
   std::vector<std::string> startPaths_;
   std::vector<std::string> waitingPictures_;  // handed over, to open as new pins
   std::vector<std::unique_ptr<Pin>> pins_;

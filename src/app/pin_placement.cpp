@@ -20,6 +20,17 @@ std::int64_t Distance(const PixelRect& a, const PixelRect& b) {
 // `start` on one axis for a window `size` long, kept within [low, high).
 int KeepWithin(int start, int size, int low, int high) { return std::max(low, std::min(start, high - size)); }
 
+// `start` on one axis, from a span [from, fromEnd) to [to, toEnd), keeping the share of the
+// free room before the window: a window against an edge stays against it, a centred one centred.
+int SameRelativePlace(int start, int size, int from, int fromEnd, int to, int toEnd) {
+  const std::int64_t roomBefore = fromEnd - from - size;
+  const std::int64_t roomAfter = toEnd - to - size;
+  if (roomBefore <= 0 || roomAfter <= 0) return KeepWithin(to + (start - from), size, to, toEnd);
+  const std::int64_t before = std::clamp<std::int64_t>(start - from, 0, roomBefore);
+  // Rounded to the nearest pixel, halves away from the monitor's start.
+  return to + static_cast<int>((before * roomAfter * 2 + roomBefore) / (roomBefore * 2));
+}
+
 }  // namespace
 
 PixelRect MonitorHolding(const PixelRect& window, const std::vector<PixelRect>& monitors) {
@@ -56,6 +67,13 @@ PixelPoint NudgedOnto(const PixelRect& window, PixelPoint by, const PixelRect& m
   };
   return {axis(window.left, by.x, window.Width(), monitor.left, monitor.right),
           axis(window.top, by.y, window.Height(), monitor.top, monitor.bottom)};
+}
+
+PixelPoint ReturnedPlace(const PixelRect& window, const PixelRect& savedOn, const std::vector<PixelRect>& monitors) {
+  if (std::find(monitors.begin(), monitors.end(), savedOn) != monitors.end()) return {window.left, window.top};
+  const PixelRect to = MonitorHolding(savedOn, monitors);
+  return {SameRelativePlace(window.left, window.Width(), savedOn.left, savedOn.right, to.left, to.right),
+          SameRelativePlace(window.top, window.Height(), savedOn.top, savedOn.bottom, to.top, to.bottom)};
 }
 
 }  // namespace corvane

@@ -25,4 +25,9 @@ PixelPoint PlaceBeside(const PixelRect& from, PixelSize size, const PixelRect& m
 // larger than the monitor).
 PixelPoint NudgedOnto(const PixelRect& window, PixelPoint by, const PixelRect& monitor);
 
+// Where a window saved at `window` while on monitor `savedOn` comes back among `monitors`
+// (not empty): where it was while that monitor is still there; else at the same relative place
+// on the remaining monitor nearest it (most overlap first), wholly on it.
+PixelPoint ReturnedPlace(const PixelRect& window, const PixelRect& savedOn, const std::vector<PixelRect>& monitors);
+
 }  // namespace corvane

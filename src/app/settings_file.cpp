@@ -183,6 +183,15 @@ SettingsRecord ReadSettings(Platform& system, PictureLook* look, std::vector<Sto
   return {record.left, record.top, record.ansiPath ? system.FromAnsi(*record.ansiPath) : NoPictureMarker};
 }
 
+std::string TrustedSettingsBytes(BinaryFile& file) {
+  std::string bytes = file.Read(0, kSettingsHeaderSize);
+  bytes += file.Read(kSettingsHeaderSize, DecodeSettingsHeader(bytes).value().pathLength);
+  const std::string withLook = WithLookBlockFromFile(file, bytes);
+  if (!DecodeSettingsExtension(withLook)) return bytes;
+  const std::string withPins = WithPinsBlockFromFile(file, withLook);
+  return DecodePinsBlock(withPins, withLook.size()) ? withPins : withLook;
+}
+
 void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look,
                    const std::vector<StoredPin>& furtherPins) {
   WriteRecord(system, record, look, furtherPins);

@@ -101,6 +101,10 @@ SettingsRecord ReadSettings(Platform& system, PictureLook* look = nullptr,
 void WriteSettings(Platform& system, const SettingsRecord& record, const PictureLook& look = {},
                    const std::vector<StoredPin>& furtherPins = {});
 
+// The record and the trusted blocks that follow it (extension, pins), as the file starts: what
+// a further block follows. Throws Error when the record itself cannot be read whole.
+std::string TrustedSettingsBytes(BinaryFile& file);
+
 // The CRC-32 that closes the extension and pins blocks.
 std::uint32_t SettingsChecksum(std::string_view bytes);
 

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/monitors_block.h"
 #include "app/settings_file.h"
 #include "platform/headless/headless_platform.h"
 
@@ -160,6 +161,22 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
   }
 }
 
+// The monitors block after whatever the file holds: any bytes read as whole monitors or none,
+// and monitors written after them read back unless the record itself cannot be read.
+void CheckMonitors(HeadlessPlatform& sys, std::string_view bytes) {
+  sys.files.clear();
+  sys.PutFile(sys.appPath + "\\" + kSettingsFileName, std::string(bytes));
+  for (const PixelRect& monitor : ReadSavedMonitors(sys)) Check(!monitor.Empty(), "a trusted monitor has an area");
+  const std::vector<PixelRect> saved{{1280, -200, 3200, 880}, {0, 0, 1280, 1024}};
+  try {
+    WriteSavedMonitors(sys, saved);
+    Check(ReadSavedMonitors(sys) == saved, "written monitors read back");
+  } catch (const Error&) {
+    const std::optional<SettingsHeader> header = DecodeSettingsHeader(bytes);
+    Check(!header || bytes.size() < kSettingsHeaderSize + header->pathLength, "only an unreadable record fails");
+  }
+}
+
 }  // namespace
 }  // namespace corvane
 
@@ -172,5 +189,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes)) CheckCuts(*record);
   CheckPins(bytes);
   CheckReading(sys, bytes);
+  CheckMonitors(sys, bytes);
   return 0;
 }
