@@ -17,6 +17,14 @@ Platform& Control::System() const {
   return form_->System();
 }
 
+FontSpec Control::AtWindowDpi(FontSpec font) const {
+  if (form_) font.dpi = form_->Dpi();
+  return font;
+}
+
+float Control::TwipsPerPixelX() const { return form_ ? form_->TwipsPerPixelX() : System().TwipsPerPixelX(); }
+float Control::TwipsPerPixelY() const { return form_ ? form_->TwipsPerPixelY() : System().TwipsPerPixelY(); }
+
 PixelRect Control::PixelBounds() const {
   if (!form_) throw Error("the control '" + name_ + "' belongs to no window");
   const int left = form_->ToPixelsX(rect_.left);
@@ -84,8 +92,9 @@ void Label::SetGround(Ground ground) {
 void Label::Fit() {
   if (!look_.autoSize) return;
   const std::string text = ParseCaption(caption_).text;
-  const float width = static_cast<float>(System().TextWidth(look_.font, text)) * System().TwipsPerPixelX();
-  const float height = static_cast<float>(System().MeasureFont(look_.font).height) * System().TwipsPerPixelY();
+  const FontSpec font = AtWindowDpi(look_.font);
+  const float width = static_cast<float>(System().TextWidth(font, text)) * TwipsPerPixelX();
+  const float height = static_cast<float>(System().MeasureFont(font).height) * TwipsPerPixelY();
   SetSize(width, height);
 }
 
@@ -99,15 +108,16 @@ void Label::Paint(Canvas& canvas, const PixelRect& box) const {
     // schemes): the text then takes the contrasting colour so that it stays readable.
     if (fore == back) fore = Luminance(back) < 128 ? 0xFFFFFF : 0x000000;
   }
-  const int lineHeight = System().MeasureFont(look_.font).height;
-  const auto measure = [this](std::string_view s) { return System().TextWidth(look_.font, s); };
+  const FontSpec font = AtWindowDpi(look_.font);
+  const int lineHeight = System().MeasureFont(font).height;
+  const auto measure = [this, &font](std::string_view s) { return System().TextWidth(font, s); };
   std::vector<TextLine> lines;
   if (look_.autoSize) {
     lines.push_back({0, parsed.text.size()});
   } else {
     lines = WrapText(parsed.text, box.Width(), measure);
   }
-  FontSpec underlined = look_.font;
+  FontSpec underlined = font;
   underlined.underline = true;
   int y = box.top;
   for (const TextLine& line : lines) {
@@ -119,13 +129,13 @@ void Label::Paint(Canvas& canvas, const PixelRect& box) const {
     if (parsed.accessIndex >= 0 && access >= line.begin && access < line.end) {
       // Three runs, the access key's character underlined.
       const std::size_t k = access - line.begin;
-      if (k > 0) canvas.DrawString(x, y, text.substr(0, k), look_.font, fore, box);
+      if (k > 0) canvas.DrawString(x, y, text.substr(0, k), font, fore, box);
       const int keyX = x + measure(text.substr(0, k));
       canvas.DrawString(keyX, y, text.substr(k, 1), underlined, fore, box);
       if (k + 1 < text.size())
-        canvas.DrawString(keyX + measure(text.substr(k, 1)), y, text.substr(k + 1), look_.font, fore, box);
+        canvas.DrawString(keyX + measure(text.substr(k, 1)), y, text.substr(k + 1), font, fore, box);
     } else {
-      canvas.DrawString(x, y, text, look_.font, fore, box);
+      canvas.DrawString(x, y, text, font, fore, box);
     }
     y += lineHeight;
   }
@@ -159,8 +169,7 @@ PixelSize Image::ShownSize() const { return picture_ ? pictures::ScaledSize(pict
 void Image::TakeShownSize() {
   if (!picture_) return;
   const PixelSize size = ShownSize();
-  SetSize(static_cast<float>(size.width) * System().TwipsPerPixelX(),
-          static_cast<float>(size.height) * System().TwipsPerPixelY());
+  SetSize(static_cast<float>(size.width) * TwipsPerPixelX(), static_cast<float>(size.height) * TwipsPerPixelY());
 }
 
 void Image::Paint(Canvas& canvas, const PixelRect& box) const {
@@ -224,7 +233,8 @@ void TextBox::SetText(std::string_view text) {
 
 void TextBox::Paint(Canvas& canvas, const PixelRect& box) const {
   canvas.FillRect(box, ResolveColor(System(), backColor_));
-  canvas.DrawString(box.left + 2, box.top + 2, text_, FontSpec{}, ResolveColor(System(), kButtonTextColor), box);
+  canvas.DrawString(box.left + 2, box.top + 2, text_, AtWindowDpi(FontSpec{}), ResolveColor(System(), kButtonTextColor),
+                    box);
 }
 
 // --- CommandButton ---
@@ -243,9 +253,10 @@ void CommandButton::SetCaption(std::string caption) {
 void CommandButton::Paint(Canvas& canvas, const PixelRect& box) const {
   canvas.FillRect(box, ResolveColor(System(), kButtonFaceColor));
   const std::string text = ParseCaption(caption_).text;
-  const int x = box.left + (box.Width() - System().TextWidth(font_, text)) / 2;
-  const int y = box.top + (box.Height() - System().MeasureFont(font_).height) / 2;
-  canvas.DrawString(x, y, text, font_, ResolveColor(System(), kButtonTextColor), box);
+  const FontSpec font = AtWindowDpi(font_);
+  const int x = box.left + (box.Width() - System().TextWidth(font, text)) / 2;
+  const int y = box.top + (box.Height() - System().MeasureFont(font).height) / 2;
+  canvas.DrawString(x, y, text, font, ResolveColor(System(), kButtonTextColor), box);
 }
 
 }  // namespace corvane

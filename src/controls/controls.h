@@ -83,6 +83,11 @@ class Control {
   void Invalidate() const;
   void SetSize(float width, float height);
   virtual void VisibilityChanged() {}
+  // `font` at the resolution of the control's window, to measure and draw with.
+  FontSpec AtWindowDpi(FontSpec font) const;
+  // The twips of one pixel of the control's window.
+  float TwipsPerPixelX() const;
+  float TwipsPerPixelY() const;
 
  private:
   friend class Form;
@@ -143,6 +148,8 @@ class Image : public Control {
   std::int32_t Scale() const { return scale_; }
   // The picture's size as shown, in pixels.
   PixelSize ShownSize() const;
+  // Takes the shown size again at the window's resolution: a picture keeps its pixels.
+  void Fit() override { TakeShownSize(); }
   void Paint(Canvas& canvas, const PixelRect& box) const override;
   void OnTick() override;
 

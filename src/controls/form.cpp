@@ -21,8 +21,30 @@ Form::Form(ControlRuntime& runtime, FormLayout layout) : runtime_(runtime), layo
 
 Form::~Form() { std::erase(runtime_.liveForms_, this); }
 
-int Form::ToPixelsX(float twips) const { return ToPixels(twips, System().TwipsPerPixelX()); }
-int Form::ToPixelsY(float twips) const { return ToPixels(twips, System().TwipsPerPixelY()); }
+int Form::ToPixelsX(float twips) const { return ToPixels(twips, TwipsPerPixelX()); }
+int Form::ToPixelsY(float twips) const { return ToPixels(twips, TwipsPerPixelY()); }
+
+float Form::TwipsPerPixelX() const { return dpi_ ? 1440.0f / static_cast<float>(dpi_) : System().TwipsPerPixelX(); }
+float Form::TwipsPerPixelY() const { return dpi_ ? 1440.0f / static_cast<float>(dpi_) : System().TwipsPerPixelY(); }
+
+int Form::ResolvedDpi(int dpi) const {
+  return dpi ? dpi : static_cast<int>(std::lround(1440.0 / static_cast<double>(System().TwipsPerPixelX())));
+}
+
+void Form::OnDpiChanged(const DpiChange& change) {
+  runtime_.RunHandler([&] { TakeDpi(change.dpi, change.suggested); });
+}
+
+void Form::TakeDpi(int dpi, const PixelRect& frame) {
+  if (!Loaded() || dpi <= 0) return;
+  // Back to 0 at the screen's own resolution, so that fonts and sizes are the screen's again.
+  dpi_ = dpi == ResolvedDpi(0) ? 0 : dpi;
+  for (Control* c : controls_) c->Fit();
+  SetScreenBounds(frame);
+  AfterDpiChange();
+  const PixelSize client = Window().ClientSize();
+  InvalidatePixels({0, 0, client.width, client.height});
+}
 
 void Form::Add(std::initializer_list<Control*> controls) {
   for (Control* c : controls) {
@@ -60,6 +82,16 @@ void Form::Unload() {
 void Form::Show() {
   if (!Loaded()) Load();
   if (!Loaded()) return;
+  // A window opens at the resolution of the monitor it opens on, growing from its top-left
+  // corner.
+  if (const int dpi = Window().Dpi(); dpi > 0 && dpi != ResolvedDpi(dpi_)) {
+    const PixelRect frame = Window().Frame();
+    const PixelSize client = Window().ClientSize();
+    const double grow = static_cast<double>(dpi) / ResolvedDpi(dpi_);
+    const auto grown = [grow](int length) { return static_cast<int>(std::lround(length * grow)); };
+    TakeDpi(dpi, {frame.left, frame.top, frame.left + frame.Width() - client.width + grown(client.width),
+                  frame.top + frame.Height() - client.height + grown(client.height)});
+  }
   Window().Show();
   FocusFirst();
 }
@@ -97,8 +129,8 @@ std::uintptr_t Form::hWnd() const { return Window().Handle(); }
 
 float Form::Left() const { return static_cast<float>(Window().Frame().left) * System().TwipsPerPixelX(); }
 float Form::Top() const { return static_cast<float>(Window().Frame().top) * System().TwipsPerPixelY(); }
-float Form::Width() const { return static_cast<float>(Window().Frame().Width()) * System().TwipsPerPixelX(); }
-float Form::Height() const { return static_cast<float>(Window().Frame().Height()) * System().TwipsPerPixelY(); }
+float Form::Width() const { return static_cast<float>(Window().Frame().Width()) * TwipsPerPixelX(); }
+float Form::Height() const { return static_cast<float>(Window().Frame().Height()) * TwipsPerPixelY(); }
 
 PixelRect Form::ScreenBounds() const { return Window().Frame(); }
 
@@ -119,8 +151,8 @@ void Form::SetOpacity(int percent) {
   Window().SetOpacity(opacity_);
 }
 
-void Form::SetLeft(float twips) { Window().MoveTo({ToPixelsX(twips), Window().Frame().top}); }
-void Form::SetTop(float twips) { Window().MoveTo({Window().Frame().left, ToPixelsY(twips)}); }
+void Form::SetLeft(float twips) { Window().MoveTo({ToPixels(twips, System().TwipsPerPixelX()), Window().Frame().top}); }
+void Form::SetTop(float twips) { Window().MoveTo({Window().Frame().left, ToPixels(twips, System().TwipsPerPixelY())}); }
 
 void Form::SetWidth(float twips) {
   NativeWindow& w = Window();
@@ -233,8 +265,8 @@ bool Form::HandleAccessKey(char key) {
 MouseArgs Form::ArgsFor(const Control* control, const MouseEvent& e) const {
   const PixelPoint origin = control ? PixelPoint{control->PixelBounds().left, control->PixelBounds().top}
                                     : PixelPoint{};
-  return {e.button, e.shift, static_cast<float>(e.pos.x - origin.x) * System().TwipsPerPixelX(),
-          static_cast<float>(e.pos.y - origin.y) * System().TwipsPerPixelY()};
+  return {e.button, e.shift, static_cast<float>(e.pos.x - origin.x) * TwipsPerPixelX(),
+          static_cast<float>(e.pos.y - origin.y) * TwipsPerPixelY()};
 }
 
 void Form::OnPaint(Canvas& canvas, const PixelRect& dirty) {

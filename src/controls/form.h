@@ -47,7 +47,8 @@ class Form : private WindowEvents {
   std::uintptr_t hWnd() const;
 
   // Window geometry in twips: what the native window has, pixels times twips per pixel.
-  // Setting converts to the nearest pixel.
+  // Setting converts to the nearest pixel. The place counts in the screen's twips (those of the
+  // primary monitor), the size in the window's own.
   float Left() const;
   float Top() const;
   float Width() const;
@@ -104,9 +105,15 @@ class Form : private WindowEvents {
   // form exactly as the native window does).
   WindowEvents& Events() { return *this; }
 
-  // Pixel conversions with the screen's twips per pixel.
+  // Pixel conversions of sizes and of places inside the window, with the window's own twips
+  // per pixel.
   int ToPixelsX(float twips) const;
   int ToPixelsY(float twips) const;
+  // The resolution the form lays itself out and draws its text at: the screen's (0) until it
+  // opens on, or is moved to, a monitor of another scale.
+  int Dpi() const { return dpi_; }
+  float TwipsPerPixelX() const;
+  float TwipsPerPixelY() const;
 
   ControlRuntime& Runtime() const { return runtime_; }
   Platform& System() const { return runtime_.System(); }
@@ -133,6 +140,9 @@ class Form : private WindowEvents {
   virtual const Form* Owner() const { return nullptr; }
   // Runs once the handler that changed the window's size has ended.
   virtual void AfterResize() {}
+  // Runs when the form has been laid out at a new resolution and has taken the rectangle the
+  // system suggested: a window whose size comes from its content sets it here.
+  virtual void AfterDpiChange() {}
 
  private:
   void OnPaint(Canvas& canvas, const PixelRect& dirty) override;
@@ -148,8 +158,13 @@ class Form : private WindowEvents {
   void OnWheel(const WheelEvent& e) override;
   void OnHotKey() override;
   void OnFilesDropped(const FileDrop& drop) override;
+  void OnDpiChanged(const DpiChange& change) override;
 
   NativeWindow& Window() const;
+  // The screen's resolution in place of 0.
+  int ResolvedDpi(int dpi) const;
+  // Lays the form out again at `dpi` and gives the window the outer rectangle `frame`.
+  void TakeDpi(int dpi, const PixelRect& frame);
   void PaintOutline(Canvas& canvas, const PixelRect& dirty) const;
   void FocusFirst();
   void MoveFocus(int step);
@@ -170,6 +185,7 @@ class Form : private WindowEvents {
   Control* timed_ = nullptr;  // the control whose tick is due
   int opacity_ = 100;
   bool clickThrough_ = false;
+  int dpi_ = 0;  // 0: the screen's
 };
 
 }  // namespace corvane

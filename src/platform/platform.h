@@ -70,6 +70,7 @@ struct FontSpec {
   float points = 8.25f;
   bool bold = false;
   bool underline = false;
+  int dpi = 0;  // the resolution it is measured and drawn at (96 at 100 %); 0 for the screen's
   friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
@@ -144,6 +145,13 @@ struct WheelEvent {
   PixelPoint pos;   // client pixels
 };
 
+// The resolution a window is drawn at changed: the system moved it to a monitor of another
+// scale, or the monitor's scale changed.
+struct DpiChange {
+  int dpi = 96;         // the new resolution, 96 at 100 %
+  PixelRect suggested;  // the outer rectangle the system proposes at that resolution
+};
+
 // What a native window reports to the control model that owns it.
 class WindowEvents {
  public:
@@ -169,6 +177,9 @@ class WindowEvents {
   virtual void OnHotKey() {}
   // Files were dropped on a window that accepts them (NativeWindow::AcceptFileDrops).
   virtual void OnFilesDropped(const FileDrop& drop) { (void)drop; }
+  // The window's resolution changed (NativeWindow::Dpi): it lays itself out again at the new
+  // one and takes the suggested rectangle.
+  virtual void OnDpiChanged(const DpiChange& change) { (void)change; }
 };
 
 enum class WindowKind {
@@ -222,6 +233,9 @@ class NativeWindow {
   virtual void UnregisterHotKey() = 0;
   // Lets the user drop files on the window: WindowEvents::OnFilesDropped receives them.
   virtual void AcceptFileDrops() = 0;
+  // The resolution the window is drawn at, that of the monitor it is on where the system
+  // scales each monitor on its own (96 at 100 %); 0 where every window has the screen's.
+  virtual int Dpi() const { return 0; }
 };
 
 // A file opened for binary, byte-addressed reading and writing; closed when destroyed.

@@ -188,17 +188,19 @@ TEST_F(ProgramResources, LoadImageGivesThe32By32RulerIcon) {
     EXPECT_EQ(colors.count(expected), 1u) << std::hex << "no pixel of colour 0x" << expected;
 }
 
-TEST_F(ProgramResources, ManifestAsksForSystemDpiAwarenessAndCommonControlsSix) {
+TEST_F(ProgramResources, ManifestAsksForPerMonitorDpiAwarenessAndCommonControlsSix) {
   const std::string_view manifest = Resource(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
   ASSERT_FALSE(manifest.empty()) << "RT_MANIFEST 1";
   const std::string text(manifest);
-  EXPECT_NE(text.find("true</dpiAware>"), std::string::npos);
+  EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(text.find(">true/pm</dpiAware>"), std::string::npos) << "systems before Windows 10 1607 read dpiAware";
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
 }
 
 // The loader accepts the manifest: an activation context made from it says the process is DPI
-// aware, and inside it comctl32.dll comes from the side-by-side Common Controls 6 assembly.
+// aware, per monitor (version 2) where the system knows it, and inside it comctl32.dll comes
+// from the side-by-side Common Controls 6 assembly.
 TEST(ProgramManifest, ActivationContextIsDpiAwareAndUsesCommonControlsSix) {
   const std::wstring exe = ProgramPath();
   ACTCTXW request{};
@@ -213,7 +215,11 @@ TEST(ProgramManifest, ActivationContextIsDpiAwareAndUsesCommonControlsSix) {
   SIZE_T written = 0;
   EXPECT_TRUE(QueryActCtxSettingsW(0, context, nullptr, L"dpiAware", setting, std::size(setting), &written))
       << "QueryActCtxSettingsW: " << ErrorText(GetLastError());
-  EXPECT_EQ(Narrow(setting), "true");
+  EXPECT_EQ(Narrow(setting), "true/pm");
+  EXPECT_TRUE(QueryActCtxSettingsW(0, context, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                   L"dpiAwareness", setting, std::size(setting), &written))
+      << "QueryActCtxSettingsW: " << ErrorText(GetLastError());
+  EXPECT_EQ(Narrow(setting), "PerMonitorV2, PerMonitor");
 
   // Which assembly the context sends comctl32.dll to. Asked of the context itself rather than by
   // loading the library: this test program already has the system's comctl32.dll loaded (the

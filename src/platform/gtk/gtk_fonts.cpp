@@ -25,6 +25,9 @@ namespace {
 
 int FaceKey(const FaceChoice& face) { return face.pixelSize * 2 + (face.bold ? 1 : 0); }
 
+// The resolution `font` is measured and drawn at: its own, else the screen's.
+double ResolutionOf(const FontSpec& font, double screen) { return font.dpi > 0 ? font.dpi : screen; }
+
 int IntSetting(GdkScreen* screen, const char* name) {
   ScopedValue value(G_TYPE_INT);
   return gdk_screen_get_setting(screen, name, value.Get()) ? g_value_get_int(value.Get()) : -1;
@@ -213,7 +216,7 @@ void Fonts::LoadLayoutFonts() const {
 }
 
 const Fonts::Face& Fonts::FaceOf(const FontSpec& font, bool save) const {
-  const int key = FaceKey(ChooseFace(font, dpi_));
+  const int key = FaceKey(ChooseFace(font, ResolutionOf(font, dpi_)));
   auto found = faces_.find(key);
   if (found == faces_.end()) {
     found = faces_.emplace(key, LoadFace(font)).first;
@@ -223,7 +226,7 @@ const Fonts::Face& Fonts::FaceOf(const FontSpec& font, bool save) const {
 }
 
 Fonts::Face Fonts::LoadFace(const FontSpec& font) const {
-  const FaceChoice choice = ChooseFace(font, dpi_);
+  const FaceChoice choice = ChooseFace(font, ResolutionOf(font, dpi_));
   const ScopedPattern request = ParsedPattern(choice.families);
   if (!request) return {};
   FcPatternAddDouble(request.Get(), FC_PIXEL_SIZE, choice.pixelSize);
@@ -310,7 +313,7 @@ void Fonts::SaveAnswers() const {
 }
 
 const Fonts::Run& Fonts::RunOf(const FontSpec& font, const Face& face, std::string_view text) const {
-  const int faceKey = FaceKey(ChooseFace(font, dpi_));
+  const int faceKey = FaceKey(ChooseFace(font, ResolutionOf(font, dpi_)));
   std::string key(sizeof faceKey, '\0');
   std::memcpy(key.data(), &faceKey, sizeof faceKey);
   key.append(text);

@@ -99,8 +99,8 @@ class RecordingCanvas : public Canvas {
 }  // namespace
 
 HeadlessPlatform::HeadlessPlatform() {
-  textWidth = [](const FontSpec& font, std::string_view text) {
-    const int charWidth = static_cast<int>(std::lround(font.points * 5 / 6)) + (font.bold ? 1 : 0);
+  textWidth = [this](const FontSpec& font, std::string_view text) {
+    const int charWidth = static_cast<int>(std::lround(PointsOnScreen(font) * 5 / 6)) + (font.bold ? 1 : 0);
     return charWidth * static_cast<int>(text.size());
   };
 }
@@ -175,8 +175,29 @@ Color HeadlessPlatform::SystemColor(int index) const {
   return 0x010101u * static_cast<Color>(index + 1);
 }
 
+float HeadlessPlatform::PointsOnScreen(const FontSpec& font) const {
+  // A font at another resolution than the screen's is as large as its points would be here.
+  return font.dpi ? font.points * static_cast<float>(font.dpi) * twipsPerPixel / 1440.0f : font.points;
+}
+
+int HeadlessPlatform::MonitorDpi(const PixelRect& frame) const {
+  if (monitorDpis.size() != monitors.size() || monitors.empty()) return 0;
+  // The monitor that holds most of the window, the first when none holds any.
+  std::size_t best = 0;
+  long long bestArea = -1;
+  for (std::size_t n = 0; n < monitors.size(); ++n) {
+    const PixelRect common = monitors[n].Intersect(frame);
+    const long long area = common.Empty() ? 0 : static_cast<long long>(common.Width()) * common.Height();
+    if (area > bestArea) {
+      best = n;
+      bestArea = area;
+    }
+  }
+  return monitorDpis[best];
+}
+
 FontMetrics HeadlessPlatform::MeasureFont(const FontSpec& font) {
-  const int height = static_cast<int>(std::lround(font.points * 5 / 3));
+  const int height = static_cast<int>(std::lround(PointsOnScreen(font) * 5 / 3));
   return {height, height * 4 / 5};
 }
 
@@ -342,6 +363,7 @@ HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const WindowLayout& l
                                std::uintptr_t handle)
     : platform_(platform), layout_(layout), events_(events), handle_(handle), client_(layout.clientSize) {
   platform_.windows.push_back(this);
+  dpi_ = platform_.MonitorDpi(Frame());
 }
 
 HeadlessWindow::~HeadlessWindow() { std::erase(platform_.windows, this); }
@@ -362,7 +384,24 @@ PixelRect HeadlessWindow::Frame() const {
           origin_.y + client_.height + kTitleBar + kBorder};
 }
 
-void HeadlessWindow::MoveTo(PixelPoint outerTopLeft) { origin_ = outerTopLeft; }
+void HeadlessWindow::MoveTo(PixelPoint outerTopLeft) {
+  origin_ = outerTopLeft;
+  // As a system that scales each monitor on its own: a window that now lies mostly on a
+  // monitor of another scale hears of its new resolution, with its size scaled to it.
+  const int dpi = platform_.MonitorDpi(Frame());
+  if (dpi == 0 || dpi_ == 0 || dpi == dpi_ || destroyed_) return;
+  const PixelRect frame = Frame();
+  const auto scaled = [&](int length) {
+    return static_cast<int>(std::lround(static_cast<double>(length) * dpi / dpi_));
+  };
+  ChangeDpi({dpi, {frame.left, frame.top, frame.left + scaled(frame.Width()), frame.top + scaled(frame.Height())}});
+}
+
+void HeadlessWindow::ChangeDpi(const DpiChange& change) {
+  dpi_ = change.dpi;
+  platform_.Record("DpiChanged", {layout_.title, std::to_string(change.dpi)});
+  events_.OnDpiChanged(change);
+}
 
 void HeadlessWindow::SetClientSize(PixelSize size) { client_ = size; }
 

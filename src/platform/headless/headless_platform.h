@@ -71,6 +71,9 @@ class HeadlessPlatform : public Platform {
   std::string appPath = "C:\\Corvane";
   char decimalSeparator = '.';
   std::vector<PixelRect> monitors{{0, 0, 1280, 1024}};
+  // Each monitor's own resolution, in the order of `monitors` (96 at 100 %), as a system that
+  // scales each monitor on its own has them; empty: every window has the screen's.
+  std::vector<int> monitorDpis;
   std::map<std::string, std::string> shortPaths;  // long path → short path
   // Font metric: a line is `points * 5 / 3` pixels high, a character half that wide (one more
   // when bold); a test may replace the width rule.
@@ -138,6 +141,8 @@ class HeadlessPlatform : public Platform {
   void RunEventLoop(const std::function<void()>& idle) override;
   void RunModalLoop(const std::function<bool()>& done) override;
   [[noreturn]] void EndProgram() override;
+  // The resolution of the monitor holding most of `frame`; 0 without monitorDpis.
+  int MonitorDpi(const PixelRect& frame) const;
   void ShowMessage(std::uintptr_t owner, const std::string& text, const std::string& title) override;
   std::shared_ptr<Picture> LoadPicture(const std::string& path) override;
   std::vector<std::string> PictureExtensions() override { return pictureExtensions; }
@@ -160,6 +165,8 @@ class HeadlessPlatform : public Platform {
  private:
   friend class HeadlessWindow;
   void Record(std::string name, std::vector<std::string> args = {});
+  // The points of `font` at the screen's resolution.
+  float PointsOnScreen(const FontSpec& font) const;
   std::uintptr_t nextHandle_ = 0x10010;
 };
 
@@ -190,6 +197,9 @@ class HeadlessWindow : public NativeWindow {
     acceptsDrops = true;
     platform_.Record("AcceptFileDrops", {layout_.title});
   }
+  int Dpi() const override { return dpi_; }
+  // Delivers a change of resolution as the system would, after taking it.
+  void ChangeDpi(const DpiChange& change);
 
   const WindowLayout& Layout() const { return layout_; }
   bool acceptsDrops = false;
@@ -226,6 +236,7 @@ class HeadlessWindow : public NativeWindow {
   bool visible_ = false;
   bool enabled_ = true;
   bool destroyed_ = false;
+  int dpi_ = 0;  // that of the monitor it lies on; 0 without monitorDpis
 };
 
 }  // namespace corvane

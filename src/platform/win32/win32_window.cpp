@@ -191,6 +191,17 @@ void Win32Window::StartTimer(int milliseconds) {
   }
 }
 
+int Win32Window::Dpi() const {
+  // GetDpiForWindow (Windows 10 1607 and later) is looked up rather than imported, so that the
+  // program still starts on older systems, where every window has the screen's DPI.
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto getDpi = user32 ? reinterpret_cast<GetDpiForWindowFunction>(
+                                   reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetDpiForWindow")))
+                             : nullptr;
+  return getDpi && hwnd_ ? static_cast<int>(getDpi(hwnd_)) : 0;
+}
+
 LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (msg == WM_NCCREATE) {
     auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -332,6 +343,14 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
       if (IsKeyCharacter(wparam) && events_.OnKey({Key::AccessKey, ShiftState(), static_cast<char>(wparam)})) return 0;
       break;
     case WM_CLOSE: events_.OnCloseRequest(); return 0;
+    case WM_DPICHANGED: {
+      // The window moved to a monitor of another scale (or its scale changed): it lays itself
+      // out again at the new DPI and takes the rectangle Windows suggests.
+      if (!lparam) break;
+      const RECT& r = *reinterpret_cast<const RECT*>(lparam);
+      events_.OnDpiChanged({LOWORD(wparam), {r.left, r.top, r.right, r.bottom}});
+      return 0;
+    }
     case WM_HOTKEY:
       if (wparam != kHotKeyId) break;
       events_.OnHotKey();

@@ -49,6 +49,7 @@ class Win32Window : public NativeWindow {
   void Invalidate(const PixelRect& r) override;
   void RefreshTooltip() override;
   void AcceptFileDrops() override;
+  int Dpi() const override;
   void StartTimer(int milliseconds) override;
   void SetOpacity(int percent) override;
   void SetClickThrough(bool on) override;

@@ -20,8 +20,8 @@ namespace {
 void WritePictureTooltip(Pin& pin) {
   PictureWindow& form = pin.Window();
   const Platform& system = pin.System();
-  const float tx = system.TwipsPerPixelX();
-  const float ty = system.TwipsPerPixelY();
+  const float tx = form.TwipsPerPixelX();
+  const float ty = form.TwipsPerPixelY();
   const float width = form.Width();
   const float height = form.Height();
   const char separator = system.DecimalSeparator();

@@ -139,6 +139,17 @@ void PictureWindow::OnClosedByUser() { pin_.Host().ClosedByUser(pin_); }
 
 void PictureWindow::AfterResize() { BringIntoReach(*this); }
 
+// At a new resolution the window keeps the top-left corner the system suggested and takes its
+// content's size again: the help panel its layout's, measured in the new pixels; a picture its
+// size on the screen, which the picture box took again at the new resolution.
+void PictureWindow::AfterDpiChange() {
+  if (PictureBox.Visible()) {
+    ShowPictureMode(*this);
+  } else {
+    ShowHelpMode(*this);
+  }
+}
+
 // A file dropped with Ctrl held opens as a new pin at the drop point; otherwise the first file
 // dropped becomes this pin's picture.
 void PictureWindow::FilesDroppedOn(const FileDrop& drop) {

@@ -48,6 +48,7 @@ class PictureWindow : public Form {
   void OnClosedByUser() override;
   // A window that its new size leaves on no monitor comes back to the default place.
   void AfterResize() override;
+  void AfterDpiChange() override;
 
  private:
   void PointerOverPicture();
