@@ -395,6 +395,22 @@ inline testing::AssertionResult SpotsHold(const Image& shot, const std::vector<P
   return result;
 }
 
+// The box of the control around `inside`: from there out to the green ground each way.
+inline Rect BoxOnTheGround(const Image& shot, Point inside) {
+  const auto ground = [&](int x, int y) {
+    return !shot.Area().Contains({x, y}) || Near(shot.At({x, y}), kGroundGreen, 4);
+  };
+  int left = inside.x;
+  while (!ground(left - 1, inside.y)) --left;
+  int right = inside.x;
+  while (!ground(right + 1, inside.y)) ++right;
+  int top = inside.y;
+  while (!ground(inside.x, top - 1)) --top;
+  int bottom = inside.y;
+  while (!ground(inside.x, bottom + 1)) ++bottom;
+  return Rect::FromEdges(left, top, right + 1, bottom + 1);
+}
+
 // The colour most pixels of an area have: a label's background between its letters.
 inline Rgb DominantColour(const Image& shot, const Rect& area) {
   std::map<std::uint32_t, int> counts;

@@ -11,22 +11,6 @@
 namespace corvane::e2e {
 namespace {
 
-// The box of the control around `inside`: from there out to the green ground each way.
-Rect BoxOnTheGround(const Image& shot, Point inside) {
-  const auto ground = [&](int x, int y) {
-    return !shot.Area().Contains({x, y}) || Near(shot.At({x, y}), kGroundGreen, 4);
-  };
-  int left = inside.x;
-  while (!ground(left - 1, inside.y)) --left;
-  int right = inside.x;
-  while (!ground(right + 1, inside.y)) ++right;
-  int top = inside.y;
-  while (!ground(inside.x, top - 1)) --top;
-  int bottom = inside.y;
-  while (!ground(inside.x, bottom + 1)) ++bottom;
-  return Rect::FromEdges(left, top, right + 1, bottom + 1);
-}
-
 // Label10, "Follow me step by step" at 2280, 2760 twips, sized to its text: its box relative to
 // the window, once the help panel has painted it.
 testing::AssertionResult MeasureLabel10(const Rect& window, int dpi, Rect* box) {
