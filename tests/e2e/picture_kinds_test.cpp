@@ -50,7 +50,7 @@ const KindCase kKinds[] = {
      "no-trailer42x32.gif",
      42,
      32,
-     {{"orange", {20, 16}, Rgb::FromHex(0xFF8000), 4}, {"the clear ground", {3, 3}, kGroundGreen, 4}}},
+     {{"orange", {20, 16}, Rgb::FromHex(0xFF8000), 4}, {"the clear ground", {38, 29}, kGroundGreen, 4}}},
     {"Tiff", "tif44x34.tif", 44, 34, {{"red", {38, 28}, kRed, 4}}},
     {"JpegNamedJpeg", "jpeg43x33.jpeg", 43, 33, {{"red", {38, 28}, kRed, 24}}},
     {"JpegNamedJfif", "jfif43x33.jfif", 43, 33, {{"red", {38, 28}, kRed, 24}}},
