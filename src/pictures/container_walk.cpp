@@ -80,8 +80,8 @@ ContainerWalk Damaged(std::string reason) {
 std::string Count(std::uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
 std::string ClaimsMore(const char* what, std::uint64_t at, std::uint64_t claimed, std::uint64_t left) {
-  return std::string(what) + " at byte " + std::to_string(at) + " claims " + Count(claimed) + ", but only " +
-         Count(left) + " follow.";
+  return std::string(what) + " at byte " + std::to_string(at) + " claims " + Count(claimed) + ", more than the " +
+         Count(left) + " left.";
 }
 
 ContainerWalk WalkPng(ForwardBytes& in) {

@@ -319,7 +319,7 @@ TEST(ContainerWalk, AcceptsWholeContainersAndWhatFollowsThemAndRefusesEveryLengt
     EXPECT_EQ(walk.gifTrailerMissing, c.gifTrailerMissing);
   }
   EXPECT_EQ(Walk(PictureFormat::Png, pngLie).reason,
-            "a PNG chunk at byte 33 claims 1073741828 bytes, but only 300 bytes follow.");
+            "a PNG chunk at byte 33 claims 1073741828 bytes, more than the 300 bytes left.");
 }
 
 // Reads served from a file in memory, each recorded.
