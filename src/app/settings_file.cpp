@@ -45,6 +45,18 @@ std::string WithBlockFromFile(BinaryFile& file, std::string bytes, std::string_v
   }
 }
 
+// The record's header, or as many of its whole numbers as a file cut short within it holds.
+std::string HeaderFromFile(BinaryFile& file) {
+  for (const std::size_t size : {kSettingsHeaderSize, std::size_t{8}, std::size_t{4}}) {
+    try {
+      return file.Read(0, size);
+    } catch (const Error&) {
+      // fewer bytes than that: try the numbers before
+    }
+  }
+  return {};
+}
+
 // The record followed by the extension block the file holds after it, if any.
 std::string WithLookBlockFromFile(BinaryFile& file, std::string record) {
   return WithBlockFromFile(file, std::move(record), kExtensionSignature, 2, kExtensionFieldsLimit);
@@ -112,9 +124,15 @@ std::optional<SettingsHeader> DecodeSettingsHeader(std::string_view bytes) {
   return header;
 }
 
-std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes) {
+DecodedSettings DecodeSettingsRecord(std::string_view bytes) {
   const std::optional<SettingsHeader> header = DecodeSettingsHeader(bytes);
-  if (!header) return std::nullopt;
+  if (!header) {
+    // Cut short within the header: the numbers there are whole, then the defaults.
+    DecodedSettings record;
+    if (bytes.size() >= 4) record.left = static_cast<std::int32_t>(GetLittleEndian(bytes, 0, 4));
+    if (bytes.size() >= 8) record.top = static_cast<std::int32_t>(GetLittleEndian(bytes, 4, 4));
+    return record;
+  }
   DecodedSettings record{header->left, header->top, std::nullopt};
   const std::string_view rest = bytes.substr(kSettingsHeaderSize);
   if (rest.size() < header->pathLength) return record;  // the path is cut short
@@ -159,17 +177,19 @@ void EnsureSettingsFile(Platform& system) {
 }
 
 SettingsRecord ReadSettings(Platform& system, PictureLook* look, std::vector<StoredPin>* furtherPins) {
-  const std::unique_ptr<BinaryFile> file = system.OpenReadWrite(SettingsFilePath(system));
-  std::string bytes = file->Read(0, kSettingsHeaderSize);  // a file shorter than the header fails here
-  const std::uint16_t pathLength = DecodeSettingsHeader(bytes).value().pathLength;
-  bool whole = true;
-  try {
-    bytes += file->Read(kSettingsHeaderSize, pathLength);
-  } catch (const Error&) {
-    // The path cannot be read in full: the record decodes as damaged and keeps its position.
-    whole = false;
+  // Read only: a file no one may write still gives what was saved in it.
+  const std::unique_ptr<BinaryFile> file = system.OpenToRead(SettingsFilePath(system));
+  std::string bytes = HeaderFromFile(*file);
+  bool whole = bytes.size() == kSettingsHeaderSize;
+  if (whole) {
+    try {
+      bytes += file->Read(kSettingsHeaderSize, DecodeSettingsHeader(bytes).value().pathLength);
+    } catch (const Error&) {
+      // The path cannot be read in full: the record decodes as damaged and keeps its position.
+      whole = false;
+    }
   }
-  const DecodedSettings record = DecodeSettingsRecord(bytes).value();
+  const DecodedSettings record = DecodeSettingsRecord(bytes);
   if (look || furtherPins) {
     const std::string withLook = whole ? WithLookBlockFromFile(*file, bytes) : bytes;
     const std::optional<PictureLook> stored = whole ? DecodeSettingsExtension(withLook) : std::nullopt;

@@ -20,9 +20,10 @@
 // all: the picture shows at 100 % and opaque. Older programs read the record and never look
 // further.
 //
-// A damaged record keeps what it can: a file shorter than the 10 header bytes cannot be read
-// at all, but a record whose path is cut short (or holds a NUL byte, which no path can) still
-// gives the saved position, with no picture.
+// A damaged record keeps what it can: each of the header's numbers that the file holds whole
+// is taken, the default stands for each it does not (a file of 4 to 9 bytes keeps its left,
+// of 8 or 9 its top too), and a record whose path is cut short (or holds a NUL byte, which no
+// path can) gives the saved position with no picture.
 #pragma once
 
 #include <cstdint>
@@ -65,14 +66,15 @@ std::optional<SettingsHeader> DecodeSettingsHeader(std::string_view bytes);
 
 // A record as decoded: the position, and the path in the ANSI code page unless it is damaged.
 struct DecodedSettings {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
+  std::int32_t left = kDefaultWindowLeft;
+  std::int32_t top = kDefaultWindowTop;
   std::optional<std::string> ansiPath;
   friend bool operator==(const DecodedSettings&, const DecodedSettings&) = default;
 };
-// Decodes the record at the start of `bytes` (a whole file, leftovers allowed); nullopt when
-// they are fewer than the 10 header bytes. Reads nothing past the end of `bytes`.
-std::optional<DecodedSettings> DecodeSettingsRecord(std::string_view bytes);
+// Decodes the record at the start of `bytes` (a whole file, leftovers allowed): every whole
+// number they hold, the default position for the rest, and no path unless it is whole. Reads
+// nothing past the end of `bytes`.
+DecodedSettings DecodeSettingsRecord(std::string_view bytes);
 
 // The extension block for a record whose bytes (header and path) are `record`.
 std::string EncodeSettingsExtension(std::string_view record, const PictureLook& look);
@@ -86,8 +88,9 @@ std::optional<PictureLook> DecodeSettingsExtension(std::string_view bytes);
 // Creates the file holding DefaultSettings unless it is there already. A file is there when
 // its name matches in any letter case, hidden and system files included.
 void EnsureSettingsFile(Platform& system);
-// Throws Error when the file cannot be opened or is shorter than the 10 header bytes. A record
-// whose path is damaged reads as the saved position with NoPictureMarker.
+// Reads a read-only file too. Throws Error when the file cannot be opened. A record whose
+// header is cut short keeps the numbers it holds whole, and one whose path is damaged reads as
+// the saved position with NoPictureMarker.
 // With `look`, fills it from the extension block, or with the defaults when there is no block
 // to trust.
 // With `furtherPins`, fills it with the pins after the first that a trusted pins block holds

@@ -1,6 +1,7 @@
 #include "pictures/clipboard_bitmap.h"
 
 #include "pictures/byte_reader.h"
+#include "pictures/container_walk.h"
 #include "pictures/picture_header.h"
 
 namespace corvane::pictures {
@@ -105,8 +106,17 @@ ClipboardPictureBytes CheckedPictureFile(std::span<const std::uint8_t> bytes) {
   // Nothing is decoded whose size is not known first.
   if (!header.sizeKnown) return Refused("The clipboard's data is not a picture Corvane reads.");
   if (const std::string problem = SizeProblem(header.width, header.height); !problem.empty()) return Refused(problem);
+  const ContainerWalk walk = WalkContainer(header.format, bytes);
+  if (walk.verdict == ContainerWalk::Verdict::Damaged)
+    return Refused("The picture on the clipboard is damaged: " + walk.reason);
   if (header.cutShort) return Refused("The picture on the clipboard is damaged: it ends too early.");
-  return {{bytes.begin(), bytes.end()}, {}};
+  ClipboardPictureBytes checked{{bytes.begin(), bytes.end()}, {}};
+  // Decoders that insist on a GIF's trailer read the picture whole with it put back.
+  if (walk.gifTrailerMissing) {
+    checked.file.resize(static_cast<std::size_t>(walk.end));
+    checked.file.push_back(';');
+  }
+  return checked;
 }
 
 }  // namespace corvane::pictures

@@ -30,8 +30,9 @@ ClipboardPictureBytes BmpFileFromDib(std::span<const std::uint8_t> dib);
 std::vector<std::uint8_t> Bgra32Pixels(std::span<const std::uint8_t> dib);
 
 // A picture file the clipboard holds whole (PNG, say), judged as a file of that length would
-// be: refused when its header claims a size beyond the ceiling or it visibly ends too early.
-// The bytes are copied only when they pass.
+// be: refused when its header claims a size beyond the ceiling, a length in its container claims
+// more than the bytes hold, or it visibly ends too early. The bytes are copied only when they
+// pass, a GIF without its trailer with the trailer put back.
 ClipboardPictureBytes CheckedPictureFile(std::span<const std::uint8_t> bytes);
 
 }  // namespace corvane::pictures

@@ -135,7 +135,6 @@ PictureHeader ReadPictureHeader(std::span<const std::uint8_t> head, std::span<co
   } else if (b.Is(0, "\x89PNG\r\n\x1A\n")) {
     h.format = PictureFormat::Png;
     if (b.Is(12, "IHDR")) Claim(h, b.Be32(16), b.Be32(20));
-    h.cutShort = !end.Contains("IEND");
   } else if (b.Is(0, "\xFF\xD8\xFF")) {
     h.format = PictureFormat::Jpeg;
     ReadJpeg(b, end, h);

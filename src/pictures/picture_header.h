@@ -27,8 +27,9 @@ struct PictureHeader {
   std::int64_t width = 0;
   std::int64_t height = 0;
   bool sizeKnown = false;
-  // The file ends where its own structure says more must follow. For a JPEG this is judged
-  // by its last bytes only: see JpegEndFinder for files with data after the picture.
+  // The file ends where its own structure says more must follow: a BMP's rows, a JPEG's end
+  // marker. For a JPEG this is judged by its last bytes only: see JpegEndFinder for files with
+  // data after the picture. PNG, GIF and WebP are judged by their lengths (container_walk.h).
   bool cutShort = false;
   // For a JPEG: where its first scan's coded data starts, 0 when not within the bytes seen.
   std::uint64_t scanStart = 0;

@@ -370,6 +370,9 @@ class Platform {
   virtual std::string FindFileName(const std::string& path) = 0;
   // Opens for reading and writing, creating a missing file; never truncates. Throws Error.
   virtual std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) = 0;
+  // Opens an existing file for reading only, a read-only file too; its Write throws. Throws
+  // Error when it is missing or cannot be read.
+  virtual std::unique_ptr<BinaryFile> OpenToRead(const std::string& path) = 0;
   // Text in the system's ANSI code page; nullopt when the code page cannot hold it.
   virtual std::optional<std::string> ToAnsi(std::string_view text) const = 0;
   virtual std::string FromAnsi(std::string_view bytes) const = 0;

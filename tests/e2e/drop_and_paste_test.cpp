@@ -208,6 +208,73 @@ TEST_F(DropAndPaste, APngPastedIsSavedBesideTheSettingsShownAndBackAtTheNextStar
   EXPECT_TRUE(BackAtTheNextStart(shown, kQuadrantColours));
 }
 
+// A PNG whose chunk claims a gigabyte in a file of a few hundred bytes: refused as damaged,
+// dropped and pasted alike, and the program goes on.
+TEST_F(DropAndPaste, APngWhoseChunkClaimsAGigabyteIsRefusedAsDamagedDroppedAndPasted) {
+  AddFixture(app_, "itxt-claims-1g.png");
+  fs::copy_file(app_.Folder() / "itxt-claims-1g.png", app_.Folder() / ".." / "copied.png");
+  const auto refusedAsDamaged = [&](const char* label) {
+    SCOPED_TRACE(label);
+    if (NativeTarget()) {
+      ASSERT_TRUE(DismissNativeMessage());
+    } else {
+      DialogFacts box;
+      ASSERT_TRUE(WaitForDialog(kMessageTitle, &box));
+      const std::vector<std::string> lines = MessageTexts(box);
+      EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("damaged") != std::string::npos;
+      })) << testing::PrintToString(lines);
+      ASSERT_TRUE(DismissMessage(box));
+    }
+    EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect)) << "the help panel stays";
+  };
+  ASSERT_TRUE(DropFile(app_.Folder() / "itxt-claims-1g.png", OnWindow()));
+  refusedAsDamaged("dropped");
+
+  PutOnXClipboard("image/png", app_.Folder() / ".." / "copied.png");
+  Paste();
+  refusedAsDamaged("pasted");
+  EXPECT_TRUE(PastedFiles().empty());
+  EXPECT_TRUE(app_.Running());
+}
+
+// A PNG followed by 5000 bytes more and a GIF missing its trailer, as viewers show them: shown
+// dropped, the PNG pasted too, and the pasted picture kept as the saved one.
+TEST_F(DropAndPaste, APngWithBytesAfterItsEndAndAGifWithoutItsTrailerAreShownDroppedAndPasted) {
+  AddFixture(app_, "trailing48x36.png");
+  AddFixture(app_, "no-trailer42x32.gif");
+  const Rect png = PictureAt(48, 36);
+  const Rect gif = PictureAt(42, 32);
+  const auto shows = [&](const Rect& window, const PixelSpot& spot, const std::string& label) {
+    return WaitForScreen(
+        window, label,
+        [&](const Image& shot) {
+          return SpotsHold(shot, {{spot.what, {window.x + spot.at.x, window.y + spot.at.y}, spot.colour, 4}});
+        },
+        label);
+  };
+  const PixelSpot blue{"opaque blue", {10, 20}, Rgb::FromHex(0x0000FF), 4};
+  const PixelSpot orange{"orange", {20, 16}, Rgb::FromHex(0xFF8000), 4};
+
+  ASSERT_TRUE(DropFile(app_.Folder() / "trailing48x36.png", OnWindow()));
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, png));
+  EXPECT_TRUE(shows(png, blue, "dropped-png"));
+
+  ASSERT_TRUE(DropFile(app_.Folder() / "no-trailer42x32.gif", {png.x + 20, png.y + 10}));
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, gif));
+  EXPECT_TRUE(shows(gif, orange, "dropped-gif"));
+
+  fs::copy_file(app_.Folder() / "trailing48x36.png", app_.Folder() / ".." / "copied.png");
+  PutOnXClipboard("image/png", app_.Folder() / ".." / "copied.png");
+  MoveTo({gif.x + 20, gif.y + 10});
+  PressKey("Ctrl+v");
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, png));
+  EXPECT_TRUE(shows(png, blue, "pasted-png"));
+  const std::vector<std::string> pasted = PastedFiles();
+  ASSERT_EQ(pasted.size(), 1u);
+  SaveAndCheck(png, app_.ProgramPath(pasted[0]));
+}
+
 TEST_F(DropAndPaste, ACopiedFilePastedIsShownWhereItIsWithoutACopy) {
   const std::string second = AddFile(app_, kSecondName, MakeQuadrantBmp(kSecondWidth, kSecondHeight, kSecondColours));
   const fs::path list = app_.Folder() / ".." / "copied.uris";

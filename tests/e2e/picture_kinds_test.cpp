@@ -39,6 +39,18 @@ const KindCase kKinds[] = {
      {{"opaque blue", {10, 20}, Rgb::FromHex(0x0000FF), 4},
       {"half red over the ground", {30, 20}, Rgb::FromHex(0x806000), 6},
       {"the clear ground", {46, 34}, kGroundGreen, 4}}},
+    // The same PNG followed by 5000 bytes more, as viewers show it.
+    {"PngWithBytesAfterItsEnd",
+     "trailing48x36.png",
+     48,
+     36,
+     {{"opaque blue", {10, 20}, Rgb::FromHex(0x0000FF), 4}, {"the clear ground", {46, 34}, kGroundGreen, 4}}},
+    // An orange block in a clear frame, the file missing only its last byte, the trailer.
+    {"GifWithoutItsTrailer",
+     "no-trailer42x32.gif",
+     42,
+     32,
+     {{"orange", {20, 16}, Rgb::FromHex(0xFF8000), 4}, {"the clear ground", {38, 29}, kGroundGreen, 4}}},
     {"Tiff", "tif44x34.tif", 44, 34, {{"red", {38, 28}, kRed, 4}}},
     {"JpegNamedJpeg", "jpeg43x33.jpeg", 43, 33, {{"red", {38, 28}, kRed, 24}}},
     {"JpegNamedJfif", "jfif43x33.jfif", 43, 33, {{"red", {38, 28}, kRed, 24}}},
@@ -283,6 +295,7 @@ TEST_P(BadFiles, AreRefusedWithTheReasonWhileThePictureShownStays) {
 INSTANTIATE_TEST_SUITE_P(
     Pictures, BadFiles,
     testing::Values(BadFile{"CutShortPng", "cut-short.png", {"cut short"}},
+                    BadFile{"PngChunkClaimingAGigabyte", "itxt-claims-1g.png", {"damaged", "claims 1073741828 bytes"}},
                     BadFile{"HugeJpeg", "huge20000.jpg", {"20000 x 20000 pixels", "32767 pixels a side", "64 million"}},
                     BadFile{"HugeBmp", "huge60000.bmp", {"60000 x 60000 pixels"}},
                     BadFile{"HugeGif", "huge65535.gif", {"65535 x 65535 pixels"}},

@@ -258,36 +258,99 @@ INSTANTIATE_TEST_SUITE_P(Settings, BadPicture,
 
 // --- a settings file that cannot be written -------------------------------------------------
 
-TEST(Settings, AReadOnlyFileGivesTheHelpPanelAndAtTheDoubleClickAMessageNamingIt) {
+// A file no one may write is read all the same: the saved place and picture come back, and the
+// double click says that they cannot be saved there.
+TEST(Settings, AReadOnlyFileIsReadAndAtTheDoubleClickAMessageNamesIt) {
   App app;
-  const std::vector<std::uint8_t> saved = EncodeSettings({3000, 1500, Cp1252(AddFixture(app, "bmp40x30.bmp"))});
+  const std::string picture = AddFixture(app, "bmp40x30.bmp");
+  const std::vector<std::uint8_t> saved = EncodeSettings({3000, 1500, NativeTarget() ? picture : Cp1252(picture)});
   app.WriteSettings(saved);
   // Wine reports a file nobody may write as FILE_ATTRIBUTE_READONLY.
   ASSERT_EQ(chmod(app.SettingsFile().c_str(), 0444), 0) << std::strerror(errno);
   ParkPointer();
   app.Start();
   ASSERT_TRUE(app.WaitForWindow(kHelpTitle, nullptr));
-  // The file cannot be opened to read either: the window stays where it was made.
-  const Point place{0, 0};
-  ASSERT_TRUE(WaitForPictureWindowAt(app, {place.x, place.y, kHelpWidth, kHelpHeight}));
-  EXPECT_TRUE(ProbeDialogs().empty()) << "the start says nothing about the file";
+  const Rect window{200, 100, 40, 30};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window)) << "the saved picture at the saved place";
+  EXPECT_TRUE(WaitForScreen(
+      window, "the saved picture",
+      [&](const Image& shot) {
+        return SpotsHold(shot, {{"red", {window.x + 30, window.y + 22}, kRed, 8}});
+      },
+      "read-only"));
 
-  DoubleClick(HelpGround(place));
-  DialogFacts message;
-  ASSERT_TRUE(WaitForDialog(kMessageTitle, &message));
-  SaveScreenshot(Capture(message.rect), "message");
-  std::string text;
-  for (const ControlFacts& control : message.controls) {
-    if (control.className == "Static") text += control.text + "\n";
+  DoubleClick({window.x + 30, window.y + 22});
+  if (NativeTarget()) {
+    ASSERT_TRUE(DismissNativeMessage());
+  } else {
+    DialogFacts message;
+    ASSERT_TRUE(WaitForDialog(kMessageTitle, &message));
+    SaveScreenshot(Capture(message.rect), "message");
+    std::string text;
+    for (const ControlFacts& control : message.controls) {
+      if (control.className == "Static") text += control.text + "\n";
+    }
+    EXPECT_NE(text.find(WindowsPath(app, kSettingsFileName)), std::string::npos) << text;
+    EXPECT_NE(text.find("Access denied."), std::string::npos) << text;
+    EXPECT_TRUE(app.Running()) << "the program waits for the message to be read";
+    ProbeClickButton(message, "OK");
   }
-  EXPECT_NE(text.find(WindowsPath(app, kSettingsFileName)), std::string::npos) << text;
-  EXPECT_NE(text.find("Access denied."), std::string::npos) << text;
-  EXPECT_TRUE(app.Running()) << "the program waits for the message to be read";
-
-  ProbeClickButton(message, "OK");
   ASSERT_TRUE(app.WaitForExit(10s));
   EXPECT_TRUE(app.Exit()->Exited()) << app.Exit()->Describe();
   EXPECT_EQ(app.ReadSettings(), saved);
+}
+
+// --- a record cut short within its numbers ----------------------------------------------------
+
+struct ShortRecordCase {
+  const char* name;
+  std::size_t size;  // the first bytes of a record of 3000, 1500 and a path
+  Point place;       // where the window shows
+};
+
+void PrintTo(const ShortRecordCase& c, std::ostream* out) { *out << c.size << " bytes"; }
+
+class ShortRecord : public testing::TestWithParam<ShortRecordCase> {};
+
+// Every whole number the file holds is kept, the default place stands for the rest, and the
+// double click saves the place the window had.
+TEST_P(ShortRecord, KeepsItsWholeNumbersAndTheDoubleClickSavesThePlace) {
+  const ShortRecordCase& c = GetParam();
+  App app;
+  std::vector<std::uint8_t> saved = EncodeSettings({3000, 1500, "x.bmp"});
+  saved.resize(c.size);
+  ASSERT_TRUE(StartWithSettings(app, saved));
+  ASSERT_TRUE(WaitForPictureWindowAt(app, {c.place.x, c.place.y, kHelpWidth, kHelpHeight}));
+  ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, HelpGround(c.place)));
+  EXPECT_EQ(ReadSettingsRecord(app),
+            (SettingsRecord{c.place.x * kTwipsPerPixel, c.place.y * kTwipsPerPixel, kNoPictureMarker}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ShortRecord,
+                         testing::Values(ShortRecordCase{"ThreeBytes", 3, {23, 7}},
+                                         ShortRecordCase{"TheLeftOnly", 7, {200, 7}},
+                                         ShortRecordCase{"TheLeftAndTop", 9, {200, 100}}),
+                         [](const testing::TestParamInfo<ShortRecordCase>& test) {
+                           return std::string(test.param.name);
+                         });
+
+// --- a path that is not UTF-8 -----------------------------------------------------------------
+
+// A Linux file name is bytes: one written under a Latin-1 locale shows, and the double click
+// saves it as those bytes, so it comes back at the next start.
+TEST(Settings, APathThatIsNotUtf8IsShownAndSavedAsItsBytes) {
+  if (!NativeTarget()) GTEST_SKIP() << "a Windows path is always Unicode text";
+  App app;
+  const std::string name = "caf\xE9.bmp";  // "café" in Latin-1, not valid UTF-8
+  std::filesystem::copy_file(std::filesystem::path(CORVANE_FIXTURES_DIR) / "bmp40x30.bmp", app.Folder() / name);
+  const std::string path = (app.Folder() / name).string();
+  ASSERT_TRUE(StartWithSettings(app, EncodeSettings({3000, 1500, path})));
+  const Rect window{200, 100, 40, 30};
+  ASSERT_TRUE(WaitForPictureWindowAt(app, window));
+  MoveTo({window.x + 30, window.y + 22});
+  ASSERT_TRUE(DoubleClickAndWaitForTheEnd(app, {window.x + 30, window.y + 22}));
+  EXPECT_TRUE(app.Exit()->Exited()) << app.Exit()->Describe();
+  EXPECT_EQ(ReadSettingsRecord(app), (SettingsRecord{3000, 1500, path}));
 }
 
 // --- the settings file under another name ---------------------------------------------------

@@ -1,5 +1,6 @@
 // Fuzzes the settings record. For any bytes: decoding reads nothing past them (the sanitizers
-// watch), fewer than the header decode to nothing, a whole header always gives its position, a
+// watch), fewer than the header keep each whole number of it and default the rest, a whole
+// header always gives its position, a
 // path that decodes encodes back to the same bytes, a damaged path gives the position alone,
 // every shorter cut of a record keeps the position, and ReadSettings on a file of those bytes
 // agrees with the decoder. The extension block after the path: a trusted one holds fields in
@@ -28,25 +29,27 @@ void Check(bool holds, const char* what) {
 }
 
 // The decoder on exactly these bytes, from a copy that ends where they end.
-std::optional<DecodedSettings> DecodeExactly(std::string_view bytes) {
+DecodedSettings DecodeExactly(std::string_view bytes) {
   const std::string copy(bytes);
   return DecodeSettingsRecord(copy);
 }
 
 void CheckDecoding(std::string_view bytes) {
-  const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes);
+  const DecodedSettings record = DecodeSettingsRecord(bytes);
   const std::optional<SettingsHeader> header = DecodeSettingsHeader(bytes);
-  Check(record.has_value() == (bytes.size() >= kSettingsHeaderSize), "a record exactly when the header is whole");
-  Check(header.has_value() == record.has_value(), "the header and the record agree on being there");
-  if (!record) return;
-  Check(record->left == header->left && record->top == header->top, "the position is the header's");
+  Check(header.has_value() == (bytes.size() >= kSettingsHeaderSize), "a header exactly when it is whole");
+  if (!header) {
+    Check(!record.ansiPath, "a record cut within its header has no path");
+    return;
+  }
+  Check(record.left == header->left && record.top == header->top, "the position is the header's");
 
   const std::string_view rest = bytes.substr(kSettingsHeaderSize);
   const bool whole = rest.size() >= header->pathLength;
   const bool clean = whole && rest.substr(0, header->pathLength).find('\0') == std::string_view::npos;
-  Check(record->ansiPath.has_value() == clean, "a path exactly when it is whole and holds no NUL");
-  if (record->ansiPath) {
-    const std::string encoded = EncodeSettingsRecord(record->left, record->top, *record->ansiPath);
+  Check(record.ansiPath.has_value() == clean, "a path exactly when it is whole and holds no NUL");
+  if (record.ansiPath) {
+    const std::string encoded = EncodeSettingsRecord(record.left, record.top, *record.ansiPath);
     Check(encoded == bytes.substr(0, encoded.size()), "a decoded record encodes back to its bytes");
   }
 }
@@ -61,13 +64,10 @@ void CheckCuts(const DecodedSettings& record) {
   for (std::size_t size = 0; size < encoded.size(); size += encoded.size() / 64 + 1) cuts.push_back(size);
   for (std::size_t back = 0; back < 3 && back <= encoded.size(); ++back) cuts.push_back(encoded.size() - back);
   for (const std::size_t size : cuts) {
-    const std::optional<DecodedSettings> cut = DecodeExactly(std::string_view(encoded).substr(0, size));
-    if (size < kSettingsHeaderSize) {
-      Check(!cut, "a cut inside the header decodes to nothing");
-      continue;
-    }
-    Check(cut && cut->left == record.left && cut->top == record.top, "a cut record keeps its position");
-    Check(cut->ansiPath.has_value() == (size == encoded.size()), "only the whole record has its path");
+    const DecodedSettings cut = DecodeExactly(std::string_view(encoded).substr(0, size));
+    Check(cut.left == (size >= 4 ? record.left : kDefaultWindowLeft), "a cut keeps its left when it holds it whole");
+    Check(cut.top == (size >= 8 ? record.top : kDefaultWindowTop), "a cut keeps its top when it holds it whole");
+    Check(cut.ansiPath.has_value() == (size == encoded.size()), "only the whole record has its path");
   }
 }
 
@@ -121,26 +121,26 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
   sys.files.clear();
   sys.calls.clear();
   sys.PutFile(file, std::string(bytes));
-  const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes);
+  const DecodedSettings record = DecodeSettingsRecord(bytes);
   try {
     PictureLook look{0, 0};
     const SettingsRecord read = ReadSettings(sys, &look);
-    Check(record.has_value(), "a file shorter than the header is not read");
-    const bool pathWhole = bytes.size() >= kSettingsHeaderSize + DecodeSettingsHeader(bytes)->pathLength;
+    const std::optional<SettingsHeader> header = DecodeSettingsHeader(bytes);
+    const bool pathWhole = header && bytes.size() >= kSettingsHeaderSize + header->pathLength;
     Check(look == (pathWhole ? DecodeSettingsExtension(bytes).value_or(PictureLook{}) : PictureLook{}),
           "the look read is the trusted block's, or the default");
-    Check(read.WindowLeft == record->left && read.WindowTop == record->top, "the file's position is read");
-    Check(read.PicturePath == (record->ansiPath ? sys.FromAnsi(*record->ansiPath) : NoPictureMarker),
+    Check(read.WindowLeft == record.left && read.WindowTop == record.top, "the file's position is read");
+    Check(read.PicturePath == (record.ansiPath ? sys.FromAnsi(*record.ansiPath) : NoPictureMarker),
           "a damaged path reads as no picture");
   } catch (const Error&) {
-    Check(!record.has_value(), "only a file shorter than the header fails the read");
+    Check(false, "a file that is there is always read");
   }
   Check(sys.FindFile(file)->bytes == bytes, "reading leaves the file as it was");
 
   // A look written over these bytes reads back, and so does the default look after it.
-  if (!record || !record->ansiPath) return;
-  const SettingsRecord data{record->left, record->top, sys.FromAnsi(*record->ansiPath)};
-  if (sys.ToAnsi(data.PicturePath) != *record->ansiPath) return;
+  if (!record.ansiPath) return;
+  const SettingsRecord data{record.left, record.top, sys.FromAnsi(*record.ansiPath)};
+  if (sys.ToAnsi(data.PicturePath) != *record.ansiPath) return;
   const PictureLook written{pictures::StepScale(pictures::kScaleOne, static_cast<int>(bytes.size() % 50) - 25),
                             kOpacityMin + static_cast<int>(bytes.size() % 19) * kOpacityStep};
   for (const PictureLook& look : {written, PictureLook{}}) {
@@ -150,8 +150,8 @@ void CheckReading(HeadlessPlatform& sys, std::string_view bytes) {
     Check(read == look, "a written look reads back");
   }
   // Further pins written over these bytes read back, and so does having none again.
-  const std::vector<StoredPin> pins(bytes.size() % 4, StoredPin{record->top, record->left, *record->ansiPath, written});
-  if (!pins.empty() && record->ansiPath->empty()) return;
+  const std::vector<StoredPin> pins(bytes.size() % 4, StoredPin{record.top, record.left, *record.ansiPath, written});
+  if (!pins.empty() && record.ansiPath->empty()) return;
   for (const std::vector<StoredPin>& further : {pins, std::vector<StoredPin>{}}) {
     WriteSettings(sys, data, written, further);
     std::vector<StoredPin> read(1);
@@ -186,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   CheckDecoding(bytes);
   CheckExtension(bytes);
-  if (const std::optional<DecodedSettings> record = DecodeSettingsRecord(bytes)) CheckCuts(*record);
+  CheckCuts(DecodeSettingsRecord(bytes));
   CheckPins(bytes);
   CheckReading(sys, bytes);
   CheckMonitors(sys, bytes);

@@ -111,6 +111,22 @@ TEST(CheckedPictureFile, PassesAPictureOfAKnownSizeAndRefusesTheRest) {
   EXPECT_EQ(ok.problem, "");
   EXPECT_EQ(ok.file, png);
 
+  // Bytes after the end chunk are no reason to refuse it; a chunk claiming more than there is.
+  ByteVector trailing = png;
+  trailing.resize(png.size() + 5000, 'Z');
+  EXPECT_EQ(CheckedPictureFile(trailing).problem, "");
+  ByteVector lying = PngHead(3, 2);
+  lying.insert(lying.end(), {0x40, 0, 0, 0, 'i', 'T', 'X', 't', 'x'});
+  EXPECT_EQ(CheckedPictureFile(lying).problem,
+            "The picture on the clipboard is damaged: a PNG chunk at byte 33 claims 1073741828 bytes, more than the 1 "
+            "byte left.");
+  // A GIF without its trailer passes with the trailer put back.
+  const ByteVector gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0,    0, 0x2C,
+                          0,   0,   0,   0,   1,   0,   1, 0, 0, 2, 2, 0x4C, 1, 0};
+  ByteVector withTrailer = gif;
+  withTrailer.push_back(';');
+  EXPECT_EQ(CheckedPictureFile(gif).file, withTrailer);
+
   EXPECT_NE(CheckedPictureFile(PngHead(20000, 20000)).problem.find("20000 x 20000"), std::string::npos);
   EXPECT_NE(CheckedPictureFile(ByteVector{'h', 'e', 'l', 'l', 'o'}).problem.find("not a picture"), std::string::npos);
   EXPECT_NE(CheckedPictureFile({}).problem, "");

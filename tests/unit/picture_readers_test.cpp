@@ -1,11 +1,13 @@
 // The portable readers that look at a picture file before any decoder does: the Exif
-// orientation of a JPEG, and the format, claimed size and cut-short ends of the common formats.
+// orientation of a JPEG, the format, claimed size and cut-short ends of the common formats, and
+// the walk over their containers' lengths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "pictures/container_walk.h"
 #include "pictures/exif_orientation.h"
 #include "pictures/picture_header.h"
 
@@ -158,7 +160,7 @@ TEST(PictureHeader, TellsTheFormatTheClaimedSizeAndACutShortEnd) {
       {"gif claiming 65535 x 65535", Gif(65535, 65535, 1, 1), PictureFormat::Gif, 65535, 65535, false},
       {"gif with an image past its screen", Gif(10, 10, 40000, 3), PictureFormat::Gif, 40000, 10, false},
       {"png", Png(7, 5, true), PictureFormat::Png, 7, 5, false},
-      {"png without its end", Png(7, 5, false), PictureFormat::Png, 7, 5, true},
+      {"png without its end (judged by the walk)", Png(7, 5, false), PictureFormat::Png, 7, 5, false},
       {"jpeg", Jpeg(43, 33, true), PictureFormat::Jpeg, 43, 33, false},
       {"jpeg claiming 20000 x 20000", Jpeg(20000, 20000, true), PictureFormat::Jpeg, 20000, 20000, false},
       {"jpeg without its end", Jpeg(43, 33, false), PictureFormat::Jpeg, 43, 33, true},
@@ -234,6 +236,168 @@ TEST(PictureHeader, TheSizeCeilingAndTheEmptySize) {
       EXPECT_EQ(problem, "");
     } else {
       EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace corvane::pictures
+
+namespace corvane::pictures {
+namespace {
+
+ByteString PngChunk(const ByteString& type, const ByteString& data) {
+  return Be32(static_cast<unsigned>(data.size())) + type + data + Be32(0);
+}
+
+ByteString RiffWebp(const ByteString& chunks) {
+  return "RIFF" + Le32(static_cast<unsigned>(4 + chunks.size())) + "WEBP" + chunks;
+}
+ByteString WebpChunk(const ByteString& type, const ByteString& data) {
+  return type + Le32(static_cast<unsigned>(data.size())) + data + (data.size() % 2 ? ByteString(1, '\0') : "");
+}
+
+ContainerWalk Walk(PictureFormat format, const ByteString& bytes) { return WalkContainer(format, Span(bytes)); }
+
+TEST(ContainerWalk, AcceptsWholeContainersAndWhatFollowsThemAndRefusesEveryLengthThatLies) {
+  const ByteString png = Png(7, 5, true);
+  const ByteString jpeg = Jpeg(43, 33, true);
+  const ByteString gif = Gif(42, 32, 42, 32);
+  const ByteString webp = RiffWebp(WebpChunk("VP8L", ByteString(5, '\x2F')) + WebpChunk("EXIF", "abc"));
+  const ByteString extra(5000, 'Z');
+  // The iTXt chunk of a few hundred bytes that claims a gigabyte.
+  const ByteString pngLie = png.substr(0, 33) + Be32(0x40000000) + "iTXt" + ByteString(300, 'x');
+  struct Case {
+    const char* name;
+    PictureFormat format;
+    ByteString bytes;
+    ContainerWalk::Verdict verdict;
+    std::uint64_t end;  // Whole: where the container ends
+    bool gifTrailerMissing;
+  };
+  using V = ContainerWalk::Verdict;
+  const Case cases[] = {
+      {"png", PictureFormat::Png, png, V::Whole, png.size(), false},
+      {"png and 5000 bytes more", PictureFormat::Png, png + extra, V::Whole, png.size(), false},
+      {"png chunk claiming a gigabyte", PictureFormat::Png, pngLie, V::Damaged, 0, false},
+      {"png chunk claiming 2^32 - 1", PictureFormat::Png, png.substr(0, 33) + Be32(0xFFFFFFFF) + "tEXt", V::Damaged, 0,
+       false},
+      {"png cut inside its data", PictureFormat::Png, png.substr(0, 40), V::Damaged, 0, false},
+      {"png cut between chunks", PictureFormat::Png, Png(7, 5, false), V::Damaged, 0, false},
+      {"png cut in its last checksum", PictureFormat::Png, png.substr(0, png.size() - 1), V::Damaged, 0, false},
+      {"jpeg up to its scan", PictureFormat::Jpeg, jpeg, V::Whole, jpeg.find("\x12\xFF\x00"), false},
+      {"jpeg segment claiming more", PictureFormat::Jpeg, kSoi + "\xFF\xE1" + Be16(60000) + "Exif", V::Damaged, 0,
+       false},
+      {"jpeg segment shorter than its length", PictureFormat::Jpeg, kSoi + "\xFF\xE1" + Be16(1) + "xx", V::Damaged, 0,
+       false},
+      {"jpeg ending before its scan", PictureFormat::Jpeg, kSoi + kApp0, V::Damaged, 0, false},
+      {"jpeg with fill bytes", PictureFormat::Jpeg, kSoi + "\xFF\xFF" + kApp0.substr(1) + kScan, V::Whole,
+       (kSoi + "\xFF" + kApp0 + Segment(0xDA, "\1\1\0\0?\0")).size(), false},
+      {"gif", PictureFormat::Gif, gif, V::Whole, gif.size(), false},
+      {"gif and 5000 bytes more", PictureFormat::Gif, gif + extra, V::Whole, gif.size(), false},
+      {"gif without its trailer", PictureFormat::Gif, gif.substr(0, gif.size() - 1), V::Whole, gif.size() - 1, true},
+      {"gif with other bytes for a trailer", PictureFormat::Gif, gif.substr(0, gif.size() - 1) + "\x99zz", V::Whole,
+       gif.size() - 1, true},
+      {"gif data block claiming more", PictureFormat::Gif, gif.substr(0, gif.size() - 3) + "\xFF" + "abc", V::Damaged,
+       0, false},
+      {"gif cut in its colour table", PictureFormat::Gif, gif.substr(0, 15), V::Damaged, 0, false},
+      {"gif cut before a block's end", PictureFormat::Gif, gif.substr(0, gif.size() - 2), V::Damaged, 0, false},
+      {"gif cut in its header", PictureFormat::Gif, gif.substr(0, 10), V::Damaged, 0, false},
+      {"webp", PictureFormat::Webp, webp, V::Whole, webp.size(), false},
+      {"webp and 5000 bytes more", PictureFormat::Webp, webp + extra, V::Whole, webp.size(), false},
+      {"webp claiming more than the file", PictureFormat::Webp, webp.substr(0, webp.size() - 2), V::Damaged, 0, false},
+      {"webp chunk past its container", PictureFormat::Webp, RiffWebp("VP8L" + Le32(0x7FFFFFF0) + "x"), V::Damaged, 0,
+       false},
+      {"bmp is not walked", PictureFormat::Bmp, "BM" + Le32(0x7FFFFFFF), V::NotWalked, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ContainerWalk walk = Walk(c.format, c.bytes);
+    EXPECT_EQ(walk.verdict, c.verdict) << walk.reason;
+    if (c.verdict == V::Whole) EXPECT_EQ(walk.end, c.end);
+    if (c.verdict == V::Damaged) EXPECT_FALSE(walk.reason.empty());
+    EXPECT_EQ(walk.gifTrailerMissing, c.gifTrailerMissing);
+  }
+  EXPECT_EQ(Walk(PictureFormat::Png, pngLie).reason,
+            "a PNG chunk at byte 33 claims 1073741828 bytes, more than the 300 bytes left.");
+}
+
+// Reads served from a file in memory, each recorded.
+struct RecordedReads {
+  explicit RecordedReads(const ByteString& file) : file(file) {}
+  ReadBytesAt Reader() {
+    return [this](std::uint64_t at, std::span<std::uint8_t> into) -> std::size_t {
+      reads.push_back({at, into.size()});
+      if (at >= file.size()) return 0;
+      const std::size_t n = std::min<std::size_t>(into.size(), file.size() - static_cast<std::size_t>(at));
+      std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(at), n, into.begin());
+      return n;
+    };
+  }
+  const ByteString& file;
+  std::vector<std::pair<std::uint64_t, std::size_t>> reads;
+};
+
+TEST(ContainerWalk, ReadsEachByteAtMostOnceAndStepsOverWhatTheLengthsSkip) {
+  // A PNG of three chunks of 200 KB each, and 16 bytes already read by the caller.
+  ByteString png = Png(7, 5, false);
+  for (int i = 0; i < 3; ++i) png += PngChunk("IDAT", ByteString(200'000, 'd'));
+  png += PngChunk("IEND", "");
+  RecordedReads recorded(png);
+  const ContainerWalk walk = WalkContainer(PictureFormat::Png, png.size(), Span(png).first(16), recorded.Reader());
+  EXPECT_EQ(walk.verdict, ContainerWalk::Verdict::Whole) << walk.reason;
+  EXPECT_EQ(walk.end, png.size());
+  std::uint64_t readUpTo = 16;
+  std::uint64_t total = 0;
+  for (const auto& [at, count] : recorded.reads) {
+    EXPECT_GE(at, readUpTo) << "read again at " << at;
+    EXPECT_LE(at + count, png.size()) << "read past the end";
+    readUpTo = at + count;
+    total += count;
+  }
+  EXPECT_LT(total, 4 * 64 * 1024u) << "the chunks' data are stepped over, not read";
+
+  // A GIF's sub-blocks are read in order, a window at a time.
+  ByteString gif = Gif(2, 2, 2, 2);
+  gif.pop_back();
+  for (int i = 0; i < 2000; ++i) gif += ByteString("\x21\xFE\xFE", 3) + ByteString(0xFE, 'c') + ByteString(1, '\0');
+  gif += ";";
+  RecordedReads gifReads(gif);
+  EXPECT_EQ(WalkContainer(PictureFormat::Gif, gif.size(), {}, gifReads.Reader()).end, gif.size());
+  readUpTo = 0;
+  for (const auto& [at, count] : gifReads.reads) {
+    EXPECT_GE(at, readUpTo);
+    readUpTo = at + count;
+  }
+  EXPECT_EQ(readUpTo, gif.size());
+}
+
+TEST(CheckPictureFile, RefusesDamagedAndCutShortFilesAndFindsAJpegsEndPastItsLastBytes) {
+  struct Case {
+    const char* name;
+    ByteString bytes;
+    const char* problem;  // a part of the message, or nullptr for none
+  };
+  const ByteString motionPhoto = Jpeg(43, 33, true) + ByteString(9000, 'Z');
+  const Case cases[] = {
+      {"png", Png(7, 5, true) + ByteString(9000, 'Z'), nullptr},
+      {"png with a lying chunk", Png(7, 5, true).substr(0, 33) + Be32(0x40000000) + "iTXt",
+       "The file is damaged or cut short: a PNG chunk at byte 33 claims"},
+      {"jpeg cut in its scan", Jpeg(8000, 8000, false) + ByteString(100, '\x12'), "The file is cut short"},
+      {"jpeg with data after it", motionPhoto, nullptr},
+      {"gif without its trailer", Gif(4, 4, 4, 4).substr(0, Gif(4, 4, 4, 4).size() - 1), nullptr},
+      {"bmp missing rows", Bmp(3, 4, 24, 24), "cut short"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordedReads recorded(c.bytes);
+    const std::size_t tail = std::min<std::size_t>(c.bytes.size(), 16);
+    const PictureFileCheck check =
+        CheckPictureFile(Span(c.bytes), Span(c.bytes).last(tail), c.bytes.size(), recorded.Reader());
+    if (c.problem) {
+      EXPECT_NE(check.problem.find(c.problem), std::string::npos) << check.problem;
+    } else {
+      EXPECT_EQ(check.problem, "");
     }
   }
 }

@@ -93,7 +93,7 @@ TEST(PinsBlock, IsTrustedOnlyWhenWholeCurrentAndInRange) {
   for (const Case& c : untrusted) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(DecodePinsBlock(c.bytes, at), std::nullopt);
-    EXPECT_EQ(DecodeSettingsRecord(c.bytes)->ansiPath, "C:\\ad.png") << "the record is never lost with the pins";
+    EXPECT_EQ(DecodeSettingsRecord(c.bytes).ansiPath, "C:\\ad.png") << "the record is never lost with the pins";
   }
 }
 

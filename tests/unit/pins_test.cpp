@@ -110,7 +110,7 @@ TEST_F(PinsTest, EveryPinIsSavedWithItsLookAndComesBackInOrder) {
   ASSERT_TRUE(ended);
 
   // An older program reads the first pin as it always has.
-  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes())->ansiPath, "C:\\ads\\leaderboard.png");
+  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes()).ansiPath, "C:\\ads\\leaderboard.png");
 
   NewRun();
   ASSERT_TRUE(Start());
@@ -198,8 +198,8 @@ TEST_F(PinsTest, TheArrowKeysNudgeTheFocusedPinAndTheNudgedPlaceIsSaved) {
   Type(PictureForm(), Key::Left, 0, kShift);
   EXPECT_EQ(FrameOf(FirstPin()).left, 0) << "kept on the monitor";
   Deliver([&] { App().SaveAndExit(ExitFrom::PictureWindow); });
-  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes())->left, 0);
-  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes())->top, 1500);
+  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes()).left, 0);
+  EXPECT_EQ(DecodeSettingsRecord(SettingsBytes()).top, 1500);
 }
 
 TEST_F(PinsTest, TheCommandLinesFirstPictureTakesAnEmptyHelpPanelAndTheOthersOpenAsPins) {

@@ -113,16 +113,16 @@ INSTANTIATE_TEST_SUITE_P(
                        fixture.sys.PutFile("C:\\notes.txt", "hello");
                      },
                      true},
-        RecoveryCase{"ReadOnlySettings",
-                     [](StartupTest& fixture) {
-                       fixture.PutSettings(900, 600, NoPictureMarker);
-                       fixture.sys.FindFile(kSettings)->readOnly = true;
-                     },
-                     false},
         RecoveryCase{"ReadOnlyFolder", [](StartupTest& fixture) { fixture.sys.folderReadOnly = true; }, false},
         RecoveryCase{"SettingsShorterThanTheHeader",
                      [](StartupTest& fixture) {
                        fixture.sys.PutFile(kSettings, EncodeSettingsRecord(900, 600, "C:\\x.jpg").substr(0, 9));
+                     },
+                     true},
+        RecoveryCase{"SettingsFolderInPlaceOfTheFile",
+                     [](StartupTest& fixture) {
+                       fixture.PutSettings(900, 600, NoPictureMarker);
+                       fixture.sys.FindFile(kSettings)->directory = true;
                      },
                      false},
         RecoveryCase{"PathCutShort",
@@ -132,6 +132,24 @@ INSTANTIATE_TEST_SUITE_P(
                      true},
         RecoveryCase{"EmptyPath", [](StartupTest& fixture) { fixture.PutSettings(900, 600, ""); }, true}),
     RecoveryName);
+
+// A record cut within its header keeps each whole number it holds, the default place standing
+// for the rest, and the save at the end writes the place the window had.
+TEST_F(StartupTest, ARecordCutWithinItsHeaderKeepsItsWholeNumbersAndSavesThePlace) {
+  const std::string record = EncodeSettingsRecord(900, 600, "C:\\x.jpg");
+  for (std::size_t size = 1; size <= 9; ++size) {
+    SCOPED_TRACE(size);
+    NewRun();
+    sys.PutFile(kSettings, record.substr(0, size));
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(HelpPanel());
+    EXPECT_EQ(Frame().left, size >= 4 ? 60 : 23);  // 900 twips, or the default 350
+    EXPECT_EQ(Frame().top, size >= 8 ? 40 : 7);    // 600 twips, or the default 100
+    DoubleClickOn(PictureForm(), nullptr);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(SettingsBytes(), EncodeSettingsRecord(size >= 4 ? 900 : 345, size >= 8 ? 600 : 105, NoPictureMarker));
+  }
+}
 
 TEST_F(StartupTest, AMissingPictureIsForgottenAtTheNextSave) {
   PutSettings(900, 600, "C:\\gone.jpg");
@@ -223,13 +241,19 @@ TEST_F(StartupTest, SaveAndExitRoundsNonWholeTwipsHalvesToEven) {
   }
 }
 
-TEST_F(StartupTest, ASaveThatCannotWriteSaysWhyAndKeepsTheFormerFile) {
-  PutSettings(1500, 1500, NoPictureMarker);
-  ASSERT_TRUE(Start());
-  const std::string before = SettingsBytes();
+// A file no one may write is read all the same: the saved place and picture come back, and
+// only the save at the end says that it cannot write there, keeping the file as it was.
+TEST_F(StartupTest, AReadOnlyFileIsReadAndTheSaveSaysWhyItCannotWriteAndKeepsIt) {
+  sys.pictureFiles["C:\\pics\\cat.jpg"] = {64, 48};
+  PutSettings(900, 600, "C:\\pics\\cat.jpg");
   sys.FindFile(kSettings)->readOnly = true;
+  const std::string before = SettingsBytes();
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Frame(), (PixelRect{60, 40, 60 + 64, 40 + 48}));
+  EXPECT_EQ(FirstPin().PicturePath(), "C:\\pics\\cat.jpg");
+  EXPECT_EQ(sys.CountCalls("MessageBox"), 0) << "the start says nothing";
   WindowOf(PictureForm()).MoveTo({300, 300});
-  DoubleClickOn(PictureForm(), nullptr);
+  DoubleClickOn(PictureForm(), &PictureForm().PictureBox);
   EXPECT_TRUE(ended);
   EXPECT_EQ(SettingsBytes(), before);
   const RecordedCall* message = sys.LastCall("MessageBox");

@@ -79,6 +79,12 @@ std::unique_ptr<BinaryFile> OpenPosixFile(const std::string& path) {
   return std::make_unique<PosixFile>(std::move(fd), path);
 }
 
+std::unique_ptr<BinaryFile> OpenPosixFileToRead(const std::string& path) {
+  ScopedFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) throw SystemCallFailed("open", path, errno);
+  return std::make_unique<PosixFile>(std::move(fd), path);
+}
+
 std::string StoredFileName(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};

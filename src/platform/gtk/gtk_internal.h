@@ -167,6 +167,7 @@ std::unique_ptr<HotKeyGrab> GrabHotKey(int modifiers, char letter, std::function
 std::string ProgramFolder();
 
 std::unique_ptr<BinaryFile> OpenPosixFile(const std::string& path);
+std::unique_ptr<BinaryFile> OpenPosixFileToRead(const std::string& path);
 std::string StoredFileName(const std::string& path);
 
 // The target as a URI the desktop can open: addresses without a scheme become http(s)/mailto,

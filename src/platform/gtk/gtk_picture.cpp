@@ -1,12 +1,17 @@
 // Pictures through gdk-pixbuf and whatever loaders are installed: shown 1:1, turned as their
 // EXIF orientation says, drawn over the window's ground with their transparency, animated
 // where the file is an animation.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <span>
+#include <vector>
 
+#include "pictures/container_walk.h"
 #include "pictures/picture_extensions.h"
 #include "pictures/picture_header.h"
 #include "platform/gtk/gtk_internal.h"
@@ -116,6 +121,56 @@ std::string FormatName(GdkPixbufFormat* format) { return Owned(ScopedString(gdk_
 
 std::string TooLarge() { return "The picture is too large to fit in memory."; }
 
+// Reads the file's bytes at `offset` into `into`; fewer where it ends or cannot be read.
+std::size_t ReadAt(int fd, std::uint64_t offset, std::span<std::uint8_t> into) {
+  std::size_t done = 0;
+  while (done < into.size()) {
+    const ssize_t n = pread(fd, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+// The file's first and last bytes and its container's lengths, judged before any decoder
+// sees it (pictures/container_walk.h).
+pictures::PictureFileCheck CheckFile(const std::string& path, std::uint64_t size) {
+  const ScopedFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) throw SystemCallFailed("open", path, errno);
+  std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, pictures::kHeadBytes)));
+  std::vector<std::uint8_t> tail(static_cast<std::size_t>(std::min<std::uint64_t>(size, pictures::kTailBytes)));
+  head.resize(ReadAt(fd.Get(), 0, head));
+  tail.resize(ReadAt(fd.Get(), size - tail.size(), tail));
+  const pictures::ReadBytesAt read = [&fd](std::uint64_t offset, std::span<std::uint8_t> into) {
+    return ReadAt(fd.Get(), offset, into);
+  };
+  return pictures::CheckPictureFile(head, tail, size, read);
+}
+
+// A GIF that ends where its trailer should be, read with the trailer put back: gdk-pixbuf
+// refuses it as it is ("missing some data"), where browsers and the Windows decoder show it.
+// Fed in pieces, as a file is read, which the GIF loader digests in linear time.
+GRef<GdkPixbufAnimation> GifWithTrailer(const std::string& path, std::uint64_t end, GError** error) {
+  const ScopedFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) throw SystemCallFailed("open", path, errno);
+  ScopedPixbufLoader loader;
+  std::vector<std::uint8_t> piece(64 * 1024);
+  for (std::uint64_t at = 0; at < end;) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), end - at));
+    const std::size_t got = ReadAt(fd.Get(), at, std::span<std::uint8_t>(piece).first(want));
+    if (got == 0) throw SystemCallFailed("pread", path, errno ? errno : EIO);
+    if (!gdk_pixbuf_loader_write(loader.Get(), piece.data(), got, error)) return GRef<GdkPixbufAnimation>();
+    at += got;
+  }
+  const guchar trailer = ';';
+  if (!gdk_pixbuf_loader_write(loader.Get(), &trailer, 1, error) || !loader.Close(error))
+    return GRef<GdkPixbufAnimation>();
+  GdkPixbufAnimation* animation = gdk_pixbuf_loader_get_animation(loader.Get());  // the loader's own
+  if (animation) g_object_ref(animation);
+  return GRef<GdkPixbufAnimation>(animation);
+}
+
 std::string NotAPicture() { return "The file is not a picture Corvane can show (" + PictureFormatNames() + ")."; }
 
 }  // namespace
@@ -159,6 +214,8 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   if (stat(path.c_str(), &info) != 0) throw SystemCallFailed("stat", path, errno);
   if (!S_ISREG(info.st_mode)) throw Error("This is not a file: " + path);
   if (info.st_size == 0) throw Error("The file is empty.");
+  const pictures::PictureFileCheck check = CheckFile(path, static_cast<std::uint64_t>(info.st_size));
+  if (!check.problem.empty()) throw Error(check.problem);
   // The size is checked before anything is decoded: a picture too large to show must not
   // first take the memory of its pixels.
   int width = 0;
@@ -173,7 +230,10 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   }
 
   ScopedError error;
-  GRef<GdkPixbufAnimation> animation(gdk_pixbuf_animation_new_from_file(path.c_str(), error.Put()));
+  GRef<GdkPixbufAnimation> animation =
+      check.walk.gifTrailerMissing
+          ? GifWithTrailer(path, check.walk.end, error.Put())
+          : GRef<GdkPixbufAnimation>(gdk_pixbuf_animation_new_from_file(path.c_str(), error.Put()));
   if (!animation) {
     const GError* e = error.Get();
     const bool memory = e && e->domain == GDK_PIXBUF_ERROR && e->code == GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY;

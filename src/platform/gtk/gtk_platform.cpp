@@ -239,11 +239,11 @@ std::string GtkPlatform::FullPath(const std::string& path) const { return Absolu
 std::string GtkPlatform::FindFileName(const std::string& path) { return StoredFileName(path); }
 
 std::unique_ptr<BinaryFile> GtkPlatform::OpenReadWrite(const std::string& path) { return OpenPosixFile(path); }
+std::unique_ptr<BinaryFile> GtkPlatform::OpenToRead(const std::string& path) { return OpenPosixFileToRead(path); }
 
-std::optional<std::string> GtkPlatform::ToAnsi(std::string_view text) const {
-  if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return std::nullopt;
-  return std::string(text);
-}
+// A Linux path is the file system's bytes, valid UTF-8 or not (a name written under another
+// locale): the record keeps them as they are, so the picture that showed comes back.
+std::optional<std::string> GtkPlatform::ToAnsi(std::string_view text) const { return std::string(text); }
 
 std::string GtkPlatform::FromAnsi(std::string_view bytes) const { return std::string(bytes); }
 

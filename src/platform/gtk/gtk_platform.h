@@ -5,7 +5,8 @@
 // resolution and colours, the one face (gtk_fonts.cpp), windows (gtk_window.cpp), cairo painting
 // (gtk_canvas.cpp), gdk-pixbuf pictures (gtk_picture.cpp), message dialogs, the event loops,
 // the program's folder and the settings file's place and operations (gtk_files.cpp). Text on
-// Linux is UTF-8 end to end: the "ANSI" code page is UTF-8 and no name has a short form.
+// Linux is UTF-8 end to end: the "ANSI" code page is UTF-8 (a path that is not valid UTF-8 is
+// kept as its bytes) and no name has a short form.
 #pragma once
 
 #include <optional>
@@ -65,6 +66,7 @@ class GtkPlatform : public Platform, public WindowRegistry {
   std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
+  std::unique_ptr<BinaryFile> OpenToRead(const std::string& path) override;
   std::optional<std::string> ToAnsi(std::string_view text) const override;
   std::string FromAnsi(std::string_view bytes) const override;
   std::string ShortPathName(const std::string&) const override { return {}; }

@@ -54,11 +54,12 @@ class HeadlessAnimatedPicture : public Picture {
 
 class HeadlessFile : public BinaryFile {
  public:
-  HeadlessFile(HeadlessPlatform& platform, HeadlessPlatform::File& file, std::string path)
-      : platform_(platform), file_(file), path_(std::move(path)) {}
+  HeadlessFile(HeadlessPlatform& platform, HeadlessPlatform::File& file, std::string path, bool writable)
+      : platform_(platform), file_(file), path_(std::move(path)), writable_(writable) {}
   ~HeadlessFile() override { platform_.calls.push_back({"CloseFile", {path_}}); }
 
   void Write(std::uint64_t offset, const std::string& bytes) override {
+    if (!writable_) throw Error("Access is denied.");
     const auto at = static_cast<std::size_t>(offset);
     if (file_.bytes.size() < at + bytes.size()) file_.bytes.resize(at + bytes.size(), '\0');
     std::copy(bytes.begin(), bytes.end(), file_.bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -74,6 +75,7 @@ class HeadlessFile : public BinaryFile {
   HeadlessPlatform& platform_;
   HeadlessPlatform::File& file_;
   std::string path_;
+  bool writable_;
 };
 
 // A canvas that keeps what was drawn.
@@ -288,7 +290,15 @@ std::unique_ptr<BinaryFile> HeadlessPlatform::OpenReadWrite(const std::string& p
     f = FindFile(path);
   }
   Record("OpenFile", {path});
-  return std::make_unique<HeadlessFile>(*this, *f, path);
+  return std::make_unique<HeadlessFile>(*this, *f, path, true);
+}
+
+std::unique_ptr<BinaryFile> HeadlessPlatform::OpenToRead(const std::string& path) {
+  File* f = FindFile(path);
+  if (!f) throw Error("The system cannot find the file specified.");
+  if (f->directory) throw Error("Access is denied.");
+  Record("OpenFile", {path, "read"});
+  return std::make_unique<HeadlessFile>(*this, *f, path, false);
 }
 
 std::optional<std::string> HeadlessPlatform::ToAnsi(std::string_view text) const {

@@ -74,6 +74,14 @@ std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path) {
   return std::make_unique<Win32File>(std::move(handle));
 }
 
+std::unique_ptr<BinaryFile> OpenBinaryFileToRead(const std::string& path) {
+  ScopedKernelHandle handle(
+      FileOrNull(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!handle) throw CallFailed("CreateFile");
+  return std::make_unique<Win32File>(std::move(handle));
+}
+
 std::string StoredFileName(const std::string& path) {
   WIN32_FIND_DATAW found{};
   const ScopedSearch search(FileOrNull(FindFirstFileW(Widen(path).c_str(), &found)));

@@ -168,6 +168,7 @@ std::unique_ptr<OpenFileRecord> MakeOpenFileRecord(const OpenFileRequest& reques
 std::string ProgramDirectory();
 
 std::unique_ptr<BinaryFile> OpenBinaryFile(const std::string& path);
+std::unique_ptr<BinaryFile> OpenBinaryFileToRead(const std::string& path);
 std::string StoredFileName(const std::string& path);
 
 // UTF-8 to and from the system's ANSI code page; nullopt when the code page cannot hold it.

@@ -1,12 +1,16 @@
-// Loading a picture file: a look at its first and last bytes, then WIC, then the system's OLE
-// picture loader (bmp, dib, gif, jpg, wmf, emf, ico, cur) for what WIC does not take.
+// Loading a picture file: a look at its first and last bytes and a walk over its container's
+// lengths, then WIC, then the system's OLE picture loader (bmp, dib, gif, jpg, wmf, emf, ico,
+// cur) for what WIC does not take.
 #include "platform/win32/win32_internal.h"
 
 #include <ole2.h>
 #include <olectl.h>
 
 #include <algorithm>
+#include <functional>
+#include <span>
 
+#include "pictures/container_walk.h"
 #include "pictures/picture_extensions.h"
 #include "pictures/picture_header.h"
 #include "platform/win32/win32_scoped.h"
@@ -229,21 +233,29 @@ std::string NoDecoderText(pictures::PictureFormat format, const std::vector<std:
   return "The file is a " + name + " picture, and this system has no decoder for " + name + " pictures. " + known;
 }
 
-// Reads the JPEG from its first scan on, a chunk at a time, for its end marker: the last bytes
-// lacked it, but data may follow the picture.
-bool HasJpegEnd(const std::string& path, std::uint64_t scanStart) {
-  const ScopedKernelHandle file = OpenToRead(path, FILE_FLAG_SEQUENTIAL_SCAN);
-  LARGE_INTEGER at{};
-  at.QuadPart = static_cast<LONGLONG>(scanStart);
-  if (!file || !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) return false;
-  pictures::JpegEndFinder finder;
-  std::vector<std::uint8_t> chunk(64 * 1024);
-  DWORD got = 0;
-  while (ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0) {
-    if (finder.Feed({chunk.data(), got})) return true;
+// Reads the file at the offsets asked, for the walk over its structure: the same handle for
+// every read, opened for reading in order.
+class SequentialReader {
+ public:
+  explicit SequentialReader(const std::string& path) : file_(OpenToRead(path, FILE_FLAG_SEQUENTIAL_SCAN)) {}
+
+  std::size_t operator()(std::uint64_t offset, std::span<std::uint8_t> into) const {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!file_ || !SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN)) return 0;
+    std::size_t done = 0;
+    while (done < into.size()) {
+      DWORD got = 0;
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size() - done, 1u << 20));
+      if (!ReadFile(file_.Get(), into.data() + done, want, &got, nullptr) || got == 0) break;
+      done += got;
+    }
+    return done;
   }
-  return false;
-}
+
+ private:
+  ScopedKernelHandle file_;
+};
 
 void CheckClaimedSize(std::int64_t width, std::int64_t height) {
   const std::string problem = pictures::SizeProblem(width, height);
@@ -254,12 +266,13 @@ void CheckClaimedSize(std::int64_t width, std::int64_t height) {
 
 std::shared_ptr<Picture> LoadPictureFile(LateBound& late, const std::string& path, int dpi) {
   const FileGlance glance = GlanceAtFile(path);
-  pictures::PictureHeader header = pictures::ReadPictureHeader(glance.head, glance.tail, glance.size);
-  if (header.format == pictures::PictureFormat::Jpeg && header.cutShort && header.scanStart > 0)
-    header.cutShort = !HasJpegEnd(path, header.scanStart);
+  const SequentialReader reader(path);
+  const pictures::PictureFileCheck check =
+      pictures::CheckPictureFile(glance.head, glance.tail, glance.size, std::cref(reader));
+  const pictures::PictureHeader& header = check.header;
   // Refused before any decoder allocates for it.
   if (header.sizeKnown) CheckClaimedSize(header.width, header.height);
-  if (header.cutShort) throw Error("The file is cut short: it ends before the picture it holds does.");
+  if (!check.problem.empty()) throw Error(check.problem);
   std::string wicFailure;
   try {
     if (std::shared_ptr<Picture> picture = LoadWicPicture(late, path, glance)) return picture;

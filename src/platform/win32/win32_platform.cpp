@@ -251,6 +251,7 @@ std::string Win32Platform::SettingsFilePath(const std::string& fileName) const {
 std::string Win32Platform::FindFileName(const std::string& path) { return StoredFileName(path); }
 
 std::unique_ptr<BinaryFile> Win32Platform::OpenReadWrite(const std::string& path) { return OpenBinaryFile(path); }
+std::unique_ptr<BinaryFile> Win32Platform::OpenToRead(const std::string& path) { return OpenBinaryFileToRead(path); }
 
 std::optional<std::string> Win32Platform::ToAnsi(std::string_view text) const { return ToAnsiCodePage(text); }
 

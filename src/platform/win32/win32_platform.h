@@ -58,6 +58,7 @@ class Win32Platform : public Platform {
   std::string SettingsFilePath(const std::string& fileName) const override;
   std::string FindFileName(const std::string& path) override;
   std::unique_ptr<BinaryFile> OpenReadWrite(const std::string& path) override;
+  std::unique_ptr<BinaryFile> OpenToRead(const std::string& path) override;
   std::optional<std::string> ToAnsi(std::string_view text) const override;
   std::string FromAnsi(std::string_view bytes) const override;
   std::string ShortPathName(const std::string& path) const override;
