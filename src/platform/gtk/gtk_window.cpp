@@ -59,7 +59,9 @@ FormWindow::FormWindow(const WindowLayout& layout, WindowEvents& events, const F
   }
   // Menu and About belong to the picture window: no window manager puts it over them.
   if (kind_ != WindowKind::Popup) {
-    if (GtkWindow* main = registry_.MainWindow()) gtk_window_set_transient_for(window, main);
+    const GtkNativeWindow* owner = layout.owner ? registry_.Find(layout.owner) : nullptr;
+    GtkWindow* parent = owner && owner->Widget() ? owner->Widget() : registry_.MainWindow();
+    if (parent) gtk_window_set_transient_for(window, parent);
   }
   gtk_window_set_gravity(window, GDK_GRAVITY_NORTH_WEST);
   // A framed window goes where the window manager puts new windows, over its owner; the
@@ -78,6 +80,10 @@ FormWindow::FormWindow(const WindowLayout& layout, WindowEvents& events, const F
   Connect(GTK_WIDGET(window), "key-press-event", G_CALLBACK(OnKeyPress));
   Connect(GTK_WIDGET(window), "delete-event", G_CALLBACK(OnDelete));
   Connect(GTK_WIDGET(window), "configure-event", G_CALLBACK(OnConfigure));
+  if (kind_ == WindowKind::ToolPopup) {
+    Connect(GTK_WIDGET(window), "map-event", G_CALLBACK(OnMap));
+    Connect(GTK_WIDGET(window), "unmap-event", G_CALLBACK(OnUnmap));
+  }
   gtk_widget_show(area_);
 }
 
@@ -91,6 +97,7 @@ void FormWindow::Destroy() {
   hotKey_.reset();
   dropIdle_.Reset();
   if (!window_) return;
+  ReleasePointer();
   RefreshFrame();  // the last place stays known once the window has gone
   // Taken out first: whatever runs while it is destroyed finds no window here.
   ScopedToplevel window = std::move(window_);
@@ -108,6 +115,7 @@ void FormWindow::MoveTo(PixelPoint p) {
   origin_ = p;
   placed_ = true;
   userMoved_ = false;
+  managerPlaced_ = false;
   if (window_) gtk_window_move(window_.Get(), p.x, p.y);
 }
 
@@ -121,6 +129,7 @@ void FormWindow::SetClientSize(PixelSize size) {
 void FormWindow::Show() {
   if (!window_) return;
   const bool place = kind_ != WindowKind::Framed || placed_;
+  if (place) managerPlaced_ = false;
   if (place) gtk_window_move(window_.Get(), origin_.x, origin_.y);
   gtk_widget_show(GTK_WIDGET(window_.Get()));
   // Asked again once the window is managed: a window manager may pull a new window wholly
@@ -136,6 +145,42 @@ void FormWindow::Activate() {
   // lets it take the keyboard.
   gtk_window_present_with_time(window_.Get(), gtk_get_current_event_time());
   gtk_widget_grab_focus(area_);
+}
+
+// Presses over the program's own windows still go to them (a disabled one tells the registry);
+// any other press comes here, outside the popup's area.
+gboolean FormWindow::OnMap(GtkWidget*, GdkEvent*, FormWindow* self) {
+  GdkWindow* area = self->area_ ? gtk_widget_get_window(self->area_) : nullptr;
+  if (!area || self->holdsPointer_) return FALSE;
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(area));
+  self->holdsPointer_ = gdk_seat_grab(seat, area, GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr, nullptr, nullptr,
+                                      nullptr) == GDK_GRAB_SUCCESS;
+  return FALSE;
+}
+
+gboolean FormWindow::OnUnmap(GtkWidget*, GdkEvent*, FormWindow* self) {
+  self->ReleasePointer();
+  return FALSE;
+}
+
+void FormWindow::ReleasePointer() {
+  if (!holdsPointer_) return;
+  holdsPointer_ = false;
+  gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
+}
+
+void FormWindow::PressedOnBlockedWindow() {
+  if (!enabled_ || !IsVisible()) return;
+  if (kind_ == WindowKind::ToolPopup) {
+    PressOutside();
+  } else if (kind_ == WindowKind::Framed) {
+    Activate();
+  }
+}
+
+void FormWindow::PressOutside() {
+  if (kind_ != WindowKind::ToolPopup || !enabled_ || !IsVisible()) return;
+  Guard([&] { events_.OnPressOutside(); });
 }
 
 void FormWindow::Hide() {
@@ -207,11 +252,18 @@ gboolean FormWindow::OnDelete(GtkWidget*, GdkEvent*, FormWindow* self) {
   return TRUE;  // the form decides; the window stays until it is destroyed
 }
 
-gboolean FormWindow::OnConfigure(GtkWidget*, GdkEventConfigure*, FormWindow* self) {
+gboolean FormWindow::OnConfigure(GtkWidget*, GdkEventConfigure* e, FormWindow* self) {
   GdkWindow* gdk = self->window_ ? gtk_widget_get_window(GTK_WIDGET(self->window_.Get())) : nullptr;
   if (!gdk) return FALSE;
   self->frameStale_ = true;
   if (self->kind_ == WindowKind::Framed) self->client_ = {gdk_window_get_width(gdk), gdk_window_get_height(gdk)};
+  // An answer to the size last asked for says where the window manager holds the window now,
+  // which is the window's place from then on, even where it is not the place asked for (a
+  // window larger than the screen held at its corner, say). One carrying an older size comes
+  // from before the last request and says nothing of its answer.
+  if (e->width == self->client_.width && e->height == self->client_.height &&
+      gtk_widget_get_mapped(GTK_WIDGET(self->window_.Get())))
+    self->managerPlaced_ = true;
   return FALSE;
 }
 
@@ -221,10 +273,9 @@ void FormWindow::RefreshFrame() const {
   frameStale_ = false;
   GdkRectangle frame{};
   gdk_window_get_frame_extents(gdk, &frame);
-  // The window's place is the program's, or where the user moved it: a window manager that
-  // nudges a window on its own (away from a screen edge, say) does not change the place the
-  // program keeps and saves.
-  if (userMoved_ || (kind_ == WindowKind::Framed && !placed_)) origin_ = {frame.x, frame.y};
+  // The window's place is where the window manager holds it once it has answered the last
+  // request (or the user has moved it); until then, the place the program asked for.
+  if (userMoved_ || managerPlaced_ || (kind_ == WindowKind::Framed && !placed_)) origin_ = {frame.x, frame.y};
   border_ = {std::max(0, frame.width - gdk_window_get_width(gdk)),
              std::max(0, frame.height - gdk_window_get_height(gdk))};
 }

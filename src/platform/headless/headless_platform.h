@@ -70,6 +70,7 @@ class HeadlessPlatform : public Platform {
   std::string workingFolder = "C:\\Users\\me";
   std::string appPath = "C:\\Corvane";
   char decimalSeparator = '.';
+  bool showsOpacity = true;  // false: as X11 without a compositing manager
   std::vector<PixelRect> monitors{{0, 0, 1280, 1024}};
   std::map<std::string, std::string> shortPaths;  // long path → short path
   // Font metric: a line is `points * 5 / 3` pixels high, a character half that wide (one more
@@ -134,6 +135,7 @@ class HeadlessPlatform : public Platform {
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
   std::vector<PixelRect> Monitors() const override { return monitors; }
   char DecimalSeparator() const override { return decimalSeparator; }
+  bool ShowsOpacity() const override { return showsOpacity; }
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;
   void RunModalLoop(const std::function<bool()>& done) override;
