@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "corvane.h"
-#include "xdnd.h"
 
 namespace corvane::e2e {
 namespace {
@@ -127,85 +126,6 @@ TEST_F(ManagedDesktop, AltF4EndsTheProgramWithoutSaving) {
   ASSERT_TRUE(app_.WaitForExit(10s));
   EXPECT_TRUE(app_.Exit()->Exited() && app_.Exit()->code == 0) << app_.Exit()->Describe();
   EXPECT_EQ(app_.ReadSettings(), settingsAtStart_) << "the moved place is not saved";
-}
-
-// A picture larger than the screen dropped on the help panel: openbox holds the window at the
-// screen's corner rather than where it was asked for. That is the window's place from then on:
-// Ctrl+wheel keeps the picture's point under the pointer, and a double click saves the place
-// the user sees.
-TEST_F(ManagedDesktop, AWindowHeldElsewhereByTheWindowManagerIsCountedWhereItIs) {
-  ASSERT_NO_FATAL_FAILURE(StartAt(kDefaultPlace));
-  const std::string big = AddConvertedPicture(app_, {"-size", "3000x2000", "xc:#FF0000"}, "big3000x2000.png");
-  ASSERT_TRUE(DropUriList(window_.id, Ground(), "# from a test\r\n" + FileUri(big) + "\r\n"));
-  std::optional<XTopLevel> shown;
-  ASSERT_TRUE(Eventually("the big picture shown", [&] {
-    shown = ShownPictureWindow(app_);
-    return shown && shown->rect.width == 3000 && shown->rect.height == 2000;
-  }));
-  // Let the window manager have its say before the place is read: a menu opened and closed
-  // shows the program has handled everything before.
-  const auto roundTrip = [] {
-    ASSERT_TRUE(OpenMenu({700, 500}));
-    PressKey("Escape");
-    ASSERT_TRUE(WaitForNoMenu());
-  };
-  ASSERT_NO_FATAL_FAILURE(roundTrip());
-  shown = ShownPictureWindow(app_);
-  ASSERT_TRUE(shown.has_value());
-  const Rect held = shown->rect;
-
-  const Point pointer{900, 600};
-  MoveTo(pointer);
-  Wheel(-1, {"Ctrl"});
-  ASSERT_TRUE(Eventually("the picture scaled", [&] {
-    shown = ShownPictureWindow(app_);
-    return shown && shown->rect.width != 3000;
-  }));
-  ASSERT_NO_FATAL_FAILURE(roundTrip());
-  shown = ShownPictureWindow(app_);
-  const Rect scaled = shown->rect;
-  // The picture's point under the pointer stays there: it was (pointer - held) of 3000 pixels.
-  const double ratio = static_cast<double>(scaled.width) / 3000.0;
-  EXPECT_NEAR(scaled.x, pointer.x - (pointer.x - held.x) * ratio, 1.0) << "held at " << held << ", now " << scaled;
-  EXPECT_NEAR(scaled.y, pointer.y - (pointer.y - held.y) * ratio, 1.0) << "held at " << held << ", now " << scaled;
-  if (held.x == 0 && held.y == 0) {
-    EXPECT_EQ((Point{scaled.x, scaled.y}), (Point{82, 55}));
-  }
-
-  DoubleClick({700, 500});
-  ASSERT_TRUE(app_.WaitForExit(10s));
-  const auto saved = ReadSettingsRecord(app_);
-  ASSERT_TRUE(saved.has_value());
-  EXPECT_EQ(saved->left, scaled.x * kTwipsPerPixel);
-  EXPECT_EQ(saved->top, scaled.y * kTwipsPerPixel);
-}
-
-// GTK's own open-file dialog fits the screen, its filter named briefly.
-TEST_F(ManagedDesktop, TheSelectDialogFitsTheScreen) {
-  ASSERT_NO_FATAL_FAILURE(StartAt({200, 150}));
-  XTopLevel menu;
-  ASSERT_TRUE(OpenMenuAt({window_.rect.x + 300, window_.rect.y + 250}, &menu));
-  PressKey("Alt+s");
-  std::optional<XTopLevel> dialog;
-  ASSERT_TRUE(
-      Eventually("the open-file dialog", [&] { return (dialog = FindShownWindow(kOpenDialogTitle)).has_value(); }));
-  // Once GTK has given it its size.
-  ASSERT_TRUE(Eventually("the dialog within the screen",
-                         [&] {
-                           dialog = FindShownWindow(kOpenDialogTitle);
-                           const Rect screen = ScreenRect();
-                           return dialog && dialog->frameRect.x >= screen.x && dialog->frameRect.y >= screen.y &&
-                                  dialog->frameRect.Right() <= screen.Right() &&
-                                  dialog->frameRect.Bottom() <= screen.Bottom();
-                         }))
-      << "the dialog at " << (dialog ? dialog->frameRect : Rect{}) << " on " << ScreenRect();
-  SaveScreenshot(CaptureScreen(), "select-dialog");
-  // A filter named by its forty patterns made it 1096 pixels wide.
-  EXPECT_LE(dialog->rect.width, 900) << "the dialog at " << dialog->rect;
-  EXPECT_LE(dialog->rect.height, 640) << "the dialog at " << dialog->rect;
-  PressKey("Escape");
-  EXPECT_TRUE(Eventually("the dialog to close", [] { return !FindShownWindow(kOpenDialogTitle).has_value(); }));
-  EXPECT_TRUE(app_.Running());
 }
 
 }  // namespace

@@ -69,47 +69,6 @@ OpenFileAnswer Answer(GtkFileChooser* chooser, gint response) {
   return answer;
 }
 
-// Whether GTK's native dialog would ask the desktop's portal: in a sandbox, or when the user
-// asks for it.
-bool PortalWanted() {
-  const char* use = std::getenv("GTK_USE_PORTAL");
-  return (use && std::string_view(use) == "1") || g_file_test("/.flatpak-info", G_FILE_TEST_EXISTS);
-}
-
-// GTK's own dialog, sized to the work area of the owner's monitor: left to itself it takes
-// forty rows of the list and more than a thousand pixels across, more than a small screen has.
-OpenFileAnswer ChooseInDialog(const OpenFileRequest& request, GtkWindow* parent) {
-  const ScopedWidget dialog(gtk_file_chooser_dialog_new(request.title.c_str(), parent, GTK_FILE_CHOOSER_ACTION_OPEN,
-                                                        "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT,
-                                                        nullptr));
-  GtkWindow* window = GTK_WINDOW(dialog.Get());
-  GdkDisplay* display = gdk_display_get_default();
-  GdkWindow* over = parent ? gtk_widget_get_window(GTK_WIDGET(parent)) : nullptr;
-  GdkMonitor* monitor = over ? gdk_display_get_monitor_at_window(display, over)
-                             : gdk_display_get_primary_monitor(display);
-  if (!monitor) monitor = gdk_display_get_monitor(display, 0);
-  // GTK gives the dialog its own default size as it maps it; the size that fits comes after.
-  GdkRectangle fit{0, 0, 900, 640};
-  if (monitor) {
-    GdkRectangle area{};
-    gdk_monitor_get_workarea(monitor, &area);
-    fit.width = std::min(fit.width, area.width * 9 / 10);
-    fit.height = std::min(fit.height, area.height * 9 / 10);
-  }
-  gtk_window_set_default_size(window, fit.width, fit.height);
-  g_signal_connect_after(window, "map", G_CALLBACK(+[](GtkWidget* widget, gpointer size) {
-                           const auto* wanted = static_cast<const GdkRectangle*>(size);
-                           gtk_window_resize(GTK_WINDOW(widget), wanted->width, wanted->height);
-                         }),
-                         &fit);
-  gtk_window_set_modal(window, TRUE);
-  gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog.Get()), GTK_RESPONSE_ACCEPT);
-  GtkFileChooser* chooser = GTK_FILE_CHOOSER(window);
-  PrepareChooser(chooser, request);
-  return Answer(chooser, gtk_dialog_run(GTK_DIALOG(dialog.Get())));
-}
-
 }  // namespace
 
 Error CallFailed(std::string_view call, std::string_view object, const GError* error) {
@@ -184,7 +143,6 @@ CursorPoint GtkPlatform::CursorPosition() {
 OpenFileAnswer GtkPlatform::ChooseFileToOpen(const OpenFileRequest& request) {
   GtkNativeWindow* owner = Find(request.owner);
   GtkWindow* parent = owner ? owner->Widget() : nullptr;
-  if (!PortalWanted()) return ChooseInDialog(request, parent);
   const GRef<GtkFileChooserNative> dialog(
       gtk_file_chooser_native_new(request.title.c_str(), parent, GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr));
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.Get());

@@ -115,7 +115,6 @@ void FormWindow::MoveTo(PixelPoint p) {
   origin_ = p;
   placed_ = true;
   userMoved_ = false;
-  managerPlaced_ = false;
   if (window_) gtk_window_move(window_.Get(), p.x, p.y);
 }
 
@@ -129,7 +128,6 @@ void FormWindow::SetClientSize(PixelSize size) {
 void FormWindow::Show() {
   if (!window_) return;
   const bool place = kind_ != WindowKind::Framed || placed_;
-  if (place) managerPlaced_ = false;
   if (place) gtk_window_move(window_.Get(), origin_.x, origin_.y);
   gtk_widget_show(GTK_WIDGET(window_.Get()));
   // Asked again once the window is managed: a window manager may pull a new window wholly
@@ -252,18 +250,11 @@ gboolean FormWindow::OnDelete(GtkWidget*, GdkEvent*, FormWindow* self) {
   return TRUE;  // the form decides; the window stays until it is destroyed
 }
 
-gboolean FormWindow::OnConfigure(GtkWidget*, GdkEventConfigure* e, FormWindow* self) {
+gboolean FormWindow::OnConfigure(GtkWidget*, GdkEventConfigure*, FormWindow* self) {
   GdkWindow* gdk = self->window_ ? gtk_widget_get_window(GTK_WIDGET(self->window_.Get())) : nullptr;
   if (!gdk) return FALSE;
   self->frameStale_ = true;
   if (self->kind_ == WindowKind::Framed) self->client_ = {gdk_window_get_width(gdk), gdk_window_get_height(gdk)};
-  // An answer to the size last asked for says where the window manager holds the window now,
-  // which is the window's place from then on, even where it is not the place asked for (a
-  // window larger than the screen held at its corner, say). One carrying an older size comes
-  // from before the last request and says nothing of its answer.
-  if (e->width == self->client_.width && e->height == self->client_.height &&
-      gtk_widget_get_mapped(GTK_WIDGET(self->window_.Get())))
-    self->managerPlaced_ = true;
   return FALSE;
 }
 
@@ -273,9 +264,10 @@ void FormWindow::RefreshFrame() const {
   frameStale_ = false;
   GdkRectangle frame{};
   gdk_window_get_frame_extents(gdk, &frame);
-  // The window's place is where the window manager holds it once it has answered the last
-  // request (or the user has moved it); until then, the place the program asked for.
-  if (userMoved_ || managerPlaced_ || (kind_ == WindowKind::Framed && !placed_)) origin_ = {frame.x, frame.y};
+  // The window's place is the program's, or where the user moved it: a window manager that
+  // nudges a window on its own (away from a screen edge, say) does not change the place the
+  // program keeps and saves.
+  if (userMoved_ || (kind_ == WindowKind::Framed && !placed_)) origin_ = {frame.x, frame.y};
   border_ = {std::max(0, frame.width - gdk_window_get_width(gdk)),
              std::max(0, frame.height - gdk_window_get_height(gdk))};
 }

@@ -100,10 +100,9 @@ class FormWindow : public GtkNativeWindow {
   mutable PixelSize border_{0, 0};  // the window manager's frame, once it has one
   mutable bool frameStale_ = true;  // configured since the frame was last asked
   bool enabled_ = true;
-  bool holdsPointer_ = false;   // a popup's grab of the pointer
-  bool placed_ = false;         // the program has placed the window itself
-  bool userMoved_ = false;      // the user has moved it since (through the window manager)
-  bool managerPlaced_ = false;  // the window manager has answered the last move or size asked
+  bool holdsPointer_ = false;  // a popup's grab of the pointer
+  bool placed_ = false;        // the program has placed the window itself
+  bool userMoved_ = false;     // the user has moved it since (through the window manager)
   ClickCounter clicks_;
   bool pressed_ = false;
   bool moveArmed_ = false;  // a left press may become the window manager's move
