@@ -42,6 +42,9 @@ class PictureWindow : public Form {
   // A left press moves the window through the system as if its title bar were dragged; a
   // right press opens the menu at the cursor.
   void MoveOrOpenMenu(const MouseArgs& args);
+  // Shift+F10 or the Menu key: the menu opens as a right click 8 pixels inside the window's
+  // top-left corner would open it, its first item highlighted.
+  void OpenMenuFromKeyboard();
 
  protected:
   void Form_Load() override;
