@@ -124,10 +124,10 @@ Rgb Screenshot::At(int x, int y) const {
   return {rgb_[i], rgb_[i + 1], rgb_[i + 2]};
 }
 
-std::optional<Rect> Screenshot::BoundsOf(Rgb colour, int tolerance) const {
+std::optional<Rect> Screenshot::BoundsOf(Rgb colour, const Rect& area, int tolerance) const {
   int left = width_, top = height_, right = -1, bottom = -1;
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
+  for (int y = std::max(0, area.y); y < std::min(height_, area.Bottom()); ++y) {
+    for (int x = std::max(0, area.x); x < std::min(width_, area.Right()); ++x) {
       if (!Near(At(x, y), colour, tolerance)) continue;
       left = std::min(left, x);
       top = std::min(top, y);

@@ -54,8 +54,9 @@ class Screenshot {
   int Width() const { return width_; }
   int Height() const { return height_; }
   Rgb At(int x, int y) const;
-  // The smallest rectangle holding every pixel of `colour`; nullopt when there is none.
-  std::optional<Rect> BoundsOf(Rgb colour, int tolerance = 8) const;
+  // The smallest rectangle holding every pixel of `colour` within `area`; nullopt when there is
+  // none.
+  std::optional<Rect> BoundsOf(Rgb colour, const Rect& area, int tolerance = 8) const;
 
  private:
   int width_;

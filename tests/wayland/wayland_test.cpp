@@ -1,7 +1,7 @@
 // The Linux program as a native Wayland client on headless sway: its windows are layer surfaces
 // on the overlay layer, placed where the settings say, above ordinary windows, moved by a drag,
 // with the menu above the picture window taking the keys, click-through and the command that
-// ends it, and pins that follow an output that goes away.
+// ends it, and a second output.
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -14,7 +14,7 @@ namespace corvane::wayland_e2e {
 namespace {
 
 constexpr Rgb kGroundGreen = Rgb::Hex(0x00C000);
-constexpr Rgb kMenuWhite = Rgb::Hex(0xFFFFFF);
+constexpr Rgb kMenuGround = Rgb::Hex(0xF0F0F0);
 constexpr Rgb kOutlineRed = Rgb::Hex(0xFF0000);
 constexpr int kHelpWidth = 464;   // 6960 twips
 constexpr int kHelpHeight = 343;  // 5145 twips
@@ -45,9 +45,18 @@ class Wayland : public testing::Test {
     ASSERT_TRUE(PanelAt({x, y, kHelpWidth, kHelpHeight}, "start"));
   }
 
+  // Looked for on the output that holds the expected place: sway 1.7 leaves stale pixels on a
+  // second headless output now and then.
   testing::AssertionResult PanelAt(const Rect& expected, const std::string& what) {
+    Rect output{0, 0, 0, 0};
+    for (const Compositor::Output& o : compositor_->Outputs()) {
+      if (expected.x >= o.rect.x && expected.x < o.rect.Right() && expected.y >= o.rect.y &&
+          expected.y < o.rect.Bottom()) {
+        output = o.rect;
+      }
+    }
     return Saved(Eventually("the help panel at " + testing::PrintToString(expected) + " (" + what + ")", [&] {
-      const std::optional<Rect> shown = compositor_->Capture().BoundsOf(kGroundGreen);
+      const std::optional<Rect> shown = compositor_->Capture().BoundsOf(kGroundGreen, output);
       if (shown == expected) return testing::AssertionSuccess();
       return testing::AssertionFailure() << "its green ground is at "
                                          << (shown ? testing::PrintToString(*shown) : std::string("no place"));
@@ -63,9 +72,11 @@ class Wayland : public testing::Test {
     return result;
   }
 
-  // A foot terminal, which sway tiles over the whole output.
+  // A foot terminal, which sway tiles over the whole first output (with a command of its own:
+  // the tests' user has no login shell).
   testing::AssertionResult StartFoot() {
-    foot_ = compositor_->SpawnAsUser({"foot", "--app-id=corvane-test-foot"}, program_->Folder());
+    compositor_->Sway({"focus", "output", compositor_->Outputs().at(0).name});
+    foot_ = compositor_->SpawnAsUser({"foot", "--app-id=corvane-test-foot", "sleep", "600"}, program_->Folder());
     return Eventually("foot's window", [&] {
       if (compositor_->Sway({"-t", "get_tree"}).find("corvane-test-foot") != std::string::npos) {
         return testing::AssertionSuccess();
@@ -124,44 +135,53 @@ TEST_F(Wayland, AQuickClickNeverDrags) {
 
 TEST_F(Wayland, TheMenuOpensAtThePointerAboveThePanelAndTakesTheKeys) {
   ASSERT_NO_FATAL_FAILURE(StartAt(300, 200));
-  pointer_->Click(420, 330, Pointer::kRight);
-  ASSERT_TRUE(Saved(Eventually("the menu", [&] {
+  const int x = 420, y = 330;
+  pointer_->Click(x, y, Pointer::kRight);
+  // Its bottom-right corner at the pointer, as on X11 and Windows; right of the Exit and About
+  // items its ground covers the panel's labels.
+  const Rect menu{x - kMenuWidth, y - kMenuHeight, kMenuWidth, kMenuHeight};
+  const std::vector<std::pair<int, int>> ground{{menu.x + 120, menu.y + 60}, {menu.x + 120, menu.y + 105}};
+  const auto menuShown = [&](bool shown) {
     const Screenshot shot = compositor_->Capture();
-    // The menu's white ground covers the panel's green right of and below the pointer.
-    for (const auto& [dx, dy] : {std::pair{4, 4}, {kMenuWidth - 4, 4}, {4, kMenuHeight - 4}}) {
-      if (!Near(shot.At(420 + dx, 330 + dy), kMenuWhite, 4)) {
-        return testing::AssertionFailure() << "at +" << dx << ",+" << dy << ": " << shot.At(420 + dx, 330 + dy);
+    for (const auto& [px, py] : ground) {
+      if (Near(shot.At(px, py), kMenuGround, 4) != shown) {
+        return testing::AssertionFailure() << "at (" << px << ", " << py << "): " << shot.At(px, py);
       }
     }
     return testing::AssertionSuccess();
-  })));
+  };
+  ASSERT_TRUE(Saved(Eventually("the menu above the panel", [&] { return menuShown(true); })));
   compositor_->Capture("menu");
   // Its access key closes it: the keyboard is the menu's.
   compositor_->Keys({"-M", "alt", "c", "-m", "alt"});
-  EXPECT_TRUE(Eventually("the menu closed", [&] {
-    const Rgb under = compositor_->Capture().At(420 + 4, 330 + 4);
-    if (Near(under, kGroundGreen, 4)) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the panel shows " << under << " there";
-  }));
+  EXPECT_TRUE(Saved(Eventually("the menu closed", [&] { return menuShown(false); })));
+  EXPECT_TRUE(PanelAt({300, 200, kHelpWidth, kHelpHeight}, "after the menu"));
   EXPECT_TRUE(program_->Running());
 }
 
-TEST_F(Wayland, AnOutputThatGoesAwayTakesItsPanelToTheNearestOne) {
-  const std::vector<Compositor::Output> before = compositor_->Outputs();
-  ASSERT_EQ(before.size(), 1u);
-  ASSERT_FALSE(compositor_->Sway({"create_output"}).empty());
-  std::vector<Compositor::Output> outputs;
-  ASSERT_TRUE(Eventually("a second output", [&] {
-    outputs = compositor_->Outputs();
-    return outputs.size() == 2 ? testing::AssertionSuccess() : testing::AssertionFailure();
-  }));
-  const Compositor::Output second = outputs[0].name == before[0].name ? outputs[1] : outputs[0];
-  const Rect& first = before[0].rect;
-  ASSERT_NO_FATAL_FAILURE(StartAt(second.rect.x + 100, 120));
+// sway 1.7's headless outputs cannot be disabled (the commit fails), so an output going away is
+// not tested here; a second one stays for the rest of the session, and the other tests keep to
+// the first.
+TEST_F(Wayland, APanelStartsOnTheOutputHoldingItsPlaceAndSavesItInTheLayout) {
+  std::vector<Compositor::Output> outputs = compositor_->Outputs();
+  ASSERT_FALSE(outputs.empty());
+  const std::string first = outputs[0].name;
+  if (outputs.size() < 2) {
+    ASSERT_FALSE(compositor_->Sway({"create_output"}).empty());
+    ASSERT_TRUE(Eventually("a second output", [&] {
+      outputs = compositor_->Outputs();
+      return outputs.size() == 2 ? testing::AssertionSuccess() : testing::AssertionFailure();
+    }));
+  }
+  const Rect second = (outputs[0].name == first ? outputs[1] : outputs[0]).rect;
+  compositor_->Sway({"focus", "output", first});
+  ASSERT_GE(second.x, 1280) << "the second output is expected right of the first";
+  ASSERT_NO_FATAL_FAILURE(StartAt(second.x + 100, second.y + 120));
   compositor_->Capture("second-output");
-  compositor_->Sway({"output", second.name, "disable"});
-  EXPECT_TRUE(PanelAt({first.Right() - kHelpWidth, 120, kHelpWidth, kHelpHeight}, "after its output went away"));
-  EXPECT_TRUE(program_->Running());
+  const auto [x, y] = Ground(second.x + 100, second.y + 120);
+  pointer_->DoubleClick(x, y);
+  ASSERT_TRUE(program_->WaitForExit(10s));
+  EXPECT_EQ(program_->SavedPlace(), std::make_pair(second.x + 100, second.y + 120));
 }
 
 }  // namespace

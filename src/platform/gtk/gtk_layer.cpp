@@ -86,7 +86,7 @@ bool LayerShellInUse() {
   return inUse;
 }
 
-LayerSurface::LayerSurface(GtkWindow* window, WindowKind kind) : window_(window) {
+LayerSurface::LayerSurface(GtkWindow* window, WindowKind kind) : window_(window), kind_(kind) {
   gtk_layer_init_for_window(window);
   gtk_layer_set_namespace(window, "corvane");
   gtk_layer_set_layer(window, GTK_LAYER_SHELL_LAYER_OVERLAY);
@@ -101,9 +101,33 @@ LayerSurface::LayerSurface(GtkWindow* window, WindowKind kind) : window_(window)
         g_signal_connect(gdk_display_get_default(), "monitor-removed", G_CALLBACK(OnMonitorRemoved), nullptr);
   }
   surfaces.push_back(this);
+  g_signal_connect(window, "map", G_CALLBACK(OnMapChanged), this);
+  g_signal_connect(window, "unmap", G_CALLBACK(OnMapChanged), this);
 }
 
-LayerSurface::~LayerSurface() { std::erase(surfaces, this); }
+void LayerSurface::OnMapChanged(GtkWidget* widget, LayerSurface* self) {
+  self->mapped_ = gtk_widget_get_mapped(widget);
+  if (self->kind_ != WindowKind::Popup) StackPictureWindows();
+}
+
+void LayerSurface::StackPictureWindows() {
+  const bool above = std::none_of(surfaces.begin(), surfaces.end(),
+                                  [](const LayerSurface* s) { return s->kind_ != WindowKind::Popup && s->mapped_; });
+  for (LayerSurface* s : surfaces) {
+    if (s->kind_ != WindowKind::Popup) continue;
+    const GtkLayerShellLayer layer = above ? GTK_LAYER_SHELL_LAYER_OVERLAY : GTK_LAYER_SHELL_LAYER_TOP;
+    if (gtk_layer_get_layer(s->window_) != layer) gtk_layer_set_layer(s->window_, layer);
+  }
+}
+
+LayerSurface::~LayerSurface() {
+  g_signal_handlers_disconnect_by_data(window_, this);
+  std::erase(surfaces, this);
+  if (kind_ != WindowKind::Popup && mapped_) {
+    mapped_ = false;
+    StackPictureWindows();
+  }
+}
 
 void LayerSurface::BeginDrag(PixelPoint held) {
   held_ = held;

@@ -45,7 +45,15 @@ class LayerSurface {
   void DragTo(double x, double y);
 
  private:
+  // Compositors stack surfaces of one layer as they like (sway puts the newest lowest): while
+  // the menu or the About window is shown, the picture windows step down to the top layer
+  // (still above ordinary windows), so that nothing of theirs covers it.
+  static void OnMapChanged(GtkWidget*, LayerSurface* self);
+  static void StackPictureWindows();
+
   GtkWindow* window_;
+  WindowKind kind_;
+  bool mapped_ = false;
   PixelPoint place_{0, 0};
   bool placed_ = false;
   PixelPoint held_{0, 0};
