@@ -159,6 +159,38 @@ TEST_F(Wayland, TheMenuOpensAtThePointerAboveThePanelAndTakesTheKeys) {
   EXPECT_TRUE(program_->Running());
 }
 
+TEST_F(Wayland, ClickThroughLetsClicksPassUntilTheCommandEndsIt) {
+  ASSERT_NO_FATAL_FAILURE(StartAt(300, 200));
+  const auto [x, y] = Ground(300, 200);
+  // A click gives the panel the keyboard; Ctrl+T lets the mouse through, the red outline says so.
+  pointer_->Click(x, y);
+  compositor_->Keys({"-M", "ctrl", "t", "-m", "ctrl"});
+  const auto outlined = [&](bool shown) {
+    return Saved(Eventually(shown ? "the outline" : "no outline", [&] {
+      const Rgb corner = compositor_->Capture().At(300 + kHelpWidth - 1, 200 + kHelpHeight - 1);
+      if (Near(corner, kOutlineRed, 8) == shown) return testing::AssertionSuccess();
+      return testing::AssertionFailure() << "the bottom-right corner is " << corner;
+    }));
+  };
+  ASSERT_TRUE(outlined(true));
+  compositor_->Capture("click-through");
+  // A double click and a drag pass through: the panel neither ends nor moves.
+  std::this_thread::sleep_for(600ms);
+  pointer_->DoubleClick(x, y);
+  pointer_->Drag(x, y, x + 100, y + 100);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(program_->Running());
+  // Within the two-pixel outline.
+  EXPECT_EQ(compositor_->Capture().BoundsOf(kGroundGreen, {0, 0, 1280, 1024}),
+            (Rect{302, 202, kHelpWidth - 4, kHelpHeight - 4}));
+  // The command a desktop binds to a key gives the mouse back.
+  EXPECT_EQ(program_->SecondStart({"--click-through=off"}), 0);
+  ASSERT_TRUE(outlined(false));
+  std::this_thread::sleep_for(600ms);
+  pointer_->DoubleClick(x, y);
+  EXPECT_TRUE(program_->WaitForExit(10s));
+}
+
 // sway 1.7's headless outputs cannot be disabled (the commit fails), so an output going away is
 // not tested here; a second one stays for the rest of the session, and the other tests keep to
 // the first.

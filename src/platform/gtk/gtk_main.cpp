@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     for (const std::string& path : command.paths) paths.push_back(platform.FullPath(path));
     app.OpenAtStart(std::move(paths));
+    app.ClickThroughAtStart(command.clickThrough);
     app.Run();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Corvane: %s\n", e.what());

@@ -42,6 +42,8 @@ class PictureWindow : public Form {
   // A left press moves the window through the system as if its title bar were dragged; a
   // right press opens the menu at the cursor.
   void MoveOrOpenMenu(const MouseArgs& args);
+  // --click-through=...: click-through on, off or switched, as Ctrl+T and the way back do.
+  void AskClickThrough(ClickThroughRequest request) { clickThrough_.Ask(request); }
 
  protected:
   void Form_Load() override;
