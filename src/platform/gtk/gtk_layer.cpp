@@ -90,13 +90,15 @@ LayerSurface::LayerSurface(GtkWindow* window, WindowKind kind) : window_(window)
   gtk_layer_init_for_window(window);
   gtk_layer_set_namespace(window, "corvane");
   gtk_layer_set_layer(window, GTK_LAYER_SHELL_LAYER_OVERLAY);
-  gtk_layer_set_exclusive_zone(window, -1);  // above panels too, and never pushed aside by them
+  // Margins from the output's own edges, never pushed aside by the zones panels reserve: the
+  // place is the same whatever bars the desktop shows.
+  gtk_layer_set_exclusive_zone(window, -1);
   // The menu takes the keyboard while it is open; the others when clicked.
   gtk_layer_set_keyboard_mode(window, kind == WindowKind::ToolPopup ? GTK_LAYER_SHELL_KEYBOARD_MODE_EXCLUSIVE
                                                                     : GTK_LAYER_SHELL_KEYBOARD_MODE_ON_DEMAND);
   // Until the program places it (the About window, which goes where new windows go), the
-  // surface is anchored to no edge: the compositor centres it on the output.
-  if (surfaces.empty() && monitorRemoved == 0) {
+  // surface is anchored to no edge: the compositor centres it on the output. MoveTo anchors it.
+  if (monitorRemoved == 0) {
     monitorRemoved =
         g_signal_connect(gdk_display_get_default(), "monitor-removed", G_CALLBACK(OnMonitorRemoved), nullptr);
   }

@@ -38,7 +38,7 @@ FormWindow::FormWindow(const WindowLayout& layout, WindowEvents& events, const F
   GtkWindow* window = window_.Get();
   if (LayerShellInUse()) {
     layer_ = std::make_unique<LayerSurface>(window, kind_);
-    // Wayland has no window opacity: the window is drawn through its own alpha instead.
+    // A visual with alpha, as a surface above the desktop takes.
     if (GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(GTK_WIDGET(window)))) {
       gtk_widget_set_visual(GTK_WIDGET(window), rgba);
     }
@@ -194,10 +194,9 @@ void FormWindow::SetOpacity(int percent) {
 
 void FormWindow::ApplyOpacity() {
   if (!window_) return;
-  if (layer_) {
-    gtk_widget_queue_draw(area_);
-    return;
-  }
+  // Wayland has no window opacity, and drawing a layer surface through its own alpha is not
+  // done yet: there the window stays opaque.
+  if (layer_) return;
   gtk_widget_set_opacity(GTK_WIDGET(window_.Get()), opacity_);
   if (GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_.Get()))) gdk_window_set_opacity(gdk, opacity_);
 }
@@ -226,18 +225,7 @@ gboolean FormWindow::OnDraw(GtkWidget* widget, cairo_t* cr, FormWindow* self) {
   const PixelRect dirty{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 + 0.999),
                         static_cast<int>(y2 + 0.999)};
   CairoCanvas canvas(cr, self->fonts_);
-  // A layer surface's opacity: the form is painted into a group, laid down at that alpha.
-  const bool translucent = self->layer_ && self->opacity_ < 1.0;
-  if (translucent) cairo_push_group(cr);
   Guard([&] { self->events_.OnPaint(canvas, dirty); });
-  if (translucent) {
-    cairo_pop_group_to_source(cr);
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    cairo_paint(cr);
-    cairo_restore(cr);
-    cairo_paint_with_alpha(cr, self->opacity_);
-  }
   return TRUE;
 }
 
