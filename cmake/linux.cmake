@@ -1,4 +1,4 @@
-# The Linux program: build/<preset>/corvane, GTK 3 on X11.
+# The Linux program: build/<preset>/corvane, GTK 3 on X11, or on Wayland with layer surfaces.
 
 # What the GTK backend decides on its own, without GTK: the face, the settings file's place,
 # the instance lock and the hand-over socket, double clicks. Unit-tested natively.
@@ -15,10 +15,10 @@ target_link_libraries(corvane_gtk_logic PUBLIC corvane_core)
 
 find_package(PkgConfig)
 if(PKG_CONFIG_FOUND)
-  pkg_check_modules(GTK3 IMPORTED_TARGET gtk+-3.0 x11 libjpeg fontconfig cairo-ft)
+  pkg_check_modules(GTK3 IMPORTED_TARGET gtk+-3.0 x11 libjpeg fontconfig cairo-ft gtk-layer-shell-0 wayland-client)
 endif()
 if(NOT GTK3_FOUND)
-  message(STATUS "GTK 3 or libjpeg not found (libgtk-3-dev, libjpeg-dev): the Linux program is not built")
+  message(STATUS "GTK 3, gtk-layer-shell or libjpeg not found (libgtk-3-dev, libgtk-layer-shell-dev, libjpeg-dev): the Linux program is not built")
   return()
 endif()
 
@@ -34,6 +34,7 @@ add_library(corvane_gtk STATIC
   src/platform/gtk/gtk_jpeg.cpp
   src/platform/gtk/gtk_files.cpp
   src/platform/gtk/gtk_x11.cpp
+  src/platform/gtk/gtk_layer.cpp
   src/platform/gtk/gtk_clipboard.cpp
   src/platform/gtk/gtk_hand_over.cpp
 )

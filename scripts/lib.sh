@@ -322,3 +322,74 @@ corvane_stop_xvfb() {
   CORVANE_XVFB_PID=
 }
 CORVANE_XVFB_PIDS=()
+
+# --- Wayland ----------------------------------------------------------------------------------
+
+# The unprivileged system user the Wayland tests run sway and the programs as: sway refuses to
+# run as root.
+CORVANE_WAYLAND_USER=corvane-wayland
+
+# Creates the Wayland tests' user unless it exists (root only).
+corvane_ensure_wayland_user() {
+  getent passwd "$CORVANE_WAYLAND_USER" >/dev/null && return 0
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+    "$CORVANE_WAYLAND_USER" 2>/dev/null || getent passwd "$CORVANE_WAYLAND_USER" >/dev/null ||
+    corvane_die "could not create the user $CORVANE_WAYLAND_USER for the Wayland tests"
+}
+
+# Starts headless sway (one 1280x1024 output, pixman rendering, no Xwayland, no input devices)
+# as the Wayland tests' user, in a private XDG_RUNTIME_DIR (0700, owned by that user), and waits
+# for its Wayland and IPC sockets. Exports CORVANE_WAYLAND_RUNTIME_DIR, CORVANE_WAYLAND_DISPLAY
+# (the socket's name), CORVANE_SWAYSOCK, CORVANE_WAYLAND_USER, CORVANE_WAYLAND_HOME (the user's
+# home there) and CORVANE_WAYLAND_RUNS (where the tests make their folders); corvane_stop_sway
+# stops it.
+corvane_start_sway() {
+  local base uid config socket= ipc= deadline
+  corvane_ensure_wayland_user
+  uid=$(id -u "$CORVANE_WAYLAND_USER")
+  base=$(mktemp -d /tmp/corvane-wayland.XXXXXX)
+  chmod 755 "$base"
+  CORVANE_SWAY_BASE=$base
+  # runs/: a folder per test run, made and handed to the user by the tests.
+  mkdir -p "$base/runtime" "$base/home" "$base/runs"
+  chown "$CORVANE_WAYLAND_USER:" "$base/runtime" "$base/home"
+  chmod 700 "$base/runtime"
+  config="$base/sway.config"
+  # No bar, no wallpaper (a black desktop), no borders or gaps: a tiled window fills the output.
+  cat >"$config" <<'CONFIG'
+xwayland disable
+output HEADLESS-1 resolution 1280x1024 position 0 0
+default_border none
+default_floating_border none
+focus_follows_mouse no
+CONFIG
+  runuser -u "$CORVANE_WAYLAND_USER" -- env -i PATH=/usr/bin:/bin HOME="$base/home" \
+    XDG_RUNTIME_DIR="$base/runtime" XDG_CONFIG_HOME="$base/home/.config" XDG_CACHE_HOME="$base/home/.cache" \
+    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    sway -c "$config" >"$base/sway.log" 2>&1 &
+  CORVANE_SWAY_PID=$!
+  deadline=$((SECONDS + 30))
+  while [[ -z $socket || -z $ipc ]]; do
+    kill -0 "$CORVANE_SWAY_PID" 2>/dev/null || { tail -n 20 "$base/sway.log" >&2; corvane_die "sway did not start"; }
+    ((SECONDS < deadline)) || corvane_die "sway did not open its sockets within 30 s (log: $base/sway.log)"
+    sleep 0.1
+    socket=$(cd "$base/runtime" && ls wayland-? 2>/dev/null | head -n 1) || true
+    ipc=$(ls "$base/runtime"/sway-ipc.*.sock 2>/dev/null | head -n 1) || true
+  done
+  export CORVANE_WAYLAND_USER CORVANE_WAYLAND_RUNTIME_DIR="$base/runtime" CORVANE_WAYLAND_DISPLAY=$socket
+  export CORVANE_SWAYSOCK=$ipc CORVANE_WAYLAND_HOME="$base/home" CORVANE_WAYLAND_RUNS="$base/runs"
+  corvane_log "headless sway running as $CORVANE_WAYLAND_USER on $socket (pid $CORVANE_SWAY_PID, uid $uid)"
+}
+
+# Stops the sway started by corvane_start_sway and removes its folders.
+corvane_stop_sway() {
+  if [[ -n ${CORVANE_SWAY_PID:-} ]]; then
+    kill "$CORVANE_SWAY_PID" 2>/dev/null || true
+    wait "$CORVANE_SWAY_PID" 2>/dev/null || true
+    CORVANE_SWAY_PID=
+  fi
+  if [[ -n ${CORVANE_SWAY_BASE:-} ]]; then
+    rm -rf "$CORVANE_SWAY_BASE"
+    CORVANE_SWAY_BASE=
+  fi
+}

@@ -25,6 +25,7 @@ CORVANE_BASE_PACKAGES=(
 CORVANE_LINUX_PACKAGES=(
   g++                                    # the native build
   libgtk-3-dev                           # the Linux program
+  libgtk-layer-shell-dev libwayland-dev  # its windows as layer surfaces under Wayland compositors
   libjpeg-dev                            # its JPEG decoding straight into the pixels it paints
   librsvg2-common webp-pixbuf-loader     # picture loaders for gdk-pixbuf: svg, webp,
   heif-gdk-pixbuf libavif-gdk-pixbuf     #   heif, avif,
@@ -53,6 +54,7 @@ CORVANE_TEST_PACKAGES=(
   feh                                    # the picture viewer the benchmark compares the Linux program with
   xclip e2fsprogs                        # the paste tests: the X clipboard; chattr for a folder nobody writes
   xsettingsd                             # the font tests: a desktop's font settings, changed while Corvane runs
+  sway grim wtype foot                   # the Wayland tests: a headless compositor, screenshots, keys, a window
 )
 
 sets=("$@")

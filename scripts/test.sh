@@ -6,8 +6,9 @@
 #             private Xvfb and the Wine prefix's server, and a second Xvfb with openbox, where the
 #             Linux program's tests (label e2e-linux) run and, with a Wine prefix of Wine's
 #             default, managed windows, the window-manager tests of the Windows program (label
-#             e2e-wm); runs the tests there (unit tests, Windows tests under Wine, end-to-end tests
-#             of both programs)
+#             e2e-wm), and headless sway as an unprivileged user (scripts/lib.sh), where the Linux
+#             program runs as a native Wayland client (label e2e-wayland); runs the tests there
+#             (unit tests, Windows tests under Wine, end-to-end tests of both programs)
 #   sanitize  builds the native-asan preset and runs the unit tests (label unit) with
 #             AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz      builds the fuzz preset (clang++) and runs each libFuzzer target (label fuzz) for a
@@ -47,6 +48,7 @@ fi
 bash "$CORVANE_ROOT/scripts/setup.sh" test
 
 cleanup() {
+  corvane_stop_sway
   corvane_stop_wineserver
   corvane_stop_xvfb
 }
@@ -83,6 +85,9 @@ for stage in $stages; do
       # The Linux program's tests (label e2e-linux) run there too, under the window manager
       # they are made for.
       export CORVANE_LINUX_DISPLAY=$CORVANE_WM_DISPLAY
+      # The Linux program's Wayland tests (label e2e-wayland): headless sway, run as a user of
+      # its own since sway refuses root.
+      corvane_start_sway
       corvane_prepare_prefix managed
       corvane_start_wineserver managed
       export CORVANE_WM_WINEPREFIX=$WINEPREFIX

@@ -41,12 +41,18 @@ void Application::Start() {
       if (!OpenPin(LastActivePin(), path) && pins_.size() >= kMostPins) break;
     }
   });
+  DoWaitingClickThrough();
   System().ListenForHandOver([this](const std::string& bytes) { HandOverReceived(bytes); });
 }
 
 void Application::HandOverReceived(const std::string& bytes) {
   const std::optional<HandOver> message = DecodeHandOver(bytes);
   if (!message) return;
+  if (message->verb == kClickThroughVerb) {
+    waitingClickThrough_ = ClickThroughFromWord(message->arguments.front());
+    DoWaitingClickThrough();
+    return;
+  }
   waitingPictures_.insert(waitingPictures_.end(), message->arguments.begin(), message->arguments.end());
   OpenWaitingPictures();
 }
@@ -61,6 +67,14 @@ void Application::OpenWaitingPictures() {
   });
 }
 
+void Application::DoWaitingClickThrough() {
+  if (!waitingClickThrough_ || runtime_.HandlerRunning()) return;
+  runtime_.RunHandler([this] {
+    const ClickThroughRequest request = *std::exchange(waitingClickThrough_, std::nullopt);
+    for (const std::unique_ptr<Pin>& pin : pins_) pin->Window().AskClickThrough(request);
+  });
+}
+
 void Application::Run() {
   Start();
   System().RunEventLoop([this] { FreeClosed(); });
@@ -71,6 +85,7 @@ void Application::FreeClosed() {
   closedPins_.clear();
   runtime_.FreeRetiredForms();
   OpenWaitingPictures();
+  DoWaitingClickThrough();
 }
 
 void Application::PinLoaded(Pin& pin) {
@@ -87,9 +102,17 @@ void Application::RunStartup(Pin& pin) {
   PictureWindow& form = pin.Window();
   try {
     if (system.PrevInstance()) {
-      // A second start hands its pictures to the Corvane running and ends; without pictures
-      // it just ends.
+      // A second start hands its pictures and its click-through request to the Corvane
+      // running and ends; without either it just ends.
       if (!startPaths_.empty()) HandOverToRunningInstance();
+      if (waitingClickThrough_) {
+        try {
+          system.HandOverToRunningInstance(
+              EncodeHandOver({kClickThroughVerb, {ClickThroughWord(*waitingClickThrough_)}}));
+        } catch (const Error&) {
+          // Nothing runs to take it: the second start ends all the same.
+        }
+      }
       runtime_.End();
     }
     system.MakeTopMost(form.hWnd(), std::nullopt);

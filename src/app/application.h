@@ -5,9 +5,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/click_through_option.h"
 #include "app/settings_file.h"
 #include "controls/runtime.h"
 #include "windows/picture/pin.h"
@@ -37,6 +39,9 @@ class Application final : public PinHost {
   // help panel was saved, the others open as new pins. A second start hands them over to the
   // Corvane already running instead.
   void OpenAtStart(std::vector<std::string> paths) { startPaths_ = std::move(paths); }
+  // --click-through=...: handed to the Corvane running by a second start, else done once this
+  // one has started.
+  void ClickThroughAtStart(std::optional<ClickThroughRequest> request) { waitingClickThrough_ = request; }
 
   // Shows the first pin's picture window (its load runs the start-up sequence), then brings
   // back the further pins saved with it and opens the pictures asked for, and from then on
@@ -93,6 +98,8 @@ class Application final : public PinHost {
   void HandOverToRunningInstance();
   // Opens the pictures waiting to open, unless a handler or dialog is running.
   void OpenWaitingPictures();
+  // A click-through request waiting, done for every pin once no handler runs.
+  void DoWaitingClickThrough();
   Pin& AddPin();
 
   ControlRuntime& runtime_;
@@ -101,6 +108,7 @@ class Application final : public PinHost {
   std::vector<PixelRect> savedMonitors_;  // the monitor each saved pin was on, read with them
   bool monitorsSaved_ = false;            // the file held them: they are kept current at exit
   std::vector<std::string> startPaths_;
+  std::optional<ClickThroughRequest> waitingClickThrough_;
   std::vector<std::string> waitingPictures_;  // handed over, to open as new pins
   std::vector<std::unique_ptr<Pin>> pins_;
   std::vector<std::unique_ptr<Pin>> closedPins_;  // kept until no handler runs inside them

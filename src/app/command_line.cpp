@@ -14,6 +14,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       return {CommandLine::Action::Help, {}, {}};
     } else if (options && argument == "--version") {
       return {CommandLine::Action::Version, {}, {}};
+    } else if (options && ParseClickThroughOption(argument, line.clickThrough, line.mistake)) {
+      if (!line.mistake.empty()) return {CommandLine::Action::Mistake, {}, line.mistake};
     } else if (options && argument.size() > 1 && argument[0] == '-') {
       return {CommandLine::Action::Mistake, {}, "unknown option '" + argument + "'"};
     } else if (!argument.empty()) {
@@ -38,6 +40,9 @@ std::string UsageText(const std::string& program, const std::string& settingsPla
          "Options:\n"
          "  --help       print this help and exit\n"
          "  --version    print the version and exit\n"
+         "  --click-through=off|on|toggle\n"
+         "               let the mouse pass through the pictures, or take it again (to bind to a\n"
+         "               key where no system-wide key reaches Corvane, as under Wayland)\n"
          "  --           take every later argument as a picture, even one starting with '-'\n"
          "\n" +
          settingsPlace + "\n";

@@ -2,8 +2,11 @@
 // options that answer without starting the program.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "app/click_through_option.h"
 
 namespace corvane {
 
@@ -12,10 +15,13 @@ struct CommandLine {
   Action action = Action::Run;
   std::vector<std::string> paths;  // as given, relative ones too
   std::string mistake;             // Mistake: what was wrong, in one line
+  // --click-through=...: for the Corvane running, or this one when none runs.
+  std::optional<ClickThroughRequest> clickThrough;
 };
 
 // `arguments` are those after the program's name. "--help" (or "-h", "-?", "/?") and
-// "--version" answer at once; "--" makes every later argument a path; any other argument
+// "--version" answer at once; "--click-through=off|on|toggle" asks for click-through (the last
+// one given counts); "--" makes every later argument a path; any other argument
 // starting with '-' is a mistake. The rest are paths of pictures to open.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 

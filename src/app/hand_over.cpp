@@ -1,5 +1,6 @@
 #include "app/hand_over.h"
 
+#include "app/click_through_option.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -67,7 +68,7 @@ std::optional<HandOver> DecodeHandOver(std::string_view bytes) {
   const std::size_t verbEnd = bytes.find('\0');
   if (verbEnd == std::string_view::npos) return std::nullopt;
   HandOver message{std::string(bytes.substr(0, verbEnd)), {}};
-  if (message.verb != kOpenVerb) return std::nullopt;
+  if (message.verb != kOpenVerb && message.verb != kClickThroughVerb) return std::nullopt;
   bytes.remove_prefix(verbEnd + 1);
   while (!bytes.empty()) {
     const std::size_t end = bytes.find('\0');
@@ -77,6 +78,10 @@ std::optional<HandOver> DecodeHandOver(std::string_view bytes) {
     if (!PlainUtf8(argument)) return std::nullopt;
     message.arguments.emplace_back(argument);
     bytes.remove_prefix(end + 1);
+  }
+  if (message.verb == kClickThroughVerb &&
+      (message.arguments.size() != 1 || !ClickThroughFromWord(message.arguments.front()))) {
+    return std::nullopt;
   }
   return message;
 }

@@ -3,8 +3,8 @@
 //
 //   "corvane\0" VERB "\0" then each argument followed by "\0"
 //
-// in UTF-8. The only verb today is "open", whose arguments are full paths of pictures to open as
-// new pins. A reader accepts a message only when it is whole and within the limits below;
+// in UTF-8. The verb "open" has full paths of pictures to open as new pins for arguments;
+// "click-through" has one, "off", "on" or "toggle", for every pin. A reader accepts a message only when it is whole and within the limits below;
 // anything else is ignored.
 #pragma once
 
@@ -22,6 +22,7 @@ struct HandOver {
 };
 
 inline constexpr const char* kOpenVerb = "open";
+inline constexpr const char* kClickThroughVerb = "click-through";
 // The most arguments one message carries, and the longest one, in bytes.
 inline constexpr std::size_t kMostHandOverArguments = 64;
 inline constexpr std::size_t kLongestHandOverArgument = 32767;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/hand_over.h"
 #include "platform/platform.h"
 
@@ -37,9 +39,35 @@ TEST(CommandLine, TakesPicturesAndAnswersHelpVersionAndMistakes) {
   }
 }
 
+TEST(CommandLine, TakesTheClickThroughRequestAlongsidePictures) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::optional<ClickThroughRequest> request;
+    std::string mistake;
+  };
+  const Case cases[] = {
+      {{"--click-through=off"}, ClickThroughRequest::Off, ""},
+      {{"a.png", "--click-through=on"}, ClickThroughRequest::On, ""},
+      {{"--click-through=on", "--click-through=toggle"}, ClickThroughRequest::Toggle, ""},
+      {{"--click-through"}, std::nullopt, "--click-through needs a value: --click-through=off, =on or =toggle"},
+      {{"--click-through=maybe"}, std::nullopt, "unknown value 'maybe' of --click-through (off, on or toggle)"},
+      {{"--click-through="}, std::nullopt, "unknown value '' of --click-through (off, on or toggle)"},
+      {{"--click-throughs=on"}, std::nullopt, "unknown option '--click-throughs=on'"},
+      {{"--", "--click-through=on"}, std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = ParseCommandLine(c.arguments);
+    EXPECT_EQ(line.clickThrough, c.request) << c.arguments.back();
+    EXPECT_EQ(line.mistake, c.mistake) << c.arguments.back();
+    EXPECT_EQ(line.action, c.mistake.empty() ? CommandLine::Action::Run : CommandLine::Action::Mistake);
+  }
+  EXPECT_EQ(ParseCommandLine({"a.png", "--click-through=off"}).paths, std::vector<std::string>{"a.png"});
+}
+
 TEST(CommandLine, TheUsageNamesThePicturesTheOptionsAndTheSettings) {
   const std::string usage = UsageText("corvane", "Settings: ~/.config/corvane/corvane.ini.");
-  for (const char* part : {"Usage: corvane [PICTURE...]", "--help", "--version", "~/.config/corvane/corvane.ini"})
+  for (const char* part : {"Usage: corvane [PICTURE...]", "--help", "--version", "--click-through=off|on|toggle",
+                           "~/.config/corvane/corvane.ini"})
     EXPECT_NE(usage.find(part), std::string::npos) << part;
   EXPECT_EQ(VersionText(), "Corvane 1.00");
 }
@@ -74,6 +102,18 @@ TEST(HandOver, RoundTripsAndRefusesEverythingElse) {
   EXPECT_EQ(DecodeHandOver(many), std::nullopt) << "more pictures than a message carries";
   EXPECT_THROW(EncodeHandOver({kOpenVerb, std::vector<std::string>(kMostHandOverArguments + 1, "a")}), Error);
   EXPECT_THROW(EncodeHandOver({kOpenVerb, {std::string("a\0b", 3)}}), Error);
+}
+
+TEST(HandOver, CarriesOneClickThroughRequest) {
+  for (const char* word : {"off", "on", "toggle"}) {
+    const HandOver request{kClickThroughVerb, {word}};
+    EXPECT_EQ(DecodeHandOver(EncodeHandOver(request)), request) << word;
+  }
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, {"on", "off"}, {"maybe"}, {"/home/me/a.png"}}) {
+    EXPECT_EQ(DecodeHandOver(EncodeHandOver({kClickThroughVerb, arguments})), std::nullopt)
+        << arguments.size() << " arguments";
+  }
 }
 
 }  // namespace

@@ -238,6 +238,42 @@ TEST_F(PinsTest, ASecondStartHandsItsPicturesOverAndEndsWithoutAWindow) {
   EXPECT_EQ(sys.handedOver.size(), 1u) << "a second start without pictures hands nothing over";
 }
 
+TEST_F(PinsTest, ASecondStartHandsItsClickThroughRequestOverAndEveryPinFollowsIt) {
+  sys.prevInstance = true;
+  App().ClickThroughAtStart(ClickThroughRequest::Off);
+  EXPECT_FALSE(Start());
+  ASSERT_EQ(sys.handedOver.size(), 1u);
+  EXPECT_EQ(DecodeHandOver(sys.handedOver[0]), (HandOver{kClickThroughVerb, {"off"}}));
+
+  NewRun();
+  sys.prevInstance = false;
+  ASSERT_TRUE(Start());
+  CtrlN(FirstPin(), "C:\\ads\\box.png");
+  ASSERT_EQ(PinCount(), 2u);
+  Type(FirstPin().Window(), Key::Shortcut, 'T', kCtrl);
+  ASSERT_TRUE(FirstPin().Window().ClickThrough());
+  ASSERT_FALSE(PinAt(1).Window().ClickThrough());
+  const auto ask = [&](const char* word) {
+    Deliver([&] { sys.handOverReceiver(EncodeHandOver({kClickThroughVerb, {word}})); });
+  };
+  ask("toggle");
+  EXPECT_FALSE(FirstPin().Window().ClickThrough());
+  EXPECT_TRUE(PinAt(1).Window().ClickThrough());
+  ask("on");
+  EXPECT_TRUE(FirstPin().Window().ClickThrough());
+  EXPECT_TRUE(PinAt(1).Window().ClickThrough());
+  ask("off");
+  EXPECT_FALSE(FirstPin().Window().ClickThrough());
+  EXPECT_FALSE(PinAt(1).Window().ClickThrough());
+}
+
+TEST_F(PinsTest, AFirstStartWithAClickThroughRequestDoesItOnceStarted) {
+  App().ClickThroughAtStart(ClickThroughRequest::On);
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(FirstPin().Window().ClickThrough());
+  EXPECT_TRUE(sys.handedOver.empty());
+}
+
 TEST_F(PinsTest, PicturesHandedOverOpenAsNewPinsBesideTheLastActiveOneAndAnythingElseIsIgnored) {
   ASSERT_TRUE(Start());
   CtrlN(FirstPin(), "C:\\ads\\box.png");

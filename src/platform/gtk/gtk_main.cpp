@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
+#include "platform/gtk/gtk_layer.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/hand_over_socket.h"
 #include "platform/gtk/instance_lock.h"
@@ -22,9 +23,10 @@ constexpr const char* kSettingsPlace =
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Wayland lets no program place its own windows or keep them above others; under a Wayland
-  // session the program runs through XWayland.
-  gdk_set_allowed_backends("x11");
+  // An ordinary Wayland window can neither choose its place nor stay above others: under a
+  // Wayland compositor with layer surfaces the windows are those, under any other through
+  // XWayland.
+  corvane::gtk::ChooseDisplayBackend();
   // GTK's own options (--display, --class...) are taken out first; this opens no display.
   if (!gtk_parse_args(&argc, &argv)) {
     std::fprintf(stderr, "corvane: GTK could not read its options\n");
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
     case corvane::CommandLine::Action::Run: break;
   }
   if (!gtk_init_check(&argc, &argv)) {
-    std::fprintf(stderr, "Corvane needs an X display (XWayland under Wayland): none could be opened.\n");
+    std::fprintf(stderr, "Corvane needs a display (X, XWayland or a Wayland compositor): none could be opened.\n");
     return 1;
   }
   const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     for (const std::string& path : command.paths) paths.push_back(platform.FullPath(path));
     app.OpenAtStart(std::move(paths));
+    app.ClickThroughAtStart(command.clickThrough);
     app.Run();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Corvane: %s\n", e.what());

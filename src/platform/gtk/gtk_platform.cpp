@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/gtk/gtk_hand_over.h"
+#include "platform/gtk/gtk_layer.h"
 #include "platform/gtk/settings_place.h"
 
 namespace corvane::gtk {
@@ -132,6 +133,10 @@ void GtkPlatform::BeginSystemMove(std::uintptr_t window) {
 }
 
 CursorPoint GtkPlatform::CursorPosition() {
+  if (LayerShellInUse()) {
+    const PixelPoint p = LastPointer();
+    return {p.x, p.y};
+  }
   GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
   GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
   int x = 0;

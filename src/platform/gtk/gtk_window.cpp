@@ -36,6 +36,14 @@ FormWindow::FormWindow(const WindowLayout& layout, WindowEvents& events, const F
     : kind_(layout.kind), events_(events), fonts_(fonts), registry_(registry), client_(layout.clientSize) {
   window_.Reset(GTK_WINDOW(g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL))));
   GtkWindow* window = window_.Get();
+  if (LayerShellInUse()) {
+    layer_ = std::make_unique<LayerSurface>(window, kind_);
+    // A visual with alpha, as a surface above the desktop takes.
+    if (GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(GTK_WIDGET(window)))) {
+      gtk_widget_set_visual(GTK_WIDGET(window), rgba);
+    }
+    gtk_widget_set_app_paintable(GTK_WIDGET(window), TRUE);
+  }
   gtk_window_set_title(window, layout.title.c_str());
   area_ = gtk_drawing_area_new();
   gtk_widget_set_size_request(area_, client_.width, client_.height);
@@ -58,7 +66,7 @@ FormWindow::FormWindow(const WindowLayout& layout, WindowEvents& events, const F
     }
   }
   // Menu and About belong to the picture window: no window manager puts it over them.
-  if (kind_ != WindowKind::Popup) {
+  if (kind_ != WindowKind::Popup && !layer_) {
     const GtkNativeWindow* owner = layout.owner ? registry_.Find(layout.owner) : nullptr;
     GtkWindow* parent = owner && owner->Widget() ? owner->Widget() : registry_.MainWindow();
     if (parent) gtk_window_set_transient_for(window, parent);
@@ -99,6 +107,10 @@ void FormWindow::Destroy() {
   if (!window_) return;
   ReleasePointer();
   RefreshFrame();  // the last place stays known once the window has gone
+  if (layer_) {
+    static_cast<void>(Frame());  // keeps the surface's place
+    layer_.reset();
+  }
   // Taken out first: whatever runs while it is destroyed finds no window here.
   ScopedToplevel window = std::move(window_);
   area_ = nullptr;
@@ -107,6 +119,11 @@ void FormWindow::Destroy() {
 }
 
 PixelRect FormWindow::Frame() const {
+  if (layer_) {
+    // The program's own place, kept by the surface (which may have followed its output away).
+    origin_ = layer_->Placed() ? layer_->Place() : origin_;
+    return {origin_.x, origin_.y, origin_.x + client_.width, origin_.y + client_.height};
+  }
   RefreshFrame();
   return {origin_.x, origin_.y, origin_.x + client_.width + border_.width, origin_.y + client_.height + border_.height};
 }
@@ -115,7 +132,11 @@ void FormWindow::MoveTo(PixelPoint p) {
   origin_ = p;
   placed_ = true;
   userMoved_ = false;
-  if (window_) gtk_window_move(window_.Get(), p.x, p.y);
+  if (layer_) {
+    layer_->MoveTo(p);
+  } else if (window_) {
+    gtk_window_move(window_.Get(), p.x, p.y);
+  }
 }
 
 void FormWindow::SetClientSize(PixelSize size) {
@@ -127,7 +148,7 @@ void FormWindow::SetClientSize(PixelSize size) {
 
 void FormWindow::Show() {
   if (!window_) return;
-  const bool place = kind_ != WindowKind::Framed || placed_;
+  const bool place = (kind_ != WindowKind::Framed || placed_) && !layer_;
   if (place) gtk_window_move(window_.Get(), origin_.x, origin_.y);
   gtk_widget_show(GTK_WIDGET(window_.Get()));
   // Asked again once the window is managed: a window manager may pull a new window wholly
@@ -216,6 +237,9 @@ void FormWindow::SetOpacity(int percent) {
 
 void FormWindow::ApplyOpacity() {
   if (!window_) return;
+  // Wayland has no window opacity, and drawing a layer surface through its own alpha is not
+  // done yet: there the window stays opaque.
+  if (layer_) return;
   gtk_widget_set_opacity(GTK_WIDGET(window_.Get()), opacity_);
   if (GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window_.Get()))) gdk_window_set_opacity(gdk, opacity_);
 }
@@ -230,6 +254,9 @@ void FormWindow::SetClickThrough(bool on) {
 
 bool FormWindow::RegisterHotKey(int modifiers, char letter) {
   hotKey_.reset();
+  // Wayland gives no program a system-wide key: the way back from click-through is
+  // `corvane --click-through=off`, which users bind to a key in their compositor.
+  if (layer_) return true;
   hotKey_ = GrabHotKey(modifiers, letter, [this] { Guard([&] { events_.OnHotKey(); }); });
   return hotKey_ != nullptr;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/gtk/click_counter.h"
 #include "platform/gtk/gtk_internal.h"
+#include "platform/gtk/gtk_layer.h"
 
 namespace corvane::gtk {
 
@@ -71,6 +72,9 @@ class FormWindow : public GtkNativeWindow {
   static gboolean OnKeyPress(GtkWidget*, GdkEventKey* e, FormWindow* self);
   static gboolean OnScroll(GtkWidget*, GdkEventScroll* e, FormWindow* self);
   bool PastDragThreshold(const GdkEventMotion* e) const;
+  // An event's point in screen (global layout) pixels; a layer surface's events carry only
+  // points of the surface.
+  PixelPoint ScreenPoint(double x, double y, double xRoot, double yRoot) const;
   // gtk_window_drop.cpp
   static void OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint, guint,
                                  FormWindow* self);
@@ -93,7 +97,8 @@ class FormWindow : public GtkNativeWindow {
   const Fonts& fonts_;
   WindowRegistry& registry_;
   ScopedToplevel window_;
-  GtkWidget* area_ = nullptr;  // the window's child
+  std::unique_ptr<LayerSurface> layer_;  // under a Wayland compositor with layer surfaces
+  GtkWidget* area_ = nullptr;            // the window's child
   // The place and the frame's size, brought up to date by RefreshFrame when asked for.
   mutable PixelPoint origin_{0, 0};
   PixelSize client_;
@@ -107,6 +112,7 @@ class FormWindow : public GtkNativeWindow {
   bool pressed_ = false;
   bool moveArmed_ = false;  // a left press may become the window manager's move
   bool moving_ = false;
+  PixelPoint pressAt_{0, 0};  // a left press's point in the window, for a layer surface's drag
   int pressX_ = 0;
   int pressY_ = 0;
   guint32 pressTime_ = 0;

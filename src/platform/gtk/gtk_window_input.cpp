@@ -108,14 +108,16 @@ gboolean FormWindow::OnButtonPress(GtkWidget*, GdkEventButton* e, FormWindow* se
     return TRUE;
   }
   const MouseEvent me{ButtonOf(e->button), ShiftState(e->state), {static_cast<int>(e->x), static_cast<int>(e->y)}};
-  const PixelPoint onScreen{static_cast<int>(e->x_root), static_cast<int>(e->y_root)};
+  const PixelPoint onScreen = self->ScreenPoint(e->x, e->y, e->x_root, e->y_root);
+  if (self->layer_) NotePointer(onScreen);
   const bool twice = self->clicks_.Press(me.button, onScreen, e->time, DoubleClickRules());
   if (e->button == 1) {
     self->pressed_ = true;
     self->moving_ = false;
     self->moveArmed_ = false;
-    self->pressX_ = static_cast<int>(e->x_root);
-    self->pressY_ = static_cast<int>(e->y_root);
+    self->pressX_ = onScreen.x;
+    self->pressY_ = onScreen.y;
+    self->pressAt_ = {static_cast<int>(e->x), static_cast<int>(e->y)};
     self->pressTime_ = e->time;
   }
   Guard([&] { twice ? self->events_.OnDoubleClick(me) : self->events_.OnMouseDown(me); });
@@ -128,7 +130,11 @@ gboolean FormWindow::OnButtonRelease(GtkWidget*, GdkEventButton* e, FormWindow* 
     self->moveArmed_ = false;
     // The release reached this window: the window manager never took the pointer, so its
     // move must not start late and glue the window to the pointer.
-    if (self->moving_ && self->window_) CancelWindowManagerMove(gtk_widget_get_window(GTK_WIDGET(self->window_.Get())));
+    if (self->layer_) {
+      if (self->moving_) self->layer_->DragTo(e->x, e->y);
+    } else if (self->moving_ && self->window_) {
+      CancelWindowManagerMove(gtk_widget_get_window(GTK_WIDGET(self->window_.Get())));
+    }
     self->moving_ = false;
   }
   if (!self->enabled_ || e->button > 3) return TRUE;
@@ -138,6 +144,20 @@ gboolean FormWindow::OnButtonRelease(GtkWidget*, GdkEventButton* e, FormWindow* 
 }
 
 gboolean FormWindow::OnMotion(GtkWidget*, GdkEventMotion* e, FormWindow* self) {
+  if (self->layer_) {
+    // A layer surface has no compositor's move: the program moves it by its margins, keeping
+    // the point pressed under the pointer.
+    NotePointer(self->ScreenPoint(e->x, e->y, e->x_root, e->y_root));
+    if (self->moveArmed_ && (e->state & GDK_BUTTON1_MASK) && self->PastDragThreshold(e)) {
+      self->moveArmed_ = false;
+      self->moving_ = true;
+      self->layer_->BeginDrag(self->pressAt_);
+    }
+    if (self->moving_) {
+      self->layer_->DragTo(e->x, e->y);
+      return TRUE;
+    }
+  }
   if (self->moveArmed_ && (e->state & GDK_BUTTON1_MASK) && self->window_ && self->PastDragThreshold(e)) {
     self->moveArmed_ = false;
     self->moving_ = true;
@@ -202,17 +222,23 @@ gboolean FormWindow::OnScroll(GtkWidget*, GdkEventScroll* e, FormWindow* self) {
   // the X server moved the window (as the steps before it asked) carries coordinates
   // relative to where the window was.
   const PixelRect frame = self->Frame();
-  const PixelPoint pos{static_cast<int>(e->x_root) - frame.left, static_cast<int>(e->y_root) - frame.top};
+  const PixelPoint onScreen = self->ScreenPoint(e->x, e->y, e->x_root, e->y_root);
+  const PixelPoint pos{onScreen.x - frame.left, onScreen.y - frame.top};
   const WheelEvent we{notches, ShiftState(e->state), pos};
   Guard([&] { self->events_.OnWheel(we); });
   return TRUE;
 }
 
+PixelPoint FormWindow::ScreenPoint(double x, double y, double xRoot, double yRoot) const {
+  if (layer_) return layer_->Global(x, y);
+  return {static_cast<int>(xRoot), static_cast<int>(yRoot)};
+}
+
 bool FormWindow::PastDragThreshold(const GdkEventMotion* e) const {
+  const PixelPoint at = ScreenPoint(e->x, e->y, e->x_root, e->y_root);
   gint threshold = 8;
   g_object_get(gtk_settings_get_default(), "gtk-dnd-drag-threshold", &threshold, nullptr);
-  return std::abs(static_cast<int>(e->x_root) - pressX_) >= threshold ||
-         std::abs(static_cast<int>(e->y_root) - pressY_) >= threshold;
+  return std::abs(at.x - pressX_) >= threshold || std::abs(at.y - pressY_) >= threshold;
 }
 
 }  // namespace corvane::gtk

@@ -110,6 +110,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     corvane::ControlRuntime runtime(platform, corvane::kAppTitle);
     corvane::Application app(runtime);
     app.OpenAtStart(std::move(paths));
+    app.ClickThroughAtStart(line.clickThrough);
     app.Run();
   } catch (const std::exception& e) {
     MessageBoxW(nullptr, Widen(e.what()).c_str(), L"Corvane", MB_OK | MB_ICONERROR);

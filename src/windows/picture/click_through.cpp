@@ -26,6 +26,10 @@ void ClickThroughSwitch::Toggle() {
   }
 }
 
+void ClickThroughSwitch::Ask(ClickThroughRequest request) {
+  if (request == ClickThroughRequest::Toggle || (request == ClickThroughRequest::On) != On()) Toggle();
+}
+
 void ClickThroughSwitch::WayBackPressed() {
   if (On()) End();
 }

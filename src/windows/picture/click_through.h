@@ -6,6 +6,7 @@
 
 #include <span>
 
+#include "app/click_through_option.h"
 #include "controls/form.h"
 
 namespace corvane {
@@ -29,6 +30,8 @@ class ClickThroughSwitch {
   void Toggle();
   // The way back was pressed: the window takes the mouse again.
   void WayBackPressed();
+  // The command line's request (a key the desktop binds to `corvane --click-through=...`).
+  void Ask(ClickThroughRequest request);
   bool On() const { return form_.ClickThrough(); }
 
  private:

@@ -45,6 +45,8 @@ class PictureWindow : public Form {
   // Shift+F10 or the Menu key: the menu opens as a right click 8 pixels inside the window's
   // top-left corner would open it, its first item highlighted.
   void OpenMenuFromKeyboard();
+  // --click-through=...: click-through on, off or switched, as Ctrl+T and the way back do.
+  void AskClickThrough(ClickThroughRequest request) { clickThrough_.Ask(request); }
 
  protected:
   void Form_Load() override;
