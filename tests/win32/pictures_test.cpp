@@ -376,6 +376,23 @@ TEST_F(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   }
 }
 
+TEST_F(WicPictures, AnAnimationOfTenThousandFramesPlaysEachInTurnAndComesRoundAgain) {
+  const std::shared_ptr<Picture> picture = Load(FixturePath("frames10000.gif"));
+  ASSERT_EQ(picture->Size(), (PixelSize{40, 30}));
+  const auto middle = [&] {
+    Surface green(40, 30, kGround);
+    green.Draw(*picture, 0, 0, RECT{0, 0, 40, 30});
+    return green.Pixel(20, 15);
+  };
+  EXPECT_EQ(middle(), kRed);
+  EXPECT_EQ(picture->FrameDelay(), 100) << "0 ms shows for 100 ms";
+  for (int frame = 1; frame < 10'000; ++frame) picture->NextFrame();
+  EXPECT_EQ(middle(), kBlue) << "the last frame";
+  EXPECT_EQ(picture->NextFrame(), (PixelRect{0, 0, 40, 30})) << "then the first again, for ever";
+  EXPECT_EQ(middle(), kRed);
+  EXPECT_EQ(picture->FrameDelay(), 100);
+}
+
 TEST_F(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
   const std::shared_ptr<Picture> picture = Load(FixturePath("anim-twice.gif"));
   std::vector<int> delays;
