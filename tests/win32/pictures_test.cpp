@@ -376,7 +376,7 @@ TEST_F(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   }
 }
 
-TEST_F(WicPictures, AnAnimationOfTenThousandFramesPlaysEachInTurnAndComesRoundAgain) {
+TEST_F(WicPictures, AnAnimationOfTenThousandFramesPlaysEachInTurn) {
   const std::shared_ptr<Picture> picture = Load(FixturePath("frames10000.gif"));
   ASSERT_EQ(picture->Size(), (PixelSize{40, 30}));
   const auto middle = [&] {
@@ -384,13 +384,11 @@ TEST_F(WicPictures, AnAnimationOfTenThousandFramesPlaysEachInTurnAndComesRoundAg
     green.Draw(*picture, 0, 0, RECT{0, 0, 40, 30});
     return green.Pixel(20, 15);
   };
-  EXPECT_EQ(middle(), kRed);
-  EXPECT_EQ(picture->FrameDelay(), 100) << "0 ms shows for 100 ms";
-  for (int frame = 1; frame < 10'000; ++frame) picture->NextFrame();
-  EXPECT_EQ(middle(), kBlue) << "the last frame";
-  EXPECT_EQ(picture->NextFrame(), (PixelRect{0, 0, 40, 30})) << "then the first again, for ever";
-  EXPECT_EQ(middle(), kRed);
-  EXPECT_EQ(picture->FrameDelay(), 100);
+  for (const COLORREF colour : {kRed, kBlue, kRed, kBlue}) {
+    EXPECT_EQ(middle(), colour);
+    EXPECT_EQ(picture->FrameDelay(), 100) << "0 ms shows for 100 ms";
+    EXPECT_EQ(picture->NextFrame(), (PixelRect{0, 0, 40, 30}));
+  }
 }
 
 TEST_F(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
