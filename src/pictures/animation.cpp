@@ -1,6 +1,7 @@
 #include "pictures/animation.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace corvane::pictures {
 
@@ -71,18 +72,33 @@ void RestoreArea(const PixelView& canvas, const PixelRect& r, const std::vector<
   }
 }
 
-AnimationClock::AnimationClock(std::vector<AnimationFrame> frames, PixelSize canvas, int repeats)
-    : frames_(std::move(frames)), canvas_(canvas), repeats_(repeats) {
-  const PixelRect whole{0, 0, canvas.width, canvas.height};
-  for (AnimationFrame& f : frames_) f.rect = f.rect.Intersect(whole);
+AnimationClock::AnimationClock(int frameCount, FrameReader read, PixelSize canvas, int repeats)
+    : frameCount_(std::max(frameCount, 1)), read_(std::move(read)), canvas_(canvas), repeats_(repeats) {
+  currentFrame_ = ReadClipped(0);
+}
+
+namespace {
+// Reads each frame from a list held in memory.
+AnimationClock::FrameReader ReaderOf(std::vector<AnimationFrame> frames) {
+  return [frames = std::move(frames)](int index) { return frames[static_cast<std::size_t>(index)]; };
+}
+}  // namespace
+
+AnimationClock::AnimationClock(const std::vector<AnimationFrame>& frames, PixelSize canvas, int repeats)
+    : AnimationClock(static_cast<int>(frames.size()), ReaderOf(frames), canvas, repeats) {}
+
+AnimationFrame AnimationClock::ReadClipped(int index) const {
+  AnimationFrame frame = read_(index);
+  frame.rect = frame.rect.Intersect({0, 0, canvas_.width, canvas_.height});
+  return frame;
 }
 
 int AnimationClock::CurrentDelay() const {
-  if (frames_.size() < 2) return 0;
+  if (frameCount_ < 2) return 0;
   const bool lastFrame = current_ + 1 == FrameCount();
   const bool lastRound = repeats_ == kOnce ? true : repeats_ != kForever && round_ >= repeats_;
   if (lastFrame && lastRound) return 0;
-  return EffectiveDelay(Frame(current_).delayMs);
+  return EffectiveDelay(currentFrame_.delayMs);
 }
 
 AnimationClock::Step AnimationClock::Advance() {
@@ -91,21 +107,22 @@ AnimationClock::Step AnimationClock::Advance() {
     step.frame = current_;
     return step;
   }
-  const AnimationFrame& leaving = Frame(current_);
-  if (current_ + 1 == FrameCount()) {
+  const int next = current_ + 1 == FrameCount() ? 0 : current_ + 1;
+  AnimationFrame coming = ReadClipped(next);  // before anything changes: a failed read leaves the clock as it was
+  const AnimationFrame leaving = std::exchange(currentFrame_, std::move(coming));
+  if (next == 0) {
     // A new round starts from an empty canvas, as the first frame did.
     ++round_;
-    current_ = 0;
     step.clearAll = true;
     step.changed = {0, 0, canvas_.width, canvas_.height};
   } else {
-    ++current_;
     if (leaving.disposal == Disposal::Background) step.clear = leaving.rect;
     if (leaving.disposal == Disposal::Previous) step.restore = leaving.rect;
-    step.changed = Union(Union(step.clear, step.restore), Frame(current_).rect);
+    step.changed = Union(Union(step.clear, step.restore), currentFrame_.rect);
   }
+  current_ = next;
   step.frame = current_;
-  step.saveBeforeDrawing = Frame(current_).disposal == Disposal::Previous;
+  step.saveBeforeDrawing = currentFrame_.disposal == Disposal::Previous;
   return step;
 }
 

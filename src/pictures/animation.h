@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/platform.h"
@@ -44,16 +45,25 @@ void RestoreArea(const PixelView& canvas, const PixelRect& r, const std::vector<
 // while loops remain. `repeats` is the file's loop count: 0 plays for ever, n plays the
 // animation n more times after the first (as browsers read the count), and a file without
 // one plays once.
+//
+// A frame's place, delay and disposal are read when its turn comes, never all up front: a file
+// of ten thousand frames starts as fast as one of two, and the clock holds two frames' facts
+// whatever the count.
 class AnimationClock {
  public:
   static constexpr int kForever = 0;
   static constexpr int kOnce = -1;
 
-  AnimationClock(std::vector<AnimationFrame> frames, PixelSize canvas, int repeats);
+  // Reads frame `index` (0 to the count less one) as ReadFrame gives it; may throw Error.
+  using FrameReader = std::function<AnimationFrame(int index)>;
 
-  int FrameCount() const { return static_cast<int>(frames_.size()); }
+  AnimationClock(int frameCount, FrameReader read, PixelSize canvas, int repeats);
+  AnimationClock(const std::vector<AnimationFrame>& frames, PixelSize canvas, int repeats);
+
+  int FrameCount() const { return frameCount_; }
   int Current() const { return current_; }
-  const AnimationFrame& Frame(int index) const { return frames_[static_cast<std::size_t>(index)]; }
+  // The frame now shown.
+  const AnimationFrame& CurrentFrame() const { return currentFrame_; }
   // How long the current frame stays; 0 once the animation has shown its last frame for good.
   int CurrentDelay() const;
 
@@ -69,11 +79,15 @@ class AnimationClock {
   Step Advance();
 
  private:
-  std::vector<AnimationFrame> frames_;
+  AnimationFrame ReadClipped(int index) const;
+
+  int frameCount_;
+  FrameReader read_;
   PixelSize canvas_;
   int repeats_;
   int current_ = 0;
   int round_ = 0;
+  AnimationFrame currentFrame_;
 };
 
 // The smallest rectangle holding both (an empty one counts for nothing).

@@ -174,6 +174,15 @@ std::string SizeProblem(std::int64_t width, std::int64_t height) {
   return {};
 }
 
+std::string FileSizeProblem(std::uint64_t bytes) {
+  if (bytes == 0) return "The file is empty.";
+  if (bytes > kMaxPictureFileBytes) {
+    return "The file is " + std::to_string(bytes / (1024 * 1024)) +
+           " MB long, larger than any picture Corvane shows: a picture file may be at most 1024 MB.";
+  }
+  return {};
+}
+
 const char* FormatName(PictureFormat format) {
   switch (format) {
     case PictureFormat::Bmp: return "BMP";

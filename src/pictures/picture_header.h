@@ -14,6 +14,11 @@ namespace corvane::pictures {
 // to spare).
 inline constexpr std::int64_t kMaxPictureSide = 32767;
 inline constexpr std::int64_t kMaxPicturePixels = 64'000'000;
+// The largest picture file Corvane reads, 1 GiB: twice what the largest picture takes in its
+// plainest form (64 million pixels of 16-bit RGBA, 512 MB), so no picture Corvane can show is
+// refused, and a file of mostly something else (a picture followed by gigabytes) is refused at
+// once instead of read to its end.
+inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 30;
 
 // How many bytes of the file's start and end the reader wants to see.
 inline constexpr std::size_t kHeadBytes = 64 * 1024;
@@ -56,6 +61,8 @@ PictureHeader ReadPictureHeader(std::span<const std::uint8_t> head, std::span<co
 // Empty when a picture of this size can be shown; otherwise the reason it cannot, for the
 // message that names the file.
 std::string SizeProblem(std::int64_t width, std::int64_t height);
+// Empty when a file of this length may hold a picture Corvane reads; otherwise why not.
+std::string FileSizeProblem(std::uint64_t bytes);
 
 // The format's usual name in messages ("PNG", "WebP"); empty for Unknown.
 const char* FormatName(PictureFormat format);

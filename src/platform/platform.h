@@ -284,9 +284,12 @@ struct OpenFileAnswer {
 class ClipboardImage {
  public:
   virtual ~ClipboardImage() = default;
-  // Writes the picture, transparency kept, as a new PNG file at `path`; an existing file is
-  // never replaced. Throws Error naming what failed.
-  virtual void SavePng(const std::string& path) const = 0;
+  // The kind of file Save writes, as a file name extension without the dot: "png", or the
+  // picture's own kind when it is kept as it came (an animation, which a PNG would stop).
+  virtual std::string Extension() const { return "png"; }
+  // Writes the picture, transparency kept, as a new file of that kind at `path`; an existing
+  // file is never replaced. Throws Error naming what failed.
+  virtual void Save(const std::string& path) const = 0;
 };
 
 // What the clipboard offers as a picture: a copied file, a picture, or neither.

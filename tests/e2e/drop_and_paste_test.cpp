@@ -42,6 +42,17 @@ testing::AssertionResult ShowsQuadrants(const Rect& window, const Rgb (&colours)
       label);
 }
 
+// Waits until the screen shows `colour` at `at`, on the window at `window`.
+testing::AssertionResult ShowsColourAt(const Rect& window, Point at, Rgb colour, const std::string& label) {
+  return WaitForScreen(
+      window, "the frame",
+      [&](const Image& shot) -> testing::AssertionResult {
+        if (Near(shot.At(at), colour, kTolerance)) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << at << " is " << shot.At(at);
+      },
+      label);
+}
+
 // A PNG file's size and colour type (2 RGB, 6 RGB with alpha) from its header.
 struct PngFacts {
   int width = 0;
@@ -380,6 +391,74 @@ TEST_F(DropAndPaste, ABitmapClaimingAnAbsurdSizeIsRefusedWithTheReason) {
   EXPECT_TRUE(WaitForPictureWindowAt(app_, window_.rect));
   EXPECT_TRUE(PastedFiles().empty());
   EXPECT_TRUE(app_.Running());
+}
+
+// Ten thousand frames of 0 ms: the animation plays (each frame for 100 ms) and the program
+// answers the mouse meanwhile.
+TEST_F(DropAndPaste, ALongAnimationDroppedPlaysWhileTheMenuADragAndTheDoubleClickAnswer) {
+  if (!NativeTarget()) GTEST_SKIP() << "the frame under Wine's unmanaged window is not seen yet";
+  const std::string path = AddFixture(app_, "frames10000.gif");
+  ASSERT_TRUE(DropFile(app_.Folder() / "frames10000.gif", OnWindow()));
+  const Rect shown = PictureAt(40, 30);
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, shown));
+  for (const Rgb colour : {kRed, kBlue})
+    EXPECT_TRUE(ShowsColourAt(shown, {shown.x + 20, shown.y + 15}, colour, "long-animation"));
+  // While it plays: the menu opens and closes, a drag moves the window, and the double click
+  // saves the new place and ends.
+  const Point middle{shown.x + 20, shown.y + 15};
+  ASSERT_TRUE(OpenMenu(middle));
+  PressKey("Alt+c");  // the Close item
+  ASSERT_TRUE(WaitForNoMenu());
+  const Point to{middle.x + 70, middle.y + 50};
+  Drag(middle, to);
+  const Rect moved{shown.x + 70, shown.y + 50, shown.width, shown.height};
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, moved));
+  EXPECT_TRUE(ShowsColourAt(moved, {moved.x + 20, moved.y + 15}, kRed, "long-animation-moved"));
+  SaveAndCheck(moved, path);
+}
+
+// A picture followed by gigabytes (a sparse file) is refused at once by its length, as any
+// file beyond the limit: the message comes, and the program answers the double click after it.
+TEST_F(DropAndPaste, AFileOfGigabytesThatStartsAsAPictureIsRefusedAndTheProgramAnswers) {
+  AddConvertedPicture(app_, {(app_.Folder() / "pic.bmp").string()}, "huge.png");
+  fs::resize_file(app_.Folder() / "huge.png", std::uintmax_t{3} << 30);
+  ASSERT_TRUE(DropFile(app_.Folder() / "huge.png", OnWindow()));
+  if (NativeTarget()) {
+    ASSERT_TRUE(DismissNativeMessage());
+  } else {
+    DialogFacts box;
+    std::string said;
+    ASSERT_TRUE(WaitForOneLineMessage(&box, &said));
+    EXPECT_NE(said.find("at most 1024 MB"), std::string::npos) << said;
+    ASSERT_TRUE(DismissMessage(box));
+  }
+  DoubleClick(OnWindow());
+  ASSERT_TRUE(app_.WaitForExit());
+  const auto saved = ReadSettingsRecord(app_);
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->path, kNoPictureMarker) << "the help panel stays";
+}
+
+// An animation copied as a GIF is kept as the GIF it came as, and plays: a PNG would hold its
+// first frame only. (The Windows clipboard offers a GIF to no program as such.)
+TEST_F(DropAndPaste, AnAnimatedGifPastedIsKeptAsAGifAndPlays) {
+  if (!NativeTarget()) GTEST_SKIP() << "the X clipboard's image/gif";
+  fs::copy_file(fs::path(CORVANE_FIXTURES_DIR) / "frames10000.gif", app_.Folder() / ".." / "copied.gif");
+  PutOnXClipboard("image/gif", app_.Folder() / ".." / "copied.gif");
+  Paste();
+  const Rect shown = PictureAt(40, 30);
+  ASSERT_TRUE(WaitForPictureWindowAt(app_, shown));
+  // Red and blue frames in turn, seen below the link label.
+  for (const Rgb colour : {kRed, kBlue, kRed})
+    EXPECT_TRUE(ShowsColourAt(shown, {shown.x + 20, shown.y + 22}, colour, "pasted-animation"));
+  std::vector<std::string> kept;
+  for (const auto& entry : fs::directory_iterator(app_.Folder())) {
+    if (std::regex_match(entry.path().filename().string(), std::regex(R"(pasted-\d{8}-\d{6}\.gif)")))
+      kept.push_back(entry.path().filename().string());
+  }
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(fs::file_size(app_.Folder() / kept[0]), fs::file_size(app_.Folder() / ".." / "copied.gif"));
+  SaveAndCheck(shown, app_.ProgramPath(kept[0]));
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ TEST(PastedFileName, CarriesTheLocalTimeAndASuffixForATakenName) {
   EXPECT_EQ(PastedFileName(t, 1), "pasted-20260307-090501.png");
   EXPECT_EQ(PastedFileName(t, 2), "pasted-20260307-090501-2.png");
   EXPECT_EQ(PastedFileName({2026, 12, 31, 23, 59, 59}, 17), "pasted-20261231-235959-17.png");
+  EXPECT_EQ(PastedFileName(t, 2, "gif"), "pasted-20260307-090501-2.gif");
 }
 
 TEST_F(DropAndPasteTest, OnlyThePictureWindowTakesDroppedFiles) {
@@ -125,7 +126,7 @@ TEST_F(DropAndPasteTest, APastedPictureIsSavedBesideTheSettingsUnderAFreeNameSho
   sys.PutFile("C:\\Corvane\\pasted-20261210-164305.png", "taken");
   Paste();
   const std::string saved = "C:\\Corvane\\pasted-20261210-164305-2.png";
-  const RecordedCall* save = sys.LastCall("SavePng");
+  const RecordedCall* save = sys.LastCall("Save");
   ASSERT_NE(save, nullptr);
   EXPECT_EQ(save->args[0], saved);
   EXPECT_EQ(sys.FindFile("C:\\Corvane\\pasted-20261210-164305.png")->bytes, "taken") << "never overwritten";
@@ -136,13 +137,24 @@ TEST_F(DropAndPasteTest, APastedPictureIsSavedBesideTheSettingsUnderAFreeNameSho
   EXPECT_NE(SettingsBytes().find(saved), std::string::npos);
 }
 
+TEST_F(DropAndPasteTest, APastedAnimationIsKeptAsItsOwnKindOfFile) {
+  sys.clipboardImage = PixelSize{30, 20};
+  sys.clipboardImageExtension = "gif";
+  Paste();
+  const std::string saved = "C:\\Corvane\\pasted-20261210-164305.gif";
+  const RecordedCall* save = sys.LastCall("Save");
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(save->args[0], saved);
+  EXPECT_EQ(FirstPin().PicturePath(), saved);
+}
+
 TEST_F(DropAndPasteTest, APastedFileIsShownWhereItIsWithoutACopy) {
   sys.pictureFiles["C:\\pics\\cat.jpg"] = {640, 480};
   sys.clipboardFile = "C:\\pics\\cat.jpg";
   sys.clipboardImage = PixelSize{10, 10};  // a copied file comes first
   Paste();
   EXPECT_EQ(FirstPin().PicturePath(), "C:\\pics\\cat.jpg");
-  EXPECT_EQ(sys.CountCalls("SavePng"), 0);
+  EXPECT_EQ(sys.CountCalls("Save"), 0);
 }
 
 TEST_F(DropAndPasteTest, NothingToPasteOrAPictureThatCannotBeKeptIsExplainedAndThePictureStays) {

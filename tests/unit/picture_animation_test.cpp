@@ -84,6 +84,31 @@ TEST(AnimationClock, EachStepClearsOrRestoresWhatTheLeavingFrameAsksAndNamesTheC
   EXPECT_EQ(s.changed, (PixelRect{0, 0, 40, 30}));
 }
 
+TEST(AnimationClock, ReadsEachFrameOnlyWhenItsTurnComesAndSurvivesAFrameThatCannotBeRead) {
+  // Ten thousand frames: starting costs one read, each step one more, whatever the count.
+  std::vector<int> reads;
+  bool failing = false;
+  AnimationClock clock(
+      10'000,
+      [&](int index) {
+        reads.push_back(index);
+        if (failing) throw Error("damaged frame");
+        return AnimationFrame{{index % 10, 0, index % 10 + 1, 1}, 0, Disposal::Background};
+      },
+      {10, 1}, AnimationClock::kForever);
+  EXPECT_EQ(reads, std::vector<int>{0});
+  EXPECT_EQ(clock.CurrentDelay(), 100);
+  clock.Advance();
+  const AnimationClock::Step step = clock.Advance();
+  EXPECT_EQ(reads, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(step.clear, (PixelRect{1, 0, 2, 1})) << "the leaving frame's facts were kept";
+  EXPECT_EQ(clock.CurrentFrame().rect, (PixelRect{2, 0, 3, 1}));
+  failing = true;
+  EXPECT_THROW(clock.Advance(), Error);
+  EXPECT_EQ(clock.Current(), 2) << "a frame that cannot be read leaves the clock where it was";
+  EXPECT_EQ(clock.CurrentFrame().rect, (PixelRect{2, 0, 3, 1}));
+}
+
 TEST(AnimationCanvas, FramesDrawOverTheCanvasAndAreClearedOrRestored) {
   std::vector<std::uint32_t> pixels(4 * 3, 0xFF0000FFu);  // opaque red
   const pictures::PixelView canvas{pixels.data(), 4, 3, 4};

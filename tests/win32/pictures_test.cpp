@@ -378,6 +378,21 @@ TEST_F(WicPictures, AnAnimatedGifPlaysEachFrameWithItsDisposalAndLoops) {
   }
 }
 
+TEST_F(WicPictures, AnAnimationOfTenThousandFramesPlaysEachInTurn) {
+  const std::shared_ptr<Picture> picture = Load(FixturePath("frames10000.gif"));
+  ASSERT_EQ(picture->Size(), (PixelSize{40, 30}));
+  const auto middle = [&] {
+    Surface green(40, 30, kGround);
+    green.Draw(*picture, 0, 0, RECT{0, 0, 40, 30});
+    return green.Pixel(20, 15);
+  };
+  for (const COLORREF colour : {kRed, kBlue, kRed, kBlue}) {
+    EXPECT_EQ(middle(), colour);
+    EXPECT_EQ(picture->FrameDelay(), 100) << "0 ms shows for 100 ms";
+    EXPECT_EQ(picture->NextFrame(), (PixelRect{0, 0, 40, 30}));
+  }
+}
+
 TEST_F(WicPictures, AnAnimationPlaysAsManyTimesAsItsLoopCountSays) {
   const std::shared_ptr<Picture> picture = Load(FixturePath("anim-twice.gif"));
   std::vector<int> delays;

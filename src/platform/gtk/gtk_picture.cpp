@@ -213,6 +213,10 @@ std::shared_ptr<Picture> LoadPixbufPicture(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) throw SystemCallFailed("stat", path, errno);
   if (!S_ISREG(info.st_mode)) throw Error("This is not a file: " + path);
+  // Refused before anything is read: a picture followed by gigabytes would otherwise be read
+  // to its end by the loader.
+  if (const std::string problem = pictures::FileSizeProblem(static_cast<std::uint64_t>(info.st_size)); !problem.empty())
+    throw Error(problem);
   if (info.st_size == 0) throw Error("The file is empty.");
   const pictures::PictureFileCheck check = CheckFile(path, static_cast<std::uint64_t>(info.st_size));
   if (!check.problem.empty()) throw Error(check.problem);

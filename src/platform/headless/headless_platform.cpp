@@ -341,9 +341,11 @@ namespace {
 // A clipboard picture that becomes an in-memory PNG file the headless loader then reads.
 class HeadlessClipboardImage : public ClipboardImage {
  public:
-  HeadlessClipboardImage(HeadlessPlatform& platform, PixelSize size) : platform_(platform), size_(size) {}
-  void SavePng(const std::string& path) const override {
-    platform_.calls.push_back({"SavePng", {path}});
+  HeadlessClipboardImage(HeadlessPlatform& platform, PixelSize size, std::string extension)
+      : platform_(platform), size_(size), extension_(std::move(extension)) {}
+  std::string Extension() const override { return extension_; }
+  void Save(const std::string& path) const override {
+    platform_.calls.push_back({"Save", {path}});
     if (platform_.FindFile(path)) throw Error("The file exists.");
     if (platform_.folderReadOnly) throw Error("Access is denied.");
     platform_.PutFile(path, "\x89PNG");
@@ -353,6 +355,7 @@ class HeadlessClipboardImage : public ClipboardImage {
  private:
   HeadlessPlatform& platform_;
   PixelSize size_;
+  std::string extension_;
 };
 
 }  // namespace
@@ -363,7 +366,7 @@ ClipboardPicture HeadlessPlatform::ReadClipboardPicture() {
   ClipboardPicture picture;
   picture.file = clipboardFile;
   if (clipboardFile.empty() && clipboardImage)
-    picture.image = std::make_unique<HeadlessClipboardImage>(*this, *clipboardImage);
+    picture.image = std::make_unique<HeadlessClipboardImage>(*this, *clipboardImage, clipboardImageExtension);
   return picture;
 }
 

@@ -93,6 +93,7 @@ class HeadlessPlatform : public Platform {
   // `clipboardError` set, reading it fails with that text.
   std::string clipboardFile;
   std::optional<PixelSize> clipboardImage;
+  std::string clipboardImageExtension = "png";  // what the clipboard picture is kept as
   std::string clipboardError;
   LocalTime now{2026, 12, 10, 16, 43, 5};
 

@@ -47,7 +47,7 @@ class WicClipboardImage : public ClipboardImage {
                     bool transparent)
       : late_(late), factory_(std::move(factory)), bitmap_(std::move(bitmap)), size_(size), transparent_(transparent) {}
 
-  void SavePng(const std::string& path) const override {
+  void Save(const std::string& path) const override {
     try {
       WriteNewFile(path, EncodePng());
     } catch (const WicCallFailed& e) {

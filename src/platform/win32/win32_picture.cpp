@@ -195,7 +195,10 @@ FileGlance GlanceAtFile(const std::string& path) {
   if (!file) throw CallFailedOn("CreateFile", path);
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Get(), &size)) throw CallFailedOn("GetFileSizeEx", path);
-  if (size.QuadPart == 0) throw Error("The file is empty.");
+  // Refused before anything is read: the same limit as on every path and in both programs.
+  if (const std::string problem = pictures::FileSizeProblem(static_cast<std::uint64_t>(size.QuadPart));
+      !problem.empty())
+    throw Error(problem);
   FileGlance glance;
   glance.size = static_cast<std::uint64_t>(size.QuadPart);
   const auto read = [&](std::uint64_t offset, std::size_t count, std::vector<std::uint8_t>& into) {

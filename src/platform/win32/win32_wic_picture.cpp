@@ -154,28 +154,46 @@ class DibPicture : public GdiPicture {
 class WicAnimation : public DibPicture {
  public:
   WicAnimation(LateBound& late, ComPtr<IWICImagingFactory> factory, ComPtr<IWICBitmapDecoder> decoder, PixelSize canvas,
-               std::vector<AnimationFrame> frames, int repeats)
+               pictures::AnimationKind kind, UINT frameCount, int repeats)
       : DibPicture(late, canvas, MakeDib(canvas), true),
         factory_(std::move(factory)),
         decoder_(std::move(decoder)),
-        clock_(std::move(frames), canvas, repeats) {
+        clock_(
+            static_cast<int>(std::min<UINT>(frameCount, 0x7FFFFFFF)),
+            [&late, kind, decoder = decoder_.Get()](int index) { return ReadFrameFacts(late, decoder, kind, index); },
+            canvas, repeats) {
     pictures::Clear(Pixels(), {0, 0, canvas.width, canvas.height});
-    if (clock_.Frame(0).disposal == Disposal::Previous) pictures::SaveArea(Pixels(), clock_.Frame(0).rect, saved_);
+    if (clock_.CurrentFrame().disposal == Disposal::Previous)
+      pictures::SaveArea(Pixels(), clock_.CurrentFrame().rect, saved_);
     DrawFrame(0);
+  }
+
+  // A frame's place, delay and disposal, read from the decoder when the frame's turn comes.
+  static AnimationFrame ReadFrameFacts(LateBound& late, IWICBitmapDecoder* decoder, pictures::AnimationKind kind,
+                                       int index) {
+    ComPtr<IWICBitmapFrameDecode> frame;
+    CheckWic(decoder->GetFrame(static_cast<UINT>(index), frame.Put()), "IWICBitmapDecoder::GetFrame");
+    return pictures::ReadFrame(kind, FrameMetadata(late, frame.Get()), CheckedSizeOf(frame.Get()));
   }
 
   int FrameDelay() const override { return failed_ ? 0 : clock_.CurrentDelay(); }
 
   PixelRect NextFrame() override {
     if (failed_) return {};
-    const AnimationClock::Step step = clock_.Advance();
+    AnimationClock::Step step;
+    try {
+      step = clock_.Advance();
+    } catch (const Error&) {
+      failed_ = true;  // a frame the decoder cannot describe ends the animation where it is
+      return {};
+    }
     if (step.changed.Empty()) return {};
     Flush();
     const pictures::PixelView canvas = Pixels();
     if (step.clearAll) pictures::Clear(canvas, {0, 0, canvas.width, canvas.height});
     pictures::Clear(canvas, step.clear);
     pictures::RestoreArea(canvas, step.restore, saved_);
-    if (step.saveBeforeDrawing) pictures::SaveArea(canvas, clock_.Frame(step.frame).rect, saved_);
+    if (step.saveBeforeDrawing) pictures::SaveArea(canvas, clock_.CurrentFrame().rect, saved_);
     try {
       DrawFrame(step.frame);
     } catch (const Error&) {
@@ -190,7 +208,7 @@ class WicAnimation : public DibPicture {
     CheckWic(decoder_->GetFrame(static_cast<UINT>(index), frame.Put()), "IWICBitmapDecoder::GetFrame");
     ComPtr<IWICBitmapSource> pixels = ConvertedTo(factory_.Get(), frame.Get(), GUID_WICPixelFormat32bppPBGRA);
     const PixelSize size = SizeOf(pixels.Get());
-    const PixelRect place = clock_.Frame(index).rect;
+    const PixelRect place = clock_.CurrentFrame().rect;
     // The frame's own pixels, placed where its descriptor says (clipped to the canvas).
     std::vector<std::uint32_t> buffer(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
     const HRESULT hr =
@@ -210,21 +228,17 @@ class WicAnimation : public DibPicture {
 std::shared_ptr<Picture> LoadAnimation(LateBound& late, const ComPtr<IWICImagingFactory>& factory,
                                        const ComPtr<IWICBitmapDecoder>& decoder, pictures::AnimationKind kind,
                                        UINT frameCount) {
-  std::vector<AnimationFrame> frames;
-  frames.reserve(frameCount);
+  // Only the first frame is asked about here; the others when their turn comes.
   ComPtr<IWICBitmapFrameDecode> first;
-  for (UINT i = 0; i < frameCount; ++i) {
-    ComPtr<IWICBitmapFrameDecode> frame;
-    CheckWic(decoder->GetFrame(i, frame.Put()), "IWICBitmapDecoder::GetFrame");
-    const PixelSize size = CheckedSizeOf(frame.Get());
-    frames.push_back(pictures::ReadFrame(kind, FrameMetadata(late, frame.Get()), size));
-    if (i == 0) first = frame;
-  }
+  CheckWic(decoder->GetFrame(0, first.Put()), "IWICBitmapDecoder::GetFrame");
+  const AnimationFrame firstFacts =
+      pictures::ReadFrame(kind, FrameMetadata(late, first.Get()), CheckedSizeOf(first.Get()));
   const FileMetadata file(late, decoder.Get(), first.Get());
-  const PixelSize canvas = pictures::ReadCanvas(kind, file, frames[0]);
+  const PixelSize canvas = pictures::ReadCanvas(kind, file, firstFacts);
   CheckSizeCeiling(canvas);
-  return std::make_shared<WicAnimation>(late, factory, decoder, canvas, std::move(frames),
-                                        pictures::ReadRepeats(kind, file));
+  const int repeats = pictures::ReadRepeats(kind, file);
+  first.Reset();
+  return std::make_shared<WicAnimation>(late, factory, decoder, canvas, kind, frameCount, repeats);
 }
 
 // Copies all of `source`'s pixels into a new DIB section of `bitsPerPixel` pixels, which must

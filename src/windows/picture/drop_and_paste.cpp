@@ -33,7 +33,7 @@ void ShowDroppedFiles(Pin& pin, const std::vector<std::string>& paths) {
   ShowAsChosen(pin, paths.front());
 }
 
-std::string PastedFileName(const LocalTime& t, int attempt) {
+std::string PastedFileName(const LocalTime& t, int attempt, const std::string& extension) {
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "pasted-%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
                 t.second);
@@ -42,16 +42,18 @@ std::string PastedFileName(const LocalTime& t, int attempt) {
     name += '-';
     name += std::to_string(attempt);
   }
-  name += ".png";
+  name += '.';
+  name += extension;
   return name;
 }
 
-std::string FreePastedFilePath(Platform& system, const LocalTime& time) {
+std::string FreePastedFilePath(Platform& system, const LocalTime& time, const std::string& extension) {
   for (int attempt = 1; attempt <= kPastedNameAttempts; ++attempt) {
-    const std::string path = system.SettingsFilePath(PastedFileName(time, attempt));
+    const std::string path = system.SettingsFilePath(PastedFileName(time, attempt, extension));
     if (system.FindFileName(path).empty()) return path;
   }
-  throw Error("Every name for a picture pasted at this time is taken: " + PastedFileName(time, 1) + " and on.");
+  throw Error("Every name for a picture pasted at this time is taken: " + PastedFileName(time, 1, extension) +
+              " and on.");
 }
 
 std::optional<std::string> TakeClipboardPicture(Pin& pin) {
@@ -70,8 +72,8 @@ std::optional<std::string> TakeClipboardPicture(Pin& pin) {
   }
   std::string path;
   try {
-    path = FreePastedFilePath(system, system.Now());
-    pasted.image->SavePng(path);
+    path = FreePastedFilePath(system, system.Now(), pasted.image->Extension());
+    pasted.image->Save(path);
   } catch (const Error& e) {
     Tell(pin, "Corvane cannot save the pasted picture" + (path.empty() ? std::string() : " as\n" + path) + "\n\n" +
                   e.what() +

@@ -25,11 +25,11 @@ void PasteClipboardPicture(Pin& pin);
 // is none; `pin` owns the messages.
 std::optional<std::string> TakeClipboardPicture(Pin& pin);
 
-// "pasted-YYYYMMDD-HHMMSS.png" for the time given; the `attempt`th name from 2 on carries
-// "-<attempt>" before the extension, for a time that already has its file.
-std::string PastedFileName(const LocalTime& time, int attempt);
+// "pasted-YYYYMMDD-HHMMSS.png" (or another extension) for the time given; the `attempt`th name
+// from 2 on carries "-<attempt>" before the extension, for a time that already has its file.
+std::string PastedFileName(const LocalTime& time, int attempt, const std::string& extension = "png");
 
 // The settings folder's first pasted-file name for `time` that no file holds yet.
-std::string FreePastedFilePath(Platform& system, const LocalTime& time);
+std::string FreePastedFilePath(Platform& system, const LocalTime& time, const std::string& extension = "png");
 
 }  // namespace corvane
