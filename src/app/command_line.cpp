@@ -1,8 +1,21 @@
 #include "app/command_line.h"
 
+#include <utility>
+
 #include "version.h"
 
 namespace corvane {
+namespace {
+
+// An answer in place of a run: help, the version or a mistake.
+CommandLine Answer(CommandLine::Action action, std::string mistake = {}) {
+  CommandLine line;
+  line.action = action;
+  line.mistake = std::move(mistake);
+  return line;
+}
+
+}  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
@@ -11,13 +24,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (options && argument == "--") {
       options = false;
     } else if (options && (argument == "--help" || argument == "-h" || argument == "-?" || argument == "/?")) {
-      return {CommandLine::Action::Help, {}, {}};
+      return Answer(CommandLine::Action::Help);
     } else if (options && argument == "--version") {
-      return {CommandLine::Action::Version, {}, {}};
+      return Answer(CommandLine::Action::Version);
     } else if (options && ParseClickThroughOption(argument, line.clickThrough, line.mistake)) {
-      if (!line.mistake.empty()) return {CommandLine::Action::Mistake, {}, line.mistake};
+      if (!line.mistake.empty()) return Answer(CommandLine::Action::Mistake, line.mistake);
     } else if (options && argument.size() > 1 && argument[0] == '-') {
-      return {CommandLine::Action::Mistake, {}, "unknown option '" + argument + "'"};
+      return Answer(CommandLine::Action::Mistake, "unknown option '" + argument + "'");
     } else if (!argument.empty()) {
       line.paths.push_back(argument);
     }
