@@ -314,8 +314,12 @@ TEST(ContainerWalk, AcceptsWholeContainersAndWhatFollowsThemAndRefusesEveryLengt
     SCOPED_TRACE(c.name);
     const ContainerWalk walk = Walk(c.format, c.bytes);
     EXPECT_EQ(walk.verdict, c.verdict) << walk.reason;
-    if (c.verdict == V::Whole) EXPECT_EQ(walk.end, c.end);
-    if (c.verdict == V::Damaged) EXPECT_FALSE(walk.reason.empty());
+    if (c.verdict == V::Whole) {
+      EXPECT_EQ(walk.end, c.end);
+    }
+    if (c.verdict == V::Damaged) {
+      EXPECT_FALSE(walk.reason.empty());
+    }
     EXPECT_EQ(walk.gifTrailerMissing, c.gifTrailerMissing);
   }
   EXPECT_EQ(Walk(PictureFormat::Png, pngLie).reason,
@@ -324,7 +328,7 @@ TEST(ContainerWalk, AcceptsWholeContainersAndWhatFollowsThemAndRefusesEveryLengt
 
 // Reads served from a file in memory, each recorded.
 struct RecordedReads {
-  explicit RecordedReads(const ByteString& file) : file(file) {}
+  explicit RecordedReads(const ByteString& bytes) : file(bytes) {}
   ReadBytesAt Reader() {
     return [this](std::uint64_t at, std::span<std::uint8_t> into) -> std::size_t {
       reads.push_back({at, into.size()});
