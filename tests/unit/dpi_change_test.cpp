@@ -69,9 +69,9 @@ TEST_F(DpiChangeTest, TheMenuAndAboutOpenAtTheScaleOfTheMonitorTheyOpenOn) {
   EXPECT_EQ(WindowOf(menu).Frame().Height(), 255);
   for (const FontSpec& font : TextFonts(WindowOf(menu))) EXPECT_EQ(font.dpi, 144);
 
-  // About opens centred on its pin, on the pin's monitor, whose scale the user has changed
-  // since the menu opened.
-  sys.monitorDpis = {96, 120};
+  // About opens where the system puts new windows: on the primary monitor, whose scale the
+  // user has changed since the screen's resolution was read.
+  sys.monitorDpis = {120, 144};
   int aboutDpi = -1;
   std::vector<FontSpec> aboutFonts;
   PixelRect productLine;
