@@ -313,10 +313,4 @@ void Application::Remove(Pin& pin) {
   if (lastActive_ == &pin) lastActive_ = pins_.empty() ? nullptr : pins_.back().get();
 }
 
-void Application::OpacityUnseen(Pin& pin) {
-  if (toldOpacityUnseen_) return;
-  toldOpacityUnseen_ = true;
-  System().ShowMessage(pin.Window().hWnd(), kOpacityUnseenMessage, kAppTitle);
-}
-
 }  // namespace corvane

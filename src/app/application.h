@@ -16,11 +16,6 @@
 
 namespace corvane {
 
-// Said once a run when Shift+wheel changes an opacity the screen cannot show.
-inline constexpr const char* kOpacityUnseenMessage =
-    "The window's opacity changes, but this display cannot show it: on Linux a window is "
-    "see-through only while a compositing manager runs. Corvane keeps the opacity you choose.";
-
 class Application final : public PinHost {
  public:
   // The most pins open at once.
@@ -79,7 +74,6 @@ class Application final : public PinHost {
   void DropIntoNewPin(Pin& from, const std::string& path, PixelPoint at) override;
   void PinUsed(Pin& pin) override { lastActive_ = &pin; }
   void NudgePin(Pin& pin, PixelPoint by) override;
-  void OpacityUnseen(Pin& pin) override;
 
  private:
   // The first pin's load: single instance, top-most, settings, position, mode.
@@ -113,7 +107,6 @@ class Application final : public PinHost {
   std::vector<std::unique_ptr<Pin>> pins_;
   std::vector<std::unique_ptr<Pin>> closedPins_;  // kept until no handler runs inside them
   Pin* lastActive_ = nullptr;
-  bool toldOpacityUnseen_ = false;
 };
 
 }  // namespace corvane

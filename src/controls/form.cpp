@@ -366,10 +366,6 @@ void Form::OnDoubleClick(const MouseEvent& e) {
 bool Form::OnKey(const KeyEvent& e) {
   bool handled = false;
   runtime_.RunHandler([&] {
-    if (KeyDown && modalBlocks_ == 0 && KeyDown(e)) {
-      handled = true;
-      return;
-    }
     switch (e.key) {
       case Key::Tab: {
         const Control* before = focus_;
@@ -397,10 +393,6 @@ bool Form::OnKey(const KeyEvent& e) {
           handled = true;
         }
         break;
-      case Key::Escape:
-      case Key::Enter:
-      case Key::Space:
-      case Key::ContextMenu: break;
     }
   });
   return handled;
@@ -443,13 +435,6 @@ void Form::StopTimer(const Control& control) {
 void Form::OnTimer() {
   runtime_.RunHandler([&] {
     if (Control* control = std::exchange(timed_, nullptr)) control->OnTick();
-  });
-}
-
-void Form::OnPressOutside() {
-  if (!Loaded() || modalBlocks_ > 0) return;
-  runtime_.RunHandler([&] {
-    if (PressedOutside) PressedOutside();
   });
 }
 

@@ -76,13 +76,8 @@ class Form : private WindowEvents {
   // An arrow key (Key::Left, Right, Up or Down) with the ShiftMask bits held; returns true when
   // it means something.
   std::function<bool(Key key, int shift)> ArrowKey;
-  // Any key, before the form's own handling (tab order, access keys); returns true when it
-  // took the key. Not called while a modal window is shown over the form.
-  std::function<bool(const KeyEvent& key)> KeyDown;
   // The window's system-wide hot key was pressed.
   EventHandler HotKey;
-  // A popup's window saw a press outside it (see WindowEvents::OnPressOutside).
-  EventHandler PressedOutside;
 
   // Click-through: the mouse goes to the windows beneath, and the window shows a thin outline
   // and no tooltip meanwhile (see NativeWindow::SetClickThrough).
@@ -164,7 +159,6 @@ class Form : private WindowEvents {
   void OnHotKey() override;
   void OnFilesDropped(const FileDrop& drop) override;
   void OnDpiChanged(const DpiChange& change) override;
-  void OnPressOutside() override;
 
   NativeWindow& Window() const;
   // The screen's resolution in place of 0.

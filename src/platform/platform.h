@@ -122,9 +122,7 @@ struct MouseEvent {
 // Shortcut: a letter or digit pressed with Ctrl and without Alt (upper case in `character`).
 // Paste: the system's paste keys (Ctrl+V, Shift+Insert).
 // Left, Right, Up, Down: the arrow keys, with the ShiftMask bits held.
-// Escape, Enter, Space: those keys, with the ShiftMask bits held.
-// ContextMenu: the keyboard's way to a window's menu (Shift+F10, the Menu key).
-enum class Key { Tab, Character, AccessKey, Shortcut, Paste, Left, Right, Up, Down, Escape, Enter, Space, ContextMenu };
+enum class Key { Tab, Character, AccessKey, Shortcut, Paste, Left, Right, Up, Down };
 
 struct KeyEvent {
   Key key = Key::Tab;
@@ -182,14 +180,11 @@ class WindowEvents {
   // The window's resolution changed (NativeWindow::Dpi): it lays itself out again at the new
   // one and takes the suggested rectangle.
   virtual void OnDpiChanged(const DpiChange& change) { (void)change; }
-  // A popup (WindowKind::ToolPopup) that is shown and takes input: a mouse press outside it,
-  // anywhere on the screen, or the keyboard going to another program.
-  virtual void OnPressOutside() {}
 };
 
 enum class WindowKind {
   Popup,      // borderless, taskbar button, application icon
-  ToolPopup,  // borderless, no taskbar button, no icon; a press outside it is reported
+  ToolPopup,  // borderless, no taskbar button, no icon
   Framed,     // title bar with icon and close box, sizable frame
 };
 
@@ -341,9 +336,6 @@ class Platform {
   // Every monitor's rectangle in screen pixels, the primary one first.
   virtual std::vector<PixelRect> Monitors() const = 0;
   virtual char DecimalSeparator() const = 0;
-  // Whether a window's opacity shows on the screen (on X11 only while a compositing manager
-  // runs).
-  virtual bool ShowsOpacity() const { return true; }
 
   // Windows and the event loop.
   virtual std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) = 0;

@@ -25,14 +25,13 @@ constexpr Point kBareGround{150, 900};
 
 class About : public testing::Test {
  protected:
-  // First start, then the menu's About item clicked. The menu opens at the picture window's
-  // bottom-right corner, so that the item lies below the About window, which opens over the
-  // middle of the picture window, and the pointer on it lights no link.
+  // First start, then the menu's About item clicked. The menu opens far enough right and down
+  // that the item is not where the About window appears.
   void SetUp() override {
     app_.Start();
     ASSERT_TRUE(app_.WaitForWindow(kHelpTitle, &picture_));
     WindowFacts menu;
-    ASSERT_TRUE(OpenMenu({picture_.rect.Right() - 7, picture_.rect.Bottom() - 2}, &menu));
+    ASSERT_TRUE(OpenMenu({450, 300}, &menu));
     Click(MenuItemPoint(menu.rect, MenuItem::About));
     ASSERT_TRUE(app_.WaitForWindow(kAboutTitle, &aboutX_));
     const auto facts = ShownWindow(kAboutTitle);
@@ -56,13 +55,6 @@ TEST_F(About, OpensAsAFramedTopmostWindowOverTheHeldPictureWindow) {
   EXPECT_EQ(about_.client.width, kClientWidth);
   EXPECT_EQ(about_.client.height, kClientHeight);
   EXPECT_TRUE(about_.visible);
-  // Over the middle of the picture window it came from (a window manager's frame, added round
-  // the place the program gave, may move the middle by half its size).
-  const int slack = NativeTarget() ? 24 : 1;
-  EXPECT_NEAR(about_.rect.x + about_.rect.width / 2, picture_.rect.x + picture_.rect.width / 2, slack)
-      << "About at " << about_.rect << ", the picture window at " << picture_.rect;
-  EXPECT_NEAR(about_.rect.y + about_.rect.height / 2, picture_.rect.y + picture_.rect.height / 2, slack)
-      << "About at " << about_.rect << ", the picture window at " << picture_.rect;
   if (NativeTarget()) {
     // A dialog the window manager frames, with a title bar above the client area, belonging to
     // the picture window.
@@ -147,18 +139,9 @@ TEST_F(About, LinksLightUpUnderThePointer) {
   }
 }
 
-enum class CloseBy { CloseBox, AltF4, Escape, Enter };
-const char* KeyOf(CloseBy by) {
-  switch (by) {
-    case CloseBy::AltF4: return "Alt+F4";
-    case CloseBy::Escape: return "Escape";
-    case CloseBy::Enter: return "Return";
-    case CloseBy::CloseBox: break;
-  }
-  return nullptr;
-}
+enum class CloseBy { CloseBox, AltF4 };
 std::ostream& operator<<(std::ostream& out, CloseBy by) {
-  return out << (by == CloseBy::CloseBox ? "the close box" : KeyOf(by));
+  return out << (by == CloseBy::CloseBox ? "the close box" : "Alt+F4");
 }
 
 class AboutClose : public About, public testing::WithParamInterface<CloseBy> {};
@@ -175,7 +158,7 @@ TEST_P(AboutClose, GivesThePictureWindowItsInputBack) {
     // The close box sits at the right end of the caption bar Wine draws.
     Click({about_.client.Right() - 10, about_.rect.y + (about_.client.y - about_.rect.y) / 2 + 1});
   } else {
-    PressKey(KeyOf(GetParam()));
+    PressKey("Alt+F4");
   }
   ASSERT_TRUE(WaitForNoShownWindow(kAboutTitle));
   EXPECT_TRUE(app_.Running());
@@ -195,11 +178,9 @@ TEST_P(AboutClose, GivesThePictureWindowItsInputBack) {
   EXPECT_EQ(app_.ReadSettings(), settings);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, AboutClose,
-                         testing::Values(CloseBy::CloseBox, CloseBy::AltF4, CloseBy::Escape, CloseBy::Enter),
+INSTANTIATE_TEST_SUITE_P(Ways, AboutClose, testing::Values(CloseBy::CloseBox, CloseBy::AltF4),
                          [](const auto& testCase) {
-                           return testCase.param == CloseBy::CloseBox ? std::string("CloseBox")
-                                                                      : CaseName(KeyOf(testCase.param));
+                           return std::string(testCase.param == CloseBy::CloseBox ? "CloseBox" : "AltF4");
                          });
 
 }  // namespace

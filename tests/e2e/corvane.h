@@ -636,13 +636,6 @@ inline testing::AssertionResult DismissNativeMessage() {
   return WaitForNoShownWindow(kMessageTitle);
 }
 
-// X without a compositing manager (the tests' openbox runs none) cannot show a window's opacity:
-// the Linux program says so once, at the first change. Dismisses that message.
-inline testing::AssertionResult DismissTheUnseenOpacityMessage() {
-  if (!NativeTarget()) return testing::AssertionSuccess();
-  return DismissNativeMessage();
-}
-
 // --- fixtures ----------------------------------------------------------------------------------
 
 // A first start, no settings file yet, with the quadrant picture (pic.bmp) beside the program:

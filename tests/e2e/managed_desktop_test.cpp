@@ -1,6 +1,6 @@
 // The native program on a desktop with a window manager (openbox): what goes wrong with the
 // Windows program under Wine there must not go wrong here. Keys typed with the menu open reach
-// the menu; clicking the picture window closes the menu and moves nothing; a quick click never
+// the menu; clicking the picture window never puts it over the menu; a quick click never
 // leaves the window following the pointer; a window near the top edge stays, and is saved,
 // where the program put it; Alt+F4 ends the program without saving.
 #include <gtest/gtest.h>
@@ -81,17 +81,15 @@ TEST_F(ManagedDesktop, KeysTypedWithTheMenuOpenReachTheMenu) {
   EXPECT_TRUE(app_.Running());
 }
 
-// The click closes the menu and does nothing else; a menu opened again is above the window.
-TEST_F(ManagedDesktop, ClickingThePictureWindowClosesTheMenuAndMovesNothing) {
+TEST_F(ManagedDesktop, ClickingThePictureWindowLeavesTheMenuAboveIt) {
   ASSERT_NO_FATAL_FAILURE(StartAt({200, 150}));
   XTopLevel menu;
   ASSERT_TRUE(OpenMenuAt({window_.rect.x + 300, window_.rect.y + 250}, &menu));
   Click(Ground());
-  ASSERT_TRUE(Eventually("the menu to close", [&] { return !OtherWindow().has_value(); }));
   Click({window_.rect.x + 400, window_.rect.y + 330});
-  EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect) << "the press that closed the menu moved nothing";
-  ASSERT_TRUE(OpenMenuAt({window_.rect.x + 300, window_.rect.y + 250}, &menu));
-  EXPECT_GT(StackIndexOf(menu.id), StackIndexOf(window_.id)) << "the menu is above the picture window";
+  ASSERT_TRUE(OtherWindow().has_value()) << "the menu is still open";
+  EXPECT_GT(StackIndexOf(menu.id), StackIndexOf(window_.id)) << "the menu stays above the picture window";
+  EXPECT_EQ(ShownPictureWindow(app_)->rect, window_.rect) << "a press on a blocked window moves nothing";
 }
 
 TEST_F(ManagedDesktop, AQuickClickNeverLeavesTheWindowFollowingThePointer) {

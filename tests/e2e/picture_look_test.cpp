@@ -181,10 +181,7 @@ TEST(PictureLook, ShiftWheelSetsTheWindowsOpacityInFivesFromTenToAHundred) {
   ASSERT_TRUE(WaitForPictureWindowAt(app, window));
   ASSERT_TRUE(WaitForOpacity(app, 100));
   MoveTo({kPlace.x + 50, kPlace.y + 50});
-  Wheel(-1, {"Shift"});
-  ASSERT_TRUE(DismissTheUnseenOpacityMessage());
-  ASSERT_TRUE(WaitForOpacity(app, 95));
-  Wheel(-1, {"Shift"});
+  Wheel(-2, {"Shift"});
   ASSERT_TRUE(WaitForOpacity(app, 90));
   Wheel(-30, {"Shift"});
   ASSERT_TRUE(WaitForOpacity(app, 10));
@@ -206,9 +203,7 @@ TEST(PictureLook, ScaleAndOpacityAreSavedAfterThePathAndComeBack) {
   Wheel(2, {"Ctrl"});
   const Rect scaled{kPlace.x, kPlace.y, 242, 182};
   ASSERT_TRUE(WaitForPictureWindowAt(app, scaled));
-  Wheel(-1, {"Shift"});
-  ASSERT_TRUE(DismissTheUnseenOpacityMessage());
-  Wheel(-3, {"Shift"});
+  Wheel(-4, {"Shift"});
   ASSERT_TRUE(WaitForOpacity(app, 80));
 
   DoubleClick({kPlace.x + 150, kPlace.y + 120});

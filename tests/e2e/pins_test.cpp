@@ -461,14 +461,7 @@ TEST(Pins, ThreePinsAreSavedWithTheirScalesAndOpacitiesAndComeBack) {
     if (look.ctrlNotches != 0) Wheel(look.ctrlNotches, {"Ctrl"});
     shown[n] = look.shown;
     ASSERT_TRUE(WaitForPictureWindowsAt(app, shown)) << "pin " << n;
-    if (n == 0) {
-      // The first change of the run: one notch, then the message about it.
-      Wheel(look.shiftNotches < 0 ? -1 : 1, {"Shift"});
-      ASSERT_TRUE(DismissTheUnseenOpacityMessage());
-      Wheel(look.shiftNotches < 0 ? look.shiftNotches + 1 : look.shiftNotches - 1, {"Shift"});
-    } else {
-      Wheel(look.shiftNotches, {"Shift"});
-    }
+    Wheel(look.shiftNotches, {"Shift"});
     ASSERT_TRUE(WaitForOpacity(app, look.shown, static_cast<int>(look.opacity))) << "pin " << n;
   }
   for (const Look& look : looks) {

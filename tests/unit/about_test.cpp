@@ -81,46 +81,5 @@ TEST_F(AboutTest, ResizingTheWindowMovesNoLabel) {
   EXPECT_EQ(about.HomepageLink.PixelBounds(), before);
 }
 
-// About opens over the middle of the pin it came from, kept on that pin's monitor.
-TEST_F(AboutTest, ItOpensCentredOnThePictureWindowAndOnItsMonitor) {
-  // About's frame around its 326 by 168 pixels; the picture window is 464 by 343.
-  constexpr int w = 326 + 2 * HeadlessWindow::kBorder;
-  constexpr int h = 168 + HeadlessWindow::kTitleBar + HeadlessWindow::kBorder;
-  struct Case {
-    PixelPoint picture;  // the picture window's top-left corner
-    PixelPoint about;    // About's top-left corner
-  };
-  const Case cases[] = {
-      {{300, 200}, {300 + (464 - w) / 2, 200 + (343 - h) / 2}},
-      {{1100, 900}, {1280 - w, 1024 - h}},  // the middle would reach off the monitor
-      {{-100, -50}, {0, -50 + (343 - h) / 2}},
-  };
-  for (const Case& c : cases) {
-    NewRun();
-    ASSERT_TRUE(Start());
-    WindowOf(PictureForm()).MoveTo(c.picture);
-    ASSERT_EQ(WindowOf(PictureForm()).Frame().Width(), 464);
-    AboutWindow& opened = AboutForm();
-    opened.Show();
-    EXPECT_EQ(WindowOf(opened).Frame().left, c.about.x);
-    EXPECT_EQ(WindowOf(opened).Frame().top, c.about.y);
-  }
-}
-
-TEST_F(AboutTest, EscapeAndEnterCloseItAndOtherKeysDoNot) {
-  const Key keys[] = {Key::Escape, Key::Enter};
-  for (const Key key : keys) {
-    NewRun();
-    ASSERT_TRUE(Start());
-    AboutWindow& opened = AboutForm();
-    opened.Show();
-    Type(opened, Key::Space);
-    Type(opened, Key::Tab);
-    EXPECT_TRUE(FirstPin().AboutLoaded());
-    Type(opened, key);
-    EXPECT_FALSE(FirstPin().AboutLoaded());
-  }
-}
-
 }  // namespace
 }  // namespace corvane::testing

@@ -1,4 +1,4 @@
-// The popup menu: placement, focus, highlight, keys and the seven items.
+// The popup menu: placement, focus, highlight and the seven items.
 #include "windows/menu/menu_window.h"
 
 #include <gtest/gtest.h>
@@ -83,86 +83,14 @@ TEST_F(MenuTest, TheMenuOpensWithTheFocusOnItsSpareButtonAndRunsNoItem) {
   EXPECT_EQ(Story(), std::vector<std::string>{});
 }
 
-// The keys move the highlight round the items and run nothing; Enter and Space run the
-// highlighted item; Escape closes the menu. Each row starts from a menu opened by the mouse
-// (nothing highlighted) and types its keys in turn.
-TEST_F(MenuTest, TheKeysMoveTheHighlightRoundTheItemsAndRunOnlyWhatIsChosen) {
-  struct Press {
-    Key key;
-    int shift = 0;
-  };
-  struct Case {
-    const char* name;
-    std::vector<Press> keys;
-    int highlighted;  // afterwards, in menu order; -1 for none
-    std::vector<std::string> story;
-  };
-  const std::string openPro = std::string("open ") + maker::kProfessionalPage + " minimized";
-  const Case cases[] = {
-      {"nothing typed", {}, -1, {}},
-      {"Down from nothing", {{Key::Down}}, 0, {}},
-      {"Up from nothing wraps to the last", {{Key::Up}}, 6, {}},
-      {"Tab moves down and runs nothing", {{Key::Tab}, {Key::Tab}}, 1, {}},
-      {"Shift+Tab moves up", {{Key::Down}, {Key::Down}, {Key::Tab, kShift}}, 0, {}},
-      {"Down past the last wraps to the first", {{Key::Up}, {Key::Down}}, 0, {}},
-      {"Up from the first wraps to the last", {{Key::Down}, {Key::Up}}, 6, {}},
-      {"Enter with nothing highlighted", {{Key::Enter}}, -1, {}},
-      {"Space with nothing highlighted", {{Key::Space}}, -1, {}},
-      {"Enter runs Get Professional", {{Key::Down}, {Key::Down}, {Key::Enter}}, -1, {"close menu", openPro}},
-      {"Space runs Close", {{Key::Up}, {Key::Up}, {Key::Space}}, -1, {"close menu"}},
-      {"Up wrapping then Enter runs Select", {{Key::Up}, {Key::Enter}}, 6, {"dialog"}},
-      {"Escape closes", {{Key::Down}, {Key::Escape}}, -1, {"close menu"}},
-      {"Left and Right do nothing", {{Key::Left}, {Key::Right}}, -1, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    NewRun();
-    ASSERT_TRUE(Start());
-    MenuWindow& menu = OpenMenu();
-    for (const Press& p : c.keys) Type(menu, p.key, 0, p.shift);
-    EXPECT_EQ(Story(), c.story);
-    if (FirstPin().MenuLoaded()) {
-      EXPECT_EQ(menu.Highlighted(), c.highlighted);
-      const std::array<Label*, 7> labels = menu.ItemLabels();
-      for (std::size_t n = 0; n < labels.size(); ++n) {
-        const bool lit = static_cast<int>(n) == c.highlighted;
-        EXPECT_EQ(labels[n]->BackColor() == 0xFFFFFF, lit) << labels[n]->Name();
-      }
-      EXPECT_EQ(menu.FocusedControl(), &menu.RestingButton) << "no key moves the focus onto an item's button";
-    }
-  }
-}
-
-TEST_F(MenuTest, ThePointerAndTheKeysShareOneHighlight) {
+TEST_F(MenuTest, TabGoesFromTheSpareButtonToGetProfessionalAndShiftTabToHomepage) {
   MenuWindow& menu = OpenMenu();
-  MoveOver(menu, &menu.AboutItem.label);
-  EXPECT_EQ(menu.Highlighted(), 4);
-  Type(menu, Key::Down);
-  EXPECT_EQ(menu.Highlighted(), 5);
-  EXPECT_EQ(menu.AboutItem.label.BackColor(), kMenuColor);
-  EXPECT_EQ(menu.CloseItem.label.BackColor(), 0xFFFFFFu);
-}
-
-TEST_F(MenuTest, APressOutsideClosesTheMenuAsTheCloseItemDoes) {
-  MenuWindow& menu = OpenMenu();
-  Deliver([&] { WindowOf(menu).Events().OnPressOutside(); });
-  EXPECT_FALSE(FirstPin().MenuLoaded());
-  EXPECT_EQ(Story(), std::vector<std::string>{"close menu"});
-  EXPECT_TRUE(WindowOf(PictureForm()).Enabled());
-}
-
-TEST_F(MenuTest, ShiftF10OpensTheMenuAtTheWindowsCornerWithTheFirstItemHighlighted) {
-  WindowOf(PictureForm()).MoveTo({400, 300});
-  sys.calls.clear();
-  Type(PictureForm(), Key::ContextMenu, 0, kShift);
-  ASSERT_TRUE(FirstPin().MenuLoaded());
-  MenuWindow& menu = MenuForm();
-  // As a right click at (408, 308): the menu's bottom-right corner there.
-  EXPECT_EQ(WindowOf(menu).Frame().left, 408 - 138);
-  EXPECT_EQ(WindowOf(menu).Frame().top, 308 - 170);
-  EXPECT_EQ(menu.Highlighted(), 0);
-  EXPECT_EQ(menu.HomepageItem.label.BackColor(), 0xFFFFFFu);
-  EXPECT_EQ(Story(), std::vector<std::string>{"create "});
+  Type(menu, Key::Tab);
+  EXPECT_EQ(Story(),
+            (std::vector<std::string>{"close menu", std::string("open ") + maker::kProfessionalPage + " minimized"}));
+  MenuWindow& again = OpenMenu();
+  Type(again, Key::Tab, 0, kShift);
+  EXPECT_EQ(Story(), (std::vector<std::string>{std::string("open ") + maker::kHomePage + " minimized", "close menu"}));
 }
 
 TEST_F(MenuTest, LabelsNeverTakeTheFocus) {
@@ -179,43 +107,32 @@ TEST_F(MenuTest, LabelsNeverTakeTheFocus) {
 struct ItemCase {
   const char* name;
   char accessKey;
-  std::vector<std::string> story;  // by a click on the label, by the item's key, by Enter on it
+  std::vector<std::string> byLabel;
+  std::vector<std::string> byKey;
 };
 
 class MenuItemTest : public MenuTest, public ::testing::WithParamInterface<ItemCase> {
  protected:
-  int ItemNumber(MenuWindow& menu) {
-    const std::array<Label*, 7> labels = menu.ItemLabels();
-    for (std::size_t n = 0; n < labels.size(); ++n) {
-      if (labels[n]->AccessKey() == GetParam().accessKey) return static_cast<int>(n);
+  Label& LabelFor(MenuWindow& menu) {
+    for (Label* l : menu.ItemLabels()) {
+      if (l->AccessKey() == GetParam().accessKey) return *l;
     }
     throw std::runtime_error("no such item");
   }
 };
 
-// Every way to choose an item runs it as a click on its label does.
-TEST_P(MenuItemTest, ByItsLabelItsKeyOrEnter) {
-  const std::function<void(MenuWindow&)> ways[] = {
-      [&](MenuWindow& menu) { ClickOn(menu, *menu.ItemLabels()[static_cast<std::size_t>(ItemNumber(menu))]); },
-      [&](MenuWindow& menu) {
-        Type(menu, Key::AccessKey, static_cast<char>(std::tolower(GetParam().accessKey)), kAlt);
-      },
-      [&](MenuWindow& menu) { Type(menu, Key::Character, static_cast<char>(std::tolower(GetParam().accessKey))); },
-      [&](MenuWindow& menu) {
-        for (int n = 0; n <= ItemNumber(menu); ++n) Type(menu, Key::Down);
-        Type(menu, Key::Enter);
-      },
-  };
-  const char* names[] = {"label", "Alt+key", "key alone", "Enter"};
-  for (std::size_t w = 0; w < std::size(ways); ++w) {
-    SCOPED_TRACE(names[w]);
-    NewRun();
-    ASSERT_TRUE(Start());
-    ShowPicture();
-    MenuWindow& menu = OpenMenu();
-    ways[w](menu);
-    EXPECT_EQ(Story(), GetParam().story);
-  }
+TEST_P(MenuItemTest, ByItsLabel) {
+  ShowPicture();
+  MenuWindow& menu = OpenMenu();
+  ClickOn(menu, LabelFor(menu));
+  EXPECT_EQ(Story(), GetParam().byLabel);
+}
+
+TEST_P(MenuItemTest, ByItsAccessKey) {
+  ShowPicture();
+  MenuWindow& menu = OpenMenu();
+  Type(menu, Key::AccessKey, static_cast<char>(std::tolower(GetParam().accessKey)), kAlt);
+  EXPECT_EQ(Story(), GetParam().byKey);
 }
 
 const std::string kOpenHome = std::string("open ") + maker::kHomePage + " minimized";
@@ -223,12 +140,16 @@ const std::string kOpenPro = std::string("open ") + maker::kProfessionalPage + "
 
 INSTANTIATE_TEST_SUITE_P(
     Items, MenuItemTest,
-    ::testing::Values(ItemCase{"Homepage", 'H', {kOpenHome, "close menu"}},
-                      ItemCase{"GetProfessional", 'P', {"close menu", kOpenPro}},
-                      ItemCase{"Exit", 'E', {"write", "close Corvane Standard  v0.02", "close menu", "end"}},
-                      ItemCase{"ShowHelpText", 'W', {"close menu"}},
-                      ItemCase{"About", 'A', {"close menu", "create About Corvane"}},
-                      ItemCase{"Close", 'C', {"close menu"}}, ItemCase{"Select", 'S', {"dialog"}}),
+    ::testing::Values(ItemCase{"Homepage", 'H', {kOpenHome, "close menu"}, {kOpenHome, "close menu"}},
+                      ItemCase{"GetProfessional", 'P', {"close menu", kOpenPro}, {"close menu", kOpenPro}},
+                      ItemCase{"Exit",
+                               'E',
+                               {"write", "close Corvane Standard  v0.02", "close menu", "end"},
+                               {"write", "close Corvane Standard  v0.02", "close menu", "end"}},
+                      ItemCase{"ShowHelpText", 'W', {"close menu"}, {"close menu"}},
+                      ItemCase{"About", 'A', {"close menu", "create About Corvane"}, {"close menu"}},
+                      ItemCase{"Close", 'C', {"close menu"}, {"close menu"}},
+                      ItemCase{"Select", 'S', {"dialog"}, {"dialog"}}),
     [](const ::testing::TestParamInfo<ItemCase>& param) { return std::string(param.param.name); });
 
 TEST_F(MenuTest, ExitFromTheMenuSavesThePlaceAndPicture) {

@@ -210,29 +210,6 @@ TEST_F(ScaleWindowTest, ShiftWheelChangesTheOpacityInFivesFromTenToAHundred) {
   EXPECT_EQ(WindowOf(Form()).opacity, 100);
 }
 
-// Where the screen cannot show opacity (X11 without a compositing manager), the first change
-// says so; no later change, on any pin, says it again, and a turn that changes nothing is silent.
-TEST_F(ScaleWindowTest, AnOpacityTheScreenCannotShowIsToldOfOnceARun) {
-  sys.showsOpacity = false;
-  ASSERT_TRUE(Start());
-  ShowPicture("C:\\ad.png", {200, 100});
-  const PixelPoint at{Frame().left + 5, Frame().top + 5};
-  Wheel(1, kShift, at);
-  EXPECT_EQ(sys.CountCalls("MessageBox"), 0) << "already fully opaque: nothing changed";
-  Wheel(-1, kShift, at);
-  ASSERT_EQ(sys.CountCalls("MessageBox"), 1);
-  EXPECT_EQ(sys.LastCall("MessageBox")->args[1], kOpacityUnseenMessage);
-  EXPECT_EQ(WindowOf(Form()).opacity, 95) << "the opacity changes all the same";
-  Wheel(-2, kShift, at);
-  EXPECT_EQ(sys.CountCalls("MessageBox"), 1);
-
-  sys.showsOpacity = true;
-  NewRun();
-  ASSERT_TRUE(Start());
-  Wheel(-1, kShift, {Frame().left + 5, Frame().top + 5});
-  EXPECT_EQ(sys.CountCalls("MessageBox"), 1) << "nothing to say where the screen shows it";
-}
-
 TEST_F(ScaleWindowTest, ScaleAndOpacityAreSavedAndComeBackAtTheNextStart) {
   ASSERT_TRUE(Start());
   ShowPicture("C:\\ad.png", {200, 100});

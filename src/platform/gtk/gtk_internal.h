@@ -135,11 +135,6 @@ class WindowRegistry {
   virtual void Forget(GtkNativeWindow* window) = 0;
   // The window others belong to (the first plain popup still alive), or null.
   virtual GtkWindow* MainWindow() const = 0;
-  // The live window with this handle, or null.
-  virtual GtkNativeWindow* Find(std::uintptr_t handle) const = 0;
-  // A press reached one of the program's windows that takes no input meanwhile: for a popup
-  // shown over it, a press outside.
-  virtual void PressedOnDisabledWindow() = 0;
 };
 
 std::unique_ptr<GtkNativeWindow> CreateGtkWindow(const WindowLayout& layout, WindowEvents& events, const Fonts& fonts,
@@ -152,10 +147,6 @@ class GtkNativeWindow : public NativeWindow {
   virtual WindowKind Kind() const = 0;
   // Starts the window manager's move from the last left press, if the button is still down.
   virtual void BeginMove() = 0;
-  // A press reached a window that the modal run of a shown window holds off: a popup takes it
-  // as a press outside; another shown window that takes input takes the keyboard back, as the
-  // window in charge does on Windows.
-  virtual void PressedOnBlockedWindow() = 0;
 };
 
 // EWMH: ends the window manager's move of `window` at once (after a release it never saw).

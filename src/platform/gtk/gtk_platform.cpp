@@ -37,39 +37,6 @@ void AddPatterns(GtkFileFilter* filter, const std::string& patterns) {
   }
 }
 
-// The filter's name without the list of its patterns: "Pictures (bmp;gif;…)" is "Pictures". The
-// list, some forty names long with every loader installed, would make the dialog as wide.
-std::string ShortFilterName(const std::string& description) {
-  const std::size_t open = description.find(" (");
-  if (open == std::string::npos || open == 0 || description.back() != ')') return description;
-  return description.substr(0, open);
-}
-
-void PrepareChooser(GtkFileChooser* chooser, const OpenFileRequest& request) {
-  for (const FileFilter& f : request.filters) {
-    GtkFileFilter* filter = gtk_file_filter_new();
-    gtk_file_filter_set_name(filter, ShortFilterName(f.description).c_str());
-    AddPatterns(filter, f.patterns);
-    gtk_file_chooser_add_filter(chooser, filter);  // takes the filter over; the first one added is in force
-  }
-  if (!request.initialFolder.empty()) gtk_file_chooser_set_current_folder(chooser, request.initialFolder.c_str());
-}
-
-OpenFileAnswer Answer(GtkFileChooser* chooser, gint response) {
-  OpenFileAnswer answer;
-  if (response == GTK_RESPONSE_ACCEPT) {
-    if (const ScopedString path{gtk_file_chooser_get_filename(chooser)}) {
-      answer.outcome = OpenFileAnswer::Outcome::Chosen;
-      answer.path = path.Get();
-    } else {
-      // A choice with no local path (a remote place the portal offered) cannot be shown.
-      answer.outcome = OpenFileAnswer::Outcome::Failed;
-      answer.failure = 1;
-    }
-  }
-  return answer;
-}
-
 }  // namespace
 
 Error CallFailed(std::string_view call, std::string_view object, const GError* error) {
@@ -113,14 +80,6 @@ GtkWindow* GtkPlatform::MainWindow() const {
   return nullptr;
 }
 
-void GtkPlatform::PressedOnDisabledWindow() {
-  // A copy: a popup that closes may take windows with it.
-  const std::vector<GtkNativeWindow*> windows = windows_;
-  for (GtkNativeWindow* w : windows) {
-    if (std::find(windows_.begin(), windows_.end(), w) != windows_.end()) w->PressedOnBlockedWindow();
-  }
-}
-
 void GtkPlatform::MakeTopMost(std::uintptr_t window, std::optional<PixelPoint> place) {
   GtkNativeWindow* w = Find(window);
   if (!w || !w->Widget()) return;
@@ -147,13 +106,30 @@ CursorPoint GtkPlatform::CursorPosition() {
 
 OpenFileAnswer GtkPlatform::ChooseFileToOpen(const OpenFileRequest& request) {
   GtkNativeWindow* owner = Find(request.owner);
-  GtkWindow* parent = owner ? owner->Widget() : nullptr;
-  const GRef<GtkFileChooserNative> dialog(
-      gtk_file_chooser_native_new(request.title.c_str(), parent, GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr));
+  const GRef<GtkFileChooserNative> dialog(gtk_file_chooser_native_new(
+      request.title.c_str(), owner ? owner->Widget() : nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr));
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.Get());
-  PrepareChooser(chooser, request);
+  for (const FileFilter& f : request.filters) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    gtk_file_filter_set_name(filter, f.description.c_str());
+    AddPatterns(filter, f.patterns);
+    gtk_file_chooser_add_filter(chooser, filter);  // takes the filter over; the first one added is in force
+  }
+  if (!request.initialFolder.empty()) gtk_file_chooser_set_current_folder(chooser, request.initialFolder.c_str());
   gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(dialog.Get()), TRUE);
-  return Answer(chooser, gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog.Get())));
+  OpenFileAnswer answer;
+  const gint response = gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog.Get()));
+  if (response == GTK_RESPONSE_ACCEPT) {
+    if (const ScopedString path{gtk_file_chooser_get_filename(chooser)}) {
+      answer.outcome = OpenFileAnswer::Outcome::Chosen;
+      answer.path = path.Get();
+    } else {
+      // A choice with no local path (a remote place the portal offered) cannot be shown.
+      answer.outcome = OpenFileAnswer::Outcome::Failed;
+      answer.failure = 1;
+    }
+  }
+  return answer;
 }
 
 void GtkPlatform::OpenDocument(std::uintptr_t owner, const std::string& target, ShowState) {
@@ -216,9 +192,6 @@ char GtkPlatform::DecimalSeparator() const {
   const char* radix = nl_langinfo(RADIXCHAR);
   return radix && radix[0] && !radix[1] ? radix[0] : '.';
 }
-
-// GDK follows the owner of _NET_WM_CM_S<screen>, the compositing manager's selection.
-bool GtkPlatform::ShowsOpacity() const { return gdk_screen_is_composited(gdk_screen_get_default()) != FALSE; }
 
 std::unique_ptr<NativeWindow> GtkPlatform::CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) {
   std::unique_ptr<GtkNativeWindow> window = CreateGtkWindow(layout, events, fonts_, *this);

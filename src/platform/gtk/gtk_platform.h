@@ -47,7 +47,6 @@ class GtkPlatform : public Platform, public WindowRegistry {
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
   std::vector<PixelRect> Monitors() const override;
   char DecimalSeparator() const override;
-  bool ShowsOpacity() const override;
 
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;
@@ -77,10 +76,9 @@ class GtkPlatform : public Platform, public WindowRegistry {
   // WindowRegistry
   void Forget(GtkNativeWindow* window) override;
   GtkWindow* MainWindow() const override;
-  void PressedOnDisabledWindow() override;
 
  private:
-  GtkNativeWindow* Find(std::uintptr_t handle) const override;
+  GtkNativeWindow* Find(std::uintptr_t handle) const;
   // Binds the hand-over socket when this is the instance that runs (gtk_hand_over.cpp).
   void StartHandOverSocket();
   // Stops taking messages and removes the socket file.

@@ -67,9 +67,7 @@ FormWindow::FormWindow(const WindowLayout& layout, WindowEvents& events, const F
   }
   // Menu and About belong to the picture window: no window manager puts it over them.
   if (kind_ != WindowKind::Popup && !layer_) {
-    const GtkNativeWindow* owner = layout.owner ? registry_.Find(layout.owner) : nullptr;
-    GtkWindow* parent = owner && owner->Widget() ? owner->Widget() : registry_.MainWindow();
-    if (parent) gtk_window_set_transient_for(window, parent);
+    if (GtkWindow* main = registry_.MainWindow()) gtk_window_set_transient_for(window, main);
   }
   gtk_window_set_gravity(window, GDK_GRAVITY_NORTH_WEST);
   // A framed window goes where the window manager puts new windows, over its owner; the
@@ -88,10 +86,6 @@ FormWindow::FormWindow(const WindowLayout& layout, WindowEvents& events, const F
   Connect(GTK_WIDGET(window), "key-press-event", G_CALLBACK(OnKeyPress));
   Connect(GTK_WIDGET(window), "delete-event", G_CALLBACK(OnDelete));
   Connect(GTK_WIDGET(window), "configure-event", G_CALLBACK(OnConfigure));
-  if (kind_ == WindowKind::ToolPopup) {
-    Connect(GTK_WIDGET(window), "map-event", G_CALLBACK(OnMap));
-    Connect(GTK_WIDGET(window), "unmap-event", G_CALLBACK(OnUnmap));
-  }
   gtk_widget_show(area_);
 }
 
@@ -105,7 +99,6 @@ void FormWindow::Destroy() {
   hotKey_.reset();
   dropIdle_.Reset();
   if (!window_) return;
-  ReleasePointer();
   RefreshFrame();  // the last place stays known once the window has gone
   if (layer_) {
     static_cast<void>(Frame());  // keeps the surface's place
@@ -164,42 +157,6 @@ void FormWindow::Activate() {
   // lets it take the keyboard.
   gtk_window_present_with_time(window_.Get(), gtk_get_current_event_time());
   gtk_widget_grab_focus(area_);
-}
-
-// Presses over the program's own windows still go to them (a disabled one tells the registry);
-// any other press comes here, outside the popup's area.
-gboolean FormWindow::OnMap(GtkWidget*, GdkEvent*, FormWindow* self) {
-  GdkWindow* area = self->area_ ? gtk_widget_get_window(self->area_) : nullptr;
-  if (!area || self->holdsPointer_) return FALSE;
-  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(area));
-  self->holdsPointer_ = gdk_seat_grab(seat, area, GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr, nullptr, nullptr,
-                                      nullptr) == GDK_GRAB_SUCCESS;
-  return FALSE;
-}
-
-gboolean FormWindow::OnUnmap(GtkWidget*, GdkEvent*, FormWindow* self) {
-  self->ReleasePointer();
-  return FALSE;
-}
-
-void FormWindow::ReleasePointer() {
-  if (!holdsPointer_) return;
-  holdsPointer_ = false;
-  gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
-}
-
-void FormWindow::PressedOnBlockedWindow() {
-  if (!enabled_ || !IsVisible()) return;
-  if (kind_ == WindowKind::ToolPopup) {
-    PressOutside();
-  } else if (kind_ == WindowKind::Framed) {
-    Activate();
-  }
-}
-
-void FormWindow::PressOutside() {
-  if (kind_ != WindowKind::ToolPopup || !enabled_ || !IsVisible()) return;
-  Guard([&] { events_.OnPressOutside(); });
 }
 
 void FormWindow::Hide() {

@@ -44,8 +44,6 @@ class FormWindow : public GtkNativeWindow {
   void UnregisterHotKey() override { hotKey_.reset(); }
   void AcceptFileDrops() override;
   void BeginMove() override;
-  void PressedOnBlockedWindow() override;
-  void PressOutside();
 
  private:
   void Connect(GtkWidget* widget, const char* signal, GCallback callback) {
@@ -61,10 +59,6 @@ class FormWindow : public GtkNativeWindow {
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, FormWindow* self);
   static gboolean OnDelete(GtkWidget*, GdkEvent*, FormWindow* self);
   static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, FormWindow* self);
-  // A shown popup holds the pointer, so that a press outside the program's windows reaches it.
-  static gboolean OnMap(GtkWidget*, GdkEvent*, FormWindow* self);
-  static gboolean OnUnmap(GtkWidget*, GdkEvent*, FormWindow* self);
-  void ReleasePointer();
   // gtk_window_input.cpp
   static gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, FormWindow* self);
   static gboolean OnButtonRelease(GtkWidget*, GdkEventButton* e, FormWindow* self);
@@ -105,9 +99,8 @@ class FormWindow : public GtkNativeWindow {
   mutable PixelSize border_{0, 0};  // the window manager's frame, once it has one
   mutable bool frameStale_ = true;  // configured since the frame was last asked
   bool enabled_ = true;
-  bool holdsPointer_ = false;  // a popup's grab of the pointer
-  bool placed_ = false;        // the program has placed the window itself
-  bool userMoved_ = false;     // the user has moved it since (through the window manager)
+  bool placed_ = false;     // the program has placed the window itself
+  bool userMoved_ = false;  // the user has moved it since (through the window manager)
   ClickCounter clicks_;
   bool pressed_ = false;
   bool moveArmed_ = false;  // a left press may become the window manager's move

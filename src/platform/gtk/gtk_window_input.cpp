@@ -50,24 +50,6 @@ std::optional<Key> ArrowKey(guint keyval) {
   }
 }
 
-// Escape, Enter, Space and the keyboard's way to a menu (the Menu key, Shift+F10); nullopt for
-// any other key.
-std::optional<Key> NamedKey(guint keyval, int shift) {
-  switch (keyval) {
-    case GDK_KEY_Escape: return Key::Escape;
-    case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter:
-    case GDK_KEY_ISO_Enter: return Key::Enter;
-    case GDK_KEY_space:
-    case GDK_KEY_KP_Space: return Key::Space;
-    case GDK_KEY_Menu: return Key::ContextMenu;
-    case GDK_KEY_F10:
-      if (shift == kShift) return Key::ContextMenu;
-      return std::nullopt;
-    default: return std::nullopt;
-  }
-}
-
 bool IsKeyCharacter(guint32 c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 ClickRules DoubleClickRules() {
@@ -97,16 +79,7 @@ void FormWindow::BeginMove() {
 gboolean FormWindow::OnButtonPress(GtkWidget*, GdkEventButton* e, FormWindow* self) {
   // GTK's own double-click events come after a second press; Windows reports the second
   // press as the double click itself, and so does this window.
-  if (e->type != GDK_BUTTON_PRESS || e->button > 3) return TRUE;
-  if (!self->enabled_) {
-    self->registry_.PressedOnDisabledWindow();
-    return TRUE;
-  }
-  if (self->kind_ == WindowKind::ToolPopup &&
-      (e->x < 0 || e->y < 0 || e->x >= self->client_.width || e->y >= self->client_.height)) {
-    self->PressOutside();
-    return TRUE;
-  }
+  if (e->type != GDK_BUTTON_PRESS || !self->enabled_ || e->button > 3) return TRUE;
   const MouseEvent me{ButtonOf(e->button), ShiftState(e->state), {static_cast<int>(e->x), static_cast<int>(e->y)}};
   const PixelPoint onScreen = self->ScreenPoint(e->x, e->y, e->x_root, e->y_root);
   if (self->layer_) NotePointer(onScreen);
@@ -179,10 +152,6 @@ gboolean FormWindow::OnKeyPress(GtkWidget*, GdkEventKey* e, FormWindow* self) {
   if (e->keyval == GDK_KEY_Tab || e->keyval == GDK_KEY_ISO_Left_Tab || e->keyval == GDK_KEY_KP_Tab) {
     Guard([&] { self->events_.OnKey({Key::Tab, shift, 0}); });
     return TRUE;
-  }
-  if (const std::optional<Key> named = NamedKey(e->keyval, shift)) {
-    Guard([&] { handled = self->events_.OnKey({*named, shift, 0}); });
-    return handled;
   }
   if (const std::optional<Key> arrow = ArrowKey(e->keyval)) {
     Guard([&] { handled = self->events_.OnKey({*arrow, shift, 0}); });

@@ -70,7 +70,6 @@ class HeadlessPlatform : public Platform {
   std::string workingFolder = "C:\\Users\\me";
   std::string appPath = "C:\\Corvane";
   char decimalSeparator = '.';
-  bool showsOpacity = true;  // false: as X11 without a compositing manager
   std::vector<PixelRect> monitors{{0, 0, 1280, 1024}};
   // Each monitor's own resolution, in the order of `monitors` (96 at 100 %), as a system that
   // scales each monitor on its own has them; empty: every window has the screen's.
@@ -139,7 +138,6 @@ class HeadlessPlatform : public Platform {
   bool IsOnAnyMonitor(const PixelRect& screen) const override;
   std::vector<PixelRect> Monitors() const override { return monitors; }
   char DecimalSeparator() const override { return decimalSeparator; }
-  bool ShowsOpacity() const override { return showsOpacity; }
   std::unique_ptr<NativeWindow> CreateNativeWindow(const WindowLayout& layout, WindowEvents& events) override;
   void RunEventLoop(const std::function<void()>& idle) override;
   void RunModalLoop(const std::function<bool()>& done) override;

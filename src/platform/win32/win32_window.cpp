@@ -28,17 +28,6 @@ Key ArrowKey(WPARAM vk) {
     default: return Key::Tab;
   }
 }
-// Escape, Enter, Space and the Menu key; Key::Tab for any other key.
-Key NamedKey(WPARAM vk) {
-  switch (vk) {
-    case VK_ESCAPE: return Key::Escape;
-    case VK_RETURN: return Key::Enter;
-    case VK_SPACE: return Key::Space;
-    case VK_APPS: return Key::ContextMenu;
-    default: return Key::Tab;
-  }
-}
-
 // The one timer a window keeps for its form (WM_TIMER comes only when no input waits).
 constexpr UINT_PTR kFormTimer = 1;
 
@@ -121,7 +110,6 @@ Win32Window::Win32Window(HINSTANCE instance, const WindowLayout& layout, WindowE
   int x = 0;
   int y = 0;
   if (layout.kind == WindowKind::ToolPopup) {
-    popup_ = true;
     exStyle = WS_EX_TOOLWINDOW;
     windowClass = kClassWithoutIcon;
   } else if (layout.kind == WindowKind::Framed) {
@@ -171,25 +159,6 @@ void Win32Window::Show() {
   tooltipWanted_ = true;
   ShowWindow(hwnd_, SW_SHOW);
   TakeKeyboard();
-  WatchOutsidePresses();
-}
-
-void Win32Window::Hide() {
-  if (GetCapture() == hwnd_) ReleaseCapture();
-  ShowWindow(hwnd_, SW_HIDE);
-}
-
-// The foreground window's capture takes every mouse message, wherever the pointer is.
-void Win32Window::WatchOutsidePresses() {
-  if (popup_ && hwnd_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_) && GetCapture() != hwnd_) SetCapture(hwnd_);
-}
-
-bool Win32Window::PressedOutside(LPARAM lparam) const {
-  if (!popup_) return false;
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-  return !PtInRect(&client, at);
 }
 
 void Win32Window::Invalidate(const PixelRect& r) {
@@ -309,10 +278,6 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (PressedOutside(lparam)) {
-        events_.OnPressOutside();
-        return 0;
-      }
       if (msg == WM_LBUTTONDOWN) {
         POINT screen{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
         ClientToScreen(hwnd_, &screen);
@@ -324,7 +289,7 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      if (GetCapture() == hwnd_ && (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && !popup_) ReleaseCapture();
+      if (GetCapture() == hwnd_ && (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
       events_.OnMouseUp(MakeMouseEvent(ButtonOf(msg), lparam));
       return 0;
     case WM_LBUTTONDBLCLK:
@@ -337,26 +302,7 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
       if (!tooltip_ && tooltipWanted_) StartTooltip(wparam, lparam);
       events_.OnMouseMove(MakeMouseEvent(HeldButtons(wparam), lparam));
       return 0;
-    case WM_ENABLE:
-      // A message box over the popup took the mouse away; it comes back with the popup's input.
-      if (wparam) WatchOutsidePresses();
-      return 0;
-    case WM_ACTIVATEAPP:
-      // The keyboard went to another program: as a press outside.
-      if (!wparam && popup_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_)) events_.OnPressOutside();
-      return 0;
-    case WM_SYSKEYDOWN:
-      // Shift+F10 (F10 is a system key) opens a window's menu from the keyboard.
-      if (wparam == VK_F10 && (ShiftState() & (kShift | kCtrl | kAlt)) == kShift) {
-        events_.OnKey({Key::ContextMenu, ShiftState(), 0});
-        return 0;
-      }
-      break;
     case WM_KEYDOWN:
-      if (const Key key = NamedKey(wparam); key != Key::Tab) {
-        if (events_.OnKey({key, ShiftState(), 0})) return 0;
-        break;
-      }
       if (wparam == VK_TAB) {
         events_.OnKey({Key::Tab, ShiftState(), 0});
         return 0;

@@ -42,7 +42,7 @@ class Win32Window : public NativeWindow {
   void MoveTo(PixelPoint p) override;
   void SetClientSize(PixelSize size) override;
   void Show() override;
-  void Hide() override;
+  void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
   void Activate() override { TakeKeyboard(); }
   bool IsVisible() const override { return hwnd_ && IsWindowVisible(hwnd_); }
   void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
@@ -71,10 +71,6 @@ class Win32Window : public NativeWindow {
   void Paint();
   void ApplyLayeredAlpha();
   void TakeKeyboard();
-  // A popup keeps the mouse while it is shown and enabled, so that a press anywhere outside it
-  // reaches it (as a dropped-down list does).
-  void WatchOutsidePresses();
-  bool PressedOutside(LPARAM lparam) const;
   void StartTooltip(WPARAM wparam, LPARAM lparam);
   void CreateTooltip();
   // A failed call on this window, named by its title.
@@ -85,7 +81,6 @@ class Win32Window : public NativeWindow {
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   bool tooltipWanted_ = false;  // shown, and no tooltip made yet
-  bool popup_ = false;          // WindowKind::ToolPopup: presses outside it are reported
   std::wstring tipText_;
   int opacity_ = 100;
   int wheel_ = 0;           // wheel turns not yet a whole notch

@@ -1,8 +1,5 @@
 #include "windows/about/about_window.h"
 
-#include <algorithm>
-#include <optional>
-
 #include "windows/maker.h"
 
 namespace corvane {
@@ -55,45 +52,9 @@ AboutWindow::AboutWindow(ControlRuntime& runtime, std::function<const Form*()> o
   HomepageLink.MouseMove = [this](const MouseArgs&) { LightLinks(&HomepageLink); };
   EmailLink.Click = [this] { WriteToTheMaker(); };
   HomepageLink.Click = [this] { OpenHomepage(); };
-  KeyDown = [this](const KeyEvent& e) {
-    if (e.key != Key::Escape && e.key != Key::Enter) return false;
-    Unload();
-    return true;
-  };
 }
 
-void AboutWindow::Form_Load() {
-  CentreOnOwner();
-  System().MakeTopMost(hWnd(), std::nullopt);
-}
-
-// Over the middle of the window it came from, kept on that window's monitor where it fits.
-void AboutWindow::CentreOnOwner() {
-  const Form* owner = Owner();
-  if (!owner || !owner->Loaded()) return;
-  const PixelRect over = owner->ScreenBounds();
-  const PixelRect frame = ScreenBounds();
-  const int width = frame.Width();
-  const int height = frame.Height();
-  int left = over.left + (over.Width() - width) / 2;
-  int top = over.top + (over.Height() - height) / 2;
-  // The monitor that shows most of the window it came from.
-  std::optional<PixelRect> monitor;
-  long long most = -1;
-  for (const PixelRect& m : System().Monitors()) {
-    const PixelRect shared = m.Intersect(over);
-    const long long area = shared.Empty() ? 0 : static_cast<long long>(shared.Width()) * shared.Height();
-    if (area > most) {
-      most = area;
-      monitor = m;
-    }
-  }
-  if (monitor) {
-    left = std::max(monitor->left, std::min(left, monitor->right - width));
-    top = std::max(monitor->top, std::min(top, monitor->bottom - height));
-  }
-  SetScreenBounds({left, top, left + width, top + height});
-}
+void AboutWindow::Form_Load() { System().MakeTopMost(hWnd(), std::nullopt); }
 
 void AboutWindow::LightLinks(const Label* lit) {
   EmailLink.SetBackColor(lit == &EmailLink ? kLinkLit : kLinkAtRest);

@@ -1,6 +1,5 @@
 // The About window: the product line, the maker's notice, the date and the maker's two links,
-// lit under the pointer and handed to the shell when clicked. It opens centred on the window it
-// came from and closes with Escape or Enter as with its close box.
+// lit under the pointer and handed to the shell when clicked.
 #pragma once
 
 #include <functional>
@@ -31,7 +30,6 @@ class AboutWindow : public Form {
  private:
   // The pointer lights the link under it and puts the other back.
   void LightLinks(const Label* lit);
-  void CentreOnOwner();
   void WriteToTheMaker();
   void OpenHomepage();
 

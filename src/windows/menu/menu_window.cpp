@@ -1,7 +1,5 @@
 #include "windows/menu/menu_window.h"
 
-#include <cctype>
-
 #include "controls/numbers.h"
 #include "windows/maker.h"
 
@@ -78,14 +76,18 @@ MenuWindow::MenuWindow(ControlRuntime& runtime, MenuActions& actions, CursorPoin
       {&AboutItem, &MenuWindow::ChooseAbout},       {&CloseItem, &MenuWindow::ChooseClose},
       {&SelectItem, &MenuWindow::ChooseSelect},
   };
-  for (const auto& [item, choose] : choices) item->label.Click = [this, choose = choose] { (this->*choose)(); };
-  // The item under the pointer turns white, the others go back to the menu colour.
-  const std::array<Label*, 7> labels = ItemLabels();
-  for (std::size_t n = 0; n < labels.size(); ++n) {
-    labels[n]->MouseMove = [this, n](const MouseArgs&) { Highlight(static_cast<int>(n)); };
+  for (const auto& [item, choose] : choices) {
+    item->button.GotFocus = [this, choose = choose] { (this->*choose)(); };
+    item->label.Click = [this, choose = choose] { (this->*choose)(); };
   }
-  KeyDown = [this](const KeyEvent& e) { return KeyPressed(e); };
-  PressedOutside = [this] { ChooseClose(); };
+  AboutItem.label.Click = [this] { ChooseAboutAndShowIt(); };
+  // The item under the pointer turns white, the others go back to the menu colour.
+  for (Label* label : ItemLabels()) {
+    label->MouseMove = [this, label](const MouseArgs&) {
+      ResetMenuHighlight();
+      label->SetBackColor(kWhite);
+    };
+  }
 }
 
 std::array<MenuItem*, 7> MenuWindow::Items() {
@@ -99,63 +101,8 @@ std::array<Label*, 7> MenuWindow::ItemLabels() {
   return labels;
 }
 
-void MenuWindow::Open(MenuOpening how) {
-  if (how == MenuOpening::Keyboard) {
-    Load();
-    Highlight(0);
-  } else if (highlighted_ >= 0) {
-    // Shown again after a cancelled selection: nothing is highlighted until the pointer moves.
-    ResetMenuHighlight();
-  }
-  ShowModal();
-}
-
 void MenuWindow::ResetMenuHighlight() {
   for (Label* label : ItemLabels()) label->SetBackColor(kMenuColor);
-  highlighted_ = -1;
-}
-
-void MenuWindow::Highlight(int item) {
-  ResetMenuHighlight();
-  highlighted_ = item;
-  ItemLabels()[static_cast<std::size_t>(item)]->SetBackColor(kWhite);
-}
-
-// The menu's keys: the arrow keys and Tab move the highlight round the items and run nothing;
-// Enter and Space run the highlighted item, an access key its own item, each as a click on the
-// item's label does; Escape closes the menu.
-bool MenuWindow::KeyPressed(const KeyEvent& e) {
-  constexpr int kItems = 7;
-  const auto step = [this](int by) {
-    const int from = highlighted_ < 0 ? (by > 0 ? -1 : kItems) : highlighted_;
-    Highlight((from + by + kItems) % kItems);
-  };
-  switch (e.key) {
-    case Key::Down: step(1); return true;
-    case Key::Up: step(-1); return true;
-    case Key::Tab: step((e.shift & kShift) ? -1 : 1); return true;
-    case Key::Enter:
-    case Key::Space:
-      if (highlighted_ >= 0) {
-        Label& label = *ItemLabels()[static_cast<std::size_t>(highlighted_)];
-        if (label.Click) label.Click();
-      }
-      return true;
-    case Key::Escape: ChooseClose(); return true;
-    case Key::AccessKey:
-    case Key::Character: {
-      const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(e.character)));
-      for (Label* label : ItemLabels()) {
-        if (wanted != 0 && label->AccessKey() == wanted) {
-          if (label->Click) label->Click();
-          return true;
-        }
-      }
-      // A letter that is no item's key is still the menu's; Alt with one goes to the system.
-      return e.key == Key::Character;
-    }
-    default: return false;
-  }
 }
 
 void MenuWindow::Form_Load() {
@@ -202,8 +149,11 @@ void MenuWindow::ChooseShow() {
   }
 }
 
-void MenuWindow::ChooseAbout() {
-  Unload();
+void MenuWindow::ChooseAbout() { Unload(); }
+
+// Only the label opens the About window; the access key just closes the menu.
+void MenuWindow::ChooseAboutAndShowIt() {
+  ChooseAbout();
   actions_.ShowAbout();
 }
 

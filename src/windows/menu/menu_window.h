@@ -1,9 +1,7 @@
 // The popup menu: seven item labels on a white ground in a drawn frame. Behind each label lies
-// a command button with the same caption and access key, off the visible area; nothing runs
-// when one takes the focus. An item runs by a click on its label, by its access key, or by
-// Enter or Space while it is highlighted; the arrow keys and Tab move the highlight, Escape or
-// a press outside the menu closes it. What the items do to the picture window is asked of
-// MenuActions, so the menu knows nothing of the window it was opened from.
+// a command button, off the visible area, whose focus runs the item's choice; a click on the
+// label runs the same choice. What the items do to the picture window is asked of MenuActions,
+// so the menu knows nothing of the window it was opened from.
 #pragma once
 
 #include <array>
@@ -41,10 +39,6 @@ struct MenuItem {
   CommandButton button;
 };
 
-// How the menu was opened: by the mouse no item is highlighted until the pointer or a key
-// moves there; from the keyboard the first one is.
-enum class MenuOpening { Mouse, Keyboard };
-
 class MenuWindow : public Form {
  public:
   // The menu opens with its bottom-right corner at `anchor` (screen pixels), or its top-left
@@ -59,8 +53,8 @@ class MenuWindow : public Form {
   MenuItem AboutItem{"About"};
   MenuItem CloseItem{"Close"};
   MenuItem SelectItem{"Select"};
-  // Takes the focus when the menu opens (it comes first in the tab order); it lies outside the
-  // visible area.
+  // Takes the focus when the menu opens (it comes first in the tab order), so that no item
+  // runs; it lies outside the visible area.
   CommandButton RestingButton{"RestingButton"};
   // The drawn frame.
   Line RightEdge{"RightEdge"};
@@ -72,19 +66,14 @@ class MenuWindow : public Form {
   std::array<MenuItem*, 7> Items();
   std::array<Label*, 7> ItemLabels();
 
-  // Shows the menu modally; returns once it is hidden or closed.
-  void Open(MenuOpening how);
-
   // Every item back to the menu colour.
   void ResetMenuHighlight();
-  // The highlighted item (white), in menu order, or -1 for none.
-  int Highlighted() const { return highlighted_; }
 
   void ChooseHomepage();
   void ChooseProfessional();
   void ChooseExit();
   void ChooseShow();
-  // Closes the menu, then shows the About window.
+  // The About item's button closes the menu; its label also shows the About window.
   void ChooseAbout();
   void ChooseClose();
   void ChooseSelect();
@@ -94,12 +83,10 @@ class MenuWindow : public Form {
   const Form* Owner() const override { return actions_.MenuOwner(); }
 
  private:
-  void Highlight(int item);
-  bool KeyPressed(const KeyEvent& e);
+  void ChooseAboutAndShowIt();
 
   MenuActions& actions_;
   CursorPoint anchor_;
-  int highlighted_ = -1;
 };
 
 inline constexpr const char* kShowHelpCaption = "Sho&w help text";

@@ -123,11 +123,6 @@ PictureWindow::PictureWindow(ControlRuntime& runtime, Pin& pin)
   MouseWheel = [this](const WheelEvent& e) { WheelTurned(e); };
   ArrowKey = [this](Key key, int shift) { return Nudge(key, shift); };
   KeyShortcut = [this](char key, int shift) { return ShortcutTyped(key, shift); };
-  KeyDown = [this](const KeyEvent& e) {
-    if (e.key != Key::ContextMenu) return false;
-    OpenMenuFromKeyboard();
-    return true;
-  };
   // A file dropped on the help panel or the picture, or a picture pasted, is shown as if chosen.
   FilesDropped = [this](const FileDrop& drop) { FilesDroppedOn(drop); };
   Paste = [this] { PasteClipboardPicture(pin_); };
@@ -187,16 +182,8 @@ void PictureWindow::MoveOrOpenMenu(const MouseArgs& args) {
   }
   if (args.Button == static_cast<int>(MouseButton::Right)) {
     pin_.SetMenuAnchor(System().CursorPosition());
-    pin_.Menu().Open(MenuOpening::Mouse);
+    pin_.Menu().ShowModal();
   }
-}
-
-void PictureWindow::OpenMenuFromKeyboard() {
-  pin_.Host().PinUsed(pin_);
-  const PixelRect frame = ScreenBounds();
-  constexpr int kInside = 8;
-  pin_.SetMenuAnchor({frame.left + kInside, frame.top + kInside});
-  pin_.Menu().Open(MenuOpening::Keyboard);
 }
 
 // Over the picture the link label turns transparent, or goes when the window is exactly twice
@@ -228,9 +215,7 @@ void PictureWindow::WheelTurned(const WheelEvent& e) {
   if (e.shift == kCtrl) {
     ScalePicture(pin_, pictures::StepScale(PictureBox.Scale(), e.notches), pointer);
   } else if (e.shift == kShift) {
-    const int before = Opacity();
-    SetOpacity(before + kOpacityStep * e.notches);
-    if (Opacity() != before && !System().ShowsOpacity()) pin_.Host().OpacityUnseen(pin_);
+    SetOpacity(Opacity() + kOpacityStep * e.notches);
   }
 }
 

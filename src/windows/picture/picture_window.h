@@ -42,9 +42,6 @@ class PictureWindow : public Form {
   // A left press moves the window through the system as if its title bar were dragged; a
   // right press opens the menu at the cursor.
   void MoveOrOpenMenu(const MouseArgs& args);
-  // Shift+F10 or the Menu key: the menu opens as a right click 8 pixels inside the window's
-  // top-left corner would open it, its first item highlighted.
-  void OpenMenuFromKeyboard();
   // --click-through=...: click-through on, off or switched, as Ctrl+T and the way back do.
   void AskClickThrough(ClickThroughRequest request) { clickThrough_.Ask(request); }
 

@@ -62,8 +62,6 @@ class PinHost {
   virtual void NudgePin(Pin& pin, PixelPoint by) = 0;
   // The pin took input: it is the one a command line's pictures open next to.
   virtual void PinUsed(Pin& pin) = 0;
-  // The pin's opacity changed where the system cannot show it: says so, once a run.
-  virtual void OpacityUnseen(Pin& pin) = 0;
 
  protected:
   ~PinHost() = default;
