@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "app/hand_over.h"
@@ -23,7 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::optional<HandOver> message = DecodeHandOver(bytes);
   if (!message) return 0;
-  Check(message->verb == kOpenVerb, "only a known verb is accepted");
+  Check(message->verb == kOpenVerb || message->verb == kClickThroughVerb, "only a known verb is accepted");
+  if (message->verb == kClickThroughVerb) {
+    Check(message->arguments.size() == 1, "click-through carries one request");
+    const std::string& request = message->arguments.front();
+    Check(request == "off" || request == "on" || request == "toggle", "click-through carries off, on or toggle");
+  }
   Check(message->arguments.size() <= kMostHandOverArguments, "at most the arguments a message carries");
   for (const std::string& argument : message->arguments)
     Check(!argument.empty() && argument.size() <= kLongestHandOverArgument, "every argument within the limits");
